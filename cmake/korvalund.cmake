@@ -1,0 +1,43 @@
+# Shared helpers of the build.
+
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+
+# The library's texts are written in UTF-8 and become Shift-JIS bytes at run time.
+function(korvalund_shift_jis_strings target)
+  target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+endfunction()
+
+# Every source below DIR (recursively) whose path does not match EXCLUDE (a regex, may be empty).
+function(korvalund_sources out dir exclude)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.c")
+  if(exclude)
+    list(FILTER found EXCLUDE REGEX "${exclude}")
+  endif()
+  if(NOT found)
+    # A folder whose modules have not arrived yet still makes a (empty) library.
+    set(empty ${CMAKE_CURRENT_BINARY_DIR}/empty.cpp)
+    file(WRITE ${empty} "")
+    set(found ${empty})
+  endif()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# One test executable per test folder; every test in it carries the folder's label.
+function(korvalund_test_folder label dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*_test.cpp")
+  if(NOT srcs)
+    return()
+  endif()
+  set(target ${label}_tests)
+  add_executable(${target} ${srcs})
+  korvalund_shift_jis_strings(${target})
+  target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    KORVALUND_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    KORVALUND_TEST_DIR="${dir}")
+  gtest_discover_tests(${target}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS ${label}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
