@@ -1,0 +1,93 @@
+#include "platform/kernel/clock.h"
+
+#include <sched.h>
+#include <time.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+int64_t MonotonicNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+struct ProcessClock {
+    std::mutex lock;
+    ClockMode mode = ClockMode::kReal;
+    int64_t realOrigin = 0;  // monotonic reading at which the process clock read 0
+    int64_t virtualNow = 0;  // the reading while virtual
+    std::atomic<bool> isVirtual{false};
+
+    ProcessClock() {
+        realOrigin = MonotonicNanoseconds();
+        const char* env = std::getenv("KORVALUND_CLOCK");
+        if (env && std::strcmp(env, "virtual") == 0) {
+            mode = ClockMode::kVirtual;
+            isVirtual = true;
+        }
+    }
+};
+
+ProcessClock& Clock() {
+    static ProcessClock clock;
+    return clock;
+}
+
+int64_t RealReading(const ProcessClock& clock) {
+    return MonotonicNanoseconds() - clock.realOrigin;
+}
+
+}  // namespace
+
+ClockMode GetClockMode() {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    return clock.mode;
+}
+
+void SetClockMode(ClockMode mode) {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    if (mode == clock.mode) return;
+    if (mode == ClockMode::kVirtual) {
+        clock.virtualNow = RealReading(clock);
+    } else {
+        clock.realOrigin = MonotonicNanoseconds() - clock.virtualNow;
+    }
+    clock.mode = mode;
+    clock.isVirtual = mode == ClockMode::kVirtual;
+}
+
+int64_t ClockNowNanoseconds() {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    return clock.mode == ClockMode::kVirtual ? clock.virtualNow : RealReading(clock);
+}
+
+void AdvanceVirtualClock(int64_t nanoseconds) {
+    if (nanoseconds <= 0) return;
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    if (clock.mode == ClockMode::kVirtual) clock.virtualNow += nanoseconds;
+}
+
+void ClockSleepNanoseconds(int64_t nanoseconds) {
+    ProcessClock& clock = Clock();
+    if (clock.isVirtual) {
+        AdvanceVirtualClock(nanoseconds);
+        sched_yield();
+        return;
+    }
+    if (nanoseconds <= 0) {
+        sched_yield();
+        return;
+    }
+    timespec wait{time_t(nanoseconds / 1000000000), long(nanoseconds % 1000000000)};
+    while (nanosleep(&wait, &wait) != 0) {
+    }
+}

@@ -1,0 +1,11 @@
+// Windows paths of the library onto the Linux file system: one drive (any "X:" names the root),
+// "\" and "/" both separate, CP932 names become UTF-8, and a component that does not exist exactly
+// is looked up in its folder ignoring ASCII case.
+#pragma once
+
+#include <string>
+
+// The Linux path for a Windows path (relative paths stay relative to the current folder).
+std::string MapWindowsPath(const std::string& windowsPath);
+// The Windows form ("C:\..." in CP932) of an absolute Linux path.
+std::string ToWindowsPath(const std::string& linuxPath);

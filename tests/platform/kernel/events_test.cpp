@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/kernel/clock.h"
+#include "platform/kernel/kernel32.h"
+
+namespace {
+
+TEST(KernelEvents, ManualResetStaysSignalledAutoResetIsConsumed) {
+    HANDLE manual = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE automatic = CreateEventA(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
+    SetEvent(manual);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    ResetEvent(manual);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
+
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    CloseHandle(manual);
+    CloseHandle(automatic);
+}
+
+TEST(KernelEvents, WaitForMultipleAnyReportsLowestSignalledAndAllNeedsEvery) {
+    HANDLE events[3];
+    for (HANDLE& event : events) event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_TIMEOUT);
+    SetEvent(events[2]);
+    SetEvent(events[1]);
+    EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(WaitForMultipleObjects(3, events, TRUE, 0), WAIT_TIMEOUT);
+    SetEvent(events[0]);
+    EXPECT_EQ(WaitForMultipleObjects(3, events, TRUE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(0, events, TRUE, 0), WAIT_FAILED);
+    for (HANDLE event : events) CloseHandle(event);
+}
+
+TEST(KernelEvents, WaiterWakesWhenAnotherThreadSignals) {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    std::thread setter([&] {
+        Sleep(20);
+        SetEvent(event);
+    });
+    EXPECT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+    setter.join();
+    CloseHandle(event);
+}
+
+TEST(KernelEvents, RealTimeOutWaitsAboutThatLong) {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD start = timeGetTime();
+    EXPECT_EQ(WaitForSingleObject(event, 30), WAIT_TIMEOUT);
+    EXPECT_GE(timeGetTime() - start, 29u);
+    CloseHandle(event);
+}
+
+TEST(KernelClock, VirtualClockAdvancesByWhatWasWaitedFor) {
+    SetClockMode(ClockMode::kVirtual);
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD start = timeGetTime();
+    LARGE_INTEGER before, after, frequency;
+    QueryPerformanceCounter(&before);
+    Sleep(1000);
+    EXPECT_EQ(timeGetTime() - start, 1000u);
+    EXPECT_EQ(WaitForSingleObject(event, 250), WAIT_TIMEOUT);
+    EXPECT_EQ(timeGetTime() - start, 1250u);
+    QueryPerformanceCounter(&after);
+    QueryPerformanceFrequency(&frequency);
+    EXPECT_EQ((after.QuadPart - before.QuadPart) * 1000 / frequency.QuadPart, 1250);
+    // Time stands still while nothing waits.
+    DWORD still = timeGetTime();
+    EXPECT_EQ(timeGetTime(), still);
+    SetClockMode(ClockMode::kReal);
+    EXPECT_GE(timeGetTime(), still);  // never backwards across a switch
+    CloseHandle(event);
+}
+
+TEST(KernelCriticalSection, ReentrantForOwnerExclusiveForOthers) {
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    EnterCriticalSection(&section);
+    EnterCriticalSection(&section);
+    BOOL otherGot = TRUE;
+    std::thread([&] { otherGot = TryEnterCriticalSection(&section); }).join();
+    EXPECT_FALSE(otherGot);
+    LeaveCriticalSection(&section);
+    std::thread([&] { otherGot = TryEnterCriticalSection(&section); }).join();
+    EXPECT_FALSE(otherGot);
+    LeaveCriticalSection(&section);
+    std::thread([&] {
+        otherGot = TryEnterCriticalSection(&section);
+        if (otherGot) LeaveCriticalSection(&section);
+    }).join();
+    EXPECT_TRUE(otherGot);
+    DeleteCriticalSection(&section);
+}
+
+TEST(KernelHeap, ZeroFilledGrowthAndSizes) {
+    HANDLE heap = GetProcessHeap();
+    auto* block = static_cast<unsigned char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, 8));
+    ASSERT_NE(block, nullptr);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(block[i], 0);
+    block[7] = 9;
+    block = static_cast<unsigned char*>(HeapReAlloc(heap, HEAP_ZERO_MEMORY, block, 64));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block[7], 9);
+    for (int i = 8; i < 64; ++i) EXPECT_EQ(block[i], 0);
+    EXPECT_EQ(HeapSize(heap, 0, block), 64u);
+    EXPECT_TRUE(HeapFree(heap, 0, block));
+    void* empty = HeapAlloc(heap, 0, 0);
+    EXPECT_NE(empty, nullptr);
+    HeapFree(heap, 0, empty);
+}
+
+TEST(KernelSystemInfo, ReportsProcessorsAndPages) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    EXPECT_GE(info.dwNumberOfProcessors, 1u);
+    EXPECT_EQ(info.dwPageSize % 4096, 0u);
+    EXPECT_EQ(info.dwAllocationGranularity, 65536u);
+}
+
+}  // namespace
