@@ -1,0 +1,70 @@
+// Shared set-up of the game's tests: every global of the game back to its start value, the recording
+// double fresh, and a working directory of the test's own.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "game/game_state.h"
+#include "game/input_mask.h"
+#include "game/records_file.h"
+#include "game/replay_file.h"
+#include "game/settings_file.h"
+#include "game/task_registry.h"
+#include "tests/game/recording_library.h"
+
+inline void ResetGame() {
+    DeleteAllTasks();
+    ClearDrawLayers();
+    InitSharedGameState();
+    ResetSettingsToDefaults();
+    ResetBestTimes();
+    for (int32_t& time : areaTimes) time = 0;
+    replayBuffer.hasData = 0;
+    replayBuffer.lastIndex = 0;
+    inputNow = inputPrev = scriptedInput = 0;
+    inputEnabled = 1;
+    playerGraphic = commonGraphic = 0;
+    recording::Reset();
+}
+
+class GameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetGame();
+        previous_ = std::filesystem::current_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() / ("korvalund_game_" + std::to_string(::getpid()) +
+                                                         "_" + info->test_suite_name() + "_" + info->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+        ResetGame();
+    }
+
+    static std::vector<uint8_t> ReadBytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    static void AppendI32(std::vector<uint8_t>& bytes, int32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+    }
+
+    std::filesystem::path dir_;
+    std::filesystem::path previous_;
+};
