@@ -1,0 +1,124 @@
+#include "platform/dsound/audio_output.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/dsound/audio_output_override.h"
+#include "platform/dsound/clocked_audio_output.h"
+#include "platform/dsound/sound_mixer.h"
+
+namespace {
+
+std::mutex& OverrideMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string& OverrideText() {
+    static std::string text;
+    return text;
+}
+
+bool& OverrideSet() {
+    static bool set = false;
+    return set;
+}
+
+std::string ChoiceText() {
+    {
+        std::lock_guard<std::mutex> guard(OverrideMutex());
+        if (OverrideSet()) return OverrideText();
+    }
+    const char* env = std::getenv("KORVALUND_AUDIO");
+    return env ? env : "";
+}
+
+bool HostIsHeadless() {
+    const char* host = std::getenv("KORVALUND_HOST");
+    return host && std::string(host) == "headless";
+}
+
+std::unique_ptr<AudioOutput> NullOutput(const std::shared_ptr<SoundMixer>& mixer) {
+    return std::make_unique<ClockedAudioOutput>(mixer, ClockedAudioOutput::Clock::Real, nullptr);
+}
+
+}  // namespace
+
+void SetAudioOutputOverride(const char* text) {
+    std::lock_guard<std::mutex> guard(OverrideMutex());
+    OverrideSet() = text != nullptr;
+    OverrideText() = text ? text : "";
+}
+
+bool ParseAudioOutputChoice(const std::string& text, AudioOutputChoice* choice) {
+    *choice = AudioOutputChoice{};
+    using Kind = AudioOutputChoice::Kind;
+    if (text.empty()) return true;
+    if (text == "sdl") {
+        choice->kind = Kind::Sdl;
+        return true;
+    }
+    if (text == "null") {
+        choice->kind = Kind::Null;
+        return true;
+    }
+    if (text == "manual") {
+        choice->kind = Kind::Manual;
+        return true;
+    }
+    const std::string capture = "capture:";
+    const std::string manual = "manual:";
+    if (text.size() > capture.size() && text.compare(0, capture.size(), capture) == 0) {
+        choice->kind = Kind::Capture;
+        choice->capturePath = text.substr(capture.size());
+        return true;
+    }
+    if (text.size() > manual.size() && text.compare(0, manual.size(), manual) == 0) {
+        choice->kind = Kind::Manual;
+        choice->capturePath = text.substr(manual.size());
+        return true;
+    }
+    return false;
+}
+
+std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<SoundMixer>& mixer) {
+    using Kind = AudioOutputChoice::Kind;
+    const std::string text = ChoiceText();
+    AudioOutputChoice choice;
+    if (!ParseAudioOutputChoice(text, &choice)) {
+        std::fprintf(stderr,
+                     "korvalund: KORVALUND_AUDIO=%s is not sdl, null or capture:<file.wav>; "
+                     "using the null output\n",
+                     text.c_str());
+        return NullOutput(mixer);
+    }
+    if (choice.kind == Kind::Automatic) choice.kind = HostIsHeadless() ? Kind::Null : Kind::Sdl;
+
+    std::string error;
+    std::unique_ptr<WaveCapture> capture;
+    if (!choice.capturePath.empty()) {
+        capture = WaveCapture::Open(choice.capturePath, &error);
+        if (!capture) {
+            std::fprintf(stderr, "korvalund: audio capture: %s; using the null output\n", error.c_str());
+            return NullOutput(mixer);
+        }
+    }
+    switch (choice.kind) {
+        case Kind::Sdl: {
+            auto output = OpenSdlAudioOutput(mixer, &error);
+            if (output) return output;
+            std::fprintf(stderr, "korvalund: SDL audio unavailable (%s); using the null output\n",
+                         error.c_str());
+            return NullOutput(mixer);
+        }
+        case Kind::Capture:
+            return std::make_unique<ClockedAudioOutput>(mixer, ClockedAudioOutput::Clock::Real,
+                                                        std::move(capture));
+        case Kind::Manual:
+            return std::make_unique<ClockedAudioOutput>(mixer, ClockedAudioOutput::Clock::Manual,
+                                                        std::move(capture));
+        default:
+            return NullOutput(mixer);
+    }
+}
