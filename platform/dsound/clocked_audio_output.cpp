@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/kernel/clock.h"
+
 #include "platform/dsound/manual_audio.h"
 #include "platform/dsound/sound_mixer.h"
 
 namespace {
 
+// The process clock, so that a virtual clock plays sound at the pace the program's waits set.
 int64_t ClockMicroseconds() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    return ClockNowNanoseconds() / 1000;
 }
 
 }  // namespace
