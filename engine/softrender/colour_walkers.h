@@ -1,0 +1,135 @@
+// Walkers of the colour kernels: they decide which pixels a rectangle, line or circle visits and
+// hand each one (or each horizontal run) to the operation. No blend logic lives here.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace softrender {
+
+// A clip rectangle already inside the destination; right and bottom exclusive.
+struct PixelClip {
+    int32_t left, top, right, bottom;
+};
+
+// Rows of `width` pixels from `origin`.
+struct RectGeometry {
+    uint8_t* origin;
+    ptrdiff_t pitch;
+    int32_t width;
+    int32_t height;
+};
+
+template <class Op>
+void Walk(const Op& op, const RectGeometry& g) {
+    uint8_t* row = g.origin;
+    for (int32_t y = 0; y < g.height; ++y, row += g.pitch) op.Span(row, g.width);
+}
+
+// `major` pixels from `start`; the minor coordinate advances when the error term reaches `major`.
+struct LineGeometry {
+    uint8_t* start;
+    ptrdiff_t majorStep;
+    ptrdiff_t minorStep;
+    int32_t major;
+    int32_t minor;
+};
+
+template <class Op>
+void Walk(const Op& op, const LineGeometry& g) {
+    uint8_t* p = g.start;
+    int32_t e = 0;
+    for (int32_t i = 0; i < g.major; ++i) {
+        op(p);
+        e += g.minor;
+        p += g.majorStep;
+        if (e >= g.major) {
+            p += g.minorStep;
+            e -= g.major;
+        }
+    }
+}
+
+struct CircleGeometry {
+    uint8_t* pixels;  // pixel (0, 0) of the destination
+    ptrdiff_t pitch;
+    int32_t bytes;  // per pixel
+    int64_t cx, cy, radius;
+    PixelClip clip;
+    uint8_t* rowFlags;  // fill walk only: one byte per row 0 .. clip.bottom - 1, zero at the start
+    bool fill;
+};
+
+// The midpoint walk: visit(x, y, d) at every step, then the update of d, x and y.
+template <class Visit>
+void WalkMidpoint(int64_t radius, Visit visit) {
+    int64_t x = 0, y = radius, d = 3 - 2 * radius;
+    do {
+        visit(x, y, d);
+        if (d >= 0) {
+            --y;
+            d -= 4 * y;
+        }
+        d += 4 * x + 6;
+        ++x;
+    } while (y >= x);
+}
+
+template <class Op>
+void WalkCircleOutline(const Op& op, const CircleGeometry& g) {
+    const PixelClip& c = g.clip;
+    auto point = [&](int64_t px, int64_t py) {
+        if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) return;
+        op(g.pixels + py * g.pitch + px * g.bytes);
+    };
+    const int64_t cx = g.cx, cy = g.cy;
+    WalkMidpoint(g.radius, [&](int64_t x, int64_t y, int64_t) {
+        if (x == 0) {
+            point(cx - y, cy);
+            point(cx + y, cy);
+            point(cx, cy + y);
+            point(cx, cy - y);
+            return;
+        }
+        point(cx - y, cy + x);
+        point(cx + y, cy + x);
+        point(cx - y, cy - x);
+        point(cx + y, cy - x);
+        point(cx - x, cy + y);
+        point(cx + x, cy + y);
+        point(cx - x, cy - y);
+        point(cx + x, cy - y);
+    });
+}
+
+template <class Op>
+void WalkCircleFill(const Op& op, const CircleGeometry& g) {
+    const PixelClip& c = g.clip;
+    auto span = [&](int64_t row, int64_t x1, int64_t x2) {
+        if (x2 < c.left || x1 >= c.right || row < c.top || row >= c.bottom || g.rowFlags[row]) return;
+        g.rowFlags[row] = 1;
+        const int64_t from = std::max<int64_t>(x1, c.left), to = std::min<int64_t>(x2, c.right - 1);
+        op.Span(g.pixels + row * g.pitch + from * g.bytes, static_cast<int>(to - from + 1));
+    };
+    const int64_t cx = g.cx, cy = g.cy;
+    WalkMidpoint(g.radius, [&](int64_t x, int64_t y, int64_t d) {
+        span(cy + x, cx - y, cx + y);
+        span(cy - x, cx - y, cx + y);
+        if (d >= 0) {
+            span(cy + y, cx - x, cx + x);
+            span(cy - y, cx - x, cx + x);
+        }
+    });
+}
+
+template <class Op>
+void Walk(const Op& op, const CircleGeometry& g) {
+    if (g.fill) {
+        WalkCircleFill(op, g);
+    } else {
+        WalkCircleOutline(op, g);
+    }
+}
+
+}  // namespace softrender

@@ -1,0 +1,176 @@
+// The rule table of the software kernels: which formula a pixel gets for a walker, destination depth,
+// source kind, blend mode, parameter case and variant bits. Kernels classify a call into a RuleKey
+// once, and the generated dispatch tables hold one instantiation per distinct PixelRule.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/softrender/pixel_math.h"
+
+namespace softrender {
+
+// How the pixels of a call are visited. Colour: rectangle, line and circle kernels (one colour).
+enum class Walker : uint8_t { Colour, RowBlit, RunBlit, Stretch, FlatSpan, TexSpan };
+
+enum class SourceKind : uint8_t { Colour, Palette, Direct, DirectAlpha };
+
+// The blend parameter as the rules see it.
+enum class ParamCase : uint8_t { Zero, Half, Full, Other };
+
+constexpr ParamCase ClassifyParam(int32_t p) {
+    if (p == 0) return ParamCase::Zero;
+    if (p == 128) return ParamCase::Half;
+    if (p == 255) return ParamCase::Full;
+    return ParamCase::Other;
+}
+
+enum VariantBit : uint8_t {
+    kVariantBlendImage = 1,
+    kVariantTint = 2,
+    kVariantTransparent = 4,
+    kVariantSimd = 8,
+};
+
+// Blend mode numbers; any other number (compared unsigned) draws nothing.
+enum BlendModeNumber : uint32_t {
+    kModeCopy = 0,
+    kModeAlpha = 1,
+    kModeAdd = 2,
+    kModeSub = 3,
+    kModeMul = 4,
+    kModeInvAlpha = 10,
+    kModeMulAlpha = 11,
+    kModeCount = 12,
+};
+
+struct RuleKey {
+    Walker walker;
+    Depth depth;
+    SourceKind source;
+    uint32_t mode;
+    ParamCase param;
+    uint8_t variants;
+};
+
+// What a channel moves to.
+enum class Target : uint8_t {
+    Source,      // the (tinted) source channel
+    Complement,  // (2^bits - 1) - source
+    Product,     // (source * d [* factors]) >> (bits [+ 8 per factor])
+};
+
+// How the destination pixel is combined with the target.
+enum class Combine : uint8_t {
+    Nothing,     // the call draws nothing
+    StoreWhole,  // the whole source pixel value is stored (all 32 bits of a 32-bit pixel)
+    Store,       // the target channels are stored (byte 3 of a 32-bit pixel kept)
+    FloorMix,    // d + floor((T - d) * factors / 256^n)
+    DiffMix,     // d + trunc((T - d) * p / 255) through DiffScaleTable
+    Lerp6,       // Lerp6Table plane of p >> 2
+    HalfBlend,   // whole-word half blend
+    Word,        // a whole-word add or subtract of the scaled source
+};
+
+enum class WordOp : uint8_t {
+    None,
+    MaskedAdd,
+    MaskedAddCoarse,
+    MaskedSub,
+    PackedAddSat,
+    PackedSubSat,
+    PairAdd,
+    PairSub
+};
+
+// How the source colour is tinted by the draw bright.
+enum class TintRule : uint8_t {
+    None,
+    Shift8,  // (c * b) >> 8, once per call on the colour
+    Table,   // ScaleTable[b][c]
+};
+
+// How the source of a word operation is scaled before it is combined.
+enum class SourceScale : uint8_t { None, ParamTable };
+
+enum FactorBit : uint8_t { kFactorW = 1, kFactorA = 2, kFactorP = 4 };
+
+struct PixelRule {
+    Combine combine = Combine::Nothing;
+    Target target = Target::Source;
+    WordOp word = WordOp::None;
+    TintRule tint = TintRule::None;
+    SourceScale scale = SourceScale::None;
+    uint8_t factors = 0;  // FactorBit set: the weights of the mix, or of the product in multiply mode
+
+    constexpr bool operator==(const PixelRule&) const = default;
+};
+
+// Colour walker: one prepared colour combined with each pixel (rectangle fill, lines, circles).
+constexpr PixelRule ColourRule(Depth depth, uint32_t mode, ParamCase param) {
+    const bool wide = depth == Depth::Xrgb8888;
+    // Kind 1 blends by a shift of 8, kind 0 through DiffScaleTable.
+    const Combine blend = wide ? Combine::FloorMix : Combine::DiffMix;
+    const uint8_t blendFactors = wide ? kFactorP : 0;
+    PixelRule r;
+    r.tint = TintRule::Shift8;
+    switch (mode) {
+        case kModeCopy:
+            r.combine = Combine::StoreWhole;
+            break;
+        case kModeAlpha:
+            if (param == ParamCase::Zero) return PixelRule{};
+            if (param == ParamCase::Full) return ColourRule(depth, kModeCopy, param);
+            r.combine = blend;
+            r.factors = blendFactors;
+            break;
+        case kModeAdd:
+        case kModeSub:
+            if (param == ParamCase::Zero) return PixelRule{};
+            r.combine = Combine::Word;
+            r.word = mode == kModeAdd ? WordOp::MaskedAdd : WordOp::MaskedSub;
+            r.scale = SourceScale::ParamTable;
+            break;
+        case kModeMul:
+            r.combine = Combine::Store;
+            r.target = Target::Product;
+            break;
+        case kModeInvAlpha:
+        case kModeMulAlpha:
+            r.combine = blend;
+            r.factors = blendFactors;
+            r.target = mode == kModeInvAlpha ? Target::Complement : Target::Product;
+            break;
+        default:
+            return PixelRule{};
+    }
+    return r;
+}
+
+// The one table: every kernel asks it for the formula of its call.
+constexpr PixelRule PickPixelRule(const RuleKey& key) {
+    switch (key.walker) {
+        case Walker::Colour:
+            return ColourRule(key.depth, key.mode, key.param);
+        default:
+            return PixelRule{};
+    }
+}
+
+// ---- key spaces of the generated dispatch tables ----
+
+inline constexpr size_t kColourKeyCount = 2 * kModeCount * 4;
+
+constexpr size_t ColourKeyIndex(Depth depth, uint32_t mode, ParamCase param) {
+    return (static_cast<size_t>(depth) * kModeCount + mode) * 4 + static_cast<size_t>(param);
+}
+constexpr RuleKey ColourKeyAt(size_t i) {
+    return RuleKey{Walker::Colour,
+                   static_cast<Depth>(i / (4 * kModeCount)),
+                   SourceKind::Colour,
+                   static_cast<uint32_t>(i / 4 % kModeCount),
+                   static_cast<ParamCase>(i % 4),
+                   0};
+}
+
+}  // namespace softrender

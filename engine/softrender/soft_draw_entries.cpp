@@ -1,0 +1,44 @@
+#include "engine/softrender/soft_draw_entries.h"
+
+#include "engine/core/string_helpers.h"
+#include "engine/softrender/colour_kernels.h"
+
+SoftDrawSurfaces g_softDrawSurfaces;
+
+// The image, stretched, rotated and quad kernels are not part of this tree yet: their entries draw
+// nothing until those kernels arrive.
+int SoftTargetDrawImage(int, int, MEMIMG*, int) {
+    return 0;
+}
+int SoftTargetDrawImageStretched(int, int, int, int, MEMIMG*, int) {
+    return 0;
+}
+int SoftTargetDrawImageRotated(float, float, double, double, MEMIMG*, int, int) {
+    return 0;
+}
+int SoftTargetDrawImageQuad(int, int, int, int, int, int, int, int, MEMIMG*, int) {
+    return 0;
+}
+
+int SoftTargetDrawImageQuadF(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3,
+                             MEMIMG* image, int transparentFlag) {
+    return SoftTargetDrawImageQuad(FloatToInt(x0), FloatToInt(y0), FloatToInt(x1), FloatToInt(y1),
+                                   FloatToInt(x2), FloatToInt(y2), FloatToInt(x3), FloatToInt(y3), image,
+                                   transparentFlag);
+}
+
+int SoftTargetFillRect(int x1, int y1, int x2, int y2, uint32_t colour) {
+    const int32_t rect[4] = {x1, y1, x2, y2};
+    SoftFillRect(g_softDrawSurfaces.target, rect, colour);
+    return 0;
+}
+
+int SoftTargetDrawLine(int x1, int y1, int x2, int y2, uint32_t colour) {
+    SoftDrawLine(g_softDrawSurfaces.target, x1, y1, x2, y2, colour);
+    return 0;
+}
+
+int SoftTargetDrawCircle(int x, int y, int radius, uint32_t colour, int fill) {
+    SoftDrawCircle(g_softDrawSurfaces.target, x, y, radius, colour, fill);
+    return 0;
+}
