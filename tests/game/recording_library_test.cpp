@@ -157,7 +157,7 @@ int ClearDrawTarget(const RECT* area) {
     return Record("ClearDrawTarget", {area == nullptr ? 0 : 1});
 }
 int FlipFrameDefault() {
-    return Record("FlipFrameDefault", {});
+    return Record("FlipFrameDefault", {recording::Lib().microseconds});
 }
 
 int SetBlend(int mode, int param) {
