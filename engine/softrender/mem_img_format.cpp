@@ -1,7 +1,6 @@
 // The ten static colour formats of the surface kinds, each built on its first request.
 #include "engine/softrender/mem_img.h"
 
-#if __has_include("engine/image/color_format.h")
 #include "engine/image/color_format.h"
 
 namespace {
@@ -56,10 +55,3 @@ const ColorFormat* GetMemImgColorFormat(MemImgKind kind, int hasAlpha, int hasPa
     }
     return &slot.format;
 }
-
-#else
-// The image module has not arrived in this tree yet: surfaces carry no format description.
-const ColorFormat* GetMemImgColorFormat(MemImgKind, int, int) {
-    return nullptr;
-}
-#endif
