@@ -92,10 +92,62 @@ TEST_F(MainLoopTest, FullScreenSettingFallsBackToWindowWhenRefused) {
     WriteBytes("setting.dat", settings);
     recording::Lib().keys[kKeyEscape] = 1;
     ASSERT_EQ(Run(), 0);
-    const auto modes = recording::Named("ChangeWindowMode");
-    ASSERT_EQ(modes.size(), 1u);  // the double accepts full screen: no fallback
+    auto modes = recording::Named("ChangeWindowMode");
+    ASSERT_EQ(modes.size(), 1u);  // accepted: no fallback
     EXPECT_EQ(modes[0].args, std::vector<int64_t>{0});
     EXPECT_EQ(ReadBytes("setting.dat")[2], 0);
+
+    ResetGame();
+    recording::Lib().fullScreenResult = -1;
+    recording::Lib().keys[kKeyEscape] = 1;
+    ASSERT_EQ(Run(), 0);
+    modes = recording::Named("ChangeWindowMode");
+    ASSERT_EQ(modes.size(), 2u);
+    EXPECT_EQ(modes[0].args, std::vector<int64_t>{0});
+    EXPECT_EQ(modes[1].args, std::vector<int64_t>{1});
+    // The setting itself is kept.
+    EXPECT_EQ(ReadBytes("setting.dat")[2], 0);
+}
+
+TEST_F(MainLoopTest, ForeignScreenModeSettingAsksForAWindow) {
+    std::vector<uint8_t> settings = DefaultSettings();
+    settings[2] = 7;
+    WriteBytes("setting.dat", settings);
+    recording::Lib().keys[kKeyEscape] = 1;
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(recording::Named("ChangeWindowMode")[0].args, std::vector<int64_t>{1});
+}
+
+TEST_F(MainLoopTest, EachFrameClearsDrawsAndPresentsStretched) {
+    AtPump(1, [] { recording::Lib().keys[kKeyEscape] = 1; });
+    InstallActions();
+    ASSERT_EQ(Run(), 0);
+    const auto& calls = recording::Lib().calls;
+    size_t clear = 0;
+    while (clear < calls.size() && calls[clear].name != "ClearDrawTarget") ++clear;
+    ASSERT_LT(clear + 4, calls.size());
+    const int64_t target = drawTarget;  // made by MakeDrawTarget at start-up
+    EXPECT_EQ(target, 100);
+    EXPECT_EQ(calls[clear + 1].name, "SelectDrawTarget");
+    EXPECT_EQ(calls[clear + 1].args, std::vector<int64_t>{-2});
+    EXPECT_EQ(calls[clear + 2].name, "DrawImageStretched");
+    EXPECT_EQ(calls[clear + 2].args, (std::vector<int64_t>{0, 0, 800, 600, target, 0}));
+    EXPECT_EQ(calls[clear + 3].name, "FlipFrameDefault");
+    EXPECT_EQ(calls[clear + 4].name, "SelectDrawTarget");
+    EXPECT_EQ(calls[clear + 4].args, std::vector<int64_t>{target});
+}
+
+TEST_F(MainLoopTest, ApplyScreenModeRepeatsTheDrawTargetSetUpUnlessModeOnly) {
+    drawTarget = 55;
+    ApplyScreenMode(1);
+    EXPECT_EQ(recording::Count("SetScreenMode"), 1);
+    EXPECT_EQ(recording::Count("ChangeWindowMode"), 1);
+    EXPECT_EQ(recording::Count("SelectDrawTarget"), 0);
+    ApplyScreenMode(0);
+    EXPECT_EQ(recording::Count("SetTransparentColour"), 1);
+    EXPECT_EQ(recording::Count("MakeDrawTarget"), 0);  // the target exists already
+    EXPECT_EQ(recording::Named("SelectDrawTarget")[0].args, std::vector<int64_t>{55});
+    EXPECT_EQ(recording::Named("SetClipRect")[0].args, (std::vector<int64_t>{0, 0, 400, 300}));
 }
 
 TEST_F(MainLoopTest, FailedInitEndsAtOnce) {

@@ -33,6 +33,7 @@ struct Library {
     int keyboardReads = 0;
 
     int initResult = 0;
+    int fullScreenResult = 0;  // what ChangeWindowMode(0) answers
     int64_t microseconds = 1000000;
     int64_t microsecondStep = 1000;
     int dateTime[6] = {2024, 3, 9, 8, 5, 7};

@@ -90,7 +90,8 @@ int ClearScreenLogPublic() {
 }
 
 int ChangeWindowMode(int windowMode) {
-    return Record("ChangeWindowMode", {windowMode});
+    return Record("ChangeWindowMode", {windowMode}, nullptr,
+                  windowMode == 0 ? recording::Lib().fullScreenResult : 0);
 }
 int SetWindowSizeRate(double rateX, double rateY) {
     return Record("SetWindowSizeRate", {Bits(rateX), Bits(rateY)});
