@@ -2,8 +2,9 @@
 // falls to zero; SuspendThread stops the calling thread until someone resumes it.
 #include <pthread.h>
 #include <sched.h>
-#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include "platform/kernel/clock.h"
 #include "platform/kernel/kernel32.h"
@@ -224,8 +225,12 @@ HANDLE WINAPI GetCurrentThread() {
     return kCurrentThreadPseudoHandle;
 }
 
+// Ids are handed out on first use and never reused; a forked child keeps its thread's id.
 DWORD WINAPI GetCurrentThreadId() {
-    return DWORD(syscall(SYS_gettid));
+    static std::atomic<DWORD> nextId{0x100};
+    thread_local DWORD id = 0;
+    if (id == 0) id = nextId.fetch_add(4);
+    return id;
 }
 
 HANDLE WINAPI GetCurrentProcess() {

@@ -75,6 +75,9 @@ struct HKL__;
 typedef HKL__* HKL;
 struct HMONITOR__;
 typedef HMONITOR__* HMONITOR;
+struct HIMC__;
+typedef HIMC__* HIMC;
+typedef INT_PTR(WINAPI* FARPROC)();
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,0 +1,11 @@
+// Every stand-in's registration in the module and COM class registries. Each stand-in adds one
+// declaration and one call here.
+#include "platform/kernel/module_registry.h"
+
+void RegisterKernelModules();
+void RegisterComModules();
+
+void RegisterAllPlatformModules() {
+    RegisterKernelModules();
+    RegisterComModules();
+}
