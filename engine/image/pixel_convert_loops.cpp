@@ -106,31 +106,62 @@ using PixelRule = uint32_t (*)(uint32_t, const Keys&);
 
 enum class Keying { Off, OffNoAlphaSource, On };
 
+using LoopFunction = void (*)(const BlitRegion&, const ColorFormat&, const Keys&);
+
+template <int Bytes>
+uint32_t Load(const uint8_t* p) {
+    uint32_t v = 0;
+    for (int i = 0; i < Bytes; ++i) v |= uint32_t{p[i]} << (8 * i);
+    return v;
+}
+
+template <int Bytes>
+void Store(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < Bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// One loop per rule and pixel sizes, so that the rule is inlined into it.
+template <PixelRule Rule, int InBytes, int OutBytes>
+void RunLoop(const BlitRegion& r, const ColorFormat& src, const Keys& keys) {
+    uint32_t palette[256];
+    if (InBytes == 1) {
+        for (int i = 0; i < 256; ++i) palette[i] = PaletteValue(src, static_cast<uint32_t>(i));
+    }
+    for (int y = 0; y < r.height; ++y) {
+        const uint8_t* in = r.SrcAt(0, y, InBytes);
+        uint8_t* out = r.DestAt(0, y, OutBytes);
+        for (int x = 0; x < r.width; ++x, in += InBytes, out += OutBytes) {
+            uint32_t s = InBytes == 1 ? palette[*in] : Load<InBytes>(in);
+            Store<OutBytes>(out, Rule(s, keys));
+        }
+    }
+}
+
 struct DedicatedLoop {
     Layout src;
     Layout dest;
     Keying keying;
-    PixelRule pixel;
+    LoopFunction run;
 };
 
-constexpr DedicatedLoop kLoops[] = {
-    {Layout::Palette8, Layout::R5G6B5, Keying::Off, PaletteTo565},
-    {Layout::Palette8, Layout::X1R5G5B5, Keying::Off, PaletteTo555},
-    {Layout::Palette8, Layout::Xrgb8, Keying::Off, PaletteToXrgb},
-    {Layout::Rgb24, Layout::R5G6B5, Keying::Off, Rgb24To565},
-    {Layout::Rgb24, Layout::X1R5G5B5, Keying::Off, Rgb24To555},
-    {Layout::Rgb24, Layout::Rgb32, Keying::Off, Rgb24To32},
-    {Layout::Xrgb8, Layout::R5G6B5, Keying::OffNoAlphaSource, XrgbTo565},
-    {Layout::R5G6B5, Layout::Rgb24, Keying::OffNoAlphaSource, R565ToRgb},
-    {Layout::R5G6B5, Layout::Xrgb8, Keying::OffNoAlphaSource, R565ToRgb},
-    {Layout::R5G6B5, Layout::X1R5G5B5, Keying::OffNoAlphaSource, R565To555},
-    {Layout::X1R5G5B5, Layout::R5G6B5, Keying::OffNoAlphaSource, X555To565},
-    {Layout::Palette8, Layout::A1R5G5B5, Keying::On, PaletteTo555Keyed},
-    {Layout::Palette8, Layout::Argb8, Keying::On, PaletteToArgbKeyed},
-    {Layout::Rgb24, Layout::A1R5G5B5, Keying::On, Rgb24To555Keyed},
-    {Layout::Rgb24, Layout::Argb8, Keying::On, Rgb24ToArgbKeyed},
-    {Layout::R5G6B5, Layout::A1R5G5B5, Keying::On, R565To555Keyed},
-    {Layout::R5G6B5, Layout::Argb8, Keying::On, R565ToArgbKeyed},
+const DedicatedLoop kLoops[] = {
+    {Layout::Palette8, Layout::R5G6B5, Keying::Off, RunLoop<PaletteTo565, 1, 2>},
+    {Layout::Palette8, Layout::X1R5G5B5, Keying::Off, RunLoop<PaletteTo555, 1, 2>},
+    {Layout::Palette8, Layout::Xrgb8, Keying::Off, RunLoop<PaletteToXrgb, 1, 4>},
+    {Layout::Rgb24, Layout::R5G6B5, Keying::Off, RunLoop<Rgb24To565, 3, 2>},
+    {Layout::Rgb24, Layout::X1R5G5B5, Keying::Off, RunLoop<Rgb24To555, 3, 2>},
+    {Layout::Rgb24, Layout::Rgb32, Keying::Off, RunLoop<Rgb24To32, 3, 4>},
+    {Layout::Xrgb8, Layout::R5G6B5, Keying::OffNoAlphaSource, RunLoop<XrgbTo565, 4, 2>},
+    {Layout::R5G6B5, Layout::Rgb24, Keying::OffNoAlphaSource, RunLoop<R565ToRgb, 2, 3>},
+    {Layout::R5G6B5, Layout::Xrgb8, Keying::OffNoAlphaSource, RunLoop<R565ToRgb, 2, 4>},
+    {Layout::R5G6B5, Layout::X1R5G5B5, Keying::OffNoAlphaSource, RunLoop<R565To555, 2, 2>},
+    {Layout::X1R5G5B5, Layout::R5G6B5, Keying::OffNoAlphaSource, RunLoop<X555To565, 2, 2>},
+    {Layout::Palette8, Layout::A1R5G5B5, Keying::On, RunLoop<PaletteTo555Keyed, 1, 2>},
+    {Layout::Palette8, Layout::Argb8, Keying::On, RunLoop<PaletteToArgbKeyed, 1, 4>},
+    {Layout::Rgb24, Layout::A1R5G5B5, Keying::On, RunLoop<Rgb24To555Keyed, 3, 2>},
+    {Layout::Rgb24, Layout::Argb8, Keying::On, RunLoop<Rgb24ToArgbKeyed, 3, 4>},
+    {Layout::R5G6B5, Layout::A1R5G5B5, Keying::On, RunLoop<R565To555Keyed, 2, 2>},
+    {Layout::R5G6B5, Layout::Argb8, Keying::On, RunLoop<R565ToArgbKeyed, 2, 4>},
 };
 
 bool KeyingMatches(Keying keying, const BlitOptions& o) {
@@ -144,22 +175,6 @@ bool KeyingMatches(Keying keying, const BlitOptions& o) {
     }
 }
 
-void RunLoop(const BlitRegion& r, const ColorFormat& dest, const ColorFormat& src, PixelRule pixel,
-             const Keys& keys) {
-    int inBytes = src.pixelBytes;
-    int outBytes = dest.pixelBytes;
-    bool palette = src.bitDepth == 8;
-    for (int y = 0; y < r.height; ++y) {
-        const uint8_t* in = r.SrcAt(0, y, inBytes);
-        uint8_t* out = r.DestAt(0, y, outBytes);
-        for (int x = 0; x < r.width; ++x, in += inBytes, out += outBytes) {
-            uint32_t s = ReadPixelValue(in, inBytes);
-            if (palette) s = PaletteValue(src, s);
-            WritePixelValue(out, outBytes, pixel(s, keys));
-        }
-    }
-}
-
 }  // namespace
 
 bool RunDedicatedConvertLoop(const BlitRegion& region, const ColorFormat& dest, const ColorFormat& src,
@@ -168,7 +183,7 @@ bool RunDedicatedConvertLoop(const BlitRegion& region, const ColorFormat& dest, 
     Keys keys{key & 0xFFFFFF, (key >> 16 & 0xF8) << 7 | (key >> 8 & 0xF8) << 2 | (key & 0xFF) >> 3};
     for (const DedicatedLoop& loop : kLoops) {
         if (Matches(src, loop.src) && Matches(dest, loop.dest) && KeyingMatches(loop.keying, options)) {
-            RunLoop(region, dest, src, loop.pixel, keys);
+            loop.run(region, src, keys);
             return true;
         }
     }

@@ -45,7 +45,9 @@ void ExpectFixture(const FixtureCase& c) {
             ASSERT_EQ(r, p[0]) << x << "," << y;
             ASSERT_EQ(g, p[1]) << x << "," << y;
             ASSERT_EQ(b, p[2]) << x << "," << y;
-            if (c.compare == RGBA) ASSERT_EQ(a, p[3]) << x << "," << y;
+            if (c.compare == RGBA) {
+                ASSERT_EQ(a, p[3]) << x << "," << y;
+            }
         }
 }
 
@@ -163,8 +165,9 @@ TEST(ImageReaders, EveryCutOfAValidFileIsRefusedOrDecodedWithoutFaults) {
             StreamDescriptor d = stream.Descriptor();
             ScopedImage image;
             int result = c.reader(&d, image.get());
-            if (n == whole.size() || (!c.cutLoads && result != -1))
+            if (n == whole.size() || (!c.cutLoads && result != -1)) {
                 ASSERT_EQ(result, n == whole.size() ? 0 : -1) << n;
+            }
             if (result == 0) {
                 ++loaded;
                 EXPECT_EQ(image->width, 13);
@@ -173,7 +176,9 @@ TEST(ImageReaders, EveryCutOfAValidFileIsRefusedOrDecodedWithoutFaults) {
                 EXPECT_EQ(image->pixels, nullptr);
             }
         }
-        if (c.cutLoads) EXPECT_GT(loaded, 1);
+        if (c.cutLoads) {
+            EXPECT_GT(loaded, 1);
+        }
     }
 }
 
