@@ -1,6 +1,7 @@
 #include "engine/image/block_decode.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "engine/image/image_memory.h"
@@ -93,7 +94,8 @@ void DecodeDxtBlock(int formatCode, const uint8_t* block, uint8_t texels[16][4])
 int DecodeBlockCompressedImage(SoftImage* image) {
     int code = image->format.formatCode;
     if (code == COLOR_FORMAT_PLAIN) return 0;
-    if (code > COLOR_FORMAT_DXT5 || image->width < 0 || image->height < 0) return -1;
+    if (code > COLOR_FORMAT_DXT5 || image->width < 0 || image->height < 0 || image->width > INT32_MAX / 4)
+        return -1;
     size_t pitch = static_cast<size_t>(image->width) * 4;
     auto* out = static_cast<uint8_t*>(ImageAllocZeroed(pitch * static_cast<size_t>(image->height)));
     if (!out) return -1;

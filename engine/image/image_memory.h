@@ -3,30 +3,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-#if __has_include("engine/core/tracked_allocator.h")
 #include "engine/core/tracked_allocator.h"
 
-inline void* ImageAlloc(size_t size) {
-    return TrackedAlloc(size, "", 0);
+// The largest block the image module asks for.
+constexpr uint64_t kMaxImageBlockBytes = 0x7FFFFFFF;
+
+inline void* ImageAlloc(uint64_t size) {
+    return size > kMaxImageBlockBytes ? nullptr : TrackedAlloc(static_cast<size_t>(size), "", 0);
 }
-inline void* ImageAllocZeroed(size_t size) {
-    return TrackedAllocZeroed(size, "", 0);
+inline void* ImageAllocZeroed(uint64_t size) {
+    return size > kMaxImageBlockBytes ? nullptr : TrackedAllocZeroed(static_cast<size_t>(size), "", 0);
 }
 inline void ImageFree(void* p) {
     TrackedFree(p);
 }
-#else
-// Until the tracked allocator is part of the build.
-#include <cstdlib>
-
-inline void* ImageAlloc(size_t size) {
-    return std::malloc(size ? size : 1);
-}
-inline void* ImageAllocZeroed(size_t size) {
-    return std::calloc(1, size ? size : 1);
-}
-inline void ImageFree(void* p) {
-    std::free(p);
-}
-#endif

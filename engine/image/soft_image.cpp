@@ -1,6 +1,7 @@
 #include "engine/image/soft_image.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "engine/image/block_decode.h"
@@ -58,11 +59,12 @@ int CreateSoftImage(int width, int height, const ColorFormat* format, SoftImage*
     image->format = *format;
     image->width = width;
     image->height = height;
-    image->pitch = (format->pixelBytes * width + 3) / 4 * 4;
+    int64_t pitch = (int64_t{format->pixelBytes} * width + 3) / 4 * 4;
+    image->pitch = pitch > INT32_MAX ? 0 : static_cast<int32_t>(pitch);
     image->mipCount = 0;
     image->pixels = nullptr;
-    if (width < 0 || height < 0) return -1;
-    image->pixels = ImageAlloc(static_cast<size_t>(image->pitch) * static_cast<size_t>(height));
+    if (width < 0 || height < 0 || pitch > INT32_MAX) return -1;
+    image->pixels = ImageAlloc(static_cast<uint64_t>(pitch) * static_cast<uint64_t>(height));
     return image->pixels ? 0 : -1;
 }
 

@@ -35,6 +35,16 @@ TEST(CreateSoftImage, PadsRowsToFourBytesAndCopiesTheFormat) {
     EXPECT_EQ(argb->pitch, 12);
 }
 
+TEST(CreateSoftImage, RefusesSizesBeyondTheAllocator) {
+    const int sizes[][2] = {{0x7FFFFFFF, 1}, {0x40000000, 4}, {-1, 4}, {65536, 65536}};
+    for (const auto& s : sizes) {
+        SoftImage image{};
+        EXPECT_EQ(CreateSoftImageArgb8(s[0], s[1], &image), -1);
+        EXPECT_EQ(image.pixels, nullptr);
+        ReleaseSoftImage(&image);
+    }
+}
+
 TEST(ReleaseSoftImage, ZeroesEverythingAndMayRunTwice) {
     SoftImage image{};
     ASSERT_EQ(CreateSoftImageArgb8(4, 4, &image), 0);
