@@ -72,6 +72,8 @@ int SetFileFunctionTable(const FileAccessTable* table);
 FileAccessTable* GetFileFunctionTable();
 StreamFunctions* GetFileStreamFunctions();
 StreamFunctions* GetMemoryStreamFunctions();
+// Fills both stream sets again (file handle type start).
+void ResetStreamFunctionSets();
 
 uintptr_t CallFileOpen(const char* path, int cacheFlag, int reserved, int backgroundFlag);
 int CallFileClose(uintptr_t file);
