@@ -7,7 +7,9 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 bool HasSeparator(const char* path, int charset) {
     for (int i = 0; path[i] != 0; ++i) {
@@ -25,8 +27,8 @@ bool NameMatches(const ArchiveName& entryName, const ArchiveSearchName& name) {
 }
 
 // The first entry of the directory of the wanted kind whose name matches.
-bool FindInDirectory(OpenArchive* archive, uint32_t dirOffset, const ArchiveSearchName& name, bool wantDirectory,
-                     ArchiveFileEntry* out) {
+bool FindInDirectory(OpenArchive* archive, uint32_t dirOffset, const ArchiveSearchName& name,
+                     bool wantDirectory, ArchiveFileEntry* out) {
     ArchiveDirEntry dir;
     if (!GetArchiveDirEntry(archive, dirOffset, &dir)) return false;
     for (uint32_t i = 0; i < dir.entryCount; ++i) {
@@ -121,7 +123,8 @@ int FindArchiveFileEntry(const char* path, OpenArchive* archive, ArchiveFileEntr
 int GetArchiveFileLocation(OpenArchive* archive, const char* path, uint32_t* position, uint32_t* size) {
     ArchiveFileEntry entry;
     uint32_t stored, length;
-    if (FindArchiveFileEntry(path, archive, &entry) != 0 || !GetArchiveStoredRange(archive, entry, &stored, &length))
+    if (FindArchiveFileEntry(path, archive, &entry) != 0 ||
+        !GetArchiveStoredRange(archive, entry, &stored, &length))
         return -1;
     if (position != nullptr) *position = stored;
     if (size != nullptr) *size = entry.size;

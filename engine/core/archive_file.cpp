@@ -77,7 +77,8 @@ int OpenArchiveFile(ArchiveFileState* state, OpenArchive* archive, const char* p
             return -1;
         }
     }
-    if (IsArchiveFilePacked(archive->header.version, state->entry) && LoadPackedFile(state, position, length) != 0) {
+    if (IsArchiveFilePacked(archive->header.version, state->entry) &&
+        LoadPackedFile(state, position, length) != 0) {
         FreeFileState(state);
         return -1;
     }
@@ -136,7 +137,9 @@ int64_t ReadArchiveFile(ArchiveFileState* state, void* buffer, uint32_t bytes) {
 
 int SeekArchiveFile(ArchiveFileState* state, int64_t offset, int origin) {
     WaitFileRead(state);
-    int64_t base = origin == SEEK_ORIGIN_CURRENT ? state->position : origin == SEEK_ORIGIN_END ? state->entry.size : 0;
+    int64_t base = origin == SEEK_ORIGIN_CURRENT ? state->position
+                   : origin == SEEK_ORIGIN_END   ? state->entry.size
+                                                 : 0;
     int64_t target = base + offset;
     if (target < 0) target = 0;
     if (target > int64_t(state->entry.size)) target = state->entry.size;

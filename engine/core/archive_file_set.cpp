@@ -4,6 +4,7 @@
 
 #include "engine/core/full_path.h"
 #include "engine/core/log.h"
+#include "engine/core/string_helpers.h"
 #include "engine/core/tracked_allocator.h"
 #include "platform/kernel/kernel32.h"
 
@@ -22,13 +23,15 @@ struct ArchiveLayer {
 ArchiveLayer g_layer;
 
 constexpr FileAccessTable kArchiveSet = {
-    OpenFileThroughArchives,      CloseFileThroughArchives,     TellFileThroughArchives,
-    SeekFileThroughArchives,      ReadFileThroughArchives,      EofFileThroughArchives,
-    IdleFileThroughArchives,      SetCurrentDirThroughArchives, GetCurrentDirThroughArchives,
-    FindFirstThroughArchives,     FindNextThroughArchives,      FindCloseThroughArchives,
+    OpenFileThroughArchives,  CloseFileThroughArchives,     TellFileThroughArchives,
+    SeekFileThroughArchives,  ReadFileThroughArchives,      EofFileThroughArchives,
+    IdleFileThroughArchives,  SetCurrentDirThroughArchives, GetCurrentDirThroughArchives,
+    FindFirstThroughArchives, FindNextThroughArchives,      FindCloseThroughArchives,
 };
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 void ReleaseArchive(uint32_t index) {
     ArchiveTableEntry* entry = g_layer.archives[index];
@@ -81,11 +84,15 @@ int CopyRest(const char* rest, char* out) {
 
 }  // namespace
 
-const FileAccessTable* GetArchiveFileFunctionTable() { return &kArchiveSet; }
+const FileAccessTable* GetArchiveFileFunctionTable() {
+    return &kArchiveSet;
+}
 const ArchiveTableEntry* GetArchiveTableEntry(int index) {
     return index >= 0 && index < kArchiveTableSize ? g_layer.archives[index] : nullptr;
 }
-const ArchivePathCache* GetArchivePathCache() { return &g_layer.cache; }
+const ArchivePathCache* GetArchivePathCache() {
+    return &g_layer.cache;
+}
 
 int InitArchiveLayer() {
     if (g_layer.started) return -1;
@@ -209,7 +216,8 @@ uintptr_t OpenFileThroughArchives(const char* path, int cacheFlag, int reserved,
     } else {
         record->kind = OPEN_FILE_IN_ARCHIVE;
         record->archiveIndex = uint32_t(index);
-        opened = OpenArchiveFile(&record->state, &g_layer.archives[index]->archive, rest, backgroundFlag) == 0;
+        opened =
+            OpenArchiveFile(&record->state, &g_layer.archives[index]->archive, rest, backgroundFlag) == 0;
         if (!opened) ReleaseArchive(uint32_t(index));
     }
     if (!opened) {

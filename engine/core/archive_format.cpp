@@ -62,10 +62,15 @@ void EncodeArchiveDirEntry(const ArchiveDirEntry& entry, uint8_t* bytes) {
 
 int ArchiveCharsetForCodePage(uint32_t codePage) {
     switch (codePage) {
-        case 932: return CHARSET_SHIFTJIS;
-        case 936: return CHARSET_GBK;
-        case 949: return CHARSET_HANGUL;
-        case 950: return CHARSET_BIG5;
-        default: return CHARSET_DEFAULT;
+        case 932:
+            return CHARSET_SHIFTJIS;
+        case 936:
+            return CHARSET_GBK;
+        case 949:
+            return CHARSET_HANGUL;
+        case 950:
+            return CHARSET_BIG5;
+        default:
+            return CHARSET_DEFAULT;
     }
 }

@@ -46,17 +46,25 @@ struct ArchiveDirEntry {
     uint32_t firstEntry;  // file-table offset of its first consecutive entry
 };
 
-inline uint32_t ArchiveHeaderSize(int version) { return version >= 4 ? 28 : 24; }
-inline uint32_t ArchiveFileEntrySize(int version) { return version >= 2 ? 44 : 40; }
+inline uint32_t ArchiveHeaderSize(int version) {
+    return version >= 4 ? 28 : 24;
+}
+inline uint32_t ArchiveFileEntrySize(int version) {
+    return version >= 2 ? 44 : 40;
+}
 inline bool IsArchiveFilePacked(int version, const ArchiveFileEntry& entry) {
     return version >= 2 && entry.packedSize != kArchiveNotPacked;
 }
 
-inline uint16_t LoadU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t LoadU16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t LoadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-inline uint64_t LoadU64(const uint8_t* p) { return LoadU32(p) | uint64_t(LoadU32(p + 4)) << 32; }
+inline uint64_t LoadU64(const uint8_t* p) {
+    return LoadU32(p) | uint64_t(LoadU32(p + 4)) << 32;
+}
 inline void StoreU16(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);
     p[1] = uint8_t(v >> 8);

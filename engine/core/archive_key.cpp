@@ -5,23 +5,37 @@ namespace {
 constexpr uint8_t kKeyFill = 0x6B;
 constexpr uint8_t kFallbackKeyFill = 0xA5;
 
-uint8_t RotateLeft(uint8_t b, int n) { return uint8_t((b << n) | (b >> (8 - n))); }
+uint8_t RotateLeft(uint8_t b, int n) {
+    return uint8_t((b << n) | (b >> (8 - n)));
+}
 
 // The transformation of key byte i.
 uint8_t TransformKeyByte(int i, uint8_t b) {
     switch (i) {
-        case 0: return uint8_t(~b);
-        case 1: return RotateLeft(b, 4);
-        case 2: return uint8_t(b ^ 0x8A);
-        case 3: return uint8_t(~RotateLeft(b, 4));
-        case 4: return uint8_t(b + 0x35);
-        case 5: return RotateLeft(b, 3);
-        case 6: return uint8_t(b ^ 0xC3);
-        case 7: return uint8_t(b * 5 + 0x11);
-        case 8: return RotateLeft(uint8_t(b ^ 0x5E), 2);
-        case 9: return uint8_t(~(b + 0x27));
-        case 10: return RotateLeft(b, 7);
-        default: return uint8_t((b ^ 0x99) - 0x1D);
+        case 0:
+            return uint8_t(~b);
+        case 1:
+            return RotateLeft(b, 4);
+        case 2:
+            return uint8_t(b ^ 0x8A);
+        case 3:
+            return uint8_t(~RotateLeft(b, 4));
+        case 4:
+            return uint8_t(b + 0x35);
+        case 5:
+            return RotateLeft(b, 3);
+        case 6:
+            return uint8_t(b ^ 0xC3);
+        case 7:
+            return uint8_t(b * 5 + 0x11);
+        case 8:
+            return RotateLeft(uint8_t(b ^ 0x5E), 2);
+        case 9:
+            return uint8_t(~(b + 0x27));
+        case 10:
+            return RotateLeft(b, 7);
+        default:
+            return uint8_t((b ^ 0x99) - 0x1D);
     }
 }
 

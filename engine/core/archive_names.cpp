@@ -5,7 +5,9 @@
 #include "engine/core/string_helpers.h"
 
 namespace {
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 }  // namespace
 
 int PrepareArchiveSearchName(const char* component, int charset, ArchiveSearchName* out) {

@@ -76,7 +76,7 @@ bool Overlaps(uint64_t a, uint64_t aLength, uint64_t b, uint64_t bLength) {
 // entry, a stored range outside the archive or over its header or table block, or a walk longer than
 // the table can hold (a directory loop). With xor, descrambles (or scrambles back) the stored bytes.
 class DirectoryFileWalk {
-public:
+  public:
     DirectoryFileWalk(const OpenArchive* archive, uint8_t* image, bool xorBytes)
         : archive_(archive), image_(image), xor_(xorBytes) {
         budget_ = archive->header.tableSize / ArchiveFileEntrySize(archive->header.version) + 1;
@@ -93,7 +93,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool Visit(const ArchiveFileEntry& entry) {
         uint32_t position, length;
         if (!GetArchiveStoredRange(archive_, entry, &position, &length)) return false;
@@ -122,7 +122,8 @@ void XorArchiveImage(OpenArchive* archive) {
         return;
     }
     WalkArchiveFiles(archive, archive->image, true);
-    if (archive->callerImage) XorWithArchiveKey(archive->header.tableSize, archive->tableBlock, 0, archive->key);
+    if (archive->callerImage)
+        XorWithArchiveKey(archive->header.tableSize, archive->tableBlock, 0, archive->key);
 }
 
 void FreeArchiveParts(OpenArchive* archive) {
@@ -142,13 +143,16 @@ int OpenHeaderAndTable(OpenArchive* archive, const char* path, const char* keySt
     if (archive->file == nullptr) return -1;
     archive->archiveSize = archive->file->size;
     RawSource source{nullptr, archive->file};
-    if (CheckArchiveHeader(archive, source, keyString) != 0 || ReadTableBlock(archive, source) != 0) return -1;
+    if (CheckArchiveHeader(archive, source, keyString) != 0 || ReadTableBlock(archive, source) != 0)
+        return -1;
     return 0;
 }
 
 }  // namespace
 
-void ClearArchiveRecord(OpenArchive* archive) { std::memset(archive, 0, sizeof(*archive)); }
+void ClearArchiveRecord(OpenArchive* archive) {
+    std::memset(archive, 0, sizeof(*archive));
+}
 
 int OpenArchiveStreamed(OpenArchive* archive, const char* path, const char* keyString) {
     if (OpenHeaderAndTable(archive, path, keyString) != 0) {
@@ -167,7 +171,8 @@ int OpenArchiveIntoMemory(OpenArchive* archive, const char* path, const char* ke
     CloseCachedFile(archive->file);
     archive->file = nullptr;
     archive->imageSize = archive->archiveSize;
-    archive->image = static_cast<uint8_t*>(TrackedAlloc(archive->imageSize ? archive->imageSize : 1, __FILE__, __LINE__));
+    archive->image =
+        static_cast<uint8_t*>(TrackedAlloc(archive->imageSize ? archive->imageSize : 1, __FILE__, __LINE__));
     archive->loadFile = OpenCachedFile(archive->path, 0, 1, 1);
     if (archive->image == nullptr || archive->loadFile == nullptr ||
         ReadCachedFile(archive->image, 1, archive->imageSize, archive->loadFile) != archive->imageSize) {
@@ -237,9 +242,13 @@ int CloseArchive(OpenArchive* archive) {
     return 0;
 }
 
-int CloseArchiveRecord(OpenArchive* archive) { return CloseArchive(archive); }
+int CloseArchiveRecord(OpenArchive* archive) {
+    return CloseArchive(archive);
+}
 
-void* GetArchiveMemoryImage(OpenArchive* archive) { return archive->inMemory ? archive->image : nullptr; }
+void* GetArchiveMemoryImage(OpenArchive* archive) {
+    return archive->inMemory ? archive->image : nullptr;
+}
 
 int ReadArchiveBytes(OpenArchive* archive, CachedFile* file, void* buffer, uint32_t position, uint32_t size,
                      uint64_t keyPosition) {

@@ -50,8 +50,8 @@ bool UpperNameText(const ArchiveName& name, char* out, size_t capacity) {
 ArchiveSearchRecord* ArchiveFindFirstEntry(OpenArchive* archive, const char* pattern, FindFileRecord* out) {
     if (!WaitArchiveLoad(archive)) return nullptr;
     char folder[kFilePathLimit];
-    ArchiveSearchRecord* record =
-        static_cast<ArchiveSearchRecord*>(TrackedAllocZeroed(sizeof(ArchiveSearchRecord), __FILE__, __LINE__));
+    ArchiveSearchRecord* record = static_cast<ArchiveSearchRecord*>(
+        TrackedAllocZeroed(sizeof(ArchiveSearchRecord), __FILE__, __LINE__));
     if (record == nullptr) return nullptr;
     record->archive = archive;
     if (SplitDirAndFileName(archive->charsetCode, record->pattern, folder, pattern) != 0) {
@@ -104,4 +104,6 @@ int ArchiveFindNextEntry(ArchiveSearchRecord* record, FindFileRecord* out) {
     }
 }
 
-void FreeArchiveSearchRecord(ArchiveSearchRecord* record) { TrackedFree(record); }
+void FreeArchiveSearchRecord(ArchiveSearchRecord* record) {
+    TrackedFree(record);
+}

@@ -51,7 +51,8 @@ bool GetArchiveStoredRange(const OpenArchive* archive, const ArchiveFileEntry& e
     bool packed = IsArchiveFilePacked(archive->header.version, entry);
     uint64_t stored = packed ? entry.packedSize : entry.size;
     if (at + stored > archive->archiveSize) return false;
-    if (packed && (stored < kArchivePackedHeadSize || entry.size > (stored - kArchivePackedHeadSize) * kMaxUnpackRatio))
+    if (packed &&
+        (stored < kArchivePackedHeadSize || entry.size > (stored - kArchivePackedHeadSize) * kMaxUnpackRatio))
         return false;
     *position = uint32_t(at);
     *length = uint32_t(stored);

@@ -9,7 +9,8 @@
 namespace {
 
 HANDLE OpenForReading(const char* path) {
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 // Thread side: takes the front bytes of the cache when it sits at the request's position.
@@ -47,8 +48,8 @@ void ReadAhead(CachedFile* file) {
     if (file->cacheLength >= kCachedFileCacheSize) return;
     DWORD got = 0;
     SetFilePointer(file->threadHandle, LONG(file->cachePosition + file->cacheLength), nullptr, FILE_BEGIN);
-    if (ReadFile(file->threadHandle, file->cache + file->cacheLength, kCachedFileCacheSize - file->cacheLength,
-                 &got, nullptr))
+    if (ReadFile(file->threadHandle, file->cache + file->cacheLength,
+                 kCachedFileCacheSize - file->cacheLength, &got, nullptr))
         file->cacheLength += got;
 }
 
@@ -77,13 +78,16 @@ DWORD WINAPI FileAccessThread(LPVOID parameter) {
                 CloseHandle(file->threadHandle);
                 file->threadHandle = nullptr;
                 break;
-            case CACHED_FILE_READ: ServeRead(file); break;
+            case CACHED_FILE_READ:
+                ServeRead(file);
+                break;
             case CACHED_FILE_SEEK:
                 SetFilePointer(file->threadHandle, LONG(file->seekPosition), nullptr, FILE_BEGIN);
                 file->cachePosition = file->seekPosition;
                 file->cacheLength = 0;
                 break;
-            default: break;
+            default:
+                break;
         }
         if (file->requestKind == CACHED_FILE_END) break;
         SetEvent(file->doneEvent);
@@ -102,7 +106,9 @@ void PostRequest(CachedFile* file, uint32_t kind) {
     SetEvent(file->requestEvent);
 }
 
-void WaitDone(CachedFile* file) { WaitForSingleObject(file->doneEvent, INFINITE); }
+void WaitDone(CachedFile* file) {
+    WaitForSingleObject(file->doneEvent, INFINITE);
+}
 
 void WaitThreadExit(CachedFile* file, DWORD sleep) {
     DWORD code = STILL_ACTIVE;
@@ -192,10 +198,12 @@ int CloseCachedFile(CachedFile* file) {
     return result;
 }
 
-int64_t TellCachedFile(CachedFile* file) { return file->position; }
+int64_t TellCachedFile(CachedFile* file) {
+    return file->position;
+}
 
 int SeekCachedFile(CachedFile* file, int64_t offset, int origin) {
-    int64_t base = origin == SEEK_ORIGIN_START ? 0
+    int64_t base = origin == SEEK_ORIGIN_START     ? 0
                    : origin == SEEK_ORIGIN_CURRENT ? int64_t(file->position)
                    : origin == SEEK_ORIGIN_END     ? int64_t(file->size)
                                                    : 0;
@@ -203,7 +211,8 @@ int SeekCachedFile(CachedFile* file, int64_t offset, int origin) {
     if (target < 0) target = 0;
     if (target > int64_t(file->size)) target = file->size;
     if (!file->usesThread) {
-        if (SetFilePointer(file->handle, LONG(target), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return -1;
+        if (SetFilePointer(file->handle, LONG(target), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+            return -1;
     } else {
         WaitDone(file);
         file->seekPosition = uint32_t(target);
@@ -250,7 +259,9 @@ size_t ReadCachedFile(void* buffer, size_t size, size_t count, CachedFile* file)
     return got / size;
 }
 
-int EofCachedFile(CachedFile* file) { return file->endFlag ? -1 : 0; }
+int EofCachedFile(CachedFile* file) {
+    return file->endFlag ? -1 : 0;
+}
 
 int IsCachedFileIdle(CachedFile* file) {
     if (!file->usesThread) return 1;

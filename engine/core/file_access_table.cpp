@@ -13,10 +13,10 @@ constinit FileAccessTable g_fileTable = {
 };
 
 constinit StreamFunctions g_fileStreamFunctions = {CallFileTell, CallFileSeek, CallFileRead,
-                                         CallFileEof,  CallFileIdle, CallFileClose};
+                                                   CallFileEof,  CallFileIdle, CallFileClose};
 
-constinit StreamFunctions g_memoryStreamFunctions = {TellMemoryStream,  SeekMemoryStream,   ReadMemoryStream,
-                                           EofMemoryStream,   IsMemoryStreamIdle, CloseMemoryStream};
+constinit StreamFunctions g_memoryStreamFunctions = {TellMemoryStream, SeekMemoryStream,   ReadMemoryStream,
+                                                     EofMemoryStream,  IsMemoryStreamIdle, CloseMemoryStream};
 
 }  // namespace
 
@@ -25,12 +25,19 @@ int SetFileFunctionTable(const FileAccessTable* table) {
     return 0;
 }
 
-FileAccessTable* GetFileFunctionTable() { return &g_fileTable; }
-StreamFunctions* GetFileStreamFunctions() { return &g_fileStreamFunctions; }
-StreamFunctions* GetMemoryStreamFunctions() { return &g_memoryStreamFunctions; }
+FileAccessTable* GetFileFunctionTable() {
+    return &g_fileTable;
+}
+StreamFunctions* GetFileStreamFunctions() {
+    return &g_fileStreamFunctions;
+}
+StreamFunctions* GetMemoryStreamFunctions() {
+    return &g_memoryStreamFunctions;
+}
 
 void ResetStreamFunctionSets() {
-    g_fileStreamFunctions = {CallFileTell, CallFileSeek, CallFileRead, CallFileEof, CallFileIdle, CallFileClose};
+    g_fileStreamFunctions = {CallFileTell, CallFileSeek, CallFileRead,
+                             CallFileEof,  CallFileIdle, CallFileClose};
     g_memoryStreamFunctions = {TellMemoryStream, SeekMemoryStream,   ReadMemoryStream,
                                EofMemoryStream,  IsMemoryStreamIdle, CloseMemoryStream};
 }
@@ -38,13 +45,27 @@ void ResetStreamFunctionSets() {
 uintptr_t CallFileOpen(const char* path, int cacheFlag, int reserved, int backgroundFlag) {
     return g_fileTable.open(path, cacheFlag, reserved, backgroundFlag);
 }
-int CallFileClose(uintptr_t file) { return g_fileTable.close(file); }
-int64_t CallFileTell(uintptr_t file) { return g_fileTable.tell(file); }
-int CallFileSeek(uintptr_t file, int64_t offset, int origin) { return g_fileTable.seek(file, offset, origin); }
+int CallFileClose(uintptr_t file) {
+    return g_fileTable.close(file);
+}
+int64_t CallFileTell(uintptr_t file) {
+    return g_fileTable.tell(file);
+}
+int CallFileSeek(uintptr_t file, int64_t offset, int origin) {
+    return g_fileTable.seek(file, offset, origin);
+}
 size_t CallFileRead(void* buffer, size_t size, size_t count, uintptr_t file) {
     return g_fileTable.read(buffer, size, count, file);
 }
-int CallFileEof(uintptr_t file) { return g_fileTable.eof(file); }
-int CallFileIdle(uintptr_t file) { return g_fileTable.idle(file); }
-int CallFileSetCurrentDir(const char* path) { return g_fileTable.setCurrentDir(path); }
-int CallFileGetCurrentDir(char* buffer) { return g_fileTable.getCurrentDir(buffer); }
+int CallFileEof(uintptr_t file) {
+    return g_fileTable.eof(file);
+}
+int CallFileIdle(uintptr_t file) {
+    return g_fileTable.idle(file);
+}
+int CallFileSetCurrentDir(const char* path) {
+    return g_fileTable.setCurrentDir(path);
+}
+int CallFileGetCurrentDir(char* buffer) {
+    return g_fileTable.getCurrentDir(buffer);
+}

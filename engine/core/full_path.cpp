@@ -7,12 +7,16 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-char Upper(char c, bool upperCase) { return upperCase && c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char Upper(char c, bool upperCase) {
+    return upperCase && c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
 class PathBuilder {
-public:
+  public:
     PathBuilder(char* out, bool upperCase) : out_(out), upperCase_(upperCase) { out_[0] = 0; }
     bool Append(const char* text, int length) {
         if (length_ + length >= kFilePathLimit) return false;
@@ -47,7 +51,7 @@ public:
         return false;
     }
 
-private:
+  private:
     bool EndsInTrailByte() const {
         int i = 0;
         bool trail = false;

@@ -2,7 +2,7 @@
 #pragma once
 
 struct FullPathRules {
-    bool upperCase;          // upper-case a to z of base and path (double-byte characters untouched)
+    bool upperCase;           // upper-case a to z of base and path (double-byte characters untouched)
     bool anySlashAfterDrive;  // after "X:", "/" as well as "\" moves the start past the separator
 };
 

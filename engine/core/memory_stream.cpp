@@ -4,7 +4,9 @@
 #include "engine/core/tracked_allocator.h"
 
 namespace {
-MemoryStream* AsStream(uintptr_t stream) { return reinterpret_cast<MemoryStream*>(stream); }
+MemoryStream* AsStream(uintptr_t stream) {
+    return reinterpret_cast<MemoryStream*>(stream);
+}
 }  // namespace
 
 uintptr_t OpenMemoryStream(const void* data, uint32_t size) {
@@ -22,7 +24,9 @@ int CloseMemoryStream(uintptr_t stream) {
     return 0;
 }
 
-int64_t TellMemoryStream(uintptr_t stream) { return AsStream(stream)->position; }
+int64_t TellMemoryStream(uintptr_t stream) {
+    return AsStream(stream)->position;
+}
 
 int SeekMemoryStream(uintptr_t stream, int64_t offset, int origin) {
     MemoryStream* s = AsStream(stream);
@@ -53,6 +57,10 @@ size_t ReadMemoryStream(void* buffer, size_t size, size_t count, uintptr_t strea
     return count != 0 ? count : 1;
 }
 
-int EofMemoryStream(uintptr_t stream) { return AsStream(stream)->endFlag ? 1 : 0; }
+int EofMemoryStream(uintptr_t stream) {
+    return AsStream(stream)->endFlag ? 1 : 0;
+}
 
-int IsMemoryStreamIdle(uintptr_t) { return 1; }
+int IsMemoryStreamIdle(uintptr_t) {
+    return 1;
+}

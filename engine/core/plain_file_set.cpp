@@ -8,9 +8,13 @@
 
 namespace {
 
-CachedFile* AsCachedFile(uintptr_t file) { return reinterpret_cast<CachedFile*>(file); }
+CachedFile* AsCachedFile(uintptr_t file) {
+    return reinterpret_cast<CachedFile*>(file);
+}
 
-uint64_t FileTimeValue(const FILETIME& t) { return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
+uint64_t FileTimeValue(const FILETIME& t) {
+    return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
 
 void ConvertFindData(const WIN32_FIND_DATAA& data, FindFileRecord* out) {
     std::memset(out, 0, sizeof(*out));
@@ -28,7 +32,9 @@ const FileAccessTable kPlainSet = {
     },
     [](uintptr_t file) { return CloseCachedFile(AsCachedFile(file)); },
     [](uintptr_t file) { return TellCachedFile(AsCachedFile(file)); },
-    [](uintptr_t file, int64_t offset, int origin) { return SeekCachedFile(AsCachedFile(file), offset, origin); },
+    [](uintptr_t file, int64_t offset, int origin) {
+        return SeekCachedFile(AsCachedFile(file), offset, origin);
+    },
     [](void* buffer, size_t size, size_t count, uintptr_t file) {
         return ReadCachedFile(buffer, size, count, AsCachedFile(file));
     },
@@ -43,11 +49,17 @@ const FileAccessTable kPlainSet = {
 
 }  // namespace
 
-const FileAccessTable* GetPlainFileFunctionTable() { return &kPlainSet; }
+const FileAccessTable* GetPlainFileFunctionTable() {
+    return &kPlainSet;
+}
 
-int SetCurrentDirDefault(const char* path) { return SetCurrentDirectoryA(path); }
+int SetCurrentDirDefault(const char* path) {
+    return SetCurrentDirectoryA(path);
+}
 
-int GetCurrentDirDefault(char* buffer) { return int(GetCurrentDirectoryA(kFilePathLimit, buffer)); }
+int GetCurrentDirDefault(char* buffer) {
+    return int(GetCurrentDirectoryA(kFilePathLimit, buffer));
+}
 
 intptr_t FindFirstFileDefault(const char* pattern, FindFileRecord* out) {
     WIN32_FIND_DATAA data;
@@ -64,7 +76,9 @@ int FindNextFileDefault(intptr_t search, FindFileRecord* out) {
     return 0;
 }
 
-int FindCloseDefault(intptr_t search) { return FindClose(reinterpret_cast<HANDLE>(search)) ? 0 : -1; }
+int FindCloseDefault(intptr_t search) {
+    return FindClose(reinterpret_cast<HANDLE>(search)) ? 0 : -1;
+}
 
 HANDLE MakeTempWriteFile(char* outPath) {
     char folder[256];
