@@ -4,7 +4,7 @@
 #   tests/core/make_archive_corpus.sh build/tools/archive/tvatool
 set -euo pipefail
 tool=${1:-build/tools/archive/tvatool}
-out=tests/core/archive_reader_corpus
+out=tests/core/archive_reader_fuzz_corpus
 src=$(mktemp -d)
 trap 'rm -rf "$src"' EXIT
 mkdir -p "$src/sub/inner" "$out"
