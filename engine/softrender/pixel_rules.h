@@ -13,7 +13,9 @@ namespace softrender {
 // How the pixels of a call are visited. Colour: rectangle, line and circle kernels (one colour).
 enum class Walker : uint8_t { Colour, RowBlit, RunBlit, Stretch, FlatSpan, TexSpan };
 
-enum class SourceKind : uint8_t { Colour, Palette, Direct, DirectAlpha };
+// DirectAlpha: a source with the alpha flag whose pixel takes its alpha factor; DirectOpaque: such a
+// pixel drawn without it (alpha 255 under the transparent flag, or an opaque run).
+enum class SourceKind : uint8_t { Colour, Palette, Direct, DirectAlpha, DirectOpaque };
 
 // The blend parameter as the rules see it.
 enum class ParamCase : uint8_t { Zero, Half, Full, Other };
@@ -95,6 +97,13 @@ enum class SourceScale : uint8_t { None, ParamTable };
 
 enum FactorBit : uint8_t { kFactorW = 1, kFactorA = 2, kFactorP = 4 };
 
+// Which transparent test a leaf makes: none, the whole 32-bit transparent value, or only its low 8
+// (index) or 16 (565 pixel) bits.
+enum class Transparency : uint8_t { None, Whole, Low };
+
+// How a source alpha enters: not at all, for every pixel, or with the 0 (skip) and 255 (no factor) shortcuts.
+enum class AlphaUse : uint8_t { None, Always, Shortcut };
+
 struct PixelRule {
     Combine combine = Combine::Nothing;
     Target target = Target::Source;
@@ -102,6 +111,8 @@ struct PixelRule {
     TintRule tint = TintRule::None;
     SourceScale scale = SourceScale::None;
     uint8_t factors = 0;  // FactorBit set: the weights of the mix, or of the product in multiply mode
+    Transparency transparent = Transparency::None;
+    AlphaUse alpha = AlphaUse::None;
 
     constexpr bool operator==(const PixelRule&) const = default;
 };
@@ -147,11 +158,75 @@ constexpr PixelRule ColourRule(Depth depth, uint32_t mode, ParamCase param) {
     return r;
 }
 
+// Image walkers (row loop and run-table fast path of the 1:1 blit): one source pixel per destination pixel.
+constexpr PixelRule ImageRule(const RuleKey& key) {
+    const bool wide = key.depth == Depth::Xrgb8888;
+    const bool fast = key.walker == Walker::RunBlit;
+    const bool weightImage = key.variants & kVariantBlendImage;
+    const bool tint = key.variants & kVariantTint;
+    const bool transparent = (key.variants & kVariantTransparent) || fast;
+    const bool alphaKind = key.source == SourceKind::DirectAlpha || key.source == SourceKind::DirectOpaque;
+    const bool alphaFactor = key.source == SourceKind::DirectAlpha;
+    PixelRule r;
+    r.tint = tint ? TintRule::Table : TintRule::None;
+    if (alphaFactor) r.alpha = transparent ? AlphaUse::Shortcut : AlphaUse::Always;
+    if (!alphaKind && transparent && !fast) r.transparent = Transparency::Whole;
+    const uint8_t factors = (weightImage ? kFactorW : 0) | (alphaFactor ? kFactorA : 0);
+    auto lowCompare = [&r] {
+        if (r.transparent == Transparency::Whole) r.transparent = Transparency::Low;
+    };
+    uint32_t mode = key.mode;
+    if (mode == kModeAlpha && key.param == ParamCase::Full) mode = kModeCopy;
+    switch (mode) {
+        case kModeCopy:
+            r.factors = factors;
+            if (factors == 0) {
+                r.combine = tint ? Combine::Store : Combine::StoreWhole;
+                lowCompare();
+            } else if (factors == kFactorA && !tint && !transparent) {
+                // The untinted copy of an alpha source without the transparent flag ignores its alpha.
+                r.combine = Combine::StoreWhole;
+                r.factors = 0;
+                r.alpha = AlphaUse::None;
+            } else {
+                r.combine = Combine::FloorMix;
+            }
+            break;
+        case kModeAlpha:
+            if (key.param == ParamCase::Zero) return PixelRule{};
+            r.combine = Combine::FloorMix;
+            r.factors = factors | kFactorP;
+            if (factors != 0) break;
+            // The parameter alone: the row loop has the half blend and the 6-bit lerp for plain colours.
+            if (!fast && !tint && !alphaKind && (key.param == ParamCase::Half || !wide)) {
+                r.combine = key.param == ParamCase::Half ? Combine::HalfBlend : Combine::Lerp6;
+                r.factors = 0;
+                lowCompare();
+            } else if (!wide) {
+                r.combine = Combine::DiffMix;
+                r.factors = 0;
+            }
+            break;
+        case kModeMul:
+            r.combine = Combine::Store;
+            r.target = Target::Product;
+            r.factors = factors;
+            break;
+        default:
+            return PixelRule{};
+    }
+    return r;
+}
+
 // The one table: every kernel asks it for the formula of its call.
 constexpr PixelRule PickPixelRule(const RuleKey& key) {
     switch (key.walker) {
         case Walker::Colour:
             return ColourRule(key.depth, key.mode, key.param);
+        case Walker::RowBlit:
+        case Walker::RunBlit:
+            if (key.source == SourceKind::Colour) return PixelRule{};
+            return ImageRule(key);
         default:
             return PixelRule{};
     }
@@ -171,6 +246,26 @@ constexpr RuleKey ColourKeyAt(size_t i) {
                    static_cast<uint32_t>(i / 4 % kModeCount),
                    static_cast<ParamCase>(i % 4),
                    0};
+}
+
+// Image walkers: (depth, source kind Palette/Direct/DirectAlpha, mode, parameter case, blend image,
+// tint, transparent flag).
+inline constexpr size_t kImageKeyCount = 2 * 3 * kModeCount * 4 * 8;
+
+constexpr size_t ImageKeyIndex(Depth depth, SourceKind source, uint32_t mode, ParamCase param,
+                               uint8_t variants) {
+    const size_t s = static_cast<size_t>(source) - static_cast<size_t>(SourceKind::Palette);
+    return (((static_cast<size_t>(depth) * 3 + s) * kModeCount + mode) * 4 + static_cast<size_t>(param)) * 8 +
+           (variants & 7);
+}
+constexpr RuleKey ImageKeyAt(Walker walker, size_t i) {
+    return RuleKey{
+        walker,
+        static_cast<Depth>(i / (8 * 4 * kModeCount * 3)),
+        static_cast<SourceKind>(static_cast<size_t>(SourceKind::Palette) + i / (8 * 4 * kModeCount) % 3),
+        static_cast<uint32_t>(i / (8 * 4) % kModeCount),
+        static_cast<ParamCase>(i / 8 % 4),
+        static_cast<uint8_t>(i % 8)};
 }
 
 }  // namespace softrender

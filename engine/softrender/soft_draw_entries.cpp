@@ -2,6 +2,7 @@
 
 #include "engine/core/string_helpers.h"
 #include "engine/softrender/colour_kernels.h"
+#include "engine/softrender/image_kernels.h"
 
 SoftDrawSurfaces g_softDrawSurfaces;
 

@@ -90,3 +90,54 @@ TEST(PixelRules, ColourKeySpaceRoundTrips) {
 }
 
 }  // namespace
+
+namespace {
+
+PixelRule Image(Walker w, Depth d, SourceKind s, uint32_t mode, ParamCase p, uint8_t v) {
+    return PickPixelRule({w, d, s, mode, p, v});
+}
+
+// Copy and alpha leaves by blend image and alpha factor, as the copy and alpha-blend tables list them.
+TEST(PixelRules, ImageCopyAndAlphaLeaves) {
+    const Depth k1 = Depth::Xrgb8888, k0 = Depth::Rgb565;
+    const SourceKind pal = SourceKind::Palette, alpha = SourceKind::DirectAlpha;
+    const auto row = Walker::RowBlit, fast = Walker::RunBlit;
+    // Mode 0: no factor copies whole; W alone or a alone mixes with one factor, both with two.
+    EXPECT_EQ(Image(row, k1, pal, 0, ParamCase::Other, 0).combine, Combine::StoreWhole);
+    EXPECT_EQ(Image(row, k1, pal, 0, ParamCase::Other, kVariantTint).combine, Combine::Store);
+    EXPECT_EQ(Image(row, k0, pal, 0, ParamCase::Other, kVariantBlendImage).factors, kFactorW);
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, kVariantBlendImage).factors, kFactorW | kFactorA);
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, kVariantTransparent).factors, kFactorA);
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, kVariantTransparent).alpha, AlphaUse::Shortcut);
+    // The untinted copy of an alpha source without the transparent flag ignores its alpha; tinted, it weighs.
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, 0).combine, Combine::StoreWhole);
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, kVariantTint).factors, kFactorA);
+    EXPECT_EQ(Image(row, k1, alpha, 0, ParamCase::Other, kVariantTint).alpha, AlphaUse::Always);
+    // Mode 1 at 255 is mode 0; at 0 nothing.
+    for (uint8_t v = 0; v < 8; ++v) {
+        EXPECT_EQ(Image(row, k0, alpha, 1, ParamCase::Full, v), Image(row, k0, alpha, 0, ParamCase::Full, v));
+        EXPECT_EQ(Image(fast, k1, pal, 1, ParamCase::Zero, v).combine, Combine::Nothing);
+    }
+    // Mode 1 with factors: p is one more factor.
+    EXPECT_EQ(Image(row, k1, alpha, 1, ParamCase::Other, kVariantBlendImage).factors,
+              kFactorW | kFactorA | kFactorP);
+    // The parameter alone: row loop half blend and 6-bit lerp, fast path mix and difference scale.
+    EXPECT_EQ(Image(row, k1, pal, 1, ParamCase::Half, 0).combine, Combine::HalfBlend);
+    EXPECT_EQ(Image(row, k1, pal, 1, ParamCase::Other, 0).combine, Combine::FloorMix);
+    EXPECT_EQ(Image(row, k0, pal, 1, ParamCase::Half, kVariantTransparent).combine, Combine::HalfBlend);
+    EXPECT_EQ(Image(row, k0, pal, 1, ParamCase::Half, kVariantTransparent).transparent, Transparency::Low);
+    EXPECT_EQ(Image(row, k0, pal, 1, ParamCase::Other, 0).combine, Combine::Lerp6);
+    EXPECT_EQ(Image(row, k0, pal, 1, ParamCase::Other, kVariantTint).combine, Combine::DiffMix);
+    EXPECT_EQ(Image(row, k0, SourceKind::DirectOpaque, 1, ParamCase::Half, kVariantTransparent).combine,
+              Combine::DiffMix);
+    EXPECT_EQ(Image(row, k1, SourceKind::DirectOpaque, 1, ParamCase::Half, kVariantTransparent).combine,
+              Combine::FloorMix);
+    EXPECT_EQ(Image(fast, k1, pal, 1, ParamCase::Half, 0).combine, Combine::FloorMix);
+    EXPECT_EQ(Image(fast, k0, pal, 1, ParamCase::Other, 0).combine, Combine::DiffMix);
+    // Multiply: the product with W and a as further factors, p never.
+    EXPECT_EQ(Image(row, k0, alpha, 4, ParamCase::Zero, kVariantBlendImage).factors, kFactorW | kFactorA);
+    EXPECT_EQ(Image(row, k0, alpha, 4, ParamCase::Zero, 0).target, Target::Product);
+    EXPECT_EQ(Image(row, k0, alpha, 4, ParamCase::Zero, 0), Image(row, k0, alpha, 4, ParamCase::Full, 0));
+}
+
+}  // namespace
