@@ -1,0 +1,85 @@
+#include "platform/d3d9/capabilities.h"
+
+#include <cstring>
+
+namespace d3d9 {
+
+bool IsTextureFormat(D3DFORMAT f) {
+    switch (f) {
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4:
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_A8R8G8B8: return true;
+        default: return false;
+    }
+}
+
+bool IsRenderTargetFormat(D3DFORMAT f) { return IsTextureFormat(f); }
+
+bool IsDisplayFormat(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 || f == D3DFMT_X1R5G5B5; }
+
+bool IsPowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
+
+const DisplayModeSize* DisplayModes(UINT* count) {
+    static const DisplayModeSize modes[] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}};
+    *count = sizeof modes / sizeof modes[0];
+    return modes;
+}
+
+void FillCaps(const D3D9CapabilityProfile& p, D3DCAPS9* caps) {
+    std::memset(caps, 0, sizeof *caps);
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->Caps2 = D3DCAPS2_DYNAMICTEXTURES;
+    caps->PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
+    caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    caps->PrimitiveMiscCaps = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
+                              D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_SEPARATEALPHABLEND;
+    if (p.blend_op) caps->PrimitiveMiscCaps |= D3DPMISCCAPS_BLENDOP;
+    if (p.tss_arg_temp) caps->PrimitiveMiscCaps |= D3DPMISCCAPS_TSSARGTEMP;
+    caps->RasterCaps = D3DPRASTERCAPS_SCISSORTEST;
+    caps->ZCmpCaps = caps->AlphaCmpCaps = D3DPCMPCAPS_ALL;
+    caps->SrcBlendCaps = caps->DestBlendCaps =
+        D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR |
+        D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA | D3DPBLENDCAPS_DESTALPHA | D3DPBLENDCAPS_INVDESTALPHA |
+        D3DPBLENDCAPS_DESTCOLOR | D3DPBLENDCAPS_INVDESTCOLOR | D3DPBLENDCAPS_SRCALPHASAT | D3DPBLENDCAPS_BLENDFACTOR;
+    caps->ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB;
+    caps->TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_VOLUMEMAP;
+    if (p.pow2) caps->TextureCaps |= D3DPTEXTURECAPS_POW2;
+    if (p.nonpow2_conditional) caps->TextureCaps |= D3DPTEXTURECAPS_NONPOW2CONDITIONAL;
+    caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFPOINT |
+                              D3DPTFILTERCAPS_MAGFLINEAR;
+    caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
+                               D3DPTADDRESSCAPS_BORDER | D3DPTADDRESSCAPS_MIRRORONCE;
+    caps->MaxTextureWidth = p.max_texture_width;
+    caps->MaxTextureHeight = p.max_texture_height;
+    caps->MaxVolumeExtent = 256;
+    caps->MaxTextureRepeat = 8192;
+    caps->MaxTextureAspectRatio = 0;
+    caps->MaxAnisotropy = 16;
+    caps->MaxVertexW = 1e10f;
+    caps->GuardBandLeft = caps->GuardBandTop = -1048576.0f;
+    caps->GuardBandRight = caps->GuardBandBottom = 1048576.0f;
+    caps->TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
+                          D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X |
+                          D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_SUBTRACT | D3DTEXOPCAPS_BLENDDIFFUSEALPHA |
+                          D3DTEXOPCAPS_BLENDTEXTUREALPHA | D3DTEXOPCAPS_BLENDFACTORALPHA |
+                          D3DTEXOPCAPS_BLENDCURRENTALPHA;
+    caps->MaxTextureBlendStages = 8;
+    caps->MaxSimultaneousTextures = 8;
+    caps->MaxActiveLights = 8;
+    caps->MaxPointSize = 1.0f;
+    caps->MaxPrimitiveCount = 0xFFFFF;
+    caps->MaxVertexIndex = 0xFFFFF;
+    caps->MaxStreams = 1;
+    caps->MaxStreamStride = 255;
+    caps->VertexShaderVersion = p.vertex_shader_version;
+    caps->MaxVertexShaderConst = 256;
+    caps->PixelShaderVersion = p.pixel_shader_version;
+    caps->NumberOfAdaptersInGroup = 1;
+    caps->NumSimultaneousRTs = p.simultaneous_render_targets;
+    caps->StretchRectFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MAGFPOINT;
+}
+
+}  // namespace d3d9

@@ -1,0 +1,114 @@
+// The stand-in's switches for tests and hosts, and its call trace.
+#include "platform/d3d9/d3d9_control.h"
+
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "platform/d3d9/device_core.h"
+
+#include "platform/d3d9/presented_picture.h"
+#include "platform/d3d9/trace.h"
+
+namespace {
+
+struct Controls {
+    std::mutex mutex;
+    D3D9CapabilityProfile profile;
+    bool ex_available = false;
+    bool device_lost = false;
+    bool trace_enabled = false;
+    std::map<std::string, int> failures;
+    std::vector<std::string> trace;
+};
+
+Controls& State() {
+    static Controls controls;
+    return controls;
+}
+
+}  // namespace
+
+void D3D9SetCapabilityProfile(const D3D9CapabilityProfile& profile) {
+    std::lock_guard lock(State().mutex);
+    State().profile = profile;
+}
+
+D3D9CapabilityProfile D3D9GetCapabilityProfile() {
+    std::lock_guard lock(State().mutex);
+    return State().profile;
+}
+
+void D3D9SetExAvailable(bool available) {
+    std::lock_guard lock(State().mutex);
+    State().ex_available = available;
+}
+
+bool D3D9ExAvailable() {
+    std::lock_guard lock(State().mutex);
+    return State().ex_available;
+}
+
+void D3D9SetDeviceLost(bool lost) {
+    {
+        std::lock_guard lock(State().mutex);
+        State().device_lost = lost;
+    }
+    if (lost) d3d9::LoseAllDevices();
+}
+
+bool D3D9DeviceLostSwitch() {
+    std::lock_guard lock(State().mutex);
+    return State().device_lost;
+}
+
+void D3D9FailCreation(const std::string& method, int count) {
+    std::lock_guard lock(State().mutex);
+    if (count == 0)
+        State().failures.erase(method);
+    else
+        State().failures[method] = count;
+}
+
+bool D3D9TakeCreationFailure(const char* method) {
+    std::lock_guard lock(State().mutex);
+    auto found = State().failures.find(method);
+    if (found == State().failures.end()) return false;
+    if (found->second > 0 && --found->second == 0) State().failures.erase(found);
+    return true;
+}
+
+void D3D9SetTraceEnabled(bool enabled) {
+    std::lock_guard lock(State().mutex);
+    State().trace_enabled = enabled;
+}
+
+bool D3D9TraceEnabled() {
+    std::lock_guard lock(State().mutex);
+    return State().trace_enabled;
+}
+
+std::vector<std::string> D3D9TakeTrace() {
+    std::lock_guard lock(State().mutex);
+    return std::exchange(State().trace, {});
+}
+
+void d3d9::AppendTrace(std::string line) {
+    std::lock_guard lock(State().mutex);
+    State().trace.push_back(std::move(line));
+}
+
+D3D9PresentedPicture D3D9GetPresentedPicture() { return d3d9::CopyPresentedPicture(); }
+
+void D3D9ResetControls() {
+    {
+        std::lock_guard lock(State().mutex);
+        State().profile = D3D9CapabilityProfile{};
+        State().ex_available = false;
+        State().device_lost = false;
+        State().trace_enabled = false;
+        State().failures.clear();
+        State().trace.clear();
+    }
+    d3d9::ClearPresentedPicture();
+}

@@ -1,0 +1,65 @@
+// Switches of the Direct3D 9 stand-in for tests and hosts: the capability profile, the Ex export, a lost
+// device, creation failures, the call trace and the last presented picture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3d9/d3d9_types.h"
+
+struct D3D9CapabilityProfile {
+    DWORD vertex_shader_version = D3DVS_VERSION(0, 0);
+    DWORD pixel_shader_version = D3DPS_VERSION(0, 0);
+    bool blend_op = true;       // D3DPMISCCAPS_BLENDOP: the blend operation (and REVSUBTRACT) is honoured
+    bool tss_arg_temp = false;  // D3DPMISCCAPS_TSSARGTEMP: stages may write the temporary register
+    bool pow2 = true;           // D3DPTEXTURECAPS_POW2
+    bool nonpow2_conditional = true;
+    DWORD max_texture_width = 2048;
+    DWORD max_texture_height = 2048;
+    DWORD simultaneous_render_targets = 1;
+    D3DFORMAT desktop_format = D3DFMT_X8R8G8B8;
+    UINT desktop_width = 1024;
+    UINT desktop_height = 768;
+    UINT refresh_rate = 60;
+};
+
+// The profile every new Direct3D object reports (the default one above until changed).
+void D3D9SetCapabilityProfile(const D3D9CapabilityProfile& profile);
+D3D9CapabilityProfile D3D9GetCapabilityProfile();
+
+// Whether "d3d9.dll" offers Direct3DCreate9Ex (off by default).
+void D3D9SetExAvailable(bool available);
+bool D3D9ExAvailable();
+
+// Makes every device lost (TestCooperativeLevel answers D3DERR_DEVICELOST, the contents of DEFAULT-pool
+// resources are dropped, Present fails, device creation fails). Cleared, a lost device answers
+// D3DERR_DEVICENOTRESET and a new device can be made.
+void D3D9SetDeviceLost(bool lost);
+bool D3D9DeviceLostSwitch();
+
+// Makes the next `count` calls of the named creation method fail (-1: every call) with D3DERR_NOTAVAILABLE
+// (Direct3DCreate9 returns NULL). Names: "Direct3DCreate9", "Direct3DCreate9Ex", "CreateDevice",
+// "CreateDeviceEx", "CreateTexture", "CreateVolumeTexture", "CreateVertexBuffer", "CreateIndexBuffer",
+// "CreateRenderTarget", "CreateDepthStencilSurface", "CreateOffscreenPlainSurface",
+// "CreateVertexDeclaration". Count 0 clears it.
+void D3D9FailCreation(const std::string& method, int count);
+bool D3D9TakeCreationFailure(const char* method);
+
+// The trace: when on, every call on a Direct3D or DirectDraw object is recorded as "Method(arg, ...)".
+void D3D9SetTraceEnabled(bool enabled);
+bool D3D9TraceEnabled();
+std::vector<std::string> D3D9TakeTrace();
+
+// The picture of the last Present (32-bit 0xAARRGGBB rows, the back buffer's size) and the present count.
+struct D3D9PresentedPicture {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<uint32_t> pixels;
+    HWND window = nullptr;
+    uint64_t present_count = 0;
+};
+D3D9PresentedPicture D3D9GetPresentedPicture();
+
+// Back to the defaults of every switch above (tests call it between cases).
+void D3D9ResetControls();

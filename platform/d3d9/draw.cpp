@@ -1,0 +1,154 @@
+#include "platform/d3d9/draw.h"
+
+#include <cstring>
+#include <unordered_map>
+
+namespace d3d9 {
+
+namespace {
+
+UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
+    switch (type) {
+        case D3DPT_POINTLIST: return count;
+        case D3DPT_LINELIST: return count * 2;
+        case D3DPT_LINESTRIP: return count + 1;
+        case D3DPT_TRIANGLELIST: return count * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return count + 2;
+        default: return 0;
+    }
+}
+
+class Assembler {
+public:
+    Assembler(const DrawCall& call, const uint8_t* vertices, UINT stride, UINT vertex_count, const void* indices,
+              bool index32)
+        : call_(call), processor_(*call.state, call.layout), vertices_(vertices), stride_(stride),
+          vertex_count_(vertex_count), indices_(indices), index32_(index32) {}
+
+    // The vertex at position i of the primitive stream; false when its index is out of range.
+    bool Fetch(UINT i, ProcessedVertex* out) {
+        UINT index = i;
+        if (indices_) {
+            if (index32_) {
+                uint32_t v;
+                std::memcpy(&v, static_cast<const uint8_t*>(indices_) + size_t(i) * 4, 4);
+                index = v;
+            } else {
+                uint16_t v;
+                std::memcpy(&v, static_cast<const uint8_t*>(indices_) + size_t(i) * 2, 2);
+                index = v;
+            }
+        }
+        if (index >= vertex_count_) return false;
+        auto found = cache_.find(index);
+        if (found == cache_.end())
+            found = cache_.emplace(index, processor_.Process(vertices_ + size_t(index) * stride_)).first;
+        *out = found->second;
+        return true;
+    }
+
+    void Triangle(UINT i0, UINT i1, UINT i2) {
+        ProcessedVertex v[3];
+        if (!Fetch(i0, &v[0]) || !Fetch(i1, &v[1]) || !Fetch(i2, &v[2])) return;
+        auto screen = processor_.ToScreen({v[0], v[1], v[2]});
+        if (call_.raster.flat && !screen.empty())
+            for (auto& s : screen) s.diffuse = v[0].diffuse, s.specular = v[0].specular;
+        for (size_t k = 1; k + 1 < screen.size(); ++k)
+            RasterizeTriangle(call_.raster, screen[0], screen[k], screen[k + 1]);
+    }
+
+    void Line(UINT i0, UINT i1) {
+        ProcessedVertex v[2];
+        if (!Fetch(i0, &v[0]) || !Fetch(i1, &v[1])) return;
+        if (processor_.pretransformed()) {
+            auto s = processor_.ToScreen({v[0], v[1]});
+            RasterizeLine(call_.raster, s[0], s[1]);
+            return;
+        }
+        // A line is clipped as a degenerate polygon a-b-b; its first and last vertices are the clipped ends.
+        auto s = processor_.ToScreen({v[0], v[1], v[1]});
+        if (s.size() >= 2) {
+            if (call_.raster.flat) s.back().diffuse = s.front().diffuse, s.back().specular = s.front().specular;
+            RasterizeLine(call_.raster, s.front(), s.size() == 2 ? s[1] : s[1]);
+        }
+    }
+
+    void Point(UINT i0) {
+        ProcessedVertex v;
+        if (!Fetch(i0, &v)) return;
+        auto s = processor_.ToScreen({v});
+        if (processor_.pretransformed() || (v.w > 0 && v.z >= 0 && v.z <= v.w))
+            if (!s.empty()) RasterizePoint(call_.raster, s[0]);
+    }
+
+    // Six vertices of a quad through the fast path, when they qualify.
+    bool Quad(UINT first) {
+        if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
+        ProcessedVertex v[6];
+        for (UINT k = 0; k < 6; ++k)
+            if (!Fetch(first + k, &v[k])) return false;
+        auto s = processor_.ToScreen({v, v + 6});
+        return DrawAxisAlignedQuad(call_.raster, s.data());
+    }
+
+private:
+    const DrawCall& call_;
+    VertexProcessor processor_;
+    const uint8_t* vertices_;
+    UINT stride_;
+    UINT vertex_count_;
+    const void* indices_;
+    bool index32_;
+    std::unordered_map<UINT, ProcessedVertex> cache_;
+};
+
+bool fast_paths_enabled = true;
+
+}  // namespace
+
+void SetFastPathsEnabled(bool enabled) { fast_paths_enabled = enabled; }
+bool FastPathsEnabled() { return fast_paths_enabled; }
+
+void DrawPrimitives(const DrawCall& call, D3DPRIMITIVETYPE type, UINT count, const uint8_t* vertices, UINT stride,
+                    UINT vertex_count, const void* indices, bool index32) {
+    Assembler a(call, vertices, stride, vertex_count, indices, index32);
+    UINT n = VerticesFor(type, count);
+    switch (type) {
+        case D3DPT_POINTLIST:
+            for (UINT i = 0; i < n; ++i) a.Point(i);
+            break;
+        case D3DPT_LINELIST:
+            for (UINT i = 0; i + 1 < n; i += 2) a.Line(i, i + 1);
+            break;
+        case D3DPT_LINESTRIP:
+            for (UINT i = 0; i + 1 < n; ++i) a.Line(i, i + 1);
+            break;
+        case D3DPT_TRIANGLELIST:
+            for (UINT i = 0; i + 2 < n;) {
+                if (i + 5 < n && a.Quad(i)) {
+                    i += 6;
+                    continue;
+                }
+                a.Triangle(i, i + 1, i + 2);
+                i += 3;
+            }
+            break;
+        case D3DPT_TRIANGLESTRIP:
+            // Odd triangles swap their first two vertices to keep the strip's winding; flat shading then
+            // takes the colour of the strip's vertex i.
+            for (UINT i = 0; i + 2 < n; ++i) {
+                if (i & 1)
+                    a.Triangle(i, i + 2, i + 1);
+                else
+                    a.Triangle(i, i + 1, i + 2);
+            }
+            break;
+        case D3DPT_TRIANGLEFAN:
+            for (UINT i = 1; i + 1 < n; ++i) a.Triangle(0, i, i + 1);
+            break;
+        default: break;
+    }
+}
+
+}  // namespace d3d9

@@ -1,0 +1,103 @@
+// The colour and depth formats the stand-in stores: sizes, decoding to 8-bit channels and quantising
+// encoding (every write to a 16-bit format rounds each channel to its nearest representable value).
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/d3d9/d3d9_types.h"
+
+namespace d3d9 {
+
+struct Color {
+    int r = 0, g = 0, b = 0, a = 0;
+    bool operator==(const Color&) const = default;
+};
+
+inline Color ColorFromArgb(uint32_t argb) {
+    return {int((argb >> 16) & 255), int((argb >> 8) & 255), int(argb & 255), int(argb >> 24)};
+}
+inline uint32_t ArgbFromColor(Color c) {
+    return (uint32_t(c.a) << 24) | (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | uint32_t(c.b);
+}
+
+// Rounded a / 255 for 0 <= a <= 255 * 255 * 4.
+inline int Div255(int a) { return (a + 127) / 255; }
+inline int Mul255(int a, int b) { return Div255(a * b); }
+
+inline int Expand5(int v) { return (v << 3) | (v >> 2); }
+inline int Expand6(int v) { return (v << 2) | (v >> 4); }
+inline int Quantize(int v, int max) { return (v * max + 127) / 255; }
+
+// 0 for a format the stand-in cannot store.
+int BytesPerPixel(D3DFORMAT format);
+bool IsColorFormat(D3DFORMAT format);
+bool HasAlphaChannel(D3DFORMAT format);
+bool IsDepthFormat(D3DFORMAT format);
+
+template <D3DFORMAT F>
+inline Color Decode(const uint8_t* p) {
+    if constexpr (F == D3DFMT_A8R8G8B8 || F == D3DFMT_X8R8G8B8) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        Color c = ColorFromArgb(v);
+        if constexpr (F == D3DFMT_X8R8G8B8) c.a = 255;
+        return c;
+    } else {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        if constexpr (F == D3DFMT_R5G6B5) {
+            return {Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31), 255};
+        } else if constexpr (F == D3DFMT_X1R5G5B5 || F == D3DFMT_A1R5G5B5) {
+            int a = F == D3DFMT_X1R5G5B5 ? 255 : ((v >> 15) ? 255 : 0);
+            return {Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31), a};
+        } else {
+            static_assert(F == D3DFMT_A4R4G4B4);
+            return {((v >> 8) & 15) * 17, ((v >> 4) & 15) * 17, (v & 15) * 17, (v >> 12) * 17};
+        }
+    }
+}
+
+// The X bits of X8R8G8B8 and X1R5G5B5 are written set.
+template <D3DFORMAT F>
+inline void Encode(uint8_t* p, Color c) {
+    if constexpr (F == D3DFMT_A8R8G8B8 || F == D3DFMT_X8R8G8B8) {
+        if constexpr (F == D3DFMT_X8R8G8B8) c.a = 255;
+        uint32_t v = ArgbFromColor(c);
+        std::memcpy(p, &v, 4);
+    } else {
+        uint16_t v;
+        if constexpr (F == D3DFMT_R5G6B5) {
+            v = uint16_t((Quantize(c.r, 31) << 11) | (Quantize(c.g, 63) << 5) | Quantize(c.b, 31));
+        } else if constexpr (F == D3DFMT_X1R5G5B5 || F == D3DFMT_A1R5G5B5) {
+            int a = F == D3DFMT_X1R5G5B5 ? 1 : (c.a >= 128 ? 1 : 0);
+            v = uint16_t((a << 15) | (Quantize(c.r, 31) << 10) | (Quantize(c.g, 31) << 5) | Quantize(c.b, 31));
+        } else {
+            static_assert(F == D3DFMT_A4R4G4B4);
+            v = uint16_t((Quantize(c.a, 15) << 12) | (Quantize(c.r, 15) << 8) | (Quantize(c.g, 15) << 4) |
+                         Quantize(c.b, 15));
+        }
+        std::memcpy(p, &v, 2);
+    }
+}
+
+// Runtime forms for any colour format (unsupported formats decode as 0 and are not written).
+Color DecodePixel(D3DFORMAT format, const uint8_t* p);
+void EncodePixel(D3DFORMAT format, uint8_t* p, Color c);
+
+// Calls f(std::integral_constant<D3DFORMAT, F>) for the stored colour formats; returns false otherwise.
+template <typename Fn>
+bool DispatchColorFormat(D3DFORMAT format, Fn&& fn) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: fn(std::integral_constant<D3DFORMAT, D3DFMT_A8R8G8B8>{}); return true;
+        case D3DFMT_X8R8G8B8: fn(std::integral_constant<D3DFORMAT, D3DFMT_X8R8G8B8>{}); return true;
+        case D3DFMT_R5G6B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_R5G6B5>{}); return true;
+        case D3DFMT_X1R5G5B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_X1R5G5B5>{}); return true;
+        case D3DFMT_A1R5G5B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_A1R5G5B5>{}); return true;
+        case D3DFMT_A4R4G4B4: fn(std::integral_constant<D3DFORMAT, D3DFMT_A4R4G4B4>{}); return true;
+        default: return false;
+    }
+}
+
+}  // namespace d3d9

@@ -1,0 +1,15 @@
+// Copies between surfaces: rectangle copies of one format, point-sampled stretches with format conversion,
+// and fills. Callers have checked the rectangles against both surfaces.
+#pragma once
+
+#include "platform/d3d9/surface_store.h"
+
+namespace d3d9 {
+
+void CopyRect(const SurfaceStore& src, IntRect src_rect, SurfaceStore& dst, int dst_x, int dst_y);
+// Destination pixel x takes source column src.left + floor((2 (x - dst.left) + 1) src.width / (2 dst.width)).
+void StretchPoint(const SurfaceStore& src, IntRect src_rect, SurfaceStore& dst, IntRect dst_rect);
+void FillRect(SurfaceStore& dst, IntRect rect, Color color);
+void FillDepth(SurfaceStore& dst, IntRect rect, uint16_t depth);
+
+}  // namespace d3d9

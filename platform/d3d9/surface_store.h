@@ -1,0 +1,55 @@
+// Pixel memory of a surface or texture level, and the rectangles the stand-in computes with.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d9/pixel_format.h"
+
+namespace d3d9 {
+
+struct IntRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Empty() const { return right <= left || bottom <= top; }
+};
+
+inline IntRect Intersect(IntRect a, IntRect b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+inline IntRect Union(IntRect a, IntRect b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+inline IntRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+struct SurfaceStore {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    int width = 0;
+    int height = 0;
+    int bytes_per_pixel = 0;
+    int pitch = 0;
+    std::vector<uint8_t> bits;
+
+    void Allocate(D3DFORMAT f, int w, int h) {
+        format = f;
+        width = w;
+        height = h;
+        bytes_per_pixel = BytesPerPixel(f);
+        pitch = (w * bytes_per_pixel + 3) & ~3;
+        bits.assign(size_t(pitch) * size_t(h), 0);
+    }
+    uint8_t* Row(int y) { return bits.data() + size_t(y) * size_t(pitch); }
+    const uint8_t* Row(int y) const { return bits.data() + size_t(y) * size_t(pitch); }
+    uint8_t* At(int x, int y) { return Row(y) + x * bytes_per_pixel; }
+    const uint8_t* At(int x, int y) const { return Row(y) + x * bytes_per_pixel; }
+    IntRect Bounds() const { return {0, 0, width, height}; }
+    void Drop() { std::fill(bits.begin(), bits.end(), uint8_t(0)); }
+};
+
+}  // namespace d3d9

@@ -1,0 +1,51 @@
+// Point and bilinear sampling with wrap, mirror, clamp, border and mirror-once addressing. Coordinates are
+// texel positions with 16 fraction bits; texel i covers [i, i + 1), so point sampling takes floor(u).
+#include "platform/d3d9/pixel_pipeline.h"
+
+namespace d3d9 {
+namespace {
+
+// The texel index an address mode gives; -1 means the border colour.
+int Address(DWORD mode, int64_t i, int size) {
+    switch (mode) {
+        case D3DTADDRESS_CLAMP: return int(std::clamp<int64_t>(i, 0, size - 1));
+        case D3DTADDRESS_BORDER: return (i < 0 || i >= size) ? -1 : int(i);
+        case D3DTADDRESS_MIRROR: {
+            int64_t period = int64_t(size) * 2;
+            int64_t m = ((i % period) + period) % period;
+            return int(m < size ? m : period - 1 - m);
+        }
+        case D3DTADDRESS_MIRRORONCE: {
+            int64_t m = i < 0 ? -i - 1 : i;
+            return int(std::min<int64_t>(m, size - 1));
+        }
+        default: return int(((i % size) + size) % size);
+    }
+}
+
+Color Fetch(const SamplerSetup& s, int64_t i, int64_t j) {
+    int x = Address(s.address_u, i, s.texture->width);
+    int y = Address(s.address_v, j, s.texture->height);
+    if (x < 0 || y < 0) return s.border;
+    return DecodePixel(s.texture->format, s.texture->At(x, y));
+}
+
+}  // namespace
+
+Color SampleStage(const SamplerSetup& s, int64_t u, int64_t v, bool minify) {
+    if (!s.texture) return {255, 255, 255, 255};
+    if (!(minify ? s.linear_min : s.linear_mag)) return Fetch(s, u >> 16, v >> 16);
+    int64_t su = u - 32768, sv = v - 32768;
+    int64_t i = su >> 16, j = sv >> 16;
+    int fu = int((su >> 8) & 255), fv = int((sv >> 8) & 255);
+    Color c00 = Fetch(s, i, j), c10 = Fetch(s, i + 1, j), c01 = Fetch(s, i, j + 1), c11 = Fetch(s, i + 1, j + 1);
+    auto mix = [&](int a, int b, int c, int d) {
+        int top = a * (256 - fu) + b * fu;
+        int bottom = c * (256 - fu) + d * fu;
+        return (top * (256 - fv) + bottom * fv + 32768) >> 16;
+    };
+    return {mix(c00.r, c10.r, c01.r, c11.r), mix(c00.g, c10.g, c01.g, c11.g), mix(c00.b, c10.b, c01.b, c11.b),
+            mix(c00.a, c10.a, c01.a, c11.a)};
+}
+
+}  // namespace d3d9
