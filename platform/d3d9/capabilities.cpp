@@ -11,16 +11,24 @@ bool IsTextureFormat(D3DFORMAT f) {
         case D3DFMT_A1R5G5B5:
         case D3DFMT_A4R4G4B4:
         case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8R8G8B8: return true;
-        default: return false;
+        case D3DFMT_A8R8G8B8:
+            return true;
+        default:
+            return false;
     }
 }
 
-bool IsRenderTargetFormat(D3DFORMAT f) { return IsTextureFormat(f); }
+bool IsRenderTargetFormat(D3DFORMAT f) {
+    return IsTextureFormat(f);
+}
 
-bool IsDisplayFormat(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 || f == D3DFMT_X1R5G5B5; }
+bool IsDisplayFormat(D3DFORMAT f) {
+    return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 || f == D3DFMT_X1R5G5B5;
+}
 
-bool IsPowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(UINT v) {
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 const DisplayModeSize* DisplayModes(UINT* count) {
     static const DisplayModeSize modes[] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}};
@@ -42,14 +50,15 @@ void FillCaps(const D3D9CapabilityProfile& p, D3DCAPS9* caps) {
     caps->ZCmpCaps = caps->AlphaCmpCaps = D3DPCMPCAPS_ALL;
     caps->SrcBlendCaps = caps->DestBlendCaps =
         D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR |
-        D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA | D3DPBLENDCAPS_DESTALPHA | D3DPBLENDCAPS_INVDESTALPHA |
-        D3DPBLENDCAPS_DESTCOLOR | D3DPBLENDCAPS_INVDESTCOLOR | D3DPBLENDCAPS_SRCALPHASAT | D3DPBLENDCAPS_BLENDFACTOR;
+        D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA | D3DPBLENDCAPS_DESTALPHA |
+        D3DPBLENDCAPS_INVDESTALPHA | D3DPBLENDCAPS_DESTCOLOR | D3DPBLENDCAPS_INVDESTCOLOR |
+        D3DPBLENDCAPS_SRCALPHASAT | D3DPBLENDCAPS_BLENDFACTOR;
     caps->ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB;
     caps->TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_VOLUMEMAP;
     if (p.pow2) caps->TextureCaps |= D3DPTEXTURECAPS_POW2;
     if (p.nonpow2_conditional) caps->TextureCaps |= D3DPTEXTURECAPS_NONPOW2CONDITIONAL;
-    caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFPOINT |
-                              D3DPTFILTERCAPS_MAGFLINEAR;
+    caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
+                              D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
     caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
                                D3DPTADDRESSCAPS_BORDER | D3DPTADDRESSCAPS_MIRRORONCE;
     caps->MaxTextureWidth = p.max_texture_width;

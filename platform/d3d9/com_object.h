@@ -12,7 +12,7 @@ namespace d3d9 {
 // Objects whose count belongs to another object (a texture's level surfaces) override AddRef/Release.
 template <typename Interface>
 class ComObject : public Interface {
-public:
+  public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
@@ -30,11 +30,11 @@ public:
         return E_NOINTERFACE;
     }
 
-protected:
+  protected:
     virtual bool IsKnownInterface(REFIID) const { return false; }
     ULONG RefCount() const { return refs_; }
 
-private:
+  private:
     std::atomic<ULONG> refs_{1};
 };
 

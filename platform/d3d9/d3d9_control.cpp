@@ -98,7 +98,9 @@ void d3d9::AppendTrace(std::string line) {
     State().trace.push_back(std::move(line));
 }
 
-D3D9PresentedPicture D3D9GetPresentedPicture() { return d3d9::CopyPresentedPicture(); }
+D3D9PresentedPicture D3D9GetPresentedPicture() {
+    return d3d9::CopyPresentedPicture();
+}
 
 void D3D9ResetControls() {
     {

@@ -8,7 +8,7 @@ namespace d3d9 {
 namespace {
 
 class DirectDraw final : public ComObject<IDirectDraw7> {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE Initialize(GUID* driver) override {
         Trace("IDirectDraw7::Initialize", driver);
         if (initialized_) return DDERR_ALREADYINITIALIZED;
@@ -33,10 +33,10 @@ public:
         return DD_OK;
     }
 
-protected:
+  protected:
     bool IsKnownInterface(REFIID riid) const override { return riid == IID_IDirectDraw7; }
 
-private:
+  private:
     bool initialized_ = false;
 };
 

@@ -43,10 +43,15 @@ HRESULT SwapChain::QueryInterface(REFIID riid, void** object) {
     AddRef();
     return S_OK;
 }
-ULONG SwapChain::AddRef() { return device_->AddRef(); }
-ULONG SwapChain::Release() { return device_->Release(); }
+ULONG SwapChain::AddRef() {
+    return device_->AddRef();
+}
+ULONG SwapChain::Release() {
+    return device_->Release();
+}
 
-HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, const void* dirty, DWORD flags) {
+HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, const void* dirty,
+                           DWORD flags) {
     Trace("IDirect3DSwapChain9::Present", source, dest, window, dirty, flags);
     return device_->PresentFrame(source, dest, window);
 }
@@ -67,18 +72,24 @@ HRESULT SwapChain::GetPresentParameters(D3DPRESENT_PARAMETERS* params) {
 
 // ---- Device: life ----
 
-Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D9CapabilityProfile& profile, bool ex)
-    : core_(MakeDeviceCore()), profile_(profile), params_(params), focus_window_(focus_window), ex_(ex),
+Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D9CapabilityProfile& profile,
+               bool ex)
+    : core_(MakeDeviceCore()),
+      profile_(profile),
+      params_(params),
+      focus_window_(focus_window),
+      ex_(ex),
       swap_chain_(this) {
     core_->device = this;
     bool lockable = (params.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0;
-    back_buffer_ = new Surface(core_, params.BackBufferFormat, int(params.BackBufferWidth),
-                               int(params.BackBufferHeight), D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable,
-                               SurfaceOwner::kDevice, this);
+    back_buffer_ =
+        new Surface(core_, params.BackBufferFormat, int(params.BackBufferWidth), int(params.BackBufferHeight),
+                    D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable, SurfaceOwner::kDevice, this);
     render_targets_[0] = back_buffer_;
     if (params.EnableAutoDepthStencil) {
-        auto_depth_ = new Surface(core_, D3DFMT_D16, int(params.BackBufferWidth), int(params.BackBufferHeight),
-                                  D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, SurfaceOwner::kDevice, this);
+        auto_depth_ =
+            new Surface(core_, D3DFMT_D16, int(params.BackBufferWidth), int(params.BackBufferHeight),
+                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, SurfaceOwner::kDevice, this);
         depth_ = auto_depth_;
     }
     SetInitialStates(state_, params.EnableAutoDepthStencil != 0);
@@ -131,11 +142,13 @@ HRESULT Device::PresentFrame(const RECT* source, const RECT* dest, HWND window) 
     IntRect src = source ? FromRect(*source) : bb.Bounds();
     IntRect dst = dest ? FromRect(*dest) : bb.Bounds();
     if (!InsideSurface(src, bb) || dst.Empty()) return D3DERR_INVALIDCALL;
-    PresentPicture(bb, src, dst, window ? window : (params_.hDeviceWindow ? params_.hDeviceWindow : focus_window_));
+    PresentPicture(bb, src, dst,
+                   window ? window : (params_.hDeviceWindow ? params_.hDeviceWindow : focus_window_));
     return D3D_OK;
 }
 
-HRESULT Device::GetBackBuffer(UINT swap_chain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) {
+HRESULT Device::GetBackBuffer(UINT swap_chain, UINT index, D3DBACKBUFFER_TYPE type,
+                              IDirect3DSurface9** surface) {
     Trace("IDirect3DDevice9::GetBackBuffer", swap_chain, index, type, surface);
     if (swap_chain != 0) return D3DERR_INVALIDCALL;
     return swap_chain_.GetBackBuffer(index, type, surface);
@@ -150,17 +163,18 @@ HRESULT Device::SetDialogBoxMode(BOOL enable) {
 
 // ---- Device: resources ----
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IDirect3DTexture9** texture, HANDLE* shared) {
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
     Trace("IDirect3DDevice9::CreateTexture", width, height, levels, usage, format, pool, texture, shared);
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    bool pow2_ok = !profile_.pow2 || profile_.nonpow2_conditional || (IsPowerOfTwo(width) && IsPowerOfTwo(height));
+    bool pow2_ok =
+        !profile_.pow2 || profile_.nonpow2_conditional || (IsPowerOfTwo(width) && IsPowerOfTwo(height));
     bool render_target = (usage & D3DUSAGE_RENDERTARGET) != 0;
-    if (width == 0 || height == 0 || width > profile_.max_texture_width || height > profile_.max_texture_height ||
-        !pow2_ok || !IsTextureFormat(format) || shared || (usage & D3DUSAGE_DEPTHSTENCIL) ||
-        (render_target && pool != D3DPOOL_DEFAULT) || ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) ||
-        pool > D3DPOOL_SCRATCH)
+    if (width == 0 || height == 0 || width > profile_.max_texture_width ||
+        height > profile_.max_texture_height || !pow2_ok || !IsTextureFormat(format) || shared ||
+        (usage & D3DUSAGE_DEPTHSTENCIL) || (render_target && pool != D3DPOOL_DEFAULT) ||
+        ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateTexture")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost && pool == D3DPOOL_DEFAULT) return D3DERR_DEVICELOST;
@@ -168,8 +182,9 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     return D3D_OK;
 }
 
-HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
-                                    D3DPOOL pool, IDirect3DVolumeTexture9** texture, HANDLE* shared) {
+HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
+                                    D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture9** texture,
+                                    HANDLE* shared) {
     Trace("IDirect3DDevice9::CreateVolumeTexture", width, height, depth, levels, usage, format, pool, texture,
           shared);
     if (!texture) return D3DERR_INVALIDCALL;
@@ -179,12 +194,13 @@ HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT le
         pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVolumeTexture")) return D3DERR_OUTOFVIDEOMEMORY;
-    *texture = new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
+    *texture =
+        new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
     return D3D_OK;
 }
 
-HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
-                                   HANDLE* shared) {
+HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                   IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
     Trace("IDirect3DDevice9::CreateVertexBuffer", length, usage, fvf, pool, buffer, shared);
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
@@ -199,7 +215,8 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
     Trace("IDirect3DDevice9::CreateIndexBuffer", length, usage, format, pool, buffer, shared);
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
-    if (length == 0 || shared || pool > D3DPOOL_SCRATCH || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
+    if (length == 0 || shared || pool > D3DPOOL_SCRATCH ||
+        (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateIndexBuffer")) return D3DERR_OUTOFVIDEOMEMORY;
     *buffer = new IndexBuffer(core_, length, usage, pool, 0, format);
@@ -207,13 +224,14 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
-                                   DWORD quality, BOOL lockable, IDirect3DSurface9** surface, HANDLE* shared) {
-    Trace("IDirect3DDevice9::CreateRenderTarget", width, height, format, multisample, quality, lockable, surface,
-          shared);
+                                   DWORD quality, BOOL lockable, IDirect3DSurface9** surface,
+                                   HANDLE* shared) {
+    Trace("IDirect3DDevice9::CreateRenderTarget", width, height, format, multisample, quality, lockable,
+          surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsRenderTargetFormat(format) || shared ||
-        multisample != D3DMULTISAMPLE_NONE)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsRenderTargetFormat(format) ||
+        shared || multisample != D3DMULTISAMPLE_NONE)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
@@ -222,8 +240,9 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     return D3D_OK;
 }
 
-HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
-                                          DWORD quality, BOOL discard, IDirect3DSurface9** surface, HANDLE* shared) {
+HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE multisample, DWORD quality, BOOL discard,
+                                          IDirect3DSurface9** surface, HANDLE* shared) {
     Trace("IDirect3DDevice9::CreateDepthStencilSurface", width, height, format, multisample, quality, discard,
           surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
@@ -247,11 +266,13 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
         pool == D3DPOOL_MANAGED || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateOffscreenPlainSurface")) return D3DERR_OUTOFVIDEOMEMORY;
-    *surface = new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
+    *surface =
+        new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
     return D3D_OK;
 }
 
-HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration) {
+HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                        IDirect3DVertexDeclaration9** declaration) {
     Trace("IDirect3DDevice9::CreateVertexDeclaration", elements, declaration);
     if (!elements || !declaration) return D3DERR_INVALIDCALL;
     *declaration = nullptr;
@@ -279,8 +300,7 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
         return D3DERR_INVALIDCALL;
     IntRect r = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     int x = dest_point ? dest_point->x : 0, y = dest_point ? dest_point->y : 0;
-    if (!InsideSurface(r, src->store) ||
-        !InsideSurface({x, y, x + r.Width(), y + r.Height()}, dst->store))
+    if (!InsideSurface(r, src->store) || !InsideSurface({x, y, x + r.Width(), y + r.Height()}, dst->store))
         return D3DERR_INVALIDCALL;
     if (!core_->lost) CopyRect(src->store, r, dst->store, x, y);
     return D3D_OK;
@@ -290,8 +310,9 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTextur
     Trace("IDirect3DDevice9::UpdateTexture", source, dest);
     Texture* src = source ? AsTexture(source) : nullptr;
     Texture* dst = dest ? AsTexture(dest) : nullptr;
-    if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT || src->format != dst->format ||
-        src->LevelCount() < dst->LevelCount() || src->Level(0)->store.width != dst->Level(0)->store.width ||
+    if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
+        src->format != dst->format || src->LevelCount() < dst->LevelCount() ||
+        src->Level(0)->store.width != dst->Level(0)->store.width ||
         src->Level(0)->store.height != dst->Level(0)->store.height)
         return D3DERR_INVALIDCALL;
     IntRect dirty = Intersect(src->dirty, src->Level(0)->store.Bounds());
@@ -419,7 +440,8 @@ IntRect Device::DrawClip() const {
     return clip;
 }
 
-HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                      DWORD stencil) {
     Trace("IDirect3DDevice9::Clear", count, rects, flags, color, z, stencil);
     if ((count && !rects) || (flags & D3DCLEAR_STENCIL) || ((flags & D3DCLEAR_ZBUFFER) && !depth_) ||
         !(flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) || !(z >= 0.0f && z <= 1.0f))
@@ -429,10 +451,12 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     auto clear = [&](IntRect r) {
         if (flags & D3DCLEAR_TARGET) FillRect(render_targets_[0]->store, r, ColorFromArgb(color));
         if (flags & D3DCLEAR_ZBUFFER)
-            FillDepth(depth_->store, Intersect(r, depth_->store.Bounds()), uint16_t(std::lround(z * 65535.0)));
+            FillDepth(depth_->store, Intersect(r, depth_->store.Bounds()),
+                      uint16_t(std::lround(z * 65535.0)));
     };
     if (count == 0) clear(clip);
-    for (DWORD i = 0; i < count; ++i) clear(Intersect(clip, {rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
+    for (DWORD i = 0; i < count; ++i)
+        clear(Intersect(clip, {rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
     return D3D_OK;
 }
 
@@ -441,27 +465,37 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
     Trace("IDirect3DDevice9::SetTransform", type, matrix);
     if (!matrix) return D3DERR_INVALIDCALL;
-    if (type == D3DTS_WORLD) state_.world = *matrix;
-    else if (type == D3DTS_VIEW) state_.view = *matrix;
-    else if (type == D3DTS_PROJECTION) state_.projection = *matrix;
-    else if (type >= D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7) state_.texture_transform[type - D3DTS_TEXTURE0] = *matrix;
+    if (type == D3DTS_WORLD)
+        state_.world = *matrix;
+    else if (type == D3DTS_VIEW)
+        state_.view = *matrix;
+    else if (type == D3DTS_PROJECTION)
+        state_.projection = *matrix;
+    else if (type >= D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7)
+        state_.texture_transform[type - D3DTS_TEXTURE0] = *matrix;
     return D3D_OK;
 }
 
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
     if (!matrix) return D3DERR_INVALIDCALL;
-    if (type == D3DTS_WORLD) *matrix = state_.world;
-    else if (type == D3DTS_VIEW) *matrix = state_.view;
-    else if (type == D3DTS_PROJECTION) *matrix = state_.projection;
-    else if (type >= D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7) *matrix = state_.texture_transform[type - D3DTS_TEXTURE0];
-    else *matrix = IdentityMatrix();
+    if (type == D3DTS_WORLD)
+        *matrix = state_.world;
+    else if (type == D3DTS_VIEW)
+        *matrix = state_.view;
+    else if (type == D3DTS_PROJECTION)
+        *matrix = state_.projection;
+    else if (type >= D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7)
+        *matrix = state_.texture_transform[type - D3DTS_TEXTURE0];
+    else
+        *matrix = IdentityMatrix();
     return D3D_OK;
 }
 
 HRESULT Device::SetViewport(const D3DVIEWPORT9* vp) {
     Trace("IDirect3DDevice9::SetViewport", vp);
     const SurfaceStore& rt = render_targets_[0]->store;
-    if (!vp || uint64_t(vp->X) + vp->Width > uint64_t(rt.width) || uint64_t(vp->Y) + vp->Height > uint64_t(rt.height) ||
+    if (!vp || uint64_t(vp->X) + vp->Width > uint64_t(rt.width) ||
+        uint64_t(vp->Y) + vp->Height > uint64_t(rt.height) ||
         !(vp->MinZ >= 0.0f && vp->MaxZ <= 1.0f && vp->MinZ <= vp->MaxZ))
         return D3DERR_INVALIDCALL;
     state_.viewport = *vp;
@@ -490,7 +524,8 @@ HRESULT Device::GetMaterial(D3DMATERIAL9* material) {
 
 HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light) {
     Trace("IDirect3DDevice9::SetLight", index, light);
-    if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) return D3DERR_INVALIDCALL;
+    if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
+        return D3DERR_INVALIDCALL;
     state_.lights[index] = *light;
     return D3D_OK;
 }
@@ -635,14 +670,16 @@ namespace {
 template <typename T, size_t N, size_t W>
 HRESULT StoreRegisters(std::array<std::array<T, W>, N>& registers, UINT start, const T* data, UINT count) {
     if (!data || start > N || count > N - start) return D3DERR_INVALIDCALL;
-    for (UINT i = 0; i < count; ++i) std::copy(data + size_t(i) * W, data + size_t(i + 1) * W, registers[start + i].begin());
+    for (UINT i = 0; i < count; ++i)
+        std::copy(data + size_t(i) * W, data + size_t(i + 1) * W, registers[start + i].begin());
     return D3D_OK;
 }
 
 template <typename T, size_t N, size_t W>
 HRESULT LoadRegisters(const std::array<std::array<T, W>, N>& registers, UINT start, T* data, UINT count) {
     if (!data || start > N || count > N - start) return D3DERR_INVALIDCALL;
-    for (UINT i = 0; i < count; ++i) std::copy(registers[start + i].begin(), registers[start + i].end(), data + size_t(i) * W);
+    for (UINT i = 0; i < count; ++i)
+        std::copy(registers[start + i].begin(), registers[start + i].end(), data + size_t(i) * W);
     return D3D_OK;
 }
 
@@ -701,17 +738,29 @@ HRESULT Device::GetMaximumFrameLatency(UINT* latency) {
 
 // ---- Device: draws ----
 
-HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride) {
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices,
+                                UINT stride) {
     Trace("IDirect3DDevice9::DrawPrimitiveUP", type, primitive_count, vertices, stride);
     UINT n = 0;
     switch (type) {
-        case D3DPT_POINTLIST: n = primitive_count; break;
-        case D3DPT_LINELIST: n = primitive_count * 2; break;
-        case D3DPT_LINESTRIP: n = primitive_count + 1; break;
-        case D3DPT_TRIANGLELIST: n = primitive_count * 3; break;
+        case D3DPT_POINTLIST:
+            n = primitive_count;
+            break;
+        case D3DPT_LINELIST:
+            n = primitive_count * 2;
+            break;
+        case D3DPT_LINESTRIP:
+            n = primitive_count + 1;
+            break;
+        case D3DPT_TRIANGLELIST:
+            n = primitive_count * 3;
+            break;
         case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: n = primitive_count + 2; break;
-        default: return D3DERR_INVALIDCALL;
+        case D3DPT_TRIANGLEFAN:
+            n = primitive_count + 2;
+            break;
+        default:
+            return D3DERR_INVALIDCALL;
     }
     return Draw(type, primitive_count, vertices, stride, n, nullptr, false);
 }
@@ -719,10 +768,10 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitive_count, con
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min_vertex, UINT vertex_count,
                                        UINT primitive_count, const void* indices, D3DFORMAT index_format,
                                        const void* vertices, UINT stride) {
-    Trace("IDirect3DDevice9::DrawIndexedPrimitiveUP", type, min_vertex, vertex_count, primitive_count, indices,
-          index_format, vertices, stride);
-    if (!indices || (index_format != D3DFMT_INDEX16 && index_format != D3DFMT_INDEX32) || type < D3DPT_POINTLIST ||
-        type > D3DPT_TRIANGLEFAN)
+    Trace("IDirect3DDevice9::DrawIndexedPrimitiveUP", type, min_vertex, vertex_count, primitive_count,
+          indices, index_format, vertices, stride);
+    if (!indices || (index_format != D3DFMT_INDEX16 && index_format != D3DFMT_INDEX32) ||
+        type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN)
         return D3DERR_INVALIDCALL;
     return Draw(type, primitive_count, vertices, stride, min_vertex + vertex_count, indices,
                 index_format == D3DFMT_INDEX32);
@@ -731,12 +780,14 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min_vertex, U
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride,
                      UINT vertex_count, const void* indices, bool index32) {
     if (!in_scene_ || !vertices || stride == 0) return D3DERR_INVALIDCALL;
-    VertexLayout layout = declaration_ ? LayoutFromDeclaration(declaration_->elements) : LayoutFromFvf(state_.fvf);
+    VertexLayout layout =
+        declaration_ ? LayoutFromDeclaration(declaration_->elements) : LayoutFromFvf(state_.fvf);
     if (!layout.valid || UINT(layout.size) > stride) return D3DERR_INVALIDCALL;
     if (primitive_count == 0 || core_->lost) return D3D_OK;
     const SurfaceStore* stage_textures[kStageCount] = {};
     for (int i = 0; i < kStageCount; ++i)
-        if (Texture* t = textures_[i] ? AsTexture(textures_[i]) : nullptr) stage_textures[i] = &t->Level(0)->store;
+        if (Texture* t = textures_[i] ? AsTexture(textures_[i]) : nullptr)
+            stage_textures[i] = &t->Level(0)->store;
     SurfaceStore* depth = depth_ ? &depth_->store : nullptr;
     SurfaceStore& target = render_targets_[0]->store;
     if (depth && (depth->width < target.width || depth->height < target.height)) depth = nullptr;
@@ -749,8 +800,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     call.raster.pipeline = &pipeline;
     call.raster.cull = state_.render[D3DRS_CULLMODE];
     call.raster.flat = state_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-    DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride, vertex_count, indices,
-                   index32);
+    DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride, vertex_count,
+                   indices, index32);
     return D3D_OK;
 }
 

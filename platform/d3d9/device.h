@@ -13,56 +13,67 @@ namespace d3d9 {
 class Device;
 
 class SwapChain final : public IDirect3DSwapChain9 {
-public:
+  public:
     explicit SwapChain(Device* device) : device_(device) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* dest, HWND window, const void* dirty,
                                       DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) override;
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                                            IDirect3DSurface9** surface) override;
     HRESULT STDMETHODCALLTYPE GetPresentParameters(D3DPRESENT_PARAMETERS* params) override;
 
-private:
+  private:
     Device* device_;
 };
 
 class Device final : public ComObject<IDirect3DDevice9Ex> {
-public:
-    Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D9CapabilityProfile& profile, bool ex);
+  public:
+    Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D9CapabilityProfile& profile,
+           bool ex);
     ~Device() override;
 
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* caps) override;
     HRESULT STDMETHODCALLTYPE GetSwapChain(UINT index, IDirect3DSwapChain9** swap_chain) override;
-    HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* dest, HWND window, const void* dirty) override;
+    HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* dest, HWND window,
+                                      const void* dirty) override;
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swap_chain, UINT index, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface9** surface) override;
     HRESULT STDMETHODCALLTYPE SetDialogBoxMode(BOOL enable) override;
-    HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                            D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) override;
-    HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
-                                                  D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture9** texture,
-                                                  HANDLE* shared) override;
+    HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                            D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                            HANDLE* shared) override;
+    HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels,
+                                                  DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                                  IDirect3DVolumeTexture9** texture, HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                                  IDirect3DVertexBuffer9** buffer, HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                                 IDirect3DIndexBuffer9** buffer, HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                                 D3DMULTISAMPLE_TYPE multisample, DWORD quality, BOOL lockable,
-                                                 IDirect3DSurface9** surface, HANDLE* shared) override;
+                                                 D3DMULTISAMPLE_TYPE multisample, DWORD quality,
+                                                 BOOL lockable, IDirect3DSurface9** surface,
+                                                 HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                                        D3DMULTISAMPLE_TYPE multisample, DWORD quality, BOOL discard,
-                                                        IDirect3DSurface9** surface, HANDLE* shared) override;
+                                                        D3DMULTISAMPLE_TYPE multisample, DWORD quality,
+                                                        BOOL discard, IDirect3DSurface9** surface,
+                                                        HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect,
                                             IDirect3DSurface9* dest, const POINT* dest_point) override;
-    HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* dest) override;
-    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* render_target, IDirect3DSurface9* dest) override;
-    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* source, const RECT* source_rect, IDirect3DSurface9* dest,
-                                          const RECT* dest_rect, D3DTEXTUREFILTERTYPE filter) override;
-    HRESULT STDMETHODCALLTYPE ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override;
-    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                                          IDirect3DSurface9** surface, HANDLE* shared) override;
+    HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* source,
+                                            IDirect3DBaseTexture9* dest) override;
+    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* render_target,
+                                                  IDirect3DSurface9* dest) override;
+    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* source, const RECT* source_rect,
+                                          IDirect3DSurface9* dest, const RECT* dest_rect,
+                                          D3DTEXTUREFILTERTYPE filter) override;
+    HRESULT STDMETHODCALLTYPE ColorFill(IDirect3DSurface9* surface, const RECT* rect,
+                                        D3DCOLOR color) override;
+    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                          D3DPOOL pool, IDirect3DSurface9** surface,
+                                                          HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;
     HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
     HRESULT STDMETHODCALLTYPE SetDepthStencilSurface(IDirect3DSurface9* surface) override;
@@ -84,30 +95,34 @@ public:
     HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
     HRESULT STDMETHODCALLTYPE GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) override;
-    HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                                   DWORD value) override;
+    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                                   DWORD* value) override;
     HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
     HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) override;
     HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* rect) override;
     HRESULT STDMETHODCALLTYPE GetScissorRect(RECT* rect) override;
-    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices,
-                                              UINT stride) override;
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min_vertex, UINT vertex_count,
-                                                     UINT primitive_count, const void* indices,
-                                                     D3DFORMAT index_format, const void* vertices,
-                                                     UINT stride) override;
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitive_count,
+                                              const void* vertices, UINT stride) override;
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min_vertex,
+                                                     UINT vertex_count, UINT primitive_count,
+                                                     const void* indices, D3DFORMAT index_format,
+                                                     const void* vertices, UINT stride) override;
     HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
                                                       IDirect3DVertexDeclaration9** declaration) override;
     HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) override;
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override;
     HRESULT STDMETHODCALLTYPE GetFVF(DWORD* fvf) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* function,
+                                                 IDirect3DVertexShader9** shader) override;
     HRESULT STDMETHODCALLTYPE SetVertexShader(IDirect3DVertexShader9* shader) override;
     HRESULT STDMETHODCALLTYPE SetVertexShaderConstantF(UINT start, const float* data, UINT count) override;
     HRESULT STDMETHODCALLTYPE GetVertexShaderConstantF(UINT start, float* data, UINT count) override;
     HRESULT STDMETHODCALLTYPE SetVertexShaderConstantI(UINT start, const int* data, UINT count) override;
     HRESULT STDMETHODCALLTYPE SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count) override;
-    HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) override;
+    HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD* function,
+                                                IDirect3DPixelShader9** shader) override;
     HRESULT STDMETHODCALLTYPE SetPixelShader(IDirect3DPixelShader9* shader) override;
     HRESULT STDMETHODCALLTYPE SetPixelShaderConstantF(UINT start, const float* data, UINT count) override;
     HRESULT STDMETHODCALLTYPE GetPixelShaderConstantF(UINT start, float* data, UINT count) override;
@@ -120,12 +135,12 @@ public:
     const D3DPRESENT_PARAMETERS& params() const { return params_; }
     Surface* back_buffer() { return back_buffer_; }
 
-protected:
+  protected:
     bool IsKnownInterface(REFIID riid) const override;
 
-private:
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride, UINT vertex_count,
-                 const void* indices, bool index32);
+  private:
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride,
+                 UINT vertex_count, const void* indices, bool index32);
     IntRect DrawClip() const;
     void ResetViewport();
 

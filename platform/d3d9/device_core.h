@@ -11,7 +11,7 @@
 namespace d3d9 {
 
 class DeviceCore {
-public:
+  public:
     IDirect3DDevice9* device = nullptr;  // cleared when the device object goes
     bool lost = false;
 
@@ -19,7 +19,7 @@ public:
     void UnregisterDefaultPool(std::vector<uint8_t>* memory);
     void Lose();
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<std::vector<uint8_t>*> default_pool_;
 };

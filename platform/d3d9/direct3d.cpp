@@ -11,12 +11,13 @@ namespace d3d9 {
 namespace {
 
 class Direct3D final : public ComObject<IDirect3D9Ex> {
-public:
+  public:
     explicit Direct3D(bool ex) : profile_(D3D9GetCapabilityProfile()), ex_(ex) {}
 
     UINT STDMETHODCALLTYPE GetAdapterCount() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* id) override {
+    HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                                   D3DADAPTER_IDENTIFIER9* id) override {
         Trace("IDirect3D9::GetAdapterIdentifier", adapter, flags, id);
         if (adapter != 0 || !id) return D3DERR_INVALIDCALL;
         std::memset(id, 0, sizeof *id);
@@ -47,19 +48,23 @@ public:
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
         Trace("IDirect3D9::GetAdapterDisplayMode", adapter, mode);
         if (adapter != 0 || !mode) return D3DERR_INVALIDCALL;
-        *mode = {profile_.desktop_width, profile_.desktop_height, profile_.refresh_rate, profile_.desktop_format};
+        *mode = {profile_.desktop_width, profile_.desktop_height, profile_.refresh_rate,
+                 profile_.desktop_format};
         return D3D_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapter_format, DWORD usage,
-                                                D3DRESOURCETYPE resource, D3DFORMAT format) override {
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapter_format,
+                                                DWORD usage, D3DRESOURCETYPE resource,
+                                                D3DFORMAT format) override {
         Trace("IDirect3D9::CheckDeviceFormat", adapter, type, adapter_format, usage, resource, format);
-        if (adapter != 0 || type != D3DDEVTYPE_HAL || !IsDisplayFormat(adapter_format)) return D3DERR_INVALIDCALL;
+        if (adapter != 0 || type != D3DDEVTYPE_HAL || !IsDisplayFormat(adapter_format))
+            return D3DERR_INVALIDCALL;
         bool ok;
         if (usage & D3DUSAGE_DEPTHSTENCIL)
             ok = format == D3DFMT_D16 && (resource == D3DRTYPE_SURFACE);
         else if (usage & D3DUSAGE_RENDERTARGET)
-            ok = IsRenderTargetFormat(format) && (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE);
+            ok = IsRenderTargetFormat(format) &&
+                 (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE);
         else
             ok = IsTextureFormat(format) && (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE ||
                                              resource == D3DRTYPE_VOLUMETEXTURE);
@@ -69,7 +74,8 @@ public:
     HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                                          BOOL windowed, D3DMULTISAMPLE_TYPE multisample,
                                                          DWORD* quality_levels) override {
-        Trace("IDirect3D9::CheckDeviceMultiSampleType", adapter, type, format, windowed, multisample, quality_levels);
+        Trace("IDirect3D9::CheckDeviceMultiSampleType", adapter, type, format, windowed, multisample,
+              quality_levels);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
         if (multisample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
         if (quality_levels) *quality_levels = 1;
@@ -77,10 +83,13 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapter_format,
-                                                     D3DFORMAT target_format, D3DFORMAT depth_format) override {
-        Trace("IDirect3D9::CheckDepthStencilMatch", adapter, type, adapter_format, target_format, depth_format);
+                                                     D3DFORMAT target_format,
+                                                     D3DFORMAT depth_format) override {
+        Trace("IDirect3D9::CheckDepthStencilMatch", adapter, type, adapter_format, target_format,
+              depth_format);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
-        return IsDepthFormat(depth_format) && IsRenderTargetFormat(target_format) ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return IsDepthFormat(depth_format) && IsRenderTargetFormat(target_format) ? D3D_OK
+                                                                                  : D3DERR_NOTAVAILABLE;
     }
 
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
@@ -91,7 +100,8 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior,
-                                           D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** device) override {
+                                           D3DPRESENT_PARAMETERS* params,
+                                           IDirect3DDevice9** device) override {
         Trace("IDirect3D9::CreateDevice", adapter, type, focus, behavior, params, device);
         Device* made = nullptr;
         HRESULT hr = Create("CreateDevice", adapter, type, focus, behavior, params, false, &made);
@@ -113,17 +123,18 @@ public:
         return hr;
     }
 
-protected:
+  protected:
     bool IsKnownInterface(REFIID riid) const override {
         return riid == IID_IDirect3D9 || (ex_ && riid == IID_IDirect3D9Ex);
     }
 
-private:
+  private:
     HRESULT Create(const char* method, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior,
                    D3DPRESENT_PARAMETERS* params, bool ex, Device** device) {
         if (!device || !params || adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
         *device = nullptr;
-        const DWORD vertex_processing = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+        const DWORD vertex_processing = D3DCREATE_SOFTWARE_VERTEXPROCESSING |
+                                        D3DCREATE_HARDWARE_VERTEXPROCESSING |
                                         D3DCREATE_MIXED_VERTEXPROCESSING;
         DWORD vp = behavior & vertex_processing;
         if (vp != D3DCREATE_SOFTWARE_VERTEXPROCESSING && vp != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
@@ -139,7 +150,8 @@ private:
             if (p.BackBufferWidth == 0) p.BackBufferWidth = 640;
             if (p.BackBufferHeight == 0) p.BackBufferHeight = 480;
             if (!IsDisplayFormat(p.BackBufferFormat)) return D3DERR_INVALIDCALL;
-        } else if (!IsDisplayFormat(p.BackBufferFormat) || p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+        } else if (!IsDisplayFormat(p.BackBufferFormat) || p.BackBufferWidth == 0 ||
+                   p.BackBufferHeight == 0) {
             return D3DERR_INVALIDCALL;
         }
         if (p.BackBufferCount == 0) p.BackBufferCount = 1;

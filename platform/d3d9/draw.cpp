@@ -7,24 +7,38 @@ namespace d3d9 {
 
 namespace {
 
+bool fast_paths_enabled = true;
+uint64_t fast_path_quads = 0;
+
 UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
     switch (type) {
-        case D3DPT_POINTLIST: return count;
-        case D3DPT_LINELIST: return count * 2;
-        case D3DPT_LINESTRIP: return count + 1;
-        case D3DPT_TRIANGLELIST: return count * 3;
+        case D3DPT_POINTLIST:
+            return count;
+        case D3DPT_LINELIST:
+            return count * 2;
+        case D3DPT_LINESTRIP:
+            return count + 1;
+        case D3DPT_TRIANGLELIST:
+            return count * 3;
         case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: return count + 2;
-        default: return 0;
+        case D3DPT_TRIANGLEFAN:
+            return count + 2;
+        default:
+            return 0;
     }
 }
 
 class Assembler {
-public:
-    Assembler(const DrawCall& call, const uint8_t* vertices, UINT stride, UINT vertex_count, const void* indices,
-              bool index32)
-        : call_(call), processor_(*call.state, call.layout), vertices_(vertices), stride_(stride),
-          vertex_count_(vertex_count), indices_(indices), index32_(index32) {}
+  public:
+    Assembler(const DrawCall& call, const uint8_t* vertices, UINT stride, UINT vertex_count,
+              const void* indices, bool index32)
+        : call_(call),
+          processor_(*call.state, call.layout),
+          vertices_(vertices),
+          stride_(stride),
+          vertex_count_(vertex_count),
+          indices_(indices),
+          index32_(index32) {}
 
     // The vertex at position i of the primitive stream; false when its index is out of range.
     bool Fetch(UINT i, ProcessedVertex* out) {
@@ -69,7 +83,8 @@ public:
         // A line is clipped as a degenerate polygon a-b-b; its first and last vertices are the clipped ends.
         auto s = processor_.ToScreen({v[0], v[1], v[1]});
         if (s.size() >= 2) {
-            if (call_.raster.flat) s.back().diffuse = s.front().diffuse, s.back().specular = s.front().specular;
+            if (call_.raster.flat)
+                s.back().diffuse = s.front().diffuse, s.back().specular = s.front().specular;
             RasterizeLine(call_.raster, s.front(), s.size() == 2 ? s[1] : s[1]);
         }
     }
@@ -89,10 +104,12 @@ public:
         for (UINT k = 0; k < 6; ++k)
             if (!Fetch(first + k, &v[k])) return false;
         auto s = processor_.ToScreen({v, v + 6});
-        return DrawAxisAlignedQuad(call_.raster, s.data());
+        bool drawn = DrawAxisAlignedQuad(call_.raster, s.data());
+        fast_path_quads += drawn;
+        return drawn;
     }
 
-private:
+  private:
     const DrawCall& call_;
     VertexProcessor processor_;
     const uint8_t* vertices_;
@@ -103,15 +120,20 @@ private:
     std::unordered_map<UINT, ProcessedVertex> cache_;
 };
 
-bool fast_paths_enabled = true;
-
 }  // namespace
 
-void SetFastPathsEnabled(bool enabled) { fast_paths_enabled = enabled; }
-bool FastPathsEnabled() { return fast_paths_enabled; }
+void SetFastPathsEnabled(bool enabled) {
+    fast_paths_enabled = enabled;
+}
+bool FastPathsEnabled() {
+    return fast_paths_enabled;
+}
+uint64_t FastPathQuadCount() {
+    return fast_path_quads;
+}
 
-void DrawPrimitives(const DrawCall& call, D3DPRIMITIVETYPE type, UINT count, const uint8_t* vertices, UINT stride,
-                    UINT vertex_count, const void* indices, bool index32) {
+void DrawPrimitives(const DrawCall& call, D3DPRIMITIVETYPE type, UINT count, const uint8_t* vertices,
+                    UINT stride, UINT vertex_count, const void* indices, bool index32) {
     Assembler a(call, vertices, stride, vertex_count, indices, index32);
     UINT n = VerticesFor(type, count);
     switch (type) {
@@ -147,7 +169,8 @@ void DrawPrimitives(const DrawCall& call, D3DPRIMITIVETYPE type, UINT count, con
         case D3DPT_TRIANGLEFAN:
             for (UINT i = 1; i + 1 < n; ++i) a.Triangle(0, i, i + 1);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

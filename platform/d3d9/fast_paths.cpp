@@ -12,7 +12,9 @@ namespace d3d9 {
 
 namespace {
 
-int64_t PixelCeil(int64_t fixed) { return -((-fixed) >> kSubpixelBits); }
+int64_t PixelCeil(int64_t fixed) {
+    return -((-fixed) >> kSubpixelBits);
+}
 
 bool SameVertex(const ScreenVertex& a, const ScreenVertex& b) {
     if (a.x != b.x || a.y != b.y || a.z != b.z || a.rhw != b.rhw || !(a.diffuse == b.diffuse) ||
@@ -36,7 +38,9 @@ struct Kernel {
     bool textured;
 };
 
-bool IsDiffuseArg(DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; }
+bool IsDiffuseArg(DWORD arg) {
+    return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT;
+}
 
 // The one-stage set-ups whose result is a simple function of the texel and the constant diffuse colour.
 bool ClassifyStage(const PixelPipeline& p, Kernel* k) {
@@ -47,8 +51,9 @@ bool ClassifyStage(const PixelPipeline& p, Kernel* k) {
         k->color = ColorKind::kTexture;
     else if (s.color_op == D3DTOP_SELECTARG2 && s.color_arg2 == D3DTA_TEXTURE)
         k->color = ColorKind::kTexture;
-    else if (s.color_op == D3DTOP_MODULATE && ((s.color_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg2)) ||
-                                               (s.color_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg1))))
+    else if (s.color_op == D3DTOP_MODULATE &&
+             ((s.color_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg2)) ||
+              (s.color_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg1))))
         k->color = ColorKind::kModulate;
     else
         return false;
@@ -59,8 +64,9 @@ bool ClassifyStage(const PixelPipeline& p, Kernel* k) {
     else if ((s.alpha_op == D3DTOP_SELECTARG1 && IsDiffuseArg(s.alpha_arg1)) ||
              (s.alpha_op == D3DTOP_SELECTARG2 && IsDiffuseArg(s.alpha_arg2)) || s.alpha_op == D3DTOP_DISABLE)
         k->alpha = AlphaKind::kDiffuse;
-    else if (s.alpha_op == D3DTOP_MODULATE && ((s.alpha_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg2)) ||
-                                               (s.alpha_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg1))))
+    else if (s.alpha_op == D3DTOP_MODULATE &&
+             ((s.alpha_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg2)) ||
+              (s.alpha_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg1))))
         k->alpha = AlphaKind::kModulate;
     else
         return false;
@@ -86,10 +92,10 @@ void ShadeTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, c
     const Color d = k.diffuse;
     for (int i = 0; i < n; ++i) {
         int column = columns[i];
-        Color t = (row && column >= 0) ? Decode<T>(row + column * tex.bytes_per_pixel)
-                                       : s.sampler.border;
+        Color t = (row && column >= 0) ? Decode<T>(row + column * tex.bytes_per_pixel) : s.sampler.border;
         Color c = t;
-        if (k.color == ColorKind::kModulate) c.r = Mul255(t.r, d.r), c.g = Mul255(t.g, d.g), c.b = Mul255(t.b, d.b);
+        if (k.color == ColorKind::kModulate)
+            c.r = Mul255(t.r, d.r), c.g = Mul255(t.g, d.g), c.b = Mul255(t.b, d.b);
         if (k.alpha == AlphaKind::kDiffuse)
             c.a = d.a;
         else if (k.alpha == AlphaKind::kModulate)
@@ -110,12 +116,16 @@ void WriteRow(const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
             Color d = Decode<D>(dst);
             if constexpr (B == BlendKind::kAlpha) {
                 int a = c.a, ia = 255 - c.a;
-                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, ia), BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, ia),
-                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, ia), BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, ia)};
+                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, ia),
+                     BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, ia),
+                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, ia),
+                     BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, ia)};
             } else if constexpr (B == BlendKind::kAdditive) {
                 int a = c.a;
-                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, 255), BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, 255),
-                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, 255), BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, 255)};
+                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, 255),
+                     BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, 255),
+                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, 255),
+                     BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, 255)};
             } else {
                 if (p.blend.enabled) c = BlendColors(p.blend, c, d);
                 if (!(p.write_mask & 1)) c.r = d.r;
@@ -131,10 +141,18 @@ void WriteRow(const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
 template <D3DFORMAT D>
 void WriteRowFor(BlendKind kind, const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
     switch (kind) {
-        case BlendKind::kNone: WriteRow<D, BlendKind::kNone>(p, dst, src, n); break;
-        case BlendKind::kAlpha: WriteRow<D, BlendKind::kAlpha>(p, dst, src, n); break;
-        case BlendKind::kAdditive: WriteRow<D, BlendKind::kAdditive>(p, dst, src, n); break;
-        default: WriteRow<D, BlendKind::kGeneric>(p, dst, src, n); break;
+        case BlendKind::kNone:
+            WriteRow<D, BlendKind::kNone>(p, dst, src, n);
+            break;
+        case BlendKind::kAlpha:
+            WriteRow<D, BlendKind::kAlpha>(p, dst, src, n);
+            break;
+        case BlendKind::kAdditive:
+            WriteRow<D, BlendKind::kAdditive>(p, dst, src, n);
+            break;
+        default:
+            WriteRow<D, BlendKind::kGeneric>(p, dst, src, n);
+            break;
     }
 }
 
@@ -144,18 +162,27 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     out.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
         int64_t pos = int64_t(first + i) << kSubpixelBits;
-        int64_t t = FloorDiv(__int128(a_tex) * (b_pos - pos) + __int128(b_tex) * (pos - a_pos), b_pos - a_pos) >> 16;
+        int64_t t =
+            FloorDiv(__int128(a_tex) * (b_pos - pos) + __int128(b_tex) * (pos - a_pos), b_pos - a_pos) >> 16;
         int index;
         switch (mode) {
-            case D3DTADDRESS_CLAMP: index = int(std::clamp<int64_t>(t, 0, size - 1)); break;
-            case D3DTADDRESS_BORDER: index = (t < 0 || t >= size) ? -1 : int(t); break;
+            case D3DTADDRESS_CLAMP:
+                index = int(std::clamp<int64_t>(t, 0, size - 1));
+                break;
+            case D3DTADDRESS_BORDER:
+                index = (t < 0 || t >= size) ? -1 : int(t);
+                break;
             case D3DTADDRESS_MIRROR: {
                 int64_t period = int64_t(size) * 2, m = ((t % period) + period) % period;
                 index = int(m < size ? m : period - 1 - m);
                 break;
             }
-            case D3DTADDRESS_MIRRORONCE: index = int(std::min<int64_t>(t < 0 ? -t - 1 : t, size - 1)); break;
-            default: index = int(((t % size) + size) % size); break;
+            case D3DTADDRESS_MIRRORONCE:
+                index = int(std::min<int64_t>(t < 0 ? -t - 1 : t, size - 1));
+                break;
+            default:
+                index = int(((t % size) + size) % size);
+                break;
         }
         out[size_t(i)] = index;
     }
@@ -191,8 +218,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
             TexelFixed(q[2].v[set], 1) != TexelFixed(q[3].v[set], 1))
             return false;
     }
-    IntRect box{int(PixelCeil(std::min(x0, x1))), int(PixelCeil(std::min(y0, y2))), int(PixelCeil(std::max(x0, x1))),
-                int(PixelCeil(std::max(y0, y2)))};
+    IntRect box{int(PixelCeil(std::min(x0, x1))), int(PixelCeil(std::min(y0, y2))),
+                int(PixelCeil(std::max(x0, x1))), int(PixelCeil(std::max(y0, y2)))};
     box = Intersect(box, p.clip);
     if (box.Empty()) return true;
     int w = box.Width(), h = box.Height();
@@ -231,7 +258,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
                 f.x = box.left + i;
                 f.y = box.top + j;
                 for (int s = 0; s < p.stage_count; ++s)
-                    if (p.stages[s].sampler.texture) f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
+                    if (p.stages[s].sampler.texture)
+                        f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
                 ShadeFragment(p, f);
             }
         return true;
@@ -253,26 +281,30 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
     } else {
         const SamplerSetup& smp = p.stages[0].sampler;
         int set = p.stages[0].texcoord_index;
-        TexelIndices(x0, x1, TexelFixed(q[0].u[set], smp.texture->width), TexelFixed(q[1].u[set], smp.texture->width),
-                     box.left, w, smp.texture->width, smp.address_u, columns);
+        TexelIndices(x0, x1, TexelFixed(q[0].u[set], smp.texture->width),
+                     TexelFixed(q[1].u[set], smp.texture->width), box.left, w, smp.texture->width,
+                     smp.address_u, columns);
     }
     std::vector<int> rows;
     if (!untextured) {
         const SamplerSetup& smp = p.stages[0].sampler;
         int set = p.stages[0].texcoord_index;
-        TexelIndices(y0, y2, TexelFixed(q[0].v[set], smp.texture->height), TexelFixed(q[2].v[set], smp.texture->height),
-                     box.top, h, smp.texture->height, smp.address_v, rows);
+        TexelIndices(y0, y2, TexelFixed(q[0].v[set], smp.texture->height),
+                     TexelFixed(q[2].v[set], smp.texture->height), box.top, h, smp.texture->height,
+                     smp.address_v, rows);
     }
     for (int j = 0; j < h; ++j) {
         if (!untextured) {
             const SurfaceStore& tex = *p.stages[0].sampler.texture;
             DispatchColorFormat(tex.format, [&](auto f) {
-                ShadeTexturedRow<decltype(f)::value>(k, tex, rows[size_t(j)], columns.data(), w, colors.data());
+                ShadeTexturedRow<decltype(f)::value>(k, tex, rows[size_t(j)], columns.data(), w,
+                                                     colors.data());
             });
         }
         uint8_t* dst = p.target->At(box.left, box.top + j);
-        DispatchColorFormat(p.target->format,
-                            [&](auto f) { WriteRowFor<decltype(f)::value>(k.blend, p, dst, colors.data(), w); });
+        DispatchColorFormat(p.target->format, [&](auto f) {
+            WriteRowFor<decltype(f)::value>(k.blend, p, dst, colors.data(), w);
+        });
     }
     return true;
 }

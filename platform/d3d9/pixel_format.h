@@ -23,12 +23,24 @@ inline uint32_t ArgbFromColor(Color c) {
 }
 
 // Rounded a / 255 for 0 <= a <= 255 * 255 * 4.
-inline int Div255(int a) { return (a + 127) / 255; }
-inline int Mul255(int a, int b) { return Div255(a * b); }
+inline int Div255(int a) {
+    return (a + 127) / 255;
+}
+inline int Mul255(int a, int b) {
+    return Div255(a * b);
+}
 
-inline int Expand5(int v) { return (v << 3) | (v >> 2); }
-inline int Expand6(int v) { return (v << 2) | (v >> 4); }
-inline int Quantize(int v, int max) { return (v * max + 127) / 255; }
+// n-bit channels read as the nearest 8-bit value (v / max of full scale, as Direct3D reads unsigned
+// normalised channels).
+inline int Expand5(int v) {
+    return (v * 255 + 15) / 31;
+}
+inline int Expand6(int v) {
+    return (v * 255 + 31) / 63;
+}
+inline int Quantize(int v, int max) {
+    return (v * max + 127) / 255;
+}
 
 // 0 for a format the stand-in cannot store.
 int BytesPerPixel(D3DFORMAT format);
@@ -72,7 +84,8 @@ inline void Encode(uint8_t* p, Color c) {
             v = uint16_t((Quantize(c.r, 31) << 11) | (Quantize(c.g, 63) << 5) | Quantize(c.b, 31));
         } else if constexpr (F == D3DFMT_X1R5G5B5 || F == D3DFMT_A1R5G5B5) {
             int a = F == D3DFMT_X1R5G5B5 ? 1 : (c.a >= 128 ? 1 : 0);
-            v = uint16_t((a << 15) | (Quantize(c.r, 31) << 10) | (Quantize(c.g, 31) << 5) | Quantize(c.b, 31));
+            v = uint16_t((a << 15) | (Quantize(c.r, 31) << 10) | (Quantize(c.g, 31) << 5) |
+                         Quantize(c.b, 31));
         } else {
             static_assert(F == D3DFMT_A4R4G4B4);
             v = uint16_t((Quantize(c.a, 15) << 12) | (Quantize(c.r, 15) << 8) | (Quantize(c.g, 15) << 4) |
@@ -90,13 +103,26 @@ void EncodePixel(D3DFORMAT format, uint8_t* p, Color c);
 template <typename Fn>
 bool DispatchColorFormat(D3DFORMAT format, Fn&& fn) {
     switch (format) {
-        case D3DFMT_A8R8G8B8: fn(std::integral_constant<D3DFORMAT, D3DFMT_A8R8G8B8>{}); return true;
-        case D3DFMT_X8R8G8B8: fn(std::integral_constant<D3DFORMAT, D3DFMT_X8R8G8B8>{}); return true;
-        case D3DFMT_R5G6B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_R5G6B5>{}); return true;
-        case D3DFMT_X1R5G5B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_X1R5G5B5>{}); return true;
-        case D3DFMT_A1R5G5B5: fn(std::integral_constant<D3DFORMAT, D3DFMT_A1R5G5B5>{}); return true;
-        case D3DFMT_A4R4G4B4: fn(std::integral_constant<D3DFORMAT, D3DFMT_A4R4G4B4>{}); return true;
-        default: return false;
+        case D3DFMT_A8R8G8B8:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_A8R8G8B8>{});
+            return true;
+        case D3DFMT_X8R8G8B8:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_X8R8G8B8>{});
+            return true;
+        case D3DFMT_R5G6B5:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_R5G6B5>{});
+            return true;
+        case D3DFMT_X1R5G5B5:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_X1R5G5B5>{});
+            return true;
+        case D3DFMT_A1R5G5B5:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_A1R5G5B5>{});
+            return true;
+        case D3DFMT_A4R4G4B4:
+            fn(std::integral_constant<D3DFORMAT, D3DFMT_A4R4G4B4>{});
+            return true;
+        default:
+            return false;
     }
 }
 

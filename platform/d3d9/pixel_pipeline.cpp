@@ -8,7 +8,9 @@ namespace d3d9 {
 
 namespace {
 
-Color Complement(Color c) { return {255 - c.r, 255 - c.g, 255 - c.b, 255 - c.a}; }
+Color Complement(Color c) {
+    return {255 - c.r, 255 - c.g, 255 - c.b, 255 - c.a};
+}
 
 struct StageInputs {
     Color diffuse, specular, current, temp, texture, factor;
@@ -17,13 +19,27 @@ struct StageInputs {
 Color Argument(DWORD arg, const StageInputs& in) {
     Color c;
     switch (arg & D3DTA_SELECTMASK) {
-        case D3DTA_DIFFUSE: c = in.diffuse; break;
-        case D3DTA_CURRENT: c = in.current; break;
-        case D3DTA_TEXTURE: c = in.texture; break;
-        case D3DTA_TFACTOR: c = in.factor; break;
-        case D3DTA_SPECULAR: c = in.specular; break;
-        case D3DTA_TEMP: c = in.temp; break;
-        default: c = in.current; break;
+        case D3DTA_DIFFUSE:
+            c = in.diffuse;
+            break;
+        case D3DTA_CURRENT:
+            c = in.current;
+            break;
+        case D3DTA_TEXTURE:
+            c = in.texture;
+            break;
+        case D3DTA_TFACTOR:
+            c = in.factor;
+            break;
+        case D3DTA_SPECULAR:
+            c = in.specular;
+            break;
+        case D3DTA_TEMP:
+            c = in.temp;
+            break;
+        default:
+            c = in.current;
+            break;
     }
     if (arg & D3DTA_COMPLEMENT) c = Complement(c);
     if (arg & D3DTA_ALPHAREPLICATE) c.r = c.g = c.b = c.a;
@@ -32,22 +48,38 @@ Color Argument(DWORD arg, const StageInputs& in) {
 
 int Operate(DWORD op, int a1, int a2, const StageInputs& in) {
     switch (op) {
-        case D3DTOP_SELECTARG1: return a1;
-        case D3DTOP_SELECTARG2: return a2;
-        case D3DTOP_MODULATE: return Mul255(a1, a2);
-        case D3DTOP_MODULATE2X: return std::min(255, Mul255(a1, a2) * 2);
-        case D3DTOP_MODULATE4X: return std::min(255, Mul255(a1, a2) * 4);
-        case D3DTOP_ADD: return std::min(255, a1 + a2);
-        case D3DTOP_ADDSIGNED: return std::clamp(a1 + a2 - 128, 0, 255);
-        case D3DTOP_ADDSIGNED2X: return std::clamp((a1 + a2 - 128) * 2, 0, 255);
-        case D3DTOP_SUBTRACT: return std::max(0, a1 - a2);
-        case D3DTOP_ADDSMOOTH: return std::min(255, a1 + a2 - Mul255(a1, a2));
-        case D3DTOP_BLENDDIFFUSEALPHA: return Div255(a1 * in.diffuse.a + a2 * (255 - in.diffuse.a));
-        case D3DTOP_BLENDTEXTUREALPHA: return Div255(a1 * in.texture.a + a2 * (255 - in.texture.a));
-        case D3DTOP_BLENDFACTORALPHA: return Div255(a1 * in.factor.a + a2 * (255 - in.factor.a));
-        case D3DTOP_BLENDCURRENTALPHA: return Div255(a1 * in.current.a + a2 * (255 - in.current.a));
-        case D3DTOP_BLENDTEXTUREALPHAPM: return std::min(255, a1 + Mul255(a2, 255 - in.texture.a));
-        default: return a1;
+        case D3DTOP_SELECTARG1:
+            return a1;
+        case D3DTOP_SELECTARG2:
+            return a2;
+        case D3DTOP_MODULATE:
+            return Mul255(a1, a2);
+        case D3DTOP_MODULATE2X:
+            return std::min(255, Mul255(a1, a2) * 2);
+        case D3DTOP_MODULATE4X:
+            return std::min(255, Mul255(a1, a2) * 4);
+        case D3DTOP_ADD:
+            return std::min(255, a1 + a2);
+        case D3DTOP_ADDSIGNED:
+            return std::clamp(a1 + a2 - 128, 0, 255);
+        case D3DTOP_ADDSIGNED2X:
+            return std::clamp((a1 + a2 - 128) * 2, 0, 255);
+        case D3DTOP_SUBTRACT:
+            return std::max(0, a1 - a2);
+        case D3DTOP_ADDSMOOTH:
+            return std::min(255, a1 + a2 - Mul255(a1, a2));
+        case D3DTOP_BLENDDIFFUSEALPHA:
+            return Div255(a1 * in.diffuse.a + a2 * (255 - in.diffuse.a));
+        case D3DTOP_BLENDTEXTUREALPHA:
+            return Div255(a1 * in.texture.a + a2 * (255 - in.texture.a));
+        case D3DTOP_BLENDFACTORALPHA:
+            return Div255(a1 * in.factor.a + a2 * (255 - in.factor.a));
+        case D3DTOP_BLENDCURRENTALPHA:
+            return Div255(a1 * in.current.a + a2 * (255 - in.current.a));
+        case D3DTOP_BLENDTEXTUREALPHAPM:
+            return std::min(255, a1 + Mul255(a2, 255 - in.texture.a));
+        default:
+            return a1;
     }
 }
 

@@ -70,34 +70,56 @@ void ShadeFragment(const PixelPipeline& p, const Fragment& f);
 
 inline bool CompareFunc(DWORD func, int value, int reference) {
     switch (func) {
-        case D3DCMP_NEVER: return false;
-        case D3DCMP_LESS: return value < reference;
-        case D3DCMP_EQUAL: return value == reference;
-        case D3DCMP_LESSEQUAL: return value <= reference;
-        case D3DCMP_GREATER: return value > reference;
-        case D3DCMP_NOTEQUAL: return value != reference;
-        case D3DCMP_GREATEREQUAL: return value >= reference;
-        default: return true;
+        case D3DCMP_NEVER:
+            return false;
+        case D3DCMP_LESS:
+            return value < reference;
+        case D3DCMP_EQUAL:
+            return value == reference;
+        case D3DCMP_LESSEQUAL:
+            return value <= reference;
+        case D3DCMP_GREATER:
+            return value > reference;
+        case D3DCMP_NOTEQUAL:
+            return value != reference;
+        case D3DCMP_GREATEREQUAL:
+            return value >= reference;
+        default:
+            return true;
     }
 }
 
 // Factor for one channel, 0..255; `dst_alpha` is 255 for targets without alpha.
 inline int BlendFactor(DWORD factor, int s, int sa, int d, int da, int constant, bool alpha_channel) {
     switch (factor) {
-        case D3DBLEND_ZERO: return 0;
-        case D3DBLEND_ONE: return 255;
-        case D3DBLEND_SRCCOLOR: return s;
-        case D3DBLEND_INVSRCCOLOR: return 255 - s;
-        case D3DBLEND_SRCALPHA: return sa;
-        case D3DBLEND_INVSRCALPHA: return 255 - sa;
-        case D3DBLEND_DESTALPHA: return da;
-        case D3DBLEND_INVDESTALPHA: return 255 - da;
-        case D3DBLEND_DESTCOLOR: return d;
-        case D3DBLEND_INVDESTCOLOR: return 255 - d;
-        case D3DBLEND_SRCALPHASAT: return alpha_channel ? 255 : std::min(sa, 255 - da);
-        case D3DBLEND_BLENDFACTOR: return constant;
-        case D3DBLEND_INVBLENDFACTOR: return 255 - constant;
-        default: return 0;
+        case D3DBLEND_ZERO:
+            return 0;
+        case D3DBLEND_ONE:
+            return 255;
+        case D3DBLEND_SRCCOLOR:
+            return s;
+        case D3DBLEND_INVSRCCOLOR:
+            return 255 - s;
+        case D3DBLEND_SRCALPHA:
+            return sa;
+        case D3DBLEND_INVSRCALPHA:
+            return 255 - sa;
+        case D3DBLEND_DESTALPHA:
+            return da;
+        case D3DBLEND_INVDESTALPHA:
+            return 255 - da;
+        case D3DBLEND_DESTCOLOR:
+            return d;
+        case D3DBLEND_INVDESTCOLOR:
+            return 255 - d;
+        case D3DBLEND_SRCALPHASAT:
+            return alpha_channel ? 255 : std::min(sa, 255 - da);
+        case D3DBLEND_BLENDFACTOR:
+            return constant;
+        case D3DBLEND_INVBLENDFACTOR:
+            return 255 - constant;
+        default:
+            return 0;
     }
 }
 
@@ -105,11 +127,19 @@ inline int BlendFactor(DWORD factor, int s, int sa, int d, int da, int constant,
 inline int BlendChannel(DWORD op, int s, int fs, int d, int fd) {
     int v;
     switch (op) {
-        case D3DBLENDOP_SUBTRACT: v = s * fs - d * fd; break;
-        case D3DBLENDOP_REVSUBTRACT: v = d * fd - s * fs; break;
-        case D3DBLENDOP_MIN: return std::min(s, d);
-        case D3DBLENDOP_MAX: return std::max(s, d);
-        default: v = s * fs + d * fd; break;
+        case D3DBLENDOP_SUBTRACT:
+            v = s * fs - d * fd;
+            break;
+        case D3DBLENDOP_REVSUBTRACT:
+            v = d * fd - s * fs;
+            break;
+        case D3DBLENDOP_MIN:
+            return std::min(s, d);
+        case D3DBLENDOP_MAX:
+            return std::max(s, d);
+        default:
+            v = s * fs + d * fd;
+            break;
     }
     if (v <= 0) return 0;
     return std::min(255, Div255(v));

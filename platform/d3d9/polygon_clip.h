@@ -24,10 +24,14 @@ void ClipPolygon(std::vector<V>& poly, Distance distance, LerpFn lerp) {
 // Keeps the part of a screen-space polygon inside [-limit, limit] on both axes.
 template <typename V, typename LerpFn>
 void ClipPolygonToBox(std::vector<V>& poly, double limit, LerpFn lerp) {
-    ClipPolygon(poly, [&](const V& v) { return limit - v.x; }, lerp);
-    ClipPolygon(poly, [&](const V& v) { return v.x + limit; }, lerp);
-    ClipPolygon(poly, [&](const V& v) { return limit - v.y; }, lerp);
-    ClipPolygon(poly, [&](const V& v) { return v.y + limit; }, lerp);
+    ClipPolygon(
+        poly, [&](const V& v) { return limit - v.x; }, lerp);
+    ClipPolygon(
+        poly, [&](const V& v) { return v.x + limit; }, lerp);
+    ClipPolygon(
+        poly, [&](const V& v) { return limit - v.y; }, lerp);
+    ClipPolygon(
+        poly, [&](const V& v) { return v.y + limit; }, lerp);
 }
 
 }  // namespace d3d9

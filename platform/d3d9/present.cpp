@@ -12,17 +12,20 @@ void PresentPicture(const SurfaceStore& back_buffer, IntRect source, IntRect des
     D3D9PresentedPicture previous = CopyPresentedPicture();
     SurfaceStore picture;
     picture.Allocate(D3DFMT_A8R8G8B8, back_buffer.width, back_buffer.height);
-    if (previous.width == UINT(picture.width) && previous.height == UINT(picture.height) && previous.window == window)
+    if (previous.width == UINT(picture.width) && previous.height == UINT(picture.height) &&
+        previous.window == window)
         for (int y = 0; y < picture.height; ++y)
-            std::memcpy(picture.Row(y), previous.pixels.data() + size_t(y) * previous.width, size_t(picture.width) * 4);
+            std::memcpy(picture.Row(y), previous.pixels.data() + size_t(y) * previous.width,
+                        size_t(picture.width) * 4);
     IntRect visible = Intersect(dest, picture.Bounds());
     if (!visible.Empty()) {
         // Stretch into a scratch picture of the whole destination, then keep the visible part.
         SurfaceStore stretched;
         stretched.Allocate(D3DFMT_X8R8G8B8, dest.Width(), dest.Height());
         StretchPoint(back_buffer, source, stretched, stretched.Bounds());
-        CopyRect(stretched, {visible.left - dest.left, visible.top - dest.top, visible.right - dest.left,
-                             visible.bottom - dest.top},
+        CopyRect(stretched,
+                 {visible.left - dest.left, visible.top - dest.top, visible.right - dest.left,
+                  visible.bottom - dest.top},
                  picture, visible.left, visible.top);
     }
     D3D9PresentedPicture out;

@@ -13,11 +13,16 @@ namespace {
 constexpr double kGuardBand = 1 << 20;  // pixels; larger coordinates are clipped away first
 constexpr int64_t kOne = 1 << kSubpixelBits;
 
-int64_t PixelCeil(int64_t fixed) { return -((-fixed) >> kSubpixelBits); }  // smallest px with px*256 >= fixed
-int64_t PixelFloor(int64_t fixed) { return fixed >> kSubpixelBits; }
+int64_t PixelCeil(int64_t fixed) {
+    return -((-fixed) >> kSubpixelBits);
+}  // smallest px with px*256 >= fixed
+int64_t PixelFloor(int64_t fixed) {
+    return fixed >> kSubpixelBits;
+}
 
 bool InsideGuardBand(const ScreenVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::abs(v.x) <= kGuardBand && std::abs(v.y) <= kGuardBand;
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::abs(v.x) <= kGuardBand &&
+           std::abs(v.y) <= kGuardBand;
 }
 
 ScreenVertex Lerp(const ScreenVertex& a, const ScreenVertex& b, double t) {
@@ -41,7 +46,9 @@ ScreenVertex Lerp(const ScreenVertex& a, const ScreenVertex& b, double t) {
 }
 
 // Rounded quotient of an exact interpolation numerator.
-int RoundedColor(__int128 n, int64_t area) { return int(FloorDiv(2 * n + area, 2 * __int128(area))); }
+int RoundedColor(__int128 n, int64_t area) {
+    return int(FloorDiv(2 * n + area, 2 * __int128(area)));
+}
 
 struct TriangleAttributes {
     bool gouraud = false;
@@ -52,7 +59,9 @@ struct TriangleAttributes {
 
 }  // namespace
 
-int64_t SnapCoordinate(double v) { return std::llround(v * kOne); }
+int64_t SnapCoordinate(double v) {
+    return std::llround(v * kOne);
+}
 
 int64_t TexelFixed(float coordinate, int size) {
     double t = double(coordinate) * size * 65536.0;
@@ -72,7 +81,8 @@ int64_t FloorDiv(__int128 n, __int128 d) {
     return int64_t(q);
 }
 
-void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
+                       const ScreenVertex& c) {
     if (!InsideGuardBand(a) || !InsideGuardBand(b) || !InsideGuardBand(c)) {
         // Flat shading keeps the first vertex's colours for every piece.
         std::vector<ScreenVertex> poly{a, b, c};
@@ -192,8 +202,9 @@ void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const Screen
                     f.v[s] = q != 0 ? int64_t(std::floor(nv / q)) : 0;
                 }
             }
-            if (p.depth) f.depth = int(FloorDiv(interpolate([&](int k) { return at.z[k]; }) + 128 * __int128(area),
-                                                256 * __int128(area)));
+            if (p.depth)
+                f.depth = int(FloorDiv(interpolate([&](int k) { return at.z[k]; }) + 128 * __int128(area),
+                                       256 * __int128(area)));
             ShadeFragment(p, f);
         }
     }
@@ -221,14 +232,17 @@ void ShadeWeighted(const RasterSetup& r, int px, int py, const ScreenVertex& a, 
         const SurfaceStore* t = p.stages[s].sampler.texture;
         if (!t) continue;
         int set = p.stages[s].texcoord_index;
-        f.u[s] = FloorDiv(__int128(wa) * TexelFixed(a.u[set], t->width) + __int128(wb) * TexelFixed(b.u[set], t->width),
-                          sum);
+        f.u[s] = FloorDiv(
+            __int128(wa) * TexelFixed(a.u[set], t->width) + __int128(wb) * TexelFixed(b.u[set], t->width),
+            sum);
         f.v[s] = FloorDiv(
-            __int128(wa) * TexelFixed(a.v[set], t->height) + __int128(wb) * TexelFixed(b.v[set], t->height), sum);
+            __int128(wa) * TexelFixed(a.v[set], t->height) + __int128(wb) * TexelFixed(b.v[set], t->height),
+            sum);
     }
     if (p.depth)
-        f.depth = int(FloorDiv(__int128(wa) * DepthFixed(a.z) + __int128(wb) * DepthFixed(b.z) + 128 * __int128(sum),
-                               256 * __int128(sum)));
+        f.depth = int(
+            FloorDiv(__int128(wa) * DepthFixed(a.z) + __int128(wb) * DepthFixed(b.z) + 128 * __int128(sum),
+                     256 * __int128(sum)));
     ShadeFragment(p, f);
 }
 
@@ -236,7 +250,8 @@ void ShadeWeighted(const RasterSetup& r, int px, int py, const ScreenVertex& a, 
 
 void RasterizeLine(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b) {
     if (!InsideGuardBand(a) || !InsideGuardBand(b)) return;
-    int64_t ax = SnapCoordinate(a.x), ay = SnapCoordinate(a.y), bx = SnapCoordinate(b.x), by = SnapCoordinate(b.y);
+    int64_t ax = SnapCoordinate(a.x), ay = SnapCoordinate(a.y), bx = SnapCoordinate(b.x),
+            by = SnapCoordinate(b.y);
     int64_t dx = bx - ax, dy = by - ay;
     if (dx == 0 && dy == 0) return;
     bool x_major = std::abs(dx) >= std::abs(dy);

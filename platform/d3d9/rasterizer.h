@@ -20,7 +20,8 @@ struct RasterSetup {
     bool flat = false;
 };
 
-void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
+                       const ScreenVertex& c);
 void RasterizeLine(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b);
 void RasterizePoint(const RasterSetup& r, const ScreenVertex& a);
 

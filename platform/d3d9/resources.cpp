@@ -15,8 +15,12 @@ HRESULT GetDeviceOf(const std::shared_ptr<DeviceCore>& core, IDirect3DDevice9** 
     return D3D_OK;
 }
 
-Surface* AsSurface(IDirect3DSurface9* surface) { return dynamic_cast<Surface*>(surface); }
-Texture* AsTexture(IDirect3DBaseTexture9* texture) { return dynamic_cast<Texture*>(texture); }
+Surface* AsSurface(IDirect3DSurface9* surface) {
+    return dynamic_cast<Surface*>(surface);
+}
+Texture* AsTexture(IDirect3DBaseTexture9* texture) {
+    return dynamic_cast<Texture*>(texture);
+}
 
 namespace {
 
@@ -37,7 +41,11 @@ bool CheckedRect(const RECT* rect, IntRect bounds, IntRect* out) {
 
 Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, int width, int height, DWORD usage,
                  D3DPOOL pool, bool lockable, SurfaceOwner owner, IUnknown* owner_object)
-    : usage(usage), pool(pool), lockable(lockable), core_(std::move(core)), owner_(owner),
+    : usage(usage),
+      pool(pool),
+      lockable(lockable),
+      core_(std::move(core)),
+      owner_(owner),
       owner_object_(owner_object) {
     store.Allocate(format, width, height);
     if (pool == D3DPOOL_DEFAULT && core_) core_->RegisterDefaultPool(&store.bits);
@@ -65,20 +73,23 @@ void Surface::ReleaseInternal() {
     if (owner_ != SurfaceOwner::kDevice) Release();
 }
 
-HRESULT Surface::GetDevice(IDirect3DDevice9** device) { return GetDeviceOf(core_, device); }
+HRESULT Surface::GetDevice(IDirect3DDevice9** device) {
+    return GetDeviceOf(core_, device);
+}
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
     Trace("IDirect3DSurface9::GetDesc", desc);
     if (!desc) return D3DERR_INVALIDCALL;
-    *desc = {store.format, D3DRTYPE_SURFACE, usage,       pool, D3DMULTISAMPLE_NONE, 0, UINT(store.width),
-             UINT(store.height)};
+    *desc = {store.format,      D3DRTYPE_SURFACE,  usage, pool, D3DMULTISAMPLE_NONE, 0,
+             UINT(store.width), UINT(store.height)};
     return D3D_OK;
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     Trace("IDirect3DSurface9::LockRect", locked, rect, flags);
     IntRect area;
-    if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area)) return D3DERR_INVALIDCALL;
+    if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area))
+        return D3DERR_INVALIDCALL;
     is_locked = true;
     locked->Pitch = store.pitch;
     locked->pBits = store.At(area.left, area.top);
@@ -115,15 +126,19 @@ bool TextureLevelLockable(DWORD usage, D3DPOOL pool) {
 
 }  // namespace
 
-void Texture::LevelDeleter::operator()(Surface* s) const { delete s; }
+void Texture::LevelDeleter::operator()(Surface* s) const {
+    delete s;
+}
 
 Texture::Texture(std::shared_ptr<DeviceCore> core, int width, int height, int levels, DWORD usage,
                  D3DFORMAT format, D3DPOOL pool)
     : usage(usage), pool(pool), format(format), dirty{0, 0, width, height}, core_(std::move(core)) {
-    int count = levels == 0 ? FullChainLength(width, height) : std::min(levels, FullChainLength(width, height));
+    int count =
+        levels == 0 ? FullChainLength(width, height) : std::min(levels, FullChainLength(width, height));
     bool lockable = TextureLevelLockable(usage, pool);
     for (int i = 0; i < count; ++i) {
-        auto* surface = new Surface(core_, format, width, height, usage, pool, lockable, SurfaceOwner::kTexture, this);
+        auto* surface =
+            new Surface(core_, format, width, height, usage, pool, lockable, SurfaceOwner::kTexture, this);
         surface->container = this;
         surface->level = i;
         levels_.emplace_back(surface);
@@ -134,7 +149,9 @@ Texture::Texture(std::shared_ptr<DeviceCore> core, int width, int height, int le
 
 Texture::~Texture() = default;
 
-HRESULT Texture::GetDevice(IDirect3DDevice9** device) { return GetDeviceOf(core_, device); }
+HRESULT Texture::GetDevice(IDirect3DDevice9** device) {
+    return GetDeviceOf(core_, device);
+}
 
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
     Trace("IDirect3DTexture9::GetLevelDesc", level, desc);
@@ -195,7 +212,9 @@ VolumeTexture::~VolumeTexture() {
         for (auto& level : levels_) core_->UnregisterDefaultPool(&level.bits);
 }
 
-HRESULT VolumeTexture::GetDevice(IDirect3DDevice9** device) { return GetDeviceOf(core_, device); }
+HRESULT VolumeTexture::GetDevice(IDirect3DDevice9** device) {
+    return GetDeviceOf(core_, device);
+}
 
 HRESULT VolumeTexture::GetLevelDesc(UINT level, D3DVOLUME_DESC* desc) {
     Trace("IDirect3DVolumeTexture9::GetLevelDesc", level, desc);
@@ -255,7 +274,8 @@ D3DRESOURCETYPE Buffer<I, D>::GetType() {
 
 template <typename I, typename D>
 HRESULT Buffer<I, D>::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-    Trace(std::is_same_v<I, IDirect3DVertexBuffer9> ? "IDirect3DVertexBuffer9::Lock" : "IDirect3DIndexBuffer9::Lock",
+    Trace(std::is_same_v<I, IDirect3DVertexBuffer9> ? "IDirect3DVertexBuffer9::Lock"
+                                                    : "IDirect3DIndexBuffer9::Lock",
           offset, size, data, flags);
     if (!data || offset > bits_.size() || size > bits_.size() - offset) return D3DERR_INVALIDCALL;
     ++lock_count_;

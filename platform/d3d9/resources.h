@@ -19,9 +19,9 @@ class Texture;
 enum class SurfaceOwner { kSelf, kTexture, kDevice };
 
 class Surface final : public ComObject<IDirect3DSurface9> {
-public:
-    Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, int width, int height, DWORD usage, D3DPOOL pool,
-            bool lockable, SurfaceOwner owner, IUnknown* owner_object);
+  public:
+    Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, int width, int height, DWORD usage,
+            D3DPOOL pool, bool lockable, SurfaceOwner owner, IUnknown* owner_object);
     ~Surface() override;
 
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -44,16 +44,16 @@ public:
     Texture* container = nullptr;  // set for texture levels
     int level = 0;
 
-private:
+  private:
     std::shared_ptr<DeviceCore> core_;
     SurfaceOwner owner_;
     IUnknown* owner_object_;
 };
 
 class Texture final : public ComObject<IDirect3DTexture9> {
-public:
-    Texture(std::shared_ptr<DeviceCore> core, int width, int height, int levels, DWORD usage, D3DFORMAT format,
-            D3DPOOL pool);
+  public:
+    Texture(std::shared_ptr<DeviceCore> core, int width, int height, int levels, DWORD usage,
+            D3DFORMAT format, D3DPOOL pool);
     ~Texture() override;
 
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override;
@@ -75,7 +75,7 @@ public:
     D3DFORMAT format;
     IntRect dirty;  // of level 0; UpdateTexture copies it and clears it
 
-private:
+  private:
     struct LevelDeleter {
         void operator()(Surface* s) const;
     };
@@ -84,7 +84,7 @@ private:
 };
 
 class VolumeTexture final : public ComObject<IDirect3DVolumeTexture9> {
-public:
+  public:
     VolumeTexture(std::shared_ptr<DeviceCore> core, int width, int height, int depth, int levels, DWORD usage,
                   D3DFORMAT format, D3DPOOL pool);
     ~VolumeTexture() override;
@@ -93,10 +93,11 @@ public:
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VOLUMETEXTURE; }
     DWORD STDMETHODCALLTYPE GetLevelCount() override { return DWORD(levels_.size()); }
     HRESULT STDMETHODCALLTYPE GetLevelDesc(UINT level, D3DVOLUME_DESC* desc) override;
-    HRESULT STDMETHODCALLTYPE LockBox(UINT level, D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE LockBox(UINT level, D3DLOCKED_BOX* locked, const D3DBOX* box,
+                                      DWORD flags) override;
     HRESULT STDMETHODCALLTYPE UnlockBox(UINT level) override;
 
-private:
+  private:
     struct VolumeLevel {
         int width, height, depth, row_pitch, slice_pitch;
         std::vector<uint8_t> bits;
@@ -112,8 +113,9 @@ private:
 // Vertex and index buffers: always lockable; DEFAULT-pool contents are dropped by a lost device.
 template <typename Interface, typename Desc>
 class Buffer final : public ComObject<Interface> {
-public:
-    Buffer(std::shared_ptr<DeviceCore> core, UINT length, DWORD usage, D3DPOOL pool, DWORD fvf, D3DFORMAT format);
+  public:
+    Buffer(std::shared_ptr<DeviceCore> core, UINT length, DWORD usage, D3DPOOL pool, DWORD fvf,
+           D3DFORMAT format);
     ~Buffer() override;
 
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override;
@@ -122,7 +124,7 @@ public:
     HRESULT STDMETHODCALLTYPE Unlock() override;
     HRESULT STDMETHODCALLTYPE GetDesc(Desc* desc) override;
 
-private:
+  private:
     std::shared_ptr<DeviceCore> core_;
     std::vector<uint8_t> bits_;
     DWORD usage_;
@@ -135,7 +137,7 @@ using VertexBuffer = Buffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC>;
 using IndexBuffer = Buffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC>;
 
 class VertexDeclaration final : public ComObject<IDirect3DVertexDeclaration9> {
-public:
+  public:
     explicit VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements) : elements(std::move(elements)) {}
     HRESULT STDMETHODCALLTYPE GetDeclaration(D3DVERTEXELEMENT9* out, UINT* count) override;
 

@@ -7,7 +7,8 @@ namespace d3d9 {
 
 void CopyRect(const SurfaceStore& src, IntRect r, SurfaceStore& dst, int dst_x, int dst_y) {
     size_t bytes = size_t(r.Width()) * size_t(src.bytes_per_pixel);
-    for (int y = 0; y < r.Height(); ++y) std::memmove(dst.At(dst_x, dst_y + y), src.At(r.left, r.top + y), bytes);
+    for (int y = 0; y < r.Height(); ++y)
+        std::memmove(dst.At(dst_x, dst_y + y), src.At(r.left, r.top + y), bytes);
 }
 
 namespace {
@@ -16,7 +17,8 @@ template <D3DFORMAT S, D3DFORMAT D>
 void StretchRows(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRect dr) {
     int dw = dr.Width(), dh = dr.Height(), sw = sr.Width(), sh = sr.Height();
     std::vector<int> columns(static_cast<size_t>(dw));
-    for (int x = 0; x < dw; ++x) columns[size_t(x)] = sr.left + int((int64_t(2 * x + 1) * sw) / (2 * int64_t(dw)));
+    for (int x = 0; x < dw; ++x)
+        columns[size_t(x)] = sr.left + int((int64_t(2 * x + 1) * sw) / (2 * int64_t(dw)));
     constexpr int sbpp = S == D3DFMT_A8R8G8B8 || S == D3DFMT_X8R8G8B8 ? 4 : 2;
     constexpr int dbpp = D == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8 ? 4 : 2;
     std::vector<uint8_t> converted(size_t(sw) * dbpp);
@@ -34,7 +36,8 @@ void StretchRows(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRect
         for (int x = sr.left; x < sr.right; ++x)
             Encode<D>(converted.data() + size_t(x - sr.left) * dbpp, Decode<S>(in + x * sbpp));
         for (int x = 0; x < dw; ++x)
-            std::memcpy(out + size_t(x) * dbpp, converted.data() + size_t(columns[size_t(x)] - sr.left) * dbpp, dbpp);
+            std::memcpy(out + size_t(x) * dbpp,
+                        converted.data() + size_t(columns[size_t(x)] - sr.left) * dbpp, dbpp);
         last_row = row;
         previous = out;
     }
@@ -49,8 +52,9 @@ void StretchPoint(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRec
         return;
     }
     DispatchColorFormat(src.format, [&](auto s) {
-        DispatchColorFormat(dst.format,
-                            [&](auto d) { StretchRows<decltype(s)::value, decltype(d)::value>(src, sr, dst, dr); });
+        DispatchColorFormat(dst.format, [&](auto d) {
+            StretchRows<decltype(s)::value, decltype(d)::value>(src, sr, dst, dr);
+        });
     });
 }
 

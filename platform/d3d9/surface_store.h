@@ -26,7 +26,9 @@ inline IntRect Union(IntRect a, IntRect b) {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
             std::max(a.bottom, b.bottom)};
 }
-inline IntRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline IntRect FromRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 struct SurfaceStore {
     D3DFORMAT format = D3DFMT_UNKNOWN;

@@ -8,8 +8,10 @@ namespace {
 // The texel index an address mode gives; -1 means the border colour.
 int Address(DWORD mode, int64_t i, int size) {
     switch (mode) {
-        case D3DTADDRESS_CLAMP: return int(std::clamp<int64_t>(i, 0, size - 1));
-        case D3DTADDRESS_BORDER: return (i < 0 || i >= size) ? -1 : int(i);
+        case D3DTADDRESS_CLAMP:
+            return int(std::clamp<int64_t>(i, 0, size - 1));
+        case D3DTADDRESS_BORDER:
+            return (i < 0 || i >= size) ? -1 : int(i);
         case D3DTADDRESS_MIRROR: {
             int64_t period = int64_t(size) * 2;
             int64_t m = ((i % period) + period) % period;
@@ -19,7 +21,8 @@ int Address(DWORD mode, int64_t i, int size) {
             int64_t m = i < 0 ? -i - 1 : i;
             return int(std::min<int64_t>(m, size - 1));
         }
-        default: return int(((i % size) + size) % size);
+        default:
+            return int(((i % size) + size) % size);
     }
 }
 
@@ -38,7 +41,8 @@ Color SampleStage(const SamplerSetup& s, int64_t u, int64_t v, bool minify) {
     int64_t su = u - 32768, sv = v - 32768;
     int64_t i = su >> 16, j = sv >> 16;
     int fu = int((su >> 8) & 255), fv = int((sv >> 8) & 255);
-    Color c00 = Fetch(s, i, j), c10 = Fetch(s, i + 1, j), c01 = Fetch(s, i, j + 1), c11 = Fetch(s, i + 1, j + 1);
+    Color c00 = Fetch(s, i, j), c10 = Fetch(s, i + 1, j), c01 = Fetch(s, i, j + 1),
+          c11 = Fetch(s, i + 1, j + 1);
     auto mix = [&](int a, int b, int c, int d) {
         int top = a * (256 - fu) + b * fu;
         int bottom = c * (256 - fu) + d * fu;

@@ -11,7 +11,9 @@ namespace d3d9 {
 
 void AppendTrace(std::string line);
 
-inline void FormatTraceArg(std::string& out, const char* text) { out += text ? text : "NULL"; }
+inline void FormatTraceArg(std::string& out, const char* text) {
+    out += text ? text : "NULL";
+}
 inline void FormatTraceArg(std::string& out, float value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);
@@ -22,7 +24,7 @@ void FormatTraceArg(std::string& out, T* pointer) {
     out += pointer ? "ptr" : "NULL";
 }
 template <typename T>
-    requires std::is_integral_v<T> || std::is_enum_v<T>
+requires std::is_integral_v<T> || std::is_enum_v<T>
 void FormatTraceArg(std::string& out, T value) {
     if constexpr (std::is_enum_v<T>)
         out += std::to_string(static_cast<unsigned long long>(value));

@@ -40,8 +40,12 @@ void Multiply(const double a[4][4], const D3DMATRIX& b, double out[4][4]) {
         }
 }
 
-double Unit(int v) { return v / 255.0; }
-int Channel(double v) { return int(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
+double Unit(int v) {
+    return v / 255.0;
+}
+int Channel(double v) {
+    return int(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
+}
 
 }  // namespace
 
@@ -49,9 +53,14 @@ VertexLayout LayoutFromFvf(DWORD fvf) {
     VertexLayout l;
     int offset = 0;
     switch (fvf & D3DFVF_POSITION_MASK) {
-        case D3DFVF_XYZ: offset = 12; break;
-        case D3DFVF_XYZRHW: offset = 16, l.pretransformed = true; break;
-        default: return l;
+        case D3DFVF_XYZ:
+            offset = 12;
+            break;
+        case D3DFVF_XYZRHW:
+            offset = 16, l.pretransformed = true;
+            break;
+        default:
+            return l;
     }
     if (fvf & D3DFVF_NORMAL) l.normal = offset, offset += 12;
     if (fvf & D3DFVF_PSIZE) offset += 4;
@@ -60,7 +69,8 @@ VertexLayout LayoutFromFvf(DWORD fvf) {
     l.tex_count = int((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
     if (l.tex_count > kStageCount) return l;
     for (int i = 0; i < l.tex_count; ++i) {
-        // Two-component coordinates (the format bits above 16 select other sizes, which the library never uses).
+        // Two-component coordinates (the format bits above 16 select other sizes, which the library never
+        // uses).
         if ((fvf >> (16 + 2 * i)) & 3) return l;
         l.tex[i] = offset;
         offset += 8;
@@ -80,7 +90,8 @@ VertexLayout LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& element
         switch (e.Usage) {
             case D3DDECLUSAGE_POSITIONT:
             case D3DDECLUSAGE_POSITION:
-                if (e.Type != (e.Usage == D3DDECLUSAGE_POSITIONT ? D3DDECLTYPE_FLOAT4 : D3DDECLTYPE_FLOAT3)) return l;
+                if (e.Type != (e.Usage == D3DDECLUSAGE_POSITIONT ? D3DDECLTYPE_FLOAT4 : D3DDECLTYPE_FLOAT3))
+                    return l;
                 l.pretransformed = e.Usage == D3DDECLUSAGE_POSITIONT;
                 l.position = e.Offset;
                 position = true;
@@ -96,13 +107,15 @@ VertexLayout LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& element
                 end += 4;
                 break;
             case D3DDECLUSAGE_TEXCOORD:
-                if (e.UsageIndex >= kStageCount || (e.Type != D3DDECLTYPE_FLOAT2 && e.Type != D3DDECLTYPE_FLOAT4))
+                if (e.UsageIndex >= kStageCount ||
+                    (e.Type != D3DDECLTYPE_FLOAT2 && e.Type != D3DDECLTYPE_FLOAT4))
                     return l;
                 l.tex[e.UsageIndex] = e.Offset;
                 l.tex_count = std::max(l.tex_count, int(e.UsageIndex) + 1);
                 end += 8;
                 break;
-            default: break;  // read by shaders only
+            default:
+                break;  // read by shaders only
         }
         l.size = std::max(l.size, end);
     }
@@ -116,7 +129,8 @@ VertexProcessor::VertexProcessor(const DeviceState& state, const VertexLayout& l
     Multiply(world_view_, state.projection, world_view_projection_);
     lighting_ = !layout.pretransformed && state.render[D3DRS_LIGHTING];
     for (int i = 0; i < kStageCount; ++i)
-        texture_transform_[i] = (state.stage[size_t(i)][D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE;
+        texture_transform_[i] =
+            (state.stage[size_t(i)][D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE;
 }
 
 ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {
@@ -137,13 +151,14 @@ ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {
         if (lighting_) {
             double position[3], normal[3] = {0, 0, 0};
             for (int j = 0; j < 3; ++j)
-                position[j] = in[0] * world_view_[0][j] + in[1] * world_view_[1][j] + in[2] * world_view_[2][j] +
-                              world_view_[3][j];
+                position[j] = in[0] * world_view_[0][j] + in[1] * world_view_[1][j] +
+                              in[2] * world_view_[2][j] + world_view_[3][j];
             if (layout_.normal >= 0) {
                 double n[3] = {ReadFloat(p, layout_.normal), ReadFloat(p, layout_.normal + 4),
                                ReadFloat(p, layout_.normal + 8)};
                 for (int j = 0; j < 3; ++j)
-                    normal[j] = n[0] * world_view_[0][j] + n[1] * world_view_[1][j] + n[2] * world_view_[2][j];
+                    normal[j] =
+                        n[0] * world_view_[0][j] + n[1] * world_view_[1][j] + n[2] * world_view_[2][j];
                 double len = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
                 if (state_.render[D3DRS_NORMALIZENORMALS] && len > 0)
                     for (double& c : normal) c /= len;
@@ -181,8 +196,8 @@ Color VertexProcessor::Light(const double position[3], const double normal[3], C
             c = {float(Unit(vertex_diffuse.r)), float(Unit(vertex_diffuse.g)), float(Unit(vertex_diffuse.b)),
                  float(Unit(vertex_diffuse.a))};
         if (r[D3DRS_COLORVERTEX] && src == D3DMCS_COLOR2 && layout_.specular >= 0)
-            c = {float(Unit(vertex_specular.r)), float(Unit(vertex_specular.g)), float(Unit(vertex_specular.b)),
-                 float(Unit(vertex_specular.a))};
+            c = {float(Unit(vertex_specular.r)), float(Unit(vertex_specular.g)),
+                 float(Unit(vertex_specular.b)), float(Unit(vertex_specular.a))};
         return c;
     };
     D3DCOLORVALUE diffuse = source(D3DRS_DIFFUSEMATERIALSOURCE, m.Diffuse);
@@ -199,22 +214,26 @@ Color VertexProcessor::Light(const double position[3], const double normal[3], C
         if (light.Type == D3DLIGHT_DIRECTIONAL) {
             double d[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
             for (int j = 0; j < 3; ++j)
-                to_light[j] = -(d[0] * state_.view.m[0][j] + d[1] * state_.view.m[1][j] + d[2] * state_.view.m[2][j]);
+                to_light[j] =
+                    -(d[0] * state_.view.m[0][j] + d[1] * state_.view.m[1][j] + d[2] * state_.view.m[2][j]);
         } else {
             double lp[3];
             for (int j = 0; j < 3; ++j)
                 lp[j] = light.Position.x * state_.view.m[0][j] + light.Position.y * state_.view.m[1][j] +
                         light.Position.z * state_.view.m[2][j] + state_.view.m[3][j];
             for (int j = 0; j < 3; ++j) to_light[j] = lp[j] - position[j];
-            double dist = std::sqrt(to_light[0] * to_light[0] + to_light[1] * to_light[1] + to_light[2] * to_light[2]);
+            double dist =
+                std::sqrt(to_light[0] * to_light[0] + to_light[1] * to_light[1] + to_light[2] * to_light[2]);
             if (dist > light.Range) continue;
             double a = light.Attenuation0 + light.Attenuation1 * dist + light.Attenuation2 * dist * dist;
             attenuation = a > 0 ? 1.0 / a : 1.0;
         }
-        double len = std::sqrt(to_light[0] * to_light[0] + to_light[1] * to_light[1] + to_light[2] * to_light[2]);
+        double len =
+            std::sqrt(to_light[0] * to_light[0] + to_light[1] * to_light[1] + to_light[2] * to_light[2]);
         double lambert = 0;
         if (len > 0)
-            lambert = std::max(0.0, (normal[0] * to_light[0] + normal[1] * to_light[1] + normal[2] * to_light[2]) / len);
+            lambert = std::max(
+                0.0, (normal[0] * to_light[0] + normal[1] * to_light[1] + normal[2] * to_light[2]) / len);
         sum[0] += attenuation * (light.Ambient.r * ambient.r + light.Diffuse.r * diffuse.r * lambert);
         sum[1] += attenuation * (light.Ambient.g * ambient.g + light.Diffuse.g * diffuse.g * lambert);
         sum[2] += attenuation * (light.Ambient.b * ambient.b + light.Diffuse.b * diffuse.b * lambert);
@@ -246,12 +265,16 @@ std::vector<ScreenVertex> VertexProcessor::ToScreen(std::vector<ProcessedVertex>
         o.x = mix(a.x, b.x), o.y = mix(a.y, b.y), o.z = mix(a.z, b.z), o.w = mix(a.w, b.w);
         o.diffuse = mixc(a.diffuse, b.diffuse);
         o.specular = mixc(a.specular, b.specular);
-        for (int i = 0; i < kStageCount; ++i) o.u[i] = float(mix(a.u[i], b.u[i])), o.v[i] = float(mix(a.v[i], b.v[i]));
+        for (int i = 0; i < kStageCount; ++i)
+            o.u[i] = float(mix(a.u[i], b.u[i])), o.v[i] = float(mix(a.v[i], b.v[i]));
         return o;
     };
-    ClipPolygon(poly, [](const ProcessedVertex& v) { return v.z; }, lerp);
-    ClipPolygon(poly, [](const ProcessedVertex& v) { return v.w - v.z; }, lerp);
-    ClipPolygon(poly, [](const ProcessedVertex& v) { return v.w - 1e-6; }, lerp);
+    ClipPolygon(
+        poly, [](const ProcessedVertex& v) { return v.z; }, lerp);
+    ClipPolygon(
+        poly, [](const ProcessedVertex& v) { return v.w - v.z; }, lerp);
+    ClipPolygon(
+        poly, [](const ProcessedVertex& v) { return v.w - 1e-6; }, lerp);
     const D3DVIEWPORT9& vp = state_.viewport;
     for (const auto& p : poly) {
         ScreenVertex s;

@@ -31,15 +31,16 @@ struct ProcessedVertex {
 };
 
 class VertexProcessor {
-public:
+  public:
     VertexProcessor(const DeviceState& state, const VertexLayout& layout);
     ProcessedVertex Process(const uint8_t* vertex) const;
     // Clip-space polygon to screen vertices (near and far planes, then the viewport mapping).
     std::vector<ScreenVertex> ToScreen(std::vector<ProcessedVertex> polygon) const;
     bool pretransformed() const { return layout_.pretransformed; }
 
-private:
-    Color Light(const double position[3], const double normal[3], Color diffuse, Color specular, Color* out_specular) const;
+  private:
+    Color Light(const double position[3], const double normal[3], Color diffuse, Color specular,
+                Color* out_specular) const;
 
     const DeviceState& state_;
     VertexLayout layout_;

@@ -1,0 +1,225 @@
+// Coverage rules of the rasteriser: pixel centres on whole coordinates, the top-left fill rule, the line
+// rule without the last pixel, exact 2x point-sampled stretches and flat shading.
+#include <cmath>
+#include <random>
+
+#include "tests/platform/d3d9/d3d9_test_support.h"
+
+namespace d3d9_test {
+namespace {
+
+class RasterizerTest : public DeviceTest {
+  protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        MakeDevice(16, 16);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    }
+    void DrawColored(D3DPRIMITIVETYPE type, UINT count, const std::vector<ColorVertex>& v) {
+        device->SetFVF(0x44);
+        device->BeginScene();
+        ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ColorVertex)), D3D_OK);
+        device->EndScene();
+    }
+    std::vector<std::pair<int, int>> Lit(uint32_t background = 0xFF000000) {
+        std::vector<std::pair<int, int>> lit;
+        auto px = ReadTarget();
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                if (px[size_t(y * 16 + x)] != background) lit.push_back({x, y});
+        return lit;
+    }
+};
+
+struct Box {
+    float x0, y0, x1, y1;
+};
+
+TEST_F(RasterizerTest, FilledBoxCoversExactlyThePixelsWhoseCentresItContains) {
+    const Box boxes[] = {
+        {2, 3, 6, 9},   {1.5f, 1.5f, 5.5f, 4.5f}, {2.25f, 0.75f, 2.75f, 3.0f}, {0.5f, 0.5f, 1.5f, 1.5f},
+        {-3, -3, 2, 1}, {10, 12, 10, 14},         {3.99f, 4.01f, 7.01f, 5.99f}};
+    for (bool fast : {true, false}) {
+        d3d9::SetFastPathsEnabled(fast);
+        for (const Box& b : boxes) {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            D3DCOLOR c = 0xFFFFFFFF;
+            DrawColored(D3DPT_TRIANGLELIST, 2,
+                        {{b.x0, b.y0, 0, 1, c},
+                         {b.x1, b.y0, 0, 1, c},
+                         {b.x0, b.y1, 0, 1, c},
+                         {b.x1, b.y1, 0, 1, c},
+                         {b.x0, b.y1, 0, 1, c},
+                         {b.x1, b.y0, 0, 1, c}});
+            std::vector<std::pair<int, int>> expected;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    if (x >= b.x0 && x < b.x1 && y >= b.y0 && y < b.y1) expected.push_back({x, y});
+            EXPECT_EQ(Lit(), expected)
+                << "box " << b.x0 << "," << b.y0 << " " << b.x1 << "," << b.y1 << " fast " << fast;
+        }
+    }
+}
+
+TEST_F(RasterizerTest, TrianglesSharingEdgesDrawEveryPixelOnce) {
+    // A mesh of triangles over random points, drawn additively: a pixel drawn twice would show 2 x 0x20.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> jitter(-0.45f, 0.45f);
+    const int n = 5;
+    float gx[n + 1][n + 1], gy[n + 1][n + 1];
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i) {
+            bool border = i == 0 || j == 0 || i == n || j == n;
+            gx[j][i] = i * 3.0f + (border ? 0 : jitter(rng) * 2);
+            gy[j][i] = j * 3.0f + (border ? 0 : jitter(rng) * 2);
+        }
+    std::vector<ColorVertex> v;
+    D3DCOLOR c = 0xFF202020;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            ColorVertex a{gx[j][i], gy[j][i], 0, 1, c}, b{gx[j][i + 1], gy[j][i + 1], 0, 1, c},
+                d{gx[j + 1][i], gy[j + 1][i], 0, 1, c}, e{gx[j + 1][i + 1], gy[j + 1][i + 1], 0, 1, c};
+            v.insert(v.end(), {a, b, e, a, e, d});
+        }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawColored(D3DPT_TRIANGLELIST, UINT(v.size() / 3), v);
+    auto px = ReadTarget();
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 15; ++x) EXPECT_EQ(px[size_t(y * 16 + x)] & 0xFFFFFF, 0x202020u) << x << "," << y;
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(px[size_t(15 * 16 + i)] & 0xFFFFFF, 0u);  // the bottom and right edges at 15 are left out
+        EXPECT_EQ(px[size_t(i * 16 + 15)] & 0xFFFFFF, 0u);
+    }
+}
+
+struct LineCase {
+    float x0, y0, x1, y1;
+    std::vector<std::pair<int, int>> pixels;
+};
+
+TEST_F(RasterizerTest, LinesLeaveOutTheirLastPixel) {
+    const LineCase cases[] = {
+        {1, 1, 5, 1, {{1, 1}, {2, 1}, {3, 1}, {4, 1}}},
+        {5, 2, 1, 2, {{2, 2}, {3, 2}, {4, 2}, {5, 2}}},
+        {2, 1, 2, 5, {{2, 1}, {2, 2}, {2, 3}, {2, 4}}},
+        {0, 0, 4, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
+        {1, 1, 7, 3, {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 3}}},
+        {3, 3, 3, 3, {}},
+    };
+    for (const auto& c : cases) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        DrawColored(D3DPT_LINELIST, 1, {{c.x0, c.y0, 0, 1, 0xFFFFFFFF}, {c.x1, c.y1, 0, 1, 0xFFFFFFFF}});
+        auto lit = Lit();
+        auto expected = c.pixels;
+        std::sort(expected.begin(), expected.end(),
+                  [](auto a, auto b) { return std::tie(a.second, a.first) < std::tie(b.second, b.first); });
+        EXPECT_EQ(lit, expected) << c.x0 << "," << c.y0 << " -> " << c.x1 << "," << c.y1;
+    }
+}
+
+TEST_F(RasterizerTest, ClosedLineStripDrawsEachCornerOnce) {
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    D3DCOLOR c = 0xFF404040;
+    DrawColored(D3DPT_LINESTRIP, 4,
+                {{2, 2, 0, 1, c}, {8, 2, 0, 1, c}, {8, 6, 0, 1, c}, {2, 6, 0, 1, c}, {2, 2, 0, 1, c}});
+    auto px = ReadTarget();
+    int lit = 0;
+    for (uint32_t p : px) {
+        EXPECT_TRUE((p & 0xFFFFFF) == 0 || (p & 0xFFFFFF) == 0x404040);
+        lit += (p & 0xFFFFFF) != 0;
+    }
+    EXPECT_EQ(lit, 2 * 6 + 2 * 4);
+}
+
+TEST_F(RasterizerTest, PointsLightThePixelAroundThem) {
+    DrawColored(D3DPT_POINTLIST, 3,
+                {{3, 4, 0, 1, 0xFFFFFFFF}, {6.4f, 7.6f, 0, 1, 0xFFFFFFFF}, {9.5f, 1.5f, 0, 1, 0xFFFFFFFF}});
+    std::vector<std::pair<int, int>> expected{{9, 1}, {3, 4}, {6, 8}};
+    EXPECT_EQ(Lit(), expected);
+}
+
+TEST_F(RasterizerTest, FlatShadingTakesEachTrianglesFirstVertex) {
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    // A strip of two triangles: the first takes vertex 0's colour, the second vertex 1's.
+    DrawColored(D3DPT_TRIANGLESTRIP, 2,
+                {{0, 0, 0, 1, 0xFFFF0000},
+                 {8, 0, 0, 1, 0xFF00FF00},
+                 {0, 8, 0, 1, 0xFF0000FF},
+                 {8, 8, 0, 1, 0xFFFFFFFF}});
+    auto px = ReadTarget();
+    EXPECT_EQ(px[1 * 16 + 1], 0xFFFF0000u);
+    EXPECT_EQ(px[6 * 16 + 6], 0xFF00FF00u);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    DrawColored(D3DPT_TRIANGLELIST, 1,
+                {{0, 0, 0, 1, 0xFF000000}, {16, 0, 0, 1, 0xFFFF0000}, {0, 16, 0, 1, 0xFF000000}});
+    px = ReadTarget();
+    EXPECT_EQ(px[0] & 0xFF0000, 0u);
+    EXPECT_EQ((px[8] >> 16) & 0xFF, 128u);  // 8/16 of 255, rounded
+}
+
+TEST_F(RasterizerTest, TwiceStretchedPointSampledTextureGivesExactBlocks) {
+    std::mt19937 rng(3);
+    std::vector<uint32_t> texels(16);
+    for (auto& t : texels) t = 0xFF000000 | (rng() & 0xFFFFFF);
+    for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}) {
+        IDirect3DTexture9* tex = MakeTexture(4, 4, format, texels);
+        device->SetTexture(0, tex);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        for (bool fast : {true, false}) {
+            d3d9::SetFastPathsEnabled(fast);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+            DrawQuad(3.5f, 1.5f, 11.5f, 9.5f, 0, 0, 1, 1, 0xFFFFFFFF);
+            auto px = ReadTarget();
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    uint32_t want = d3d9::ArgbFromColor(d3d9::DecodePixel(format, [&] {
+                        static uint8_t buf[4];
+                        d3d9::EncodePixel(format, buf,
+                                          d3d9::ColorFromArgb(texels[size_t((y / 2) * 4 + x / 2)]));
+                        return buf;
+                    }()));
+                    EXPECT_EQ(px[size_t((y + 2) * 16 + x + 4)], want) << x << "," << y << " fast " << fast;
+                }
+        }
+        device->SetTexture(0, nullptr);
+        tex->Release();
+    }
+}
+
+TEST_F(RasterizerTest, StretchRectDoublesIntoExactBlocks) {
+    IDirect3DSurface9 *small = nullptr, *big = nullptr;
+    ASSERT_EQ(device->CreateRenderTarget(5, 3, D3DFMT_R5G6B5, D3DMULTISAMPLE_NONE, 0, TRUE, &small, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->CreateRenderTarget(10, 6, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE, &big, nullptr),
+              D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(small->LockRect(&lr, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch)[x] =
+                uint16_t(0x1111 * (y * 5 + x + 1));
+    small->UnlockRect();
+    ASSERT_EQ(device->StretchRect(small, nullptr, big, nullptr, D3DTEXF_NONE), D3D_OK);
+    D3DLOCKED_RECT sl, bl;
+    ASSERT_EQ(small->LockRect(&sl, nullptr, D3DLOCK_READONLY), D3D_OK);
+    ASSERT_EQ(big->LockRect(&bl, nullptr, D3DLOCK_READONLY), D3D_OK);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) {
+            auto s = d3d9::DecodePixel(D3DFMT_R5G6B5,
+                                       static_cast<uint8_t*>(sl.pBits) + (y / 2) * sl.Pitch + (x / 2) * 2);
+            auto b =
+                d3d9::DecodePixel(D3DFMT_X8R8G8B8, static_cast<uint8_t*>(bl.pBits) + y * bl.Pitch + x * 4);
+            EXPECT_EQ(b, s) << x << "," << y;
+        }
+    small->UnlockRect();
+    big->UnlockRect();
+    small->Release();
+    big->Release();
+}
+
+}  // namespace
+}  // namespace d3d9_test
