@@ -4,8 +4,10 @@
 
 void RegisterKernelModules();
 void RegisterComModules();
+void RegisterD3D9Modules();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
     RegisterComModules();
+    RegisterD3D9Modules();
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/d3d9/device_core.h"
+#include "platform/kernel/module_registry.h"
 
 #include "platform/d3d9/presented_picture.h"
 #include "platform/d3d9/trace.h"
@@ -40,8 +41,12 @@ D3D9CapabilityProfile D3D9GetCapabilityProfile() {
 }
 
 void D3D9SetExAvailable(bool available) {
-    std::lock_guard lock(State().mutex);
-    State().ex_available = available;
+    {
+        std::lock_guard lock(State().mutex);
+        State().ex_available = available;
+    }
+    EnsurePlatformModulesRegistered();
+    SetPlatformExportAbsent("d3d9.dll", "Direct3DCreate9Ex", !available);
 }
 
 bool D3D9ExAvailable() {
@@ -71,6 +76,7 @@ void D3D9FailCreation(const std::string& method, int count) {
 }
 
 bool D3D9TakeCreationFailure(const char* method) {
+    if (IsPlatformCallFailing(method)) return true;
     std::lock_guard lock(State().mutex);
     auto found = State().failures.find(method);
     if (found == State().failures.end()) return false;
@@ -112,5 +118,7 @@ void D3D9ResetControls() {
         State().failures.clear();
         State().trace.clear();
     }
+    EnsurePlatformModulesRegistered();
+    SetPlatformExportAbsent("d3d9.dll", "Direct3DCreate9Ex", true);
     d3d9::ClearPresentedPicture();
 }

@@ -1,15 +1,14 @@
 #include "platform/d3d9/vertical_blank.h"
 
-#include <chrono>
-#include <thread>
+#include "platform/kernel/clock.h"
 
 namespace d3d9 {
 
 void WaitForNextVerticalBlank() {
-    using namespace std::chrono;
-    int64_t now = duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-    int64_t next = (now / kVerticalBlankPeriodMicroseconds + 1) * kVerticalBlankPeriodMicroseconds;
-    std::this_thread::sleep_for(microseconds(next - now));
+    const int64_t period = kVerticalBlankPeriodMicroseconds * 1000;
+    int64_t now = ClockNowNanoseconds();
+    int64_t next = (now / period + 1) * period;
+    ClockSleepNanoseconds(next - now);
 }
 
 }  // namespace d3d9
