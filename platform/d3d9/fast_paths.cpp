@@ -105,11 +105,11 @@ void ShadeTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, c
 }
 
 template <D3DFORMAT D, BlendKind B>
-void WriteRow(const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
+void WriteRow(const PixelPipeline& p, const bool* alpha_pass, uint8_t* dst, const Color* src, int n) {
     constexpr int bpp = D == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8 ? 4 : 2;
     for (int i = 0; i < n; ++i, dst += bpp) {
         Color c = src[i];
-        if (p.alpha_test && !CompareFunc(p.alpha_func, c.a, p.alpha_ref)) continue;
+        if (!alpha_pass[c.a]) continue;
         if constexpr (B == BlendKind::kNone) {
             Encode<D>(dst, c);
         } else {
@@ -139,21 +139,35 @@ void WriteRow(const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
 }
 
 template <D3DFORMAT D>
-void WriteRowFor(BlendKind kind, const PixelPipeline& p, uint8_t* dst, const Color* src, int n) {
+void WriteRowFor(BlendKind kind, const PixelPipeline& p, const bool* pass, uint8_t* dst, const Color* src,
+                 int n) {
     switch (kind) {
         case BlendKind::kNone:
-            WriteRow<D, BlendKind::kNone>(p, dst, src, n);
+            WriteRow<D, BlendKind::kNone>(p, pass, dst, src, n);
             break;
         case BlendKind::kAlpha:
-            WriteRow<D, BlendKind::kAlpha>(p, dst, src, n);
+            WriteRow<D, BlendKind::kAlpha>(p, pass, dst, src, n);
             break;
         case BlendKind::kAdditive:
-            WriteRow<D, BlendKind::kAdditive>(p, dst, src, n);
+            WriteRow<D, BlendKind::kAdditive>(p, pass, dst, src, n);
             break;
         default:
-            WriteRow<D, BlendKind::kGeneric>(p, dst, src, n);
+            WriteRow<D, BlendKind::kGeneric>(p, pass, dst, src, n);
             break;
     }
+}
+
+// The exact affine value at pos of a line through (a_pos, a_tex) and (b_pos, b_tex), rounded down.
+int64_t Interpolate(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, int64_t pos) {
+    const int64_t limit = int64_t(1) << 30;
+    if (std::abs(a_tex) < limit && std::abs(b_tex) < limit && std::abs(b_pos - pos) < limit &&
+        std::abs(pos - a_pos) < limit) {
+        int64_t n = a_tex * (b_pos - pos) + b_tex * (pos - a_pos), d = b_pos - a_pos;
+        if (d < 0) n = -n, d = -d;
+        int64_t q = n / d;
+        return (n % d != 0 && n < 0) ? q - 1 : q;
+    }
+    return FloorDiv(__int128(a_tex) * (b_pos - pos) + __int128(b_tex) * (pos - a_pos), b_pos - a_pos);
 }
 
 // Texel index of each pixel along one axis (after addressing), -1 where the border colour shows.
@@ -224,32 +238,38 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
     if (box.Empty()) return true;
     int w = box.Width(), h = box.Height();
 
-    // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
-    std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
-    for (int s = 0; s < p.stage_count; ++s) {
-        const SurfaceStore* t = p.stages[s].sampler.texture;
-        if (!t) continue;
-        int set = p.stages[s].texcoord_index;
-        int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
-        int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
-        col_u[s].resize(size_t(w));
-        row_v[s].resize(size_t(h));
-        for (int i = 0; i < w; ++i) {
-            int64_t pos = int64_t(box.left + i) << kSubpixelBits;
-            col_u[s][size_t(i)] = FloorDiv(__int128(ua) * (x1 - pos) + __int128(ub) * (pos - x0), x1 - x0);
-        }
-        for (int j = 0; j < h; ++j) {
-            int64_t pos = int64_t(box.top + j) << kSubpixelBits;
-            row_v[s][size_t(j)] = FloorDiv(__int128(va) * (y2 - pos) + __int128(vb) * (pos - y0), y2 - y0);
-        }
-    }
-
     Kernel k{&p, ClassifyBlend(p), ColorKind::kGeneric, AlphaKind::kTexture, q[0].diffuse, false};
     bool textured = p.stage_count == 1 && p.stages[0].sampler.texture;
     bool untextured = true;
     for (int s = 0; s < p.stage_count; ++s) untextured = untextured && !p.stages[s].sampler.texture;
     bool special = IsColorFormat(p.target->format) && (untextured || (textured && ClassifyStage(p, &k)));
+    // Modulating by 255 leaves a channel as it is.
+    if (k.diffuse == Color{255, 255, 255, 255}) {
+        if (k.color == ColorKind::kModulate) k.color = ColorKind::kTexture;
+        if (k.alpha == AlphaKind::kModulate) k.alpha = AlphaKind::kTexture;
+    }
     if (!special) {
+        // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
+        std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
+        for (int s = 0; s < p.stage_count; ++s) {
+            const SurfaceStore* t = p.stages[s].sampler.texture;
+            if (!t) continue;
+            int set = p.stages[s].texcoord_index;
+            int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
+            int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
+            col_u[s].resize(size_t(w));
+            row_v[s].resize(size_t(h));
+            for (int i = 0; i < w; ++i) {
+                int64_t pos = int64_t(box.left + i) << kSubpixelBits;
+                col_u[s][size_t(i)] =
+                    FloorDiv(__int128(ua) * (x1 - pos) + __int128(ub) * (pos - x0), x1 - x0);
+            }
+            for (int j = 0; j < h; ++j) {
+                int64_t pos = int64_t(box.top + j) << kSubpixelBits;
+                row_v[s][size_t(j)] =
+                    FloorDiv(__int128(va) * (y2 - pos) + __int128(vb) * (pos - y0), y2 - y0);
+            }
+        }
         Fragment f;
         f.diffuse = q[0].diffuse;
         f.specular = q[0].specular;
@@ -293,6 +313,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
                      TexelFixed(q[2].v[set], smp.texture->height), box.top, h, smp.texture->height,
                      smp.address_v, rows);
     }
+    bool alpha_pass[256];
+    for (int a = 0; a < 256; ++a) alpha_pass[a] = !p.alpha_test || CompareFunc(p.alpha_func, a, p.alpha_ref);
     for (int j = 0; j < h; ++j) {
         if (!untextured) {
             const SurfaceStore& tex = *p.stages[0].sampler.texture;
@@ -303,7 +325,7 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
         }
         uint8_t* dst = p.target->At(box.left, box.top + j);
         DispatchColorFormat(p.target->format, [&](auto f) {
-            WriteRowFor<decltype(f)::value>(k.blend, p, dst, colors.data(), w);
+            WriteRowFor<decltype(f)::value>(k.blend, p, alpha_pass, dst, colors.data(), w);
         });
     }
     return true;
