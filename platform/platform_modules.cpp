@@ -5,9 +5,11 @@
 void RegisterKernelModules();
 void RegisterComModules();
 void RegisterD3D9Modules();
+void RegisterDirectSoundModule();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
     RegisterComModules();
     RegisterD3D9Modules();
+    RegisterDirectSoundModule();
 }

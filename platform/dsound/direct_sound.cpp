@@ -7,6 +7,7 @@
 #include "platform/dsound/direct_sound_buffer.h"
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/dsound_test_hooks.h"
+#include "platform/kernel/module_registry.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ void SetDirectSoundDuplicateLimit(int count) {
 HRESULT CreateDirectSoundInstance(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
+    if (IsPlatformCallFailing("DirectSoundCreate")) return DSERR_NODRIVER;
     auto* device = new DirectSoundDevice();
     const HRESULT result = device->QueryInterface(iid, object);
     device->Release();
