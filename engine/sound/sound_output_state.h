@@ -1,0 +1,29 @@
+// The sound module's state: the DirectSound objects, the load settings, the stream thread and the
+// output capture.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/sound/sound_record.h"
+#include "platform/dsound/dsound.h"
+
+struct SoundOutputState {
+    int initialised;
+    IDirectSound* directSound;
+    IDirectSoundBuffer* primary;
+    IDirectSoundBuffer* silent;
+    int musicEngineMode;    // 0 DirectSound (music by MCI), 1 DirectMusic; nothing sets 1
+    int softwarePlacement;  // buffers in software memory; nothing sets it
+    SoundLoadSettings loadSettings;
+    void* streamThread;
+    DWORD streamThreadId;
+    volatile int streamStop;  // 0 running, 1 stop requested, 2 ended
+    int captureOpen;
+    void* captureFile;
+    uint32_t captureFrames;
+};
+
+extern SoundOutputState soundOutput;
+
+// DSBCAPS_STATIC, or DSBCAPS_LOCSOFTWARE under the software-placement switch.
+DWORD SoundPlacementFlag();
