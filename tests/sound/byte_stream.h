@@ -37,7 +37,7 @@ class ByteStream {
         if (size == 0) return 0;
         const size_t left = stream->bytes_.size() - stream->position_;
         const size_t n = std::min(count, left / size);
-        std::memcpy(buffer, stream->bytes_.data() + stream->position_, n * size);
+        if (n > 0) std::memcpy(buffer, stream->bytes_.data() + stream->position_, n * size);
         stream->position_ += n * size;
         return n;
     }
