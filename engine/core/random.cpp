@@ -77,4 +77,6 @@ void RefillRandomState() {
 }
 
 // The vector refill of the original produced the same values as the plain one; a scalar loop serves.
-void RefillRandomStateMmx() { RefillRandomState(); }
+void RefillRandomStateMmx() {
+    RefillRandomState();
+}

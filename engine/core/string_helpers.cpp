@@ -13,20 +13,34 @@ int SetCharacterSet(int code) {
     g_characterSet = code;
     return 0;
 }
-int GetCharacterSet() { return g_characterSet; }
+int GetCharacterSet() {
+    return g_characterSet;
+}
 int SetCodePage(int number) {
     g_codePage = number;
     return 0;
 }
-int GetCodePage() { return g_codePage; }
+int GetCodePage() {
+    return g_codePage;
+}
 
 void SetCharacterSetFromCodePage(int oemCodePage) {
     switch (oemCodePage) {
-        case 949: g_characterSet = CHARSET_HANGUL, g_codePage = 949; break;
-        case 950: g_characterSet = CHARSET_BIG5, g_codePage = 950; break;
-        case 936: g_characterSet = CHARSET_GBK, g_codePage = 936; break;
-        case 932: g_characterSet = CHARSET_SHIFTJIS, g_codePage = 932; break;
-        default: g_characterSet = CHARSET_SHIFTJIS, g_codePage = 0; break;
+        case 949:
+            g_characterSet = CHARSET_HANGUL, g_codePage = 949;
+            break;
+        case 950:
+            g_characterSet = CHARSET_BIG5, g_codePage = 950;
+            break;
+        case 936:
+            g_characterSet = CHARSET_GBK, g_codePage = 936;
+            break;
+        case 932:
+            g_characterSet = CHARSET_SHIFTJIS, g_codePage = 932;
+            break;
+        default:
+            g_characterSet = CHARSET_SHIFTJIS, g_codePage = 0;
+            break;
     }
 }
 
@@ -35,7 +49,9 @@ int IsLeadByte(unsigned char byte, int set) {
     unsigned char flipped = byte ^ 0x20;
     return (flipped >= 0xA1 && flipped <= 0xDC) ? 1 : 0;
 }
-int IsLeadByte(unsigned char byte) { return IsLeadByte(byte, g_characterSet); }
+int IsLeadByte(unsigned char byte) {
+    return IsLeadByte(byte, g_characterSet);
+}
 
 void StrCopy(char* dst, const char* src) {
     while ((*dst++ = *src++) != 0) {
@@ -48,7 +64,9 @@ void StrCopyN(char* dst, const char* src, int n) {
     dst[i] = 0;
 }
 
-void StrCat(char* dst, const char* src) { StrCopy(dst + StrLen(dst), src); }
+void StrCat(char* dst, const char* src) {
+    StrCopy(dst + StrLen(dst), src);
+}
 
 const char* StrFind(const char* text, const char* part) {
     if (text[0] == 0) return nullptr;
@@ -103,7 +121,9 @@ int StrDiffersN(const char* a, const char* b, int n) {
     return MemDiffers(a, b, n);
 }
 
-int VFormatString(char* dst, const char* format, va_list args) { return vsprintf(dst, format, args); }
+int VFormatString(char* dst, const char* format, va_list args) {
+    return vsprintf(dst, format, args);
+}
 
 int FormatString(char* dst, const char* format, ...) {
     va_list args;
@@ -182,8 +202,12 @@ char* IntToString(int value, char* buffer, int radix) {
     return buffer;
 }
 
-int AbsInt(int value) { return value < 0 ? -value : value; }
-float AbsF(float value) { return std::isnan(value) ? value : std::fabs(value); }
+int AbsInt(int value) {
+    return value < 0 ? -value : value;
+}
+float AbsF(float value) {
+    return std::isnan(value) ? value : std::fabs(value);
+}
 
 // Truncation toward zero; values that do not fit an int (and NaN) give INT_MIN, the value the
 // processor's own conversion yields, without undefined behaviour.
@@ -191,7 +215,9 @@ int DoubleToInt(double value) {
     if (!(value > -2147483649.0 && value < 2147483648.0)) return INT_MIN;
     return static_cast<int>(value);
 }
-int FloatToInt(float value) { return DoubleToInt(static_cast<double>(value)); }
+int FloatToInt(float value) {
+    return DoubleToInt(static_cast<double>(value));
+}
 
 void FloatVec4ToInt(const float* in, int* out) {
     for (int i = 0; i < 4; ++i) out[i] = FloatToInt(in[i]);
@@ -206,11 +232,21 @@ void SinCosF(float angle, float* sine, float* cosine) {
     *cosine = static_cast<float>(cosl(a));
 }
 
-float PowF(float x, float y) { return std::pow(x, y); }
-float Atan2F(float y, float x) { return std::atan2(y, x); }
-float ExpF(float x) { return std::exp(x); }
-float SqrtF(float x) { return std::sqrt(x); }
-double Log10D(double x) { return std::log10(x); }
+float PowF(float x, float y) {
+    return std::pow(x, y);
+}
+float Atan2F(float y, float x) {
+    return std::atan2(y, x);
+}
+float ExpF(float x) {
+    return std::exp(x);
+}
+float SqrtF(float x) {
+    return std::sqrt(x);
+}
+double Log10D(double x) {
+    return std::log10(x);
+}
 
 void Mul64x64To128(uint64_t a, uint64_t b, uint64_t out[2]) {
     unsigned __int128 product = static_cast<unsigned __int128>(a) * b;

@@ -6,7 +6,13 @@
 #include <cstdint>
 
 // Character set codes: 0 and 1 Shift-JIS, 2 Hangul, 3 Big5, 4 GBK (values above 4 are Shift-JIS).
-enum CharacterSetCode { CHARSET_DEFAULT = 0, CHARSET_SHIFTJIS = 1, CHARSET_HANGUL = 2, CHARSET_BIG5 = 3, CHARSET_GBK = 4 };
+enum CharacterSetCode {
+    CHARSET_DEFAULT = 0,
+    CHARSET_SHIFTJIS = 1,
+    CHARSET_HANGUL = 2,
+    CHARSET_BIG5 = 3,
+    CHARSET_GBK = 4
+};
 
 int SetCharacterSet(int code);
 int GetCharacterSet();

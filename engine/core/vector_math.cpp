@@ -8,7 +8,9 @@ namespace {
 int g_aspectWidth = 0;
 int g_aspectHeight = 0;
 
-Matrix4 ZeroMatrix() { return Matrix4{}; }
+Matrix4 ZeroMatrix() {
+    return Matrix4{};
+}
 
 float DefaultAspect(float aspect) {
     if (aspect >= 0.0f) return aspect;
@@ -17,7 +19,9 @@ float DefaultAspect(float aspect) {
     return 0.75f;
 }
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 // Determinant of the 3x3 minor left after removing row r and column c.
 float Minor(const Matrix4& m, int r, int c) {
@@ -30,7 +34,8 @@ float Minor(const Matrix4& m, int r, int c) {
         }
         ++si;
     }
-    return s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) - s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
+    return s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) -
+           s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
            s[0][2] * (s[1][0] * s[2][1] - s[1][1] * s[2][0]);
 }
 }  // namespace
@@ -92,7 +97,8 @@ int TransformPoint(Vector3* out, const Vector3* v, const Matrix4* m) {
 int TransformVector4(Vector3* out, float* outW, const Vector3* v, const float* w, const Matrix4* m) {
     float in[4] = {v->x, v->y, v->z, *w};
     float r[4];
-    for (int j = 0; j < 4; ++j) r[j] = in[0] * m->m[0][j] + in[1] * m->m[1][j] + in[2] * m->m[2][j] + in[3] * m->m[3][j];
+    for (int j = 0; j < 4; ++j)
+        r[j] = in[0] * m->m[0][j] + in[1] * m->m[1][j] + in[2] * m->m[2][j] + in[3] * m->m[3][j];
     *out = Vector3{r[0], r[1], r[2]};
     *outW = r[3];
     return 0;
@@ -120,7 +126,9 @@ int CrossVector(Vector3* out, const Vector3* a, const Vector3* b) {
     return 0;
 }
 
-float DotVector(const Vector3* a, const Vector3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
+float DotVector(const Vector3* a, const Vector3* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
 
 int MakePlaneFromNormalPoint(Plane* out, const Vector3* point, const Vector3* normal) {
     Vector3 n;

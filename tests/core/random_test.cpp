@@ -35,7 +35,8 @@ TEST(Random, MatchesStandardGeneratorAcrossRefills) {
     for (uint32_t seed : {4357u, 1u, 0u, 0xDEADBEEFu}) {
         SeedRandom(seed);
         std::mt19937 standard = StandardFromSeed(seed);
-        for (int i = 0; i < 624 * 3 + 5; ++i) ASSERT_EQ(NextRandom(), standard()) << "seed " << seed << " draw " << i;
+        for (int i = 0; i < 624 * 3 + 5; ++i)
+            ASSERT_EQ(NextRandom(), standard()) << "seed " << seed << " draw " << i;
     }
 }
 

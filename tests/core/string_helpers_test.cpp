@@ -23,14 +23,25 @@ TEST(StringHelpers, LeadByteTableBySet) {
         int set;
         int lead;
     } cases[] = {
-        {0x82, CHARSET_SHIFTJIS, 1}, {0xE0, CHARSET_SHIFTJIS, 1}, {0x81, CHARSET_DEFAULT, 1},
-        {0x9F, CHARSET_SHIFTJIS, 1}, {0xFC, CHARSET_SHIFTJIS, 1}, {0xFD, CHARSET_SHIFTJIS, 0},
-        {0xA0, CHARSET_SHIFTJIS, 0}, {0xDF, CHARSET_SHIFTJIS, 0}, {0x80, CHARSET_SHIFTJIS, 0},
-        {0x41, CHARSET_SHIFTJIS, 0}, {0x80, CHARSET_HANGUL, 1},   {0xA0, CHARSET_BIG5, 1},
-        {0xFF, CHARSET_GBK, 1},      {0x7F, CHARSET_HANGUL, 0},   {0x82, 7, 1},
+        {0x82, CHARSET_SHIFTJIS, 1},
+        {0xE0, CHARSET_SHIFTJIS, 1},
+        {0x81, CHARSET_DEFAULT, 1},
+        {0x9F, CHARSET_SHIFTJIS, 1},
+        {0xFC, CHARSET_SHIFTJIS, 1},
+        {0xFD, CHARSET_SHIFTJIS, 0},
+        {0xA0, CHARSET_SHIFTJIS, 0},
+        {0xDF, CHARSET_SHIFTJIS, 0},
+        {0x80, CHARSET_SHIFTJIS, 0},
+        {0x41, CHARSET_SHIFTJIS, 0},
+        {0x80, CHARSET_HANGUL, 1},
+        {0xA0, CHARSET_BIG5, 1},
+        {0xFF, CHARSET_GBK, 1},
+        {0x7F, CHARSET_HANGUL, 0},
+        {0x82, 7, 1},
         {0xA5, 7, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsLeadByte(c.byte, c.set), c.lead) << std::hex << int(c.byte) << " set " << c.set;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsLeadByte(c.byte, c.set), c.lead) << std::hex << int(c.byte) << " set " << c.set;
 }
 
 TEST(StringHelpers, CodePageChoosesCharacterSet) {
@@ -96,12 +107,17 @@ TEST(StringHelpers, CopyFindAndConcatenate) {
 TEST(StringHelpers, DoubleByteAwareWalks) {
     SetCharacterSet(CHARSET_SHIFTJIS);
     // 0x83 0x5C is one character whose trail byte is a backslash.
-    const char text[] = "\x83\x5C" "a\\";
+    const char text[] =
+        "\x83\x5C"
+        "a\\";
     EXPECT_EQ(StrFindChar(text, '\\'), text + 3);
     EXPECT_EQ(StrFindChar(text, 'z'), nullptr);
-    char upper[] = "\x83\x61" "ab";
+    char upper[] =
+        "\x83\x61"
+        "ab";
     StrUpperAscii(upper);
-    EXPECT_EQ(std::string(upper), std::string("\x83\x61" "AB"));
+    EXPECT_EQ(std::string(upper), std::string("\x83\x61"
+                                              "AB"));
     EXPECT_EQ(GetCharByteKind(text, 0, CHARSET_SHIFTJIS), 1);
     EXPECT_EQ(GetCharByteKind(text, 1, CHARSET_SHIFTJIS), 2);
     EXPECT_EQ(GetCharByteKind(text, 2, CHARSET_SHIFTJIS), 0);
@@ -114,8 +130,12 @@ TEST(StringHelpers, IntToStringTable) {
     struct Case {
         int value, radix;
         const char* text;
-    } cases[] = {{0, 10, "0"}, {-255, 16, "-ff"}, {255, 2, "11111111"}, {2147483647, 36, "zik0zj"},
-                 {-2147483647, 10, "-2147483647"}, {35, 36, "z"}};
+    } cases[] = {{0, 10, "0"},
+                 {-255, 16, "-ff"},
+                 {255, 2, "11111111"},
+                 {2147483647, 36, "zik0zj"},
+                 {-2147483647, 10, "-2147483647"},
+                 {35, 36, "z"}};
     char buf[40];
     for (const Case& c : cases) EXPECT_STREQ(IntToString(c.value, buf, c.radix), c.text);
     EXPECT_EQ(IntToString(5, buf, 1), nullptr);
@@ -140,8 +160,14 @@ TEST(NumberHelpers, TruncationAndRefusedValues) {
     struct Case {
         double value;
         int result;
-    } cases[] = {{2.9, 2},    {-2.9, -2}, {0.0, 0},  {2147483647.0, 2147483647}, {-2147483648.0, INT32_MIN},
-                 {1e20, INT32_MIN}, {-1e20, INT32_MIN}, {std::numeric_limits<double>::infinity(), INT32_MIN},
+    } cases[] = {{2.9, 2},
+                 {-2.9, -2},
+                 {0.0, 0},
+                 {2147483647.0, 2147483647},
+                 {-2147483648.0, INT32_MIN},
+                 {1e20, INT32_MIN},
+                 {-1e20, INT32_MIN},
+                 {std::numeric_limits<double>::infinity(), INT32_MIN},
                  {std::numeric_limits<double>::quiet_NaN(), INT32_MIN}};
     for (const Case& c : cases) EXPECT_EQ(DoubleToInt(c.value), c.result) << c.value;
     EXPECT_EQ(FloatToInt(-7.75f), -7);

@@ -9,7 +9,8 @@ namespace {
 Matrix4 Filled(float start) {
     Matrix4 m;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) m.m[i][j] = start + static_cast<float>(i * 4 + j) * (j == i ? 2.0f : 0.5f);
+        for (int j = 0; j < 4; ++j)
+            m.m[i][j] = start + static_cast<float>(i * 4 + j) * (j == i ? 2.0f : 0.5f);
     return m;
 }
 
