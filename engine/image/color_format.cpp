@@ -152,22 +152,15 @@ uint32_t MakePixelValue(const ColorFormat* format, int r, int g, int b, int a) {
     return value;
 }
 
+// Each channel as raw x 255 / (2^width - 1), which leaves 8-bit channels unchanged.
 int UnpackPixelRgba(const ColorFormat* format, uint32_t value, int* r, int* g, int* b, int* a) {
-    uint32_t rawR = (value & format->redMask) >> format->redShift;
-    uint32_t rawG = (value & format->greenMask) >> format->greenShift;
-    uint32_t rawB = (value & format->blueMask) >> format->blueShift;
-    uint32_t rawA = (value & format->alphaMask) >> format->alphaShift;
-    bool plain8 = format->redWidth == 8 && format->greenWidth == 8 && format->blueWidth == 8;
-    if (r) *r = plain8 ? static_cast<int>(rawR) : WidenTo8(rawR, format->redWidth);
-    if (g) *g = plain8 ? static_cast<int>(rawG) : WidenTo8(rawG, format->greenWidth);
-    if (b) *b = plain8 ? static_cast<int>(rawB) : WidenTo8(rawB, format->blueWidth);
-    if (!a) return 0;
-    if (format->alphaWidth == 0) {
-        *a = 255;  // no alpha channel: the pixel is opaque
-    } else if (plain8 && format->alphaWidth == 8) {
-        *a = static_cast<int>(rawA);
-    } else {
-        *a = WidenTo8(rawA, format->alphaWidth);
-    }
+    if (r) *r = WidenTo8((value & format->redMask) >> format->redShift, format->redWidth);
+    if (g) *g = WidenTo8((value & format->greenMask) >> format->greenShift, format->greenWidth);
+    if (b) *b = WidenTo8((value & format->blueMask) >> format->blueShift, format->blueWidth);
+    // Without an alpha channel the pixel is opaque.
+    if (a)
+        *a = format->alphaWidth == 0
+                 ? 255
+                 : WidenTo8((value & format->alphaMask) >> format->alphaShift, format->alphaWidth);
     return 0;
 }

@@ -46,21 +46,18 @@ int ShrinkImageByHalf(const ColorFormat* format, void* destPixels, int destPitch
     }
     if (!supportedDepth) return -1;
     int valueBytes = format->bitDepth / 8;
-    int stepX = width > 1 ? 2 : 0;
-    int stepY = height > 1 ? 2 : 0;
-    int outW = width > 1 ? width / 2 : 1;
-    int outH = height > 1 ? height / 2 : 1;
-    int count = (stepX ? 2 : 1) * (stepY ? 2 : 1);
-    int shift = count == 4 ? 2 : 1;
-    for (int y = 0; y < outH; ++y) {
-        for (int x = 0; x < outW; ++x) {
-            int sx = x * (stepX ? 2 : 1), sy = y * (stepY ? 2 : 1);
+    // Pixels covered by one output pixel in each direction: 2, or 1 where the region is 1 wide or high.
+    int spanX = width > 1 ? 2 : 1;
+    int spanY = height > 1 ? 2 : 1;
+    int shift = spanX * spanY == 4 ? 2 : 1;
+    for (int y = 0; y < height / spanY; ++y) {
+        for (int x = 0; x < width / spanX; ++x) {
             uint32_t values[4];
             int n = 0;
-            for (int dy = 0; dy <= (stepY ? 1 : 0); ++dy)
-                for (int dx = 0; dx <= (stepX ? 1 : 0); ++dx)
-                    values[n++] = ReadPixelValue(src.At(sx + dx, sy + dy), valueBytes);
-            WritePixelValue(dst.At(x, y), valueBytes, AveragePixels(format, values, count, shift));
+            for (int dy = 0; dy < spanY; ++dy)
+                for (int dx = 0; dx < spanX; ++dx)
+                    values[n++] = ReadPixelValue(src.At(x * spanX + dx, y * spanY + dy), valueBytes);
+            WritePixelValue(dst.At(x, y), valueBytes, AveragePixels(format, values, n, shift));
         }
     }
     return 0;
