@@ -20,8 +20,24 @@ constinit StreamFunctions g_memoryStreamFunctions = {TellMemoryStream, SeekMemor
 
 }  // namespace
 
+// A slot left empty in a replacement table keeps the archive-aware function, so that every slot can
+// always be called.
 int SetFileFunctionTable(const FileAccessTable* table) {
-    g_fileTable = table != nullptr ? *table : *GetArchiveFileFunctionTable();
+    const FileAccessTable& fallback = *GetArchiveFileFunctionTable();
+    g_fileTable = table != nullptr ? *table : fallback;
+    FileAccessTable& t = g_fileTable;
+    if (!t.open) t.open = fallback.open;
+    if (!t.close) t.close = fallback.close;
+    if (!t.tell) t.tell = fallback.tell;
+    if (!t.seek) t.seek = fallback.seek;
+    if (!t.read) t.read = fallback.read;
+    if (!t.eof) t.eof = fallback.eof;
+    if (!t.idle) t.idle = fallback.idle;
+    if (!t.setCurrentDir) t.setCurrentDir = fallback.setCurrentDir;
+    if (!t.getCurrentDir) t.getCurrentDir = fallback.getCurrentDir;
+    if (!t.findFirst) t.findFirst = fallback.findFirst;
+    if (!t.findNext) t.findNext = fallback.findNext;
+    if (!t.findClose) t.findClose = fallback.findClose;
     return 0;
 }
 

@@ -172,3 +172,18 @@ TEST_F(ArchiveFileSetTest, AnotherTableReplacesTheDefaultSet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileAccessTable, EmptySlotsOfAReplacementKeepTheDefaultFunctions) {
+    FileAccessTable partial = {};
+    partial.tell = [](uintptr_t) -> int64_t { return 4242; };
+    SetFileFunctionTable(&partial);
+    EXPECT_EQ(CallFileTell(1), 4242);
+    EXPECT_EQ(GetFileFunctionTable()->open, GetArchiveFileFunctionTable()->open);
+    EXPECT_EQ(GetFileFunctionTable()->findClose, GetArchiveFileFunctionTable()->findClose);
+    SetFileFunctionTable(nullptr);
+    EXPECT_EQ(GetFileFunctionTable()->tell, GetArchiveFileFunctionTable()->tell);
+}
+
+}  // namespace
