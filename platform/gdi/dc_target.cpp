@@ -21,7 +21,8 @@ bool AcquireDcTarget(HDC dc, DcTarget* target) {
     target->bitmap = bitmap;
     target->width = bitmap->width;
     target->height = bitmap->height;
-    for (int i = 0; i < 3; ++i) MaskShiftWidth(bitmap->masks[i], &target->mask_shift[i], &target->mask_width[i]);
+    for (int i = 0; i < 3; ++i)
+        MaskShiftWidth(bitmap->masks[i], &target->mask_shift[i], &target->mask_width[i]);
     return true;
 }
 

@@ -49,19 +49,32 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
     }
     DisplayModeInfo mode = CurrentDisplayMode();
     switch (index) {
-        case TECHNOLOGY: return DT_RASDISPLAY;
-        case HORZRES: return mode.width;
-        case VERTRES: return mode.height;
-        case HORZSIZE: return mode.width * 254 / 960;
-        case VERTSIZE: return mode.height * 254 / 960;
-        case BITSPIXEL: return mode.bits;
-        case PLANES: return 1;
-        case NUMCOLORS: return -1;
-        case RASTERCAPS: return RC_BITBLT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHDIB;
+        case TECHNOLOGY:
+            return DT_RASDISPLAY;
+        case HORZRES:
+            return mode.width;
+        case VERTRES:
+            return mode.height;
+        case HORZSIZE:
+            return mode.width * 254 / 960;
+        case VERTSIZE:
+            return mode.height * 254 / 960;
+        case BITSPIXEL:
+            return mode.bits;
+        case PLANES:
+            return 1;
+        case NUMCOLORS:
+            return -1;
+        case RASTERCAPS:
+            return RC_BITBLT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHDIB;
         case LOGPIXELSX:
-        case LOGPIXELSY: return 96;
-        case SIZEPALETTE: return 0;
-        case VREFRESH: return mode.frequency;
-        default: return 0;
+        case LOGPIXELSY:
+            return 96;
+        case SIZEPALETTE:
+            return 0;
+        case VREFRESH:
+            return mode.frequency;
+        default:
+            return 0;
     }
 }

@@ -22,8 +22,8 @@ int DataRow(const DibSource& source, const BlitRows& rows, int from_bottom) {
 
 // Copies the source rectangle (x, y from the bottom-left, signed sizes mirror) into the destination
 // rectangle. Returns whether the target existed.
-bool Blit(HDC dc, int x_dest, int y_dest, int dest_width, int dest_height, int x_src, int y_src, int src_width,
-          int src_height, const DibSource& source, const BlitRows& rows) {
+bool Blit(HDC dc, int x_dest, int y_dest, int dest_width, int dest_height, int x_src, int y_src,
+          int src_width, int src_height, const DibSource& source, const BlitRows& rows) {
     GdiLock lock(GdiMutex());
     DcTarget target;
     if (!AcquireDcTarget(dc, &target)) return false;

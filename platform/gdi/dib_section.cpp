@@ -28,7 +28,8 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
     bool direct_bits = bit_count == 16 || bit_count == 24 || bit_count == 32;
     if (!palette_bits && !direct_bits) return nullptr;
     bool bitfields = header.biCompression == BI_BITFIELDS;
-    if (header.biCompression != BI_RGB && !(bitfields && (bit_count == 16 || bit_count == 32))) return nullptr;
+    if (header.biCompression != BI_RGB && !(bitfields && (bit_count == 16 || bit_count == 32)))
+        return nullptr;
     int64_t width = header.biWidth;
     int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
     if (width <= 0 || height <= 0) return nullptr;
@@ -50,7 +51,8 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
     }
     if (palette_bits) {
         int entries = 1 << bit_count;
-        if (header.biClrUsed > 0 && header.biClrUsed < static_cast<DWORD>(entries)) entries = header.biClrUsed;
+        if (header.biClrUsed > 0 && header.biClrUsed < static_cast<DWORD>(entries))
+            entries = header.biClrUsed;
         bitmap->palette.assign(info->bmiColors, info->bmiColors + entries);
     }
     bitmap->pixels.assign(static_cast<size_t>(pitch * height), 0);

@@ -158,7 +158,8 @@ bool ReadDibSource(const BITMAPINFO* info, const void* bits, UINT usage, DibSour
             ReadPalette(table, entries, entry_size, source);
             if (compression == BI_RLE8 || compression == BI_RLE4) {
                 bool four_bit = compression == BI_RLE4;
-                if (source->top_down || source->bit_count != (four_bit ? 4 : 8) || size_image == 0) return false;
+                if (source->top_down || source->bit_count != (four_bit ? 4 : 8) || size_image == 0)
+                    return false;
                 source->rle = true;
                 return UnpackRle(source->bits, size_image, four_bit, source);
             }
@@ -167,7 +168,8 @@ bool ReadDibSource(const BITMAPINFO* info, const void* bits, UINT usage, DibSour
         case 16:
         case 32:
             if (compression == BI_BITFIELDS) {
-                for (int i = 0; i < 3; ++i) source->masks[i] = ReadU32(header + sizeof(BITMAPINFOHEADER) + 4 * i);
+                for (int i = 0; i < 3; ++i)
+                    source->masks[i] = ReadU32(header + sizeof(BITMAPINFOHEADER) + 4 * i);
             } else if (compression == BI_RGB) {
                 if (source->bit_count == 16) {
                     source->masks[0] = 0x7C00, source->masks[1] = 0x03E0, source->masks[2] = 0x001F;
@@ -178,8 +180,10 @@ bool ReadDibSource(const BITMAPINFO* info, const void* bits, UINT usage, DibSour
                 return false;
             }
             return true;
-        case 24: return compression == BI_RGB;
-        default: return false;
+        case 24:
+            return compression == BI_RGB;
+        default:
+            return false;
     }
 }
 
@@ -192,15 +196,27 @@ bool DibSourcePixel(const DibSource& source, int x, int row, uint32_t* pixel) {
     }
     const uint8_t* line = source.bits + static_cast<size_t>(row) * source.pitch;
     switch (source.bit_count) {
-        case 1: *pixel = source.palette[(line[x >> 3] >> (7 - (x & 7))) & 1]; break;
-        case 4: *pixel = source.palette[(x & 1) ? line[x >> 1] & 0x0F : line[x >> 1] >> 4]; break;
-        case 8: *pixel = source.palette[line[x]]; break;
-        case 16: *pixel = PixelOfMasks(ReadU16(line + 2 * x), source.masks); break;
-        case 24:
-            *pixel = 0xFF000000u | (uint32_t{line[3 * x + 2]} << 16) | (uint32_t{line[3 * x + 1]} << 8) | line[3 * x];
+        case 1:
+            *pixel = source.palette[(line[x >> 3] >> (7 - (x & 7))) & 1];
             break;
-        case 32: *pixel = PixelOfMasks(ReadU32(line + 4 * x), source.masks); break;
-        default: return false;
+        case 4:
+            *pixel = source.palette[(x & 1) ? line[x >> 1] & 0x0F : line[x >> 1] >> 4];
+            break;
+        case 8:
+            *pixel = source.palette[line[x]];
+            break;
+        case 16:
+            *pixel = PixelOfMasks(ReadU16(line + 2 * x), source.masks);
+            break;
+        case 24:
+            *pixel = 0xFF000000u | (uint32_t{line[3 * x + 2]} << 16) | (uint32_t{line[3 * x + 1]} << 8) |
+                     line[3 * x];
+            break;
+        case 32:
+            *pixel = PixelOfMasks(ReadU32(line + 4 * x), source.masks);
+            break;
+        default:
+            return false;
     }
     return true;
 }

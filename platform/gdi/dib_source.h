@@ -13,7 +13,7 @@ struct DibSource {
     int height = 0;  // rows of the whole bitmap
     bool top_down = false;
     int bit_count = 0;
-    uint32_t masks[3] = {};  // red, green, blue (16 and 32 bits)
+    uint32_t masks[3] = {};         // red, green, blue (16 and 32 bits)
     std::vector<uint32_t> palette;  // 0xFFRRGGBB
     const uint8_t* bits = nullptr;
     size_t pitch = 0;  // bytes per row of the caller's data

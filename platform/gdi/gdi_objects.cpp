@@ -31,7 +31,12 @@ int BrushObject::Describe(int size, void* buffer) const {
 
 int BitmapObject::Describe(int size, void* buffer) const {
     if (!buffer) return section ? sizeof(DIBSECTION) : sizeof(BITMAP);
-    BITMAP bitmap{0, width, height, pitch, 1, header.biBitCount,
+    BITMAP bitmap{0,
+                  width,
+                  height,
+                  pitch,
+                  1,
+                  header.biBitCount,
                   section ? const_cast<uint8_t*>(pixels.data()) : nullptr};
     if (section && size >= static_cast<int>(sizeof(DIBSECTION))) {
         DIBSECTION description{};
@@ -47,7 +52,9 @@ int BitmapObject::Describe(int size, void* buffer) const {
     return sizeof(bitmap);
 }
 
-std::recursive_mutex& GdiMutex() { return Tables().mutex; }
+std::recursive_mutex& GdiMutex() {
+    return Tables().mutex;
+}
 
 HGDIOBJ AddGdiObject(std::unique_ptr<GdiObject> object) {
     GdiTables& tables = Tables();
@@ -82,12 +89,16 @@ DcRecord* FindDc(HDC dc) {
     return found == Tables().dcs.end() ? nullptr : found->second.get();
 }
 
-void RemoveDc(HDC dc) { Tables().dcs.erase(dc); }
+void RemoveDc(HDC dc) {
+    Tables().dcs.erase(dc);
+}
 
 HGDIOBJ DefaultDcObject(GdiObjectKind kind) {
     switch (kind) {
-        case GdiObjectKind::kBrush: return GetStockObject(WHITE_BRUSH);
-        case GdiObjectKind::kPen: return GetStockObject(BLACK_PEN);
+        case GdiObjectKind::kBrush:
+            return GetStockObject(WHITE_BRUSH);
+        case GdiObjectKind::kPen:
+            return GetStockObject(BLACK_PEN);
         case GdiObjectKind::kBitmap: {
             GdiTables& tables = Tables();
             if (!tables.monochrome) {
@@ -103,13 +114,14 @@ HGDIOBJ DefaultDcObject(GdiObjectKind kind) {
             }
             return tables.monochrome;
         }
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 
 HGDIOBJ WINAPI GetStockObject(int index) {
     static constexpr COLORREF kBrushColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
-                                                RGB(64, 64, 64), RGB(0, 0, 0), 0};
+                                                RGB(64, 64, 64),    RGB(0, 0, 0),       0};
     static HGDIOBJ stock[NULL_PEN + 1] = {};
     if (index < 0 || index > NULL_PEN) return nullptr;
     GdiLock lock(GdiMutex());
@@ -118,7 +130,8 @@ HGDIOBJ WINAPI GetStockObject(int index) {
         if (index <= NULL_BRUSH)
             object = std::make_unique<BrushObject>(kBrushColors[index], index == NULL_BRUSH);
         else
-            object = std::make_unique<PenObject>(index == WHITE_PEN ? RGB(255, 255, 255) : 0, index == NULL_PEN);
+            object =
+                std::make_unique<PenObject>(index == WHITE_PEN ? RGB(255, 255, 255) : 0, index == NULL_PEN);
         object->stock = true;
         stock[index] = AddGdiObject(std::move(object));
     }
@@ -163,15 +176,21 @@ int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
 
 DWORD WINAPI GetObjectType(HGDIOBJ object) {
     GdiLock lock(GdiMutex());
-    if (DcRecord* dc = FindDc(reinterpret_cast<HDC>(object))) return dc->kind == DcKind::kMemory ? OBJ_MEMDC : OBJ_DC;
+    if (DcRecord* dc = FindDc(reinterpret_cast<HDC>(object)))
+        return dc->kind == DcKind::kMemory ? OBJ_MEMDC : OBJ_DC;
     GdiObject* found = FindGdiObject(object);
     if (!found) return 0;
     switch (found->kind) {
-        case GdiObjectKind::kBrush: return OBJ_BRUSH;
-        case GdiObjectKind::kPen: return OBJ_PEN;
-        case GdiObjectKind::kBitmap: return OBJ_BITMAP;
-        case GdiObjectKind::kFont: return OBJ_FONT;
-        case GdiObjectKind::kRegion: return OBJ_REGION;
+        case GdiObjectKind::kBrush:
+            return OBJ_BRUSH;
+        case GdiObjectKind::kPen:
+            return OBJ_PEN;
+        case GdiObjectKind::kBitmap:
+            return OBJ_BITMAP;
+        case GdiObjectKind::kFont:
+            return OBJ_FONT;
+        case GdiObjectKind::kRegion:
+            return OBJ_REGION;
     }
     return 0;
 }

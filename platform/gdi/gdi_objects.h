@@ -31,7 +31,8 @@ struct BrushObject : GdiObject {
 };
 
 struct PenObject : GdiObject {
-    PenObject(COLORREF pen_color, bool is_null) : GdiObject(GdiObjectKind::kPen), color(pen_color), null(is_null) {}
+    PenObject(COLORREF pen_color, bool is_null)
+        : GdiObject(GdiObjectKind::kPen), color(pen_color), null(is_null) {}
     int Describe(int, void*) const override { return 0; }
     COLORREF color;
     bool null;

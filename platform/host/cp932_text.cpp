@@ -20,7 +20,8 @@ size_t Cp932SequenceLength(unsigned char lead) {
     return ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) ? 2 : 1;
 }
 
-std::string Convert(const std::string& text, const char* to, const char* from, size_t (*sequence)(unsigned char)) {
+std::string Convert(const std::string& text, const char* to, const char* from,
+                    size_t (*sequence)(unsigned char)) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return text;
     std::string out;
@@ -47,6 +48,10 @@ std::string Convert(const std::string& text, const char* to, const char* from, s
 
 }  // namespace
 
-std::string Utf8ToCp932(const std::string& utf8) { return Convert(utf8, "CP932", "UTF-8", Utf8SequenceLength); }
+std::string Utf8ToCp932(const std::string& utf8) {
+    return Convert(utf8, "CP932", "UTF-8", Utf8SequenceLength);
+}
 
-std::string Cp932ToUtf8(const std::string& cp932) { return Convert(cp932, "UTF-8", "CP932", Cp932SequenceLength); }
+std::string Cp932ToUtf8(const std::string& cp932) {
+    return Convert(cp932, "UTF-8", "CP932", Cp932SequenceLength);
+}

@@ -61,7 +61,8 @@ HostKind KindFromEnvironment() {
     const char* value = std::getenv("KORVALUND_HOST");
     if (value && std::strcmp(value, "headless") == 0) return HostKind::kHeadless;
     if (value && std::strcmp(value, "sdl") == 0) return HostKind::kSdl;
-    if (value && *value) std::fprintf(stderr, "korvalund: KORVALUND_HOST=%s is neither sdl nor headless\n", value);
+    if (value && *value)
+        std::fprintf(stderr, "korvalund: KORVALUND_HOST=%s is neither sdl nor headless\n", value);
     return DisplayExists() ? HostKind::kSdl : HostKind::kHeadless;
 }
 
@@ -78,8 +79,8 @@ void ResizePicture(WindowPicture* picture, int width, int height) {
     int copy_width = std::min(width, picture->width);
     int copy_height = std::min(height, picture->height);
     for (int y = 0; y < copy_height; ++y)
-        std::memcpy(&resized[static_cast<size_t>(y) * width], &picture->pixels[static_cast<size_t>(y) * picture->width],
-                    copy_width * sizeof(uint32_t));
+        std::memcpy(&resized[static_cast<size_t>(y) * width],
+                    &picture->pixels[static_cast<size_t>(y) * picture->width], copy_width * sizeof(uint32_t));
     picture->pixels.swap(resized);
     picture->width = width;
     picture->height = height;
@@ -173,7 +174,8 @@ void HostSetWindowGeometry(HWND window, int x, int y, int width, int height) {
     std::lock_guard lock(state.mutex);
     auto found = state.pictures.find(window);
     if (found == state.pictures.end()) return;
-    if (found->second.width != width || found->second.height != height) ResizePicture(&found->second, width, height);
+    if (found->second.width != width || found->second.height != height)
+        ResizePicture(&found->second, width, height);
     Backend().SetGeometry(window, x, y, std::max(width, 0), std::max(height, 0));
 }
 
@@ -349,5 +351,6 @@ void HostResetForTests() {
     if (state.backend) state.backend->SetClipboardText("");
     state.script = InputScript{};
     state.script_next = 0;
+    state.script_loaded = false;
     state.frame = 0;
 }

@@ -10,7 +10,7 @@
 #include "platform/host/host.h"
 
 class HostBackend {
-public:
+  public:
     virtual ~HostBackend() = default;
 
     virtual bool CreateWindow(const HostWindowDesc& desc) = 0;

@@ -29,8 +29,15 @@ void SendToTopLevelWindows(UINT message, WPARAM wParam) {
         UserLock lock(UserMutex());
         windows = AllWindows();
     }
-    for (HWND window : windows)
-        if (IsTopLevelOfProcess(window)) SendMessageA(window, message, wParam, 0);
+    for (HWND window : windows) {
+        bool top_level;
+        {
+            UserLock lock(UserMutex());
+            WindowRecord* record = FindWindowRecord(window);
+            top_level = record && !(record->style & WS_CHILD);
+        }
+        if (top_level) SendMessageA(window, message, wParam, 0);
+    }
 }
 
 bool IsMinimized(HWND window) {
@@ -83,9 +90,13 @@ void ForgetActivation(HWND window) {
     if (state.focus == window) state.focus = nullptr;
 }
 
-void ResetActivationForTests() { State() = ActivationState{}; }
+void ResetActivationForTests() {
+    State() = ActivationState{};
+}
 
-HWND WINAPI GetForegroundWindow() { return State().active; }
+HWND WINAPI GetForegroundWindow() {
+    return State().active;
+}
 
 BOOL WINAPI SetForegroundWindow(HWND window) {
     if (!IsTopLevelOfProcess(window)) return FALSE;
@@ -94,7 +105,9 @@ BOOL WINAPI SetForegroundWindow(HWND window) {
     return TRUE;
 }
 
-HWND WINAPI GetActiveWindow() { return State().active; }
+HWND WINAPI GetActiveWindow() {
+    return State().active;
+}
 
 HWND WINAPI SetActiveWindow(HWND window) {
     HWND old = State().active;
@@ -103,7 +116,9 @@ HWND WINAPI SetActiveWindow(HWND window) {
     return old;
 }
 
-HWND WINAPI GetFocus() { return State().focus; }
+HWND WINAPI GetFocus() {
+    return State().focus;
+}
 
 HWND WINAPI SetFocus(HWND window) {
     HWND old = State().focus;
@@ -119,6 +134,10 @@ BOOL WINAPI BringWindowToTop(HWND window) {
     return TRUE;
 }
 
-BOOL WINAPI AttachThreadInput(DWORD, DWORD, BOOL) { return TRUE; }
+BOOL WINAPI AttachThreadInput(DWORD, DWORD, BOOL) {
+    return TRUE;
+}
 
-UINT& ForegroundLockTimeout() { return State().foreground_lock_timeout; }
+UINT& ForegroundLockTimeout() {
+    return State().foreground_lock_timeout;
+}

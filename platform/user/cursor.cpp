@@ -15,8 +15,12 @@ struct CursorState {
 };
 
 // The arrow cursor and the application icon: the only resources the library loads.
-HCURSOR ArrowCursor() { return reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003)); }
-HICON ApplicationIcon() { return reinterpret_cast<HICON>(static_cast<uintptr_t>(0x10005)); }
+HCURSOR ArrowCursor() {
+    return reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
+}
+HICON ApplicationIcon() {
+    return reinterpret_cast<HICON>(static_cast<uintptr_t>(0x10005));
+}
 
 CursorState& State() {
     static CursorState* state = [] {
@@ -37,7 +41,9 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     return !instance && name == IDC_ARROW ? ArrowCursor() : nullptr;
 }
 
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR name) { return IS_INTRESOURCE(name) ? ApplicationIcon() : nullptr; }
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR name) {
+    return IS_INTRESOURCE(name) ? ApplicationIcon() : nullptr;
+}
 
 int WINAPI ShowCursor(BOOL show) {
     CursorState& state = State();

@@ -62,13 +62,14 @@ void AnnounceDisplayChange(const DisplayModeInfo& before, const DisplayModeInfo&
             if (!(FindWindowRecord(window)->style & WS_CHILD)) windows.push_back(window);
     }
     for (HWND window : windows)
-        if (IsWindow(window)) SendMessageA(window, WM_DISPLAYCHANGE, after.bits, MAKELONG(after.width, after.height));
+        if (IsWindow(window))
+            SendMessageA(window, WM_DISPLAYCHANGE, after.bits, MAKELONG(after.width, after.height));
 }
 
 }  // namespace
 
 std::vector<DisplayModeInfo> DisplayModes() {
-    static constexpr int kSizes[][2] = {{640, 480},  {800, 600},  {1024, 768}, {1280, 720},  {1280, 960},
+    static constexpr int kSizes[][2] = {{640, 480},   {800, 600},  {1024, 768}, {1280, 720}, {1280, 960},
                                         {1280, 1024}, {1366, 768}, {1600, 900}, {1920, 1080}};
     DisplayModeInfo desktop = DesktopMode();
     std::vector<DisplayModeInfo> modes;
@@ -76,7 +77,8 @@ std::vector<DisplayModeInfo> DisplayModes() {
         std::vector<DisplayModeInfo> sizes;
         for (const auto& size : kSizes) {
             bool fits = size[0] <= desktop.width && size[1] <= desktop.height;
-            if (fits || size[0] <= 800) sizes.push_back(DisplayModeInfo{size[0], size[1], bits, desktop.frequency});
+            if (fits || size[0] <= 800)
+                sizes.push_back(DisplayModeInfo{size[0], size[1], bits, desktop.frequency});
         }
         sizes.push_back(DisplayModeInfo{desktop.width, desktop.height, bits, desktop.frequency});
         std::sort(sizes.begin(), sizes.end(), [](const DisplayModeInfo& a, const DisplayModeInfo& b) {

@@ -43,7 +43,9 @@ int BindClassName(const std::string& class_name, bool* taken) {
     return fd;
 }
 
-bool TextMatches(const std::string& text, LPCSTR wanted) { return !wanted || text == wanted; }
+bool TextMatches(const std::string& text, LPCSTR wanted) {
+    return !wanted || text == wanted;
+}
 
 }  // namespace
 
@@ -76,7 +78,8 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
             return handle;
         }
     }
-    if (!className || IS_INTRESOURCE(className) || windowName || GetHostKind() != HostKind::kSdl) return nullptr;
+    if (!className || IS_INTRESOURCE(className) || windowName || GetHostKind() != HostKind::kSdl)
+        return nullptr;
     bool taken = false;
     int fd = BindClassName(className, &taken);
     if (fd >= 0) close(fd);

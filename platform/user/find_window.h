@@ -11,4 +11,6 @@
 void ClaimWindowClass(HWND window, const std::string& class_name);
 void ReleaseWindowClassClaim(HWND window);
 // The handle FindWindowA returns for a window of another process.
-inline HWND ForeignWindowHandle() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0000)); }
+inline HWND ForeignWindowHandle() {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0000));
+}

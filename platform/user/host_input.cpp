@@ -92,7 +92,9 @@ void DeliverText(HWND window, const std::string& text) {
 void HandleHostEvent(const HostEvent& event) {
     HWND window = TargetOf(event);
     switch (event.kind) {
-        case HostEventKind::kKey: DeliverKey(window, event); break;
+        case HostEventKind::kKey:
+            DeliverKey(window, event);
+            break;
         case HostEventKind::kText:
             if (window) DeliverText(window, event.text);
             break;
@@ -110,7 +112,9 @@ void HandleHostEvent(const HostEvent& event) {
             SendCursorQuery(window, event.x, event.y, WM_MOUSEMOVE);
             PostMessageA(window, WM_MOUSEMOVE, MouseKeyFlags(), MAKELONG(event.x, event.y));
             break;
-        case HostEventKind::kMouseButton: DeliverMouseButton(window, event); break;
+        case HostEventKind::kMouseButton:
+            DeliverMouseButton(window, event);
+            break;
         case HostEventKind::kMouseWheel:
             if (window) DeliverWheel(window, event);
             break;
@@ -126,8 +130,8 @@ void HandleHostEvent(const HostEvent& event) {
             break;
         case HostEventKind::kDropFiles:
             if (window)
-                PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(event.files, event.x, event.y)),
-                             0);
+                PostMessageA(window, WM_DROPFILES,
+                             reinterpret_cast<WPARAM>(MakeDropHandle(event.files, event.x, event.y)), 0);
             break;
     }
 }

@@ -23,4 +23,6 @@ uint8_t DikOfVirtualKey(uint8_t virtual_key);
 // The virtual key that WM_KEYDOWN carries: Shift, Ctrl and Alt without their side.
 uint8_t MessageVirtualKey(uint8_t virtual_key);
 // Codes from 0x80 up are the extended keys (bit 24 of a key message's lParam).
-inline bool IsExtendedDik(uint8_t dik) { return dik >= 0x80; }
+inline bool IsExtendedDik(uint8_t dik) {
+    return dik >= 0x80;
+}

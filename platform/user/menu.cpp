@@ -17,12 +17,22 @@ BOOL WINAPI SetMenu(HWND window, HMENU menu) {
     return TRUE;
 }
 
-BOOL WINAPI DrawMenuBar(HWND window) { return IsWindow(window); }
+BOOL WINAPI DrawMenuBar(HWND window) {
+    return IsWindow(window);
+}
 
-BOOL WINAPI DestroyMenu(HMENU menu) { return menu ? TRUE : FALSE; }
+BOOL WINAPI DestroyMenu(HMENU menu) {
+    return menu ? TRUE : FALSE;
+}
 
-int WINAPI GetMenuItemCount(HMENU) { return -1; }
+int WINAPI GetMenuItemCount(HMENU) {
+    return -1;
+}
 
-BOOL WINAPI GetMenuItemInfoA(HMENU, UINT, BOOL, MENUITEMINFOA*) { return FALSE; }
+BOOL WINAPI GetMenuItemInfoA(HMENU, UINT, BOOL, MENUITEMINFOA*) {
+    return FALSE;
+}
 
-HMENU WINAPI GetSubMenu(HMENU, int) { return nullptr; }
+HMENU WINAPI GetSubMenu(HMENU, int) {
+    return nullptr;
+}

@@ -269,9 +269,13 @@ void WINAPI PostQuitMessage(int exitCode) {
     queue.quit_code = exitCode;
 }
 
-BOOL WINAPI IsDialogMessageA(HWND, LPMSG) { return FALSE; }
+BOOL WINAPI IsDialogMessageA(HWND, LPMSG) {
+    return FALSE;
+}
 
-int WINAPI TranslateAcceleratorA(HWND, HACCEL, LPMSG) { return 0; }
+int WINAPI TranslateAcceleratorA(HWND, HACCEL, LPMSG) {
+    return 0;
+}
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
     if (window) {
@@ -297,7 +301,7 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     std::lock_guard lock(queues.mutex);
     size_t removed = 0;
     for (auto& [thread, queue] : queues.threads)
-        removed += std::erase_if(queue.timers,
-                                 [&](const Timer& timer) { return timer.window == window && timer.id == id; });
+        removed += std::erase_if(
+            queue.timers, [&](const Timer& timer) { return timer.window == window && timer.id == id; });
     return removed ? TRUE : FALSE;
 }

@@ -22,7 +22,9 @@ BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT
     Parameters& parameters = TheParameters();
     std::lock_guard lock(parameters.mutex);
     switch (action) {
-        case SPI_SETSCREENSAVEACTIVE: parameters.screen_saver_active = uiParam != 0; return TRUE;
+        case SPI_SETSCREENSAVEACTIVE:
+            parameters.screen_saver_active = uiParam != 0;
+            return TRUE;
         case SPI_SETSCREENSAVERRUNNING:
             if (pvParam) *static_cast<BOOL*>(pvParam) = FALSE;
             return TRUE;
@@ -33,7 +35,8 @@ BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT
         case SPI_SETFOREGROUNDLOCKTIMEOUT:
             ForegroundLockTimeout() = static_cast<UINT>(reinterpret_cast<uintptr_t>(pvParam));
             return TRUE;
-        default: return FALSE;
+        default:
+            return FALSE;
     }
 }
 

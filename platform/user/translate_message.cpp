@@ -12,11 +12,16 @@ namespace {
 
 int ControlCharacter(WPARAM key) {
     switch (key) {
-        case VK_RETURN: return '\r';
-        case VK_BACK: return 0x08;
-        case VK_TAB: return '\t';
-        case VK_ESCAPE: return 0x1B;
-        default: break;
+        case VK_RETURN:
+            return '\r';
+        case VK_BACK:
+            return 0x08;
+        case VK_TAB:
+            return '\t';
+        case VK_ESCAPE:
+            return 0x1B;
+        default:
+            break;
     }
     if (IsVirtualKeyDown(VK_CONTROL) && !IsVirtualKeyDown(VK_MENU) && key >= 'A' && key <= 'Z')
         return static_cast<int>(key - 'A' + 1);
@@ -32,24 +37,42 @@ int PrintableCharacter(WPARAM key) {
     if (key >= '0' && key <= '9') return shift ? ")!@#$%^&*("[key - '0'] : static_cast<int>(key);
     if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return static_cast<int>('0' + key - VK_NUMPAD0);
     switch (key) {
-        case VK_SPACE: return ' ';
-        case VK_OEM_MINUS: return shift ? '_' : '-';
-        case VK_OEM_PLUS: return shift ? '+' : '=';
-        case VK_OEM_COMMA: return shift ? '<' : ',';
-        case VK_OEM_PERIOD: return shift ? '>' : '.';
-        case VK_OEM_1: return shift ? ':' : ';';
-        case VK_OEM_2: return shift ? '?' : '/';
-        case VK_OEM_3: return shift ? '~' : '`';
-        case VK_OEM_4: return shift ? '{' : '[';
-        case VK_OEM_5: return shift ? '|' : '\\';
-        case VK_OEM_6: return shift ? '}' : ']';
-        case VK_OEM_7: return shift ? '"' : '\'';
-        case VK_MULTIPLY: return '*';
-        case VK_ADD: return '+';
-        case VK_SUBTRACT: return '-';
-        case VK_DECIMAL: return '.';
-        case VK_DIVIDE: return '/';
-        default: return -1;
+        case VK_SPACE:
+            return ' ';
+        case VK_OEM_MINUS:
+            return shift ? '_' : '-';
+        case VK_OEM_PLUS:
+            return shift ? '+' : '=';
+        case VK_OEM_COMMA:
+            return shift ? '<' : ',';
+        case VK_OEM_PERIOD:
+            return shift ? '>' : '.';
+        case VK_OEM_1:
+            return shift ? ':' : ';';
+        case VK_OEM_2:
+            return shift ? '?' : '/';
+        case VK_OEM_3:
+            return shift ? '~' : '`';
+        case VK_OEM_4:
+            return shift ? '{' : '[';
+        case VK_OEM_5:
+            return shift ? '|' : '\\';
+        case VK_OEM_6:
+            return shift ? '}' : ']';
+        case VK_OEM_7:
+            return shift ? '"' : '\'';
+        case VK_MULTIPLY:
+            return '*';
+        case VK_ADD:
+            return '+';
+        case VK_SUBTRACT:
+            return '-';
+        case VK_DECIMAL:
+            return '.';
+        case VK_DIVIDE:
+            return '/';
+        default:
+            return -1;
     }
 }
 

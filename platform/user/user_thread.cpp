@@ -1,17 +1,15 @@
 #include "platform/user/user_thread.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform/kernel/kernel32.h"
 
-#include <chrono>
-#include <thread>
-
-DWORD UserThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
-
-DWORD UserTickCount() {
-    static const auto start = std::chrono::steady_clock::now();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+DWORD UserThreadId() {
+    return GetCurrentThreadId();
 }
 
-void UserWaitBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+DWORD UserTickCount() {
+    return timeGetTime();
+}
+
+void UserWaitBriefly() {
+    Sleep(1);
+}

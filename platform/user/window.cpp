@@ -21,7 +21,9 @@ constexpr int kDefaultY = 100;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 
-bool IsTopLevel(DWORD style) { return (style & WS_CHILD) == 0; }
+bool IsTopLevel(DWORD style) {
+    return (style & WS_CHILD) == 0;
+}
 
 HostShow HostShowOf(const WindowRecord& record) {
     if (!(record.style & WS_VISIBLE)) return HostShow::kHidden;
@@ -190,7 +192,8 @@ RECT InitialRect(DWORD style, int x, int y, int width, int height) {
 }  // namespace
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param) {
     HWND window;
     CREATESTRUCTA create{};
     std::string class_name;
@@ -290,7 +293,9 @@ BOOL WINAPI IsWindow(HWND window) {
     return FindWindowRecord(window) != nullptr;
 }
 
-BOOL WINAPI IsWindowVisible(HWND window) { return IsVisibleRecord(window) ? TRUE : FALSE; }
+BOOL WINAPI IsWindowVisible(HWND window) {
+    return IsVisibleRecord(window) ? TRUE : FALSE;
+}
 
 BOOL WINAPI IsIconic(HWND window) {
     UserLock lock(UserMutex());
@@ -298,7 +303,9 @@ BOOL WINAPI IsIconic(HWND window) {
     return record && record->minimized;
 }
 
-HWND WINAPI GetDesktopWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10000)); }
+HWND WINAPI GetDesktopWindow() {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10000));
+}
 
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
     UserLock lock(UserMutex());
@@ -326,7 +333,9 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
                 DeactivateApplication();
             break;
         case SW_SHOWNA:
-        case SW_SHOWNOACTIVATE: SetVisible(window, true); break;
+        case SW_SHOWNOACTIVATE:
+            SetVisible(window, true);
+            break;
         case SW_SHOW: {
             SetVisible(window, true);
             ActivateWindow(window);
@@ -478,10 +487,14 @@ LONG WINAPI GetWindowLongA(HWND window, int index) {
     WindowRecord* record = FindWindowRecord(window);
     if (!record) return 0;
     switch (index) {
-        case GWL_STYLE: return static_cast<LONG>(record->style);
-        case GWL_EXSTYLE: return static_cast<LONG>(record->ex_style);
-        case GWL_ID: return record->id;
-        default: return 0;
+        case GWL_STYLE:
+            return static_cast<LONG>(record->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(record->ex_style);
+        case GWL_ID:
+            return record->id;
+        default:
+            return 0;
     }
 }
 
@@ -504,7 +517,8 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
                 old = record->id;
                 record->id = value;
                 break;
-            default: return 0;
+            default:
+                return 0;
         }
     }
     if (index == GWL_STYLE) {
@@ -521,9 +535,12 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
         WindowRecord* record = FindWindowRecord(window);
         if (!record) return 0;
         switch (index) {
-            case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(record->procedure);
-            case GWLP_USERDATA: return record->user_data;
-            case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(record->instance);
+            case GWLP_WNDPROC:
+                return reinterpret_cast<LONG_PTR>(record->procedure);
+            case GWLP_USERDATA:
+                return record->user_data;
+            case GWLP_HINSTANCE:
+                return reinterpret_cast<LONG_PTR>(record->instance);
         }
     }
     return GetWindowLongA(window, index);
@@ -581,12 +598,15 @@ void OnHostMove(HWND window, int client_x, int client_y) {
         RECT client = ClientRectInScreen(*record);
         int dx = client_x - client.left, dy = client_y - client.top;
         if (dx == 0 && dy == 0) return;
-        rect = RECT{record->rect.left + dx, record->rect.top + dy, record->rect.right + dx, record->rect.bottom + dy};
+        rect = RECT{record->rect.left + dx, record->rect.top + dy, record->rect.right + dx,
+                    record->rect.bottom + dy};
     }
     ApplyRect(window, rect);
 }
 
-void OnHostMinimize(HWND window, bool minimized) { SetMinimized(window, minimized); }
+void OnHostMinimize(HWND window, bool minimized) {
+    SetMinimized(window, minimized);
+}
 
 void RefreshFullScreenWindows() {
     std::vector<HWND> windows;

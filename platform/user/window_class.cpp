@@ -2,7 +2,8 @@
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
     if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXA) || !windowClass->lpszClassName ||
-        IS_INTRESOURCE(windowClass->lpszClassName) || !*windowClass->lpszClassName || !windowClass->lpfnWndProc)
+        IS_INTRESOURCE(windowClass->lpszClassName) || !*windowClass->lpszClassName ||
+        !windowClass->lpfnWndProc)
         return 0;
     UserLock lock(UserMutex());
     std::string key = UpperAscii(windowClass->lpszClassName);

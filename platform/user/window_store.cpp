@@ -21,7 +21,9 @@ Store& TheStore() {
 
 }  // namespace
 
-std::recursive_mutex& UserMutex() { return TheStore().mutex; }
+std::recursive_mutex& UserMutex() {
+    return TheStore().mutex;
+}
 
 std::string UpperAscii(std::string text) {
     for (char& c : text)
@@ -29,7 +31,9 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-std::map<std::string, WindowClassRecord>& ClassRecords() { return TheStore().classes; }
+std::map<std::string, WindowClassRecord>& ClassRecords() {
+    return TheStore().classes;
+}
 
 WindowClassRecord* FindClassRecord(LPCSTR name_or_atom) {
     if (!name_or_atom) return nullptr;
@@ -60,7 +64,9 @@ WindowRecord* AddWindowRecord() {
     return raw;
 }
 
-void RemoveWindowRecord(HWND window) { TheStore().windows.erase(window); }
+void RemoveWindowRecord(HWND window) {
+    TheStore().windows.erase(window);
+}
 
 std::vector<HWND> AllWindows() {
     std::vector<HWND> handles;
@@ -85,8 +91,8 @@ RECT FrameInsets(DWORD style, DWORD ex_style, bool menu) {
 
 RECT ClientRectInScreen(const WindowRecord& record) {
     RECT insets = FrameInsets(record.style, record.ex_style, record.menu != nullptr);
-    RECT client{record.rect.left + insets.left, record.rect.top + insets.top, record.rect.right - insets.right,
-                record.rect.bottom - insets.bottom};
+    RECT client{record.rect.left + insets.left, record.rect.top + insets.top,
+                record.rect.right - insets.right, record.rect.bottom - insets.bottom};
     client.right = std::max(client.right, client.left);
     client.bottom = std::max(client.bottom, client.top);
     return client;

@@ -8,7 +8,7 @@
 namespace {
 
 class HeadlessBackend : public HostBackend {
-public:
+  public:
     bool CreateWindow(const HostWindowDesc&) override { return true; }
     void DestroyWindow(HWND) override {}
     void SetTitle(HWND, const std::string&) override {}
@@ -53,7 +53,7 @@ public:
         return !clipboard_.empty();
     }
 
-private:
+  private:
     int cursor_x_ = 0;
     int cursor_y_ = 0;
     std::string clipboard_;
@@ -61,4 +61,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostBackend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+std::unique_ptr<HostBackend> MakeHeadlessBackend() {
+    return std::make_unique<HeadlessBackend>();
+}

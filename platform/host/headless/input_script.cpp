@@ -22,7 +22,8 @@ std::string ParseLine(const std::string& line, ScriptAction* action) {
     std::istringstream words(line);
     std::string frame_word, verb, key_word, extra;
     words >> frame_word >> verb >> key_word >> extra;
-    if (!ParseInteger(frame_word, &action->frame) || action->frame < 0) return "bad frame \"" + frame_word + "\"";
+    if (!ParseInteger(frame_word, &action->frame) || action->frame < 0)
+        return "bad frame \"" + frame_word + "\"";
     if (verb == "close") {
         if (!key_word.empty()) return "\"close\" takes no key";
         action->kind = ScriptActionKind::kClose;

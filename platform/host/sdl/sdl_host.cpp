@@ -19,15 +19,19 @@ struct SdlWindow {
 
 int HostButtonOf(Uint8 sdl_button) {
     switch (sdl_button) {
-        case SDL_BUTTON_LEFT: return 1;
-        case SDL_BUTTON_RIGHT: return 2;
-        case SDL_BUTTON_MIDDLE: return 3;
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        case SDL_BUTTON_MIDDLE:
+            return 3;
+        default:
+            return 0;
     }
 }
 
 class SdlBackend : public HostBackend {
-public:
+  public:
     ~SdlBackend() override {
         while (!windows_.empty()) DestroyWindow(windows_.begin()->first);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -38,8 +42,8 @@ public:
         if (!desc.decorated) flags |= SDL_WINDOW_BORDERLESS;
         if (desc.resizable) flags |= SDL_WINDOW_RESIZABLE;
         SdlWindow record;
-        record.window = SDL_CreateWindow(Cp932ToUtf8(desc.title).c_str(), desc.x, desc.y, std::max(desc.width, 1),
-                                         std::max(desc.height, 1), flags);
+        record.window = SDL_CreateWindow(Cp932ToUtf8(desc.title).c_str(), desc.x, desc.y,
+                                         std::max(desc.width, 1), std::max(desc.height, 1), flags);
         if (!record.window) return false;
         record.renderer = SDL_CreateRenderer(record.window, -1, SDL_RENDERER_ACCELERATED);
         if (!record.renderer) record.renderer = SDL_CreateRenderer(record.window, -1, SDL_RENDERER_SOFTWARE);
@@ -79,12 +83,17 @@ public:
         SdlWindow* record = Find(window);
         if (!record) return;
         switch (show) {
-            case HostShow::kHidden: SDL_HideWindow(record->window); break;
+            case HostShow::kHidden:
+                SDL_HideWindow(record->window);
+                break;
             case HostShow::kShown:
                 SDL_ShowWindow(record->window);
-                if (SDL_GetWindowFlags(record->window) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(record->window);
+                if (SDL_GetWindowFlags(record->window) & SDL_WINDOW_MINIMIZED)
+                    SDL_RestoreWindow(record->window);
                 break;
-            case HostShow::kMinimized: SDL_MinimizeWindow(record->window); break;
+            case HostShow::kMinimized:
+                SDL_MinimizeWindow(record->window);
+                break;
         }
     }
 
@@ -118,7 +127,8 @@ public:
         SDL_DisplayMode mode;
         if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return HostDisplayMode{};
         int bytes = SDL_BYTESPERPIXEL(mode.format);
-        return HostDisplayMode{mode.w, mode.h, bytes == 2 ? 16 : 32, mode.refresh_rate > 0 ? mode.refresh_rate : 60};
+        return HostDisplayMode{mode.w, mode.h, bytes == 2 ? 16 : 32,
+                               mode.refresh_rate > 0 ? mode.refresh_rate : 60};
     }
 
     void Poll(std::deque<HostEvent>* events) override {
@@ -151,7 +161,8 @@ public:
                                          : event.down                        ? SDL_WINDOWEVENT_FOCUS_GAINED
                                                                              : SDL_WINDOWEVENT_FOCUS_LOST;
                 break;
-            default: return false;
+            default:
+                return false;
         }
         return SDL_PushEvent(&sdl_event) == 1;
     }
@@ -175,7 +186,9 @@ public:
         }
     }
 
-    void SetClipboardText(const std::string& text) override { SDL_SetClipboardText(Cp932ToUtf8(text).c_str()); }
+    void SetClipboardText(const std::string& text) override {
+        SDL_SetClipboardText(Cp932ToUtf8(text).c_str());
+    }
 
     bool GetClipboardText(std::string* text) override {
         if (!SDL_HasClipboardText()) return false;
@@ -186,7 +199,7 @@ public:
         return true;
     }
 
-private:
+  private:
     SdlWindow* Find(HWND window) {
         auto found = windows_.find(window);
         return found == windows_.end() ? nullptr : &found->second;
@@ -206,7 +219,8 @@ private:
     // Draws the picture into the renderer's back buffer (not yet presented).
     bool Render(SdlWindow* record, const HostPicture& picture) {
         if (picture.width <= 0 || picture.height <= 0) return false;
-        if (!record->texture || record->texture_width != picture.width || record->texture_height != picture.height) {
+        if (!record->texture || record->texture_width != picture.width ||
+            record->texture_height != picture.height) {
             if (record->texture) SDL_DestroyTexture(record->texture);
             record->texture = SDL_CreateTexture(record->renderer, SDL_PIXELFORMAT_ARGB8888,
                                                 SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
@@ -287,14 +301,17 @@ private:
                 event.files.swap(dropped_);
                 SDL_GetMouseState(&event.x, &event.y);
                 break;
-            default: return;
+            default:
+                return;
         }
         events->push_back(std::move(event));
     }
 
     static bool TranslateWindowEvent(const SDL_WindowEvent& window_event, HostEvent* event) {
         switch (window_event.event) {
-            case SDL_WINDOWEVENT_CLOSE: event->kind = HostEventKind::kClose; return true;
+            case SDL_WINDOWEVENT_CLOSE:
+                event->kind = HostEventKind::kClose;
+                return true;
             case SDL_WINDOWEVENT_FOCUS_GAINED:
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 event->kind = HostEventKind::kFocus;
@@ -310,10 +327,15 @@ private:
                 event->x = window_event.data1;
                 event->y = window_event.data2;
                 return true;
-            case SDL_WINDOWEVENT_MINIMIZED: event->kind = HostEventKind::kMinimize; return true;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                event->kind = HostEventKind::kMinimize;
+                return true;
             case SDL_WINDOWEVENT_RESTORED:
-            case SDL_WINDOWEVENT_MAXIMIZED: event->kind = HostEventKind::kRestore; return true;
-            default: return false;
+            case SDL_WINDOWEVENT_MAXIMIZED:
+                event->kind = HostEventKind::kRestore;
+                return true;
+            default:
+                return false;
         }
     }
 
