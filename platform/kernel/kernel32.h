@@ -232,3 +232,50 @@ struct SYSTEM_INFO {
 typedef SYSTEM_INFO* LPSYSTEM_INFO;
 
 void WINAPI GetSystemInfo(LPSYSTEM_INFO info);
+
+// ---- Version and memory ----
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+struct OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    CHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
+
+// Reports Windows 7 with Service Pack 1 (NT 6.1, build 7601).
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
+
+struct MEMORYSTATUS {
+    DWORD dwLength;
+    DWORD dwMemoryLoad;
+    SIZE_T dwTotalPhys;
+    SIZE_T dwAvailPhys;
+    SIZE_T dwTotalPageFile;
+    SIZE_T dwAvailPageFile;
+    SIZE_T dwTotalVirtual;
+    SIZE_T dwAvailVirtual;
+};
+typedef MEMORYSTATUS* LPMEMORYSTATUS;
+
+struct MEMORYSTATUSEX {
+    DWORD dwLength;
+    DWORD dwMemoryLoad;
+    DWORDLONG ullTotalPhys;
+    DWORDLONG ullAvailPhys;
+    DWORDLONG ullTotalPageFile;
+    DWORDLONG ullAvailPageFile;
+    DWORDLONG ullTotalVirtual;
+    DWORDLONG ullAvailVirtual;
+    DWORDLONG ullAvailExtendedVirtual;
+};
+typedef MEMORYSTATUSEX* LPMEMORYSTATUSEX;
+
+void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS status);
+// Fails unless dwLength is the size of the record.
+BOOL WINAPI GlobalMemoryStatusEx(LPMEMORYSTATUSEX status);

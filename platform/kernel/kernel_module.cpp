@@ -10,6 +10,7 @@ void RegisterKernelModules() {
                                                {"FreeLibrary", &FreeLibrary},
                                                {"GetSystemInfo", &GetSystemInfo},
                                                {"Sleep", &Sleep},
+                                               {"GlobalMemoryStatusEx", &GlobalMemoryStatusEx},
                                            });
     RegisterPlatformModule("winmm.dll", {{"timeGetTime", &timeGetTime}});
 }

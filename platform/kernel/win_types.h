@@ -15,6 +15,7 @@ typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef uint64_t DWORD64;
 typedef uint64_t ULONGLONG;
+typedef uint64_t DWORDLONG;
 typedef int64_t LONGLONG;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
