@@ -1,6 +1,7 @@
-// A recording double of the library calls the game makes: graphics, fonts, input, the life cycle and
-// the window settings. It keeps every call in order, answers input from a script, and runs a clock
-// that moves a fixed step at every reading, so the game's main loop can run whole inside a test.
+// A recording double of the library calls the game makes: graphics, fonts, input, the life cycle, the
+// window settings, sound handles, the music player and the data files. It keeps every call in order,
+// answers input from a script, reads data files from the working folder, and runs a clock that moves a
+// fixed step at every reading, so the game's main loop can run whole inside a test.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,11 @@ struct Library {
     int64_t microsecondStep = 1000;
     int dateTime[6] = {2024, 3, 9, 8, 5, 7};
     int nextGraphic = 100;
+    int nextSound = 500;
+    // Paths for which LoadGraphFile answers -1.
+    std::vector<std::string> missingGraphics;
+    // Data files: OpenFileHandle opens real files (relative to the working folder); the handles left open.
+    int openFiles = 0;
 };
 
 Library& Lib();

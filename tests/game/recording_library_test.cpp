@@ -1,12 +1,18 @@
 // The recording double's definitions of the library calls (this file carries the _test suffix only so
 // that the test build picks it up).
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <map>
 
+#include "engine/core/file_access.h"
 #include "engine/core/input.h"
 #include "engine/core/library_init.h"
 #include "engine/core/window_mode.h"
 #include "engine/graphics/graphics.h"
+#include "engine/sound/sound.h"
 #include "engine/text_movie/fonts.h"
+#include "platform/music/pxtone.h"
 #include "tests/game/recording_library.h"
 
 // Weak, so that a library object linked in for some other call never clashes with the double; the
@@ -140,7 +146,9 @@ KORVALUND_DOUBLE int SetGraphicCreateOption(int flag) {
 }
 
 KORVALUND_DOUBLE int LoadGraphFile(const char* fileName, int flag) {
-    return Record("LoadGraphFile", {flag}, fileName, recording::Lib().nextGraphic++);
+    const auto& missing = recording::Lib().missingGraphics;
+    const bool absent = std::find(missing.begin(), missing.end(), fileName) != missing.end();
+    return Record("LoadGraphFile", {flag}, fileName, absent ? -1 : recording::Lib().nextGraphic++);
 }
 KORVALUND_DOUBLE int MakeDrawTarget(int width, int height, int alpha) {
     return Record("MakeDrawTarget", {width, height, alpha}, nullptr, recording::Lib().nextGraphic++);
@@ -222,4 +230,100 @@ KORVALUND_DOUBLE int CreateFontPublic(const char* face, int size, int thickness,
 KORVALUND_DOUBLE int DrawStringWithFont(int x, int y, const char* text, uint32_t color, int font,
                                         uint32_t edgeColor, int vertical) {
     return Record("DrawStringWithFont", {x, y, color, font, edgeColor, vertical}, text);
+}
+
+namespace {
+
+std::map<int, std::FILE*>& OpenFiles() {
+    static std::map<int, std::FILE*> files;
+    return files;
+}
+
+}  // namespace
+
+KORVALUND_DOUBLE int OpenFileHandle(const char* path, int backgroundFlag) {
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    static int nextHandle = 1;
+    int handle = 0;
+    if (file != nullptr) {
+        handle = nextHandle++;
+        OpenFiles()[handle] = file;
+        ++recording::Lib().openFiles;
+    }
+    return Record("OpenFileHandle", {backgroundFlag}, path, handle);
+}
+KORVALUND_DOUBLE int ReadFileHandle(void* buffer, int size, int handle) {
+    auto found = OpenFiles().find(handle);
+    if (found == OpenFiles().end() || size < 0) return -1;
+    return static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(size), found->second));
+}
+KORVALUND_DOUBLE int CloseFileHandle(int handle) {
+    auto found = OpenFiles().find(handle);
+    if (found == OpenFiles().end()) return Record("CloseFileHandle", {handle}, nullptr, -1);
+    std::fclose(found->second);
+    OpenFiles().erase(found);
+    --recording::Lib().openFiles;
+    return Record("CloseFileHandle", {handle});
+}
+KORVALUND_DOUBLE int64_t GetFileSizeByPath(const char* path) {
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) return Record("GetFileSizeByPath", {}, path, -1);
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fclose(file);
+    return Record("GetFileSizeByPath", {}, path, static_cast<int>(size));
+}
+
+KORVALUND_DOUBLE int LoadSoundFile(const char* path, int bufferCount, int joinHandle) {
+    return Record("LoadSoundFile", {bufferCount, joinHandle}, path, recording::Lib().nextSound++);
+}
+KORVALUND_DOUBLE int PlaySoundHandle(int handle, int playType, int fromTop) {
+    return Record("PlaySoundHandle", {handle, playType, fromTop});
+}
+KORVALUND_DOUBLE int StopSoundHandle(int handle) {
+    return Record("StopSoundHandle", {handle});
+}
+KORVALUND_DOUBLE int SetSoundVolume(int volume, int handle) {
+    return Record("SetSoundVolume", {volume, handle});
+}
+
+KORVALUND_DOUBLE BOOL pxtone_Ready(HWND window, int channels, int sampleRate, int bitsPerSample,
+                                   float bufferSeconds, BOOL directSound, PxtonePlayCallback callback) {
+    return Record("pxtone_Ready",
+                  {reinterpret_cast<intptr_t>(window), channels, sampleRate, bitsPerSample,
+                   Bits(bufferSeconds), directSound, callback != nullptr},
+                  nullptr, TRUE);
+}
+KORVALUND_DOUBLE BOOL pxtone_Reset(HWND window, int channels, int sampleRate, int bitsPerSample,
+                                   float bufferSeconds, BOOL directSound, PxtonePlayCallback callback) {
+    return Record("pxtone_Reset",
+                  {reinterpret_cast<intptr_t>(window), channels, sampleRate, bitsPerSample,
+                   Bits(bufferSeconds), directSound, callback != nullptr},
+                  nullptr, TRUE);
+}
+KORVALUND_DOUBLE BOOL pxtone_Release() {
+    return Record("pxtone_Release", {}, nullptr, TRUE);
+}
+KORVALUND_DOUBLE BOOL pxtone_Tune_Load(HMODULE module, const char* resourceType, const char* path) {
+    return Record("pxtone_Tune_Load",
+                  {reinterpret_cast<intptr_t>(module), reinterpret_cast<intptr_t>(resourceType)}, path, TRUE);
+}
+KORVALUND_DOUBLE BOOL pxtone_Tune_Release() {
+    return Record("pxtone_Tune_Release", {}, nullptr, TRUE);
+}
+KORVALUND_DOUBLE BOOL pxtone_Tune_Start(int32_t startSample, int32_t fadeInMs) {
+    return Record("pxtone_Tune_Start", {startSample, fadeInMs}, nullptr, TRUE);
+}
+KORVALUND_DOUBLE int32_t pxtone_Tune_Stop() {
+    return Record("pxtone_Tune_Stop", {});
+}
+KORVALUND_DOUBLE BOOL pxtone_Tune_Fadeout(int32_t milliseconds) {
+    return Record("pxtone_Tune_Fadeout", {milliseconds}, nullptr, TRUE);
+}
+KORVALUND_DOUBLE void pxtone_Tune_SetLoop(BOOL loop) {
+    Record("pxtone_Tune_SetLoop", {loop});
+}
+KORVALUND_DOUBLE float pxtone_Tune_SetVolume(float volume) {
+    Record("pxtone_Tune_SetVolume", {Bits(volume)});
+    return 1.0f;
 }
