@@ -10,11 +10,11 @@ namespace {
 
 void FillHeader(DibInfo* info, const SoftImage* image, int bitCount) {
     std::memset(&info->header, 0, sizeof(info->header));
-    info->header.size = sizeof(DibHeader);
-    info->header.width = image->width;
-    info->header.height = -image->height;
-    info->header.planes = 1;
-    info->header.bitCount = static_cast<uint16_t>(bitCount);
+    info->header.biSize = sizeof(BITMAPINFOHEADER);
+    info->header.biWidth = image->width;
+    info->header.biHeight = -image->height;
+    info->header.biPlanes = 1;
+    info->header.biBitCount = static_cast<WORD>(bitCount);
 }
 
 // Copies `rowBytes` of every row into a new block of `dibPitch` bytes per row; 1, or -1.
@@ -37,6 +37,7 @@ int ConvertSoftImageToDib(SoftImage* image, DibInfo* info, void** pixelsOut, int
     const ColorFormat& f = image->format;
     if (f.bitDepth == 8 && !force24Bit) {
         FillHeader(info, image, 8);
+        static_assert(sizeof(info->colors) == sizeof(f.palette), "palette entries are B, G, R, A bytes");
         std::memcpy(info->colors, f.palette, sizeof(info->colors));
         int dibPitch = (image->width + 3) / 4 * 4;
         if (alwaysCopy != 1 && dibPitch == image->pitch) {

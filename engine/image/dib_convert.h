@@ -5,29 +5,14 @@
 #include <cstdint>
 
 #include "engine/image/color_format.h"
+#include "platform/gdi/gdi32.h"
 
 struct SoftImage;
 
-// The layout of a BITMAPINFOHEADER.
-struct DibHeader {
-    uint32_t size;
-    int32_t width;
-    int32_t height;  // negative: rows top to bottom
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t compression;
-    uint32_t sizeImage;
-    int32_t xPelsPerMeter;
-    int32_t yPelsPerMeter;
-    uint32_t clrUsed;
-    uint32_t clrImportant;
-};
-static_assert(sizeof(DibHeader) == 40, "a bitmap info header is 40 bytes");
-
-// The layout of a BITMAPINFO with a full colour table (entries B, G, R, reserved).
+// A BITMAPINFO with a full colour table; a pointer to it may be passed as a BITMAPINFO.
 struct DibInfo {
-    DibHeader header;
-    PaletteEntry colors[256];
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
 };
 
 // Fills info for the image (8-bit with palette unless forced to 24 bits, else 24-bit) and hands out its

@@ -219,21 +219,21 @@ TEST_F(ImageLoaderTest, DibOutputGivesHeaderAndRows) {
         ASSERT_NE(header, nullptr);
         ASSERT_NE(bits, nullptr);
         EXPECT_EQ(untouched.pixels, nullptr);
-        EXPECT_EQ(header->header.size, 40u);
-        EXPECT_EQ(header->header.width, reference->width);
-        EXPECT_EQ(header->header.height, -reference->height);
-        EXPECT_EQ(header->header.planes, 1);
-        EXPECT_EQ(header->header.bitCount, c.bitCount);
-        EXPECT_EQ(header->header.compression, 0u);
+        EXPECT_EQ(header->header.biSize, 40u);
+        EXPECT_EQ(header->header.biWidth, reference->width);
+        EXPECT_EQ(header->header.biHeight, -reference->height);
+        EXPECT_EQ(header->header.biPlanes, 1);
+        EXPECT_EQ(header->header.biBitCount, c.bitCount);
+        EXPECT_EQ(header->header.biCompression, 0u);
         for (int y = 0; y < reference->height; ++y)
             for (int x = 0; x < reference->width; ++x) {
                 const uint8_t* p = static_cast<uint8_t*>(bits) + y * c.rowBytes + x * (c.bitCount / 8);
                 int r, g, b;
                 GetImagePixelRgba(reference.get(), x, y, &r, &g, &b, nullptr);
                 if (c.bitCount == 8) {
-                    const PaletteEntry& e = header->colors[p[0]];
-                    ASSERT_EQ(e.red, r);
-                    ASSERT_EQ(e.blue, b);
+                    const RGBQUAD& e = header->colors[p[0]];
+                    ASSERT_EQ(e.rgbRed, r);
+                    ASSERT_EQ(e.rgbBlue, b);
                 } else {
                     ASSERT_EQ(p[0], b);
                     ASSERT_EQ(p[1], g);
