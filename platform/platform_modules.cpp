@@ -6,10 +6,12 @@ void RegisterKernelModules();
 void RegisterComModules();
 void RegisterD3D9Modules();
 void RegisterDirectSoundModule();
+void RegisterUserModules();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
     RegisterComModules();
     RegisterD3D9Modules();
     RegisterDirectSoundModule();
+    RegisterUserModules();
 }
