@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/kernel/path_mapping.h"
+#include "platform/music/music_test_hooks.h"
 
 namespace {
 
@@ -247,4 +248,16 @@ void TunePlayer::StopRefillThread() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+}
+
+void SetMusicRefillThreadEnabled(bool enabled) {
+    TunePlayer::SetRefillThreadEnabled(enabled);
+}
+
+void RefillMusicNow() {
+    GlobalTunePlayer().Refill();
+}
+
+bool IsMusicPlaying() {
+    return GlobalTunePlayer().IsPlaying();
 }

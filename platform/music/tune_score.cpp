@@ -158,13 +158,20 @@ bool ParseLine(const Line& line, TuneScore* score, bool* haveLength, std::string
     return Fail(error, line.number, "bad line starting '" + key + "'");
 }
 
+// A comment starts with a '#' at the start of a word; inside a word it is a sharp ("f#3").
+size_t CommentStart(const std::string& line) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
+    }
+    return std::string::npos;
+}
+
 std::vector<Line> SplitLines(const std::string& text) {
     std::vector<Line> lines;
     std::istringstream in(text);
     std::string raw;
     for (int number = 1; std::getline(in, raw); ++number) {
-        const size_t hash = raw.find('#');
-        std::istringstream words(raw.substr(0, hash));
+        std::istringstream words(raw.substr(0, CommentStart(raw)));
         Line line{number, {}};
         for (std::string word; words >> word;) line.words.push_back(word);
         if (!line.words.empty()) lines.push_back(line);

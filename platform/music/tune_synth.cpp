@@ -154,13 +154,6 @@ float TuneSynth::Oscillate(Voice& voice, TuneWave wave) {
 void TuneSynth::Render(float* out, int frames, int channels) {
     for (int i = 0; i < frames; ++i) {
         float left = 0.0f, right = 0.0f;
-        if (!finished_ && position_ >= endSample_) {
-            if (loop_) {
-                Seek(loopSample_);
-            } else {
-                finished_ = true;
-            }
-        }
         if (!finished_) {
             StartEvents();
             for (size_t t = 0; t < voices_.size(); ++t) {
@@ -178,7 +171,13 @@ void TuneSynth::Render(float* out, int frames, int channels) {
             fadeGain_ = std::clamp(fadeGain_ + fadeStep_, 0.0, 1.0);
             if (fadeStep_ < 0.0 && fadeGain_ <= 0.0) finished_ = true;
             if (fadeStep_ > 0.0 && fadeGain_ >= 1.0) fadeStep_ = 0.0;
-            ++position_;
+            if (++position_ >= endSample_) {
+                if (loop_) {
+                    Seek(loopSample_);
+                } else {
+                    finished_ = true;
+                }
+            }
         }
         if (channels == 2) {
             out[2 * i] = left;
