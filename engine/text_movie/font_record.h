@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/core/handle_manager.h"
 #include "engine/image/soft_image.h"
 #include "platform/kernel/win_types.h"
 
@@ -44,6 +45,7 @@ struct FontCreateSettings {
 };
 
 struct FontRecord {
+    HandleHeader header;
     int* deletedFlag;
     GlyphEntry glyphs[kMaxGlyphCount + 1];
     CodeMapEntry codeMap[kCodeMapSize];

@@ -1,0 +1,73 @@
+// Font handles over the handle manager: the default font, creation, queries and re-creation.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/text_movie/font_handles.h"
+#include "engine/text_movie/fonts.h"
+#include "platform/gdi/gdi32.h"
+
+namespace {
+
+class FontSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::ifstream file(
+            std::string(KORVALUND_SOURCE_DIR) + "/tests/platform/gdi/fixtures/kv_test_square.ttf",
+            std::ios::binary);
+        bytes_.assign(std::istreambuf_iterator<char>(file), {});
+        DWORD count = 0;
+        memoryFont_ = AddFontMemResourceEx(bytes_.data(), DWORD(bytes_.size()), nullptr, &count);
+        ASSERT_EQ(InitFontSystem(), 0);
+    }
+    void TearDown() override {
+        EXPECT_EQ(EndFontSystem(), 0);
+        RemoveFontMemResourceEx(memoryFont_);
+    }
+    std::vector<uint8_t> bytes_;
+    HANDLE memoryFont_ = nullptr;
+};
+
+TEST_F(FontSystemTest, DefaultFontAndGameFont) {
+    EXPECT_EQ(InitFontSystem(), -1);
+    int defaultFont = GetDefaultFontHandle();
+    EXPECT_GT(defaultFont, 0);
+    EXPECT_EQ(IsFontHandleReady(defaultFont), 1);
+    EXPECT_EQ(GetFontSize(defaultFont), 16);
+
+    int font = CreateFontPublic("KvSquare", 12, 1, 0, -1, -1, 0, -1);
+    ASSERT_GE(font, 0);
+    char face[256] = {};
+    int size = 0, thickness = 0;
+    EXPECT_EQ(GetFontHandleInfo(face, &size, &thickness, font), 0);
+    EXPECT_STREQ(face, "KvSquare");
+    EXPECT_EQ(size, 12);
+    EXPECT_EQ(thickness, 1);
+    const uint8_t text[] = {'A', 0, 0};
+    GlyphEntry* a = RasterizeGlyph(font, 1, text);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->advance, 7);  // 600 units at 12 pixels an em, rounded
+    EXPECT_EQ(IsFontHandleReady(font + 1), 0);
+    EXPECT_EQ(GetFontSize(-1), -1);
+}
+
+TEST_F(FontSystemTest, RecreateAllFontsKeepsHandleValues) {
+    int font = CreateFontPublic("KvSquare", 12, 1, 0, -1, -1, 0, -1);
+    ASSERT_GE(font, 0);
+    int deleted = 5;
+    EXPECT_EQ(SetFontDeletedFlag(font, &deleted), 0);
+    EXPECT_EQ(deleted, 0);
+    EXPECT_EQ(SetFontSpacing(3, font), 0);
+    int defaultFont = GetDefaultFontHandle();
+    EXPECT_EQ(RecreateAllFonts(), 0);
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(IsFontHandleReady(font), 1);
+    EXPECT_EQ(IsFontHandleReady(defaultFont), 1);
+    EXPECT_EQ(GetDefaultFontHandle(), -1);  // its lost flag fired
+    EXPECT_EQ(GetFontRecord(font)->spacing, 3);
+}
+
+}  // namespace
