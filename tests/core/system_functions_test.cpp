@@ -37,9 +37,7 @@ TEST_F(SystemFunctions, LoadsThePresentModulesAndLeavesTheRestNull) {
     EXPECT_EQ(systemFunctions.CoInitializeEx, &CoInitializeEx);
     EXPECT_EQ(systemFunctions.CoCreateInstance, &CoCreateInstance);
     EXPECT_EQ(systemFunctions.CoUninitialize, &CoUninitialize);
-    // Desktop composition and Winsock do not exist here: their pointers stay null.
-    EXPECT_EQ(systemFunctions.dwmapi, nullptr);
-    EXPECT_EQ(systemFunctions.DwmEnableComposition, nullptr);
+    // Winsock does not exist here: its pointers stay null.
     EXPECT_EQ(systemFunctions.ws2_32, nullptr);
     EXPECT_EQ(systemFunctions.socket, nullptr);
     EXPECT_GE(GetMillisecondCount(), 0);
@@ -55,6 +53,14 @@ TEST_F(SystemFunctions, SecondLoadChangesNothing) {
     EXPECT_EQ(GetModuleHandleA("winmm.dll"), nullptr);
 }
 
+TEST_F(SystemFunctions, MissingDwmapiLeavesItsPointerNull) {
+    SetPlatformModuleAbsent("dwmapi.dll", true);
+    LoadSystemLibraries();
+    EXPECT_EQ(systemFunctions.dwmapi, nullptr);
+    EXPECT_EQ(systemFunctions.DwmEnableComposition, nullptr);
+    EXPECT_NE(systemFunctions.winmm, nullptr);
+}
+
 TEST_F(SystemFunctions, FreeClearsEveryPointerAndStopsTheClock) {
     LoadSystemLibraries();
     FreeSystemLibraries();
@@ -65,7 +71,9 @@ TEST_F(SystemFunctions, FreeClearsEveryPointerAndStopsTheClock) {
 TEST_F(SystemFunctions, MissingModuleOrEntryLeavesNullPointers) {
     SetPlatformModuleAbsent("winmm.dll", true);
     SetPlatformExportAbsent("ole32.dll", "CoTaskMemFree", true);
+    SetPlatformExportAbsent("dwmapi.dll", "DwmEnableComposition", true);
     LoadSystemLibraries();
+    EXPECT_EQ(systemFunctions.DwmEnableComposition, nullptr);
     EXPECT_EQ(systemFunctions.winmm, nullptr);
     EXPECT_EQ(systemFunctions.timeGetTime, nullptr);
     EXPECT_EQ(GetMillisecondCount(), -1);
