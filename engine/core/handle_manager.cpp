@@ -50,7 +50,8 @@ class TypeLock {
 };
 
 int ChooseSlot(const HandleTypeRecord& record, ResourceHandle given) {
-    if (given >= 0 && HandleIndexOf(given) < record.limit && !record.slots[HandleIndexOf(given)])
+    if (given >= 0 && (uint32_t(given) & kHandleTypeBits) == record.typeBits &&
+        HandleIndexOf(given) < record.limit && !record.slots[HandleIndexOf(given)])
         return HandleIndexOf(given);
     if (record.count == 0) return 0;
     if (record.highest + 1 < record.limit) return record.highest + 1;
@@ -139,7 +140,8 @@ ResourceHandle AddHandle(int type, ResourceHandle handle) {
         LogPrintf("%sハンドルのデータを格納するメモリ領域の確保に失敗しました", record->name);
         return -1;
     }
-    bool recreated = handle >= 0 && HandleIndexOf(handle) == index && HandleTypeOf(handle) == type;
+    // A given handle keeps its check value only where it got its own slot back.
+    bool recreated = handle >= 0 && HandleTypeOf(handle) == type && HandleIndexOf(handle) == index;
     int check =
         recreated ? int((uint32_t(handle) & kHandleCheckBits) >> kHandleCheckShift) : NextCheckValue(record);
     header->check = uint32_t(check);

@@ -135,7 +135,16 @@ TEST_F(HandleManager, DeletedHandleIsRefusedAndRecreatingGivesItBack) {
     ResourceHandle again = AddHandle(kHandleTypeSound, old);
     EXPECT_EQ(again, old);
     EXPECT_EQ(static_cast<TestRecord*>(GetHandleData(again))->value, 0);  // fresh, zero-filled data
+    // A handle whose slot is taken, or of another type, makes a new handle instead.
+    ResourceHandle occupied = AddHandle(kHandleTypeSound, again);
+    EXPECT_NE(occupied, again);
+    EXPECT_NE(HandleIndexOf(occupied), HandleIndexOf(again));
+    DeleteHandle(occupied);
     DeleteHandle(again);
+    ResourceHandle foreign = (old & ~int(kHandleTypeBits)) | (kHandleTypeFont << kHandleTypeShift);
+    ResourceHandle notRecreated = AddHandle(kHandleTypeSound, foreign);
+    EXPECT_NE((notRecreated >> 16) & 0x3FF, (old >> 16) & 0x3FF);
+    DeleteHandle(notRecreated);
     ResourceHandle fresh = AddHandle(kHandleTypeSound, -1);
     EXPECT_EQ(HandleIndexOf(fresh), HandleIndexOf(old));
     EXPECT_NE(fresh, old);  // a new handle in the same slot gets another check value
