@@ -1,0 +1,3 @@
+#include "platform/user/comctl32.h"
+
+void WINAPI InitCommonControls() {}
