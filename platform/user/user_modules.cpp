@@ -1,7 +1,7 @@
-// The entry points of the window stand-in's modules that the library loads by name. There is no
-// desktop compositor: "dwmapi.dll" stays absent and the library skips switching composition.
+// The entry points of the window stand-in's modules that the library loads by name.
 #include "platform/kernel/module_registry.h"
 #include "platform/user/comctl32.h"
+#include "platform/user/dwmapi.h"
 #include "platform/user/shell32.h"
 #include "platform/user/user32.h"
 #include "platform/user/winmm.h"
@@ -22,5 +22,6 @@ void RegisterUserModules() {
                                            {"DragQueryPoint", &DragQueryPoint},
                                            {"DragFinish", &DragFinish},
                                            {"DragAcceptFiles", &DragAcceptFiles}});
+    RegisterPlatformModule("dwmapi.dll", {{"DwmEnableComposition", &DwmEnableComposition}});
     RegisterPlatformModule("comctl32.dll", {{"InitCommonControls", &InitCommonControls}});
 }
