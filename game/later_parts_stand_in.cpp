@@ -1,5 +1,5 @@
 // Stand-ins for the parts of the game that the frame calls but that are built later: the task classes
-// the main loop creates (title screen, player, stage start, the map's object types) and the text font.
+// the main loop creates (title screen, player, stage start, the map's object types).
 // Each does the least that lets the main loop run; replace them piece by piece as the real ones arrive.
 #include "game/game_state.h"
 #include "game/input_mask.h"
@@ -9,8 +9,6 @@
 #include "game/task_factory.h"
 #include "game/task_registry.h"
 #include "game/text_drawing.h"
-
-HANDLE memoryFont = nullptr;
 
 namespace {
 
@@ -54,6 +52,3 @@ Character* CreateStageStartTask(MapData* map) {
 Character* SpawnMapObject(MapData*, MapObjectRecord*) {
     return nullptr;
 }
-
-void LoadTextFont() {}
-void RemoveTextFont() {}

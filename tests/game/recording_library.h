@@ -44,6 +44,8 @@ struct Library {
     std::vector<std::string> missingGraphics;
     // Data files: OpenFileHandle opens real files (relative to the working folder); the handles left open.
     int openFiles = 0;
+    // What AddFontMemResourceEx answers (null: adding fails).
+    void* memoryFontResult = reinterpret_cast<void*>(0x5678);
 };
 
 Library& Lib();

@@ -12,7 +12,9 @@
 #include "engine/graphics/graphics.h"
 #include "engine/sound/sound.h"
 #include "engine/text_movie/fonts.h"
+#include "game/text_font.h"
 #include "platform/music/pxtone.h"
+#include "platform/user/user32.h"
 #include "tests/game/recording_library.h"
 
 // Weak, so that a library object linked in for some other call never clashes with the double; the
@@ -326,4 +328,22 @@ KORVALUND_DOUBLE void pxtone_Tune_SetLoop(BOOL loop) {
 KORVALUND_DOUBLE float pxtone_Tune_SetVolume(float volume) {
     Record("pxtone_Tune_SetVolume", {Bits(volume)});
     return 1.0f;
+}
+
+// The font's bytes are kept as the call's text.
+KORVALUND_DOUBLE HANDLE WINAPI AddFontMemResourceEx(PVOID data, DWORD size, PVOID reserved, DWORD* count) {
+    recording::Lib().calls.push_back({"AddFontMemResourceEx",
+                                      {size, reserved != nullptr},
+                                      std::string(static_cast<const char*>(data), size)});
+    HANDLE result = recording::Lib().memoryFontResult;
+    if (count != nullptr) *count = result != nullptr ? 1 : 0;
+    return result;
+}
+KORVALUND_DOUBLE BOOL WINAPI RemoveFontMemResourceEx(HANDLE handle) {
+    return Record("RemoveFontMemResourceEx", {reinterpret_cast<intptr_t>(handle)}, nullptr, TRUE);
+}
+KORVALUND_DOUBLE int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    recording::Lib().calls.push_back(
+        {"MessageBoxA", {reinterpret_cast<intptr_t>(owner), type}, std::string(text) + "|" + caption});
+    return IDOK;
 }

@@ -1,5 +1,7 @@
 // The bitmap font, numbers and the TrueType text with its shadow.
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "game/text_drawing.h"
 #include "tests/game/game_fixture.h"
@@ -107,6 +109,79 @@ TEST_F(TextDrawingTest, FontTextWithoutAFontDrawsNothing) {
     textFont = -1;
     DrawFontText(0, 0, "text", 10);
     EXPECT_TRUE(Named("DrawStringWithFont").empty());
+}
+
+}  // namespace
+
+namespace {
+
+class TextFontTest : public GameTest {
+  protected:
+    void TearDown() override {
+        memoryFont = nullptr;
+        textFont = -1;
+        GameTest::TearDown();
+    }
+    static void WriteFont(const std::string& bytes) {
+        std::filesystem::create_directories("data");
+        std::ofstream("data/k8x12S.ttf", std::ios::binary) << bytes;
+    }
+    static const char* kFailureText;
+};
+
+// "フォント読込失敗" in Shift-JIS, with the empty caption after the bar.
+const char* TextFontTest::kFailureText = "\x83\x74\x83\x48\x83\x93\x83\x67\x93\xc7\x8d\x9e\x8e\xb8\x94\x73|";
+
+TEST_F(TextFontTest, AddsTheWholeFileAndCreatesTheFont) {
+    WriteFont("TTF-bytes-of-k8x12S");
+    LoadTextFont();
+    const auto adds = recording::Named("AddFontMemResourceEx");
+    ASSERT_EQ(adds.size(), 1u);
+    EXPECT_EQ(adds[0].text, "TTF-bytes-of-k8x12S");
+    EXPECT_EQ(memoryFont, reinterpret_cast<HANDLE>(0x5678));
+    const auto creates = recording::Named("CreateFontPublic");
+    ASSERT_EQ(creates.size(), 1u);
+    EXPECT_EQ(creates[0].text, "k8x12S");
+    EXPECT_EQ(creates[0].args, (std::vector<int64_t>{12, 1, 0, -1, -1, 0, -1}));
+    EXPECT_NE(textFont, -1);
+    EXPECT_EQ(recording::Count("MessageBoxA"), 0);
+    EXPECT_EQ(recording::Lib().openFiles, 0);
+    RemoveTextFont();
+    EXPECT_EQ(recording::Named("RemoveFontMemResourceEx")[0].args[0], 0x5678);
+    EXPECT_EQ(memoryFont, nullptr);
+}
+
+// A missing or empty file, or a font the system refuses: the message box, no font, and (checked by
+// the leak sanitizer) no buffer left behind.
+TEST_F(TextFontTest, FailuresShowTheMessageAndCreateNoFont) {
+    struct Case {
+        const char* what;
+        bool write;
+        const char* bytes;
+        bool refuse;
+        int adds;
+    } cases[] = {
+        {"missing", false, "", false, 0},
+        {"empty", true, "", false, 0},
+        {"refused", true, "not a font", true, 1},
+    };
+    for (const Case& c : cases) {
+        recording::Reset();
+        std::filesystem::remove("data/k8x12S.ttf");
+        if (c.write) WriteFont(c.bytes);
+        if (c.refuse) recording::Lib().memoryFontResult = nullptr;
+        LoadTextFont();
+        EXPECT_EQ(recording::Count("AddFontMemResourceEx"), c.adds) << c.what;
+        const auto boxes = recording::Named("MessageBoxA");
+        ASSERT_EQ(boxes.size(), 1u) << c.what;
+        EXPECT_EQ(boxes[0].text, kFailureText) << c.what;
+        EXPECT_EQ(boxes[0].args[1], 0) << "MB_OK";
+        EXPECT_EQ(recording::Count("CreateFontPublic"), 0) << c.what;
+        EXPECT_EQ(memoryFont, nullptr) << c.what;
+        EXPECT_EQ(textFont, -1) << c.what;
+        RemoveTextFont();
+        EXPECT_EQ(recording::Count("RemoveFontMemResourceEx"), 0) << c.what;
+    }
 }
 
 }  // namespace
