@@ -5,7 +5,7 @@
 #include "engine/core/file_access.h"
 #include "engine/text_movie/fonts.h"
 #include "game/text_drawing.h"
-#include "game/text_font.h"
+#include "platform/gdi/gdi32.h"
 #include "platform/user/user32.h"
 
 namespace {

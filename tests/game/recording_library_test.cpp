@@ -12,7 +12,7 @@
 #include "engine/graphics/graphics.h"
 #include "engine/sound/sound.h"
 #include "engine/text_movie/fonts.h"
-#include "game/text_font.h"
+#include "platform/gdi/gdi32.h"
 #include "platform/music/pxtone.h"
 #include "platform/user/user32.h"
 #include "tests/game/recording_library.h"
