@@ -4,8 +4,12 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
 # The library's texts are written in UTF-8 and become Shift-JIS bytes at run time.
+# clang knows no execution character set but UTF-8: its builds (the libFuzzer binaries) keep UTF-8
+# texts, which changes what the log writes and nothing that is fuzzed.
 function(korvalund_shift_jis_strings target)
-  target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+  endif()
 endfunction()
 
 # Every source below DIR (recursively) whose path does not match EXCLUDE (a regex, may be empty).
