@@ -1,6 +1,7 @@
 // The window manager's calls as the library uses them: window classes and windows, the per-thread
 // message queue, painting, keyboard state, cursor, clipboard, display settings, foreground and
-// activation, message boxes and the bits of menus the library touches.
+// activation, message boxes and the bits of menus the library touches. (The clipboard calls come
+// with the kernel's global memory blocks; the host already carries clipboard text.)
 #pragma once
 
 #include "platform/kernel/win_types.h"
@@ -479,19 +480,6 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI ClipCursor(const RECT* rect);
 BOOL WINAPI GetClipCursor(LPRECT rect);
 BOOL WINAPI GetCursorPos(LPPOINT point);
-
-// ---- Clipboard ----
-
-#define CF_TEXT 1
-typedef HANDLE HGLOBAL;
-
-BOOL WINAPI OpenClipboard(HWND owner);
-BOOL WINAPI CloseClipboard();
-BOOL WINAPI EmptyClipboard();
-BOOL WINAPI IsClipboardFormatAvailable(UINT format);
-// The data is a block of GlobalAlloc (kernel32).
-HANDLE WINAPI GetClipboardData(UINT format);
-HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
 
 // ---- Display settings ----
 
