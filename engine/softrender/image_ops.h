@@ -26,26 +26,53 @@ struct FetchedPixel {
     uint32_t alpha;
 };
 
+// A pair rule draws a pixel handled alone with the single-pixel form of its word operation.
+constexpr PixelRule SinglePixelRule(PixelRule r) {
+    if (r.word == WordOp::PairAdd) r.word = WordOp::MaskedAddCoarse;
+    if (r.word == WordOp::PairSub) r.word = WordOp::MaskedSub;
+    return r;
+}
+
+// The image pipeline complements the source before the tint: the combination then takes the
+// prepared channels as its target.
+constexpr PixelRule PreparedTargetRule(PixelRule r) {
+    if (r.target == Target::Complement) r.target = Target::Source;
+    return r;
+}
+
 // `R` is the rule of a pixel that takes its alpha factor (or of every pixel of a source without
 // alpha); `O` the rule of an alpha source's pixel drawn without it.
 template <PixelRule R, PixelRule O, Depth D, SourceKind S>
 class ImageOp {
   public:
+    // The walker hands over two neighbouring pixels at a time (the 565 pair form of add and subtract).
+    static constexpr bool kPairs = R.word == WordOp::PairAdd || R.word == WordOp::PairSub;
+
     explicit ImageOp(const ImageArgs& args) : a_(args) {}
 
-    // Row loop: every test the rule asks for.
+    // Row loop and stretch: every test the rule asks for.
     void operator()(uint8_t* dst, const uint8_t* src, const uint8_t* blend) const {
         const FetchedPixel f = Fetch(src);
-        if constexpr (R.transparent == Transparency::Whole) {
-            if (f.key == a_.transparent) return;
-        } else if constexpr (R.transparent == Transparency::Low) {
-            if (f.key == (a_.transparent & LowMask())) return;
-        }
+        if (Skipped(f)) return;
         if constexpr (R.alpha == AlphaUse::Shortcut) {
-            if (f.alpha == 0) return;
             if (f.alpha == 255) return Draw<O>(dst, f, blend);
         }
-        Draw<R>(dst, f, blend);
+        Draw<SinglePixelRule(R)>(dst, f, blend);
+    }
+
+    // Two neighbouring pixels: one word operation when both are drawn, else the drawn one alone.
+    void Pair(uint8_t* dst, const uint8_t* src, const uint8_t*) const requires kPairs {
+        constexpr int srcBytes = S == SourceKind::Palette ? 1 : DepthTraits<D>::kBytes;
+        const FetchedPixel left = Fetch(src), right = Fetch(src + srcBytes);
+        const bool skipLeft = Skipped(left), skipRight = Skipped(right);
+        if (!skipLeft && !skipRight) {
+            const uint32_t word = ApplyWordOp<R, D>(LoadAs<uint32_t>(dst), left.value | (right.value << 16));
+            StoreAs<uint32_t>(dst, word);
+        } else if (!skipLeft) {
+            Draw<SinglePixelRule(R)>(dst, left, nullptr);
+        } else if (!skipRight) {
+            Draw<SinglePixelRule(R)>(dst + DepthTraits<D>::kBytes, right, nullptr);
+        }
     }
 
     // Run-table fast path: an opaque run, and a translucent run.
@@ -65,6 +92,19 @@ class ImageOp {
         }
     }
 
+    // The transparent test, and an alpha of 0 under the transparent flag.
+    bool Skipped(const FetchedPixel& f) const {
+        if constexpr (R.transparent == Transparency::Whole) {
+            if (f.key == a_.transparent) return true;
+        } else if constexpr (R.transparent == Transparency::Low) {
+            if (f.key == (a_.transparent & LowMask())) return true;
+        }
+        if constexpr (R.alpha == AlphaUse::Shortcut) {
+            if (f.alpha == 0) return true;
+        }
+        return false;
+    }
+
     FetchedPixel Fetch(const uint8_t* src) const {
         if constexpr (S == SourceKind::Palette) {
             const uint32_t index = src[0];
@@ -82,17 +122,51 @@ class ImageOp {
         }
     }
 
+    Rgb Tinted(Rgb c) const {
+        return {ScaleStep(a_.tint[0], c.r), ScaleStep(a_.tint[1], c.g), ScaleStep(a_.tint[2], c.b)};
+    }
+
+    // The scaled source word of an add or subtract leaf, byte 3 of a 32-bit word 0.
+    template <PixelRule Rule>
+    uint32_t ScaledSource(Rgb c, int64_t weight, uint32_t alpha) const {
+        constexpr bool tint = Rule.tint == TintRule::Table;
+        constexpr int shift = 8 * FactorCount(Rule.factors);
+        const int32_t* paramRow = a_.rows.scaleRow;
+        Rgb s;
+        if constexpr (Rule.scale == SourceScale::AlphaThenTint) {
+            s = {ShiftedProduct(c.r * alpha, 8), ShiftedProduct(c.g * alpha, 8),
+                 ShiftedProduct(c.b * alpha, 8)};
+            if constexpr (tint) s = Tinted(s);
+            s = {ScaleStep(paramRow, s.r), ScaleStep(paramRow, s.g), ScaleStep(paramRow, s.b)};
+        } else {
+            const Rgb t = tint ? Tinted(c) : c;
+            const uint32_t w = static_cast<uint32_t>(weight);
+            s = {ShiftedProduct(t.r * w, shift), ShiftedProduct(t.g * w, shift),
+                 ShiftedProduct(t.b * w, shift)};
+            if constexpr (Rule.scale == SourceScale::ParamTable) {
+                s = {ScaleStep(paramRow, s.r), ScaleStep(paramRow, s.g), ScaleStep(paramRow, s.b)};
+            }
+        }
+        return PackPixel<D>(s, 0);
+    }
+
     template <PixelRule Rule>
     void Draw(uint8_t* dst, const FetchedPixel& f, const uint8_t* blend) const {
-        Rgb s = SplitPixel<D>(f.value);
-        if constexpr (Rule.tint == TintRule::Table) {
-            s = {ScaleStep(a_.tint[0], s.r), ScaleStep(a_.tint[1], s.g), ScaleStep(a_.tint[2], s.b)};
-        }
         int64_t weight = 1;
         if constexpr ((Rule.factors & kFactorW) != 0) weight *= a_.weights[*blend];
         if constexpr ((Rule.factors & kFactorA) != 0) weight *= f.alpha;
         if constexpr ((Rule.factors & kFactorP) != 0) weight *= a_.param;
-        StorePixel<D>(dst, CombinePixel<Rule, D>(LoadPixel<D>(dst), f.value, s, weight, a_.rows));
+        Rgb s = SplitPixel<D>(f.value);
+        uint32_t src = f.value;
+        if constexpr (Rule.combine == Combine::Word) {
+            if constexpr (Rule.scale != SourceScale::None) src = ScaledSource<Rule>(s, weight, f.alpha);
+        } else {
+            if constexpr (Rule.target == Target::Complement)
+                s = PerChannel<D>(s, s, [](int32_t c, int32_t, int bits) { return Complement(c, bits); });
+            if constexpr (Rule.tint == TintRule::Table) s = Tinted(s);
+        }
+        StorePixel<D>(dst,
+                      CombinePixel<PreparedTargetRule(Rule), D>(LoadPixel<D>(dst), src, s, weight, a_.rows));
     }
 
     const ImageArgs& a_;

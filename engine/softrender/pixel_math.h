@@ -117,6 +117,10 @@ constexpr int32_t DiffScaleMix(int32_t d, int32_t t, const int32_t* centre) {
 constexpr int32_t FloorMix(int32_t d, int32_t t, int64_t product, int shift) {
     return d + static_cast<int32_t>((static_cast<int64_t>(t - d) * product) >> shift);
 }
+// d moved toward a target kept with five fraction bits (fine = target * 32): floor over 2^(shift + 5).
+constexpr int32_t FineFloorMix(int32_t d, int32_t fine, int64_t product, int shift) {
+    return d + static_cast<int32_t>((static_cast<int64_t>(fine - d * 32) * product) >> (shift + 5));
+}
 // A product of channel values and weights scaled down by a shift (multiply mode).
 constexpr int32_t ShiftedProduct(uint32_t product, int shift) {
     return static_cast<int32_t>(product >> shift);

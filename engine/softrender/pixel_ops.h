@@ -61,6 +61,9 @@ constexpr uint32_t CombinePixel(uint32_t dst, uint32_t src, Rgb s, int64_t weigh
         const Rgb t = PerChannel<D>(s, d, [weight](int32_t sc, int32_t dc, int bits) {
             if constexpr (R.target == Target::Complement) {
                 return Complement(sc, bits);
+            } else if constexpr (R.target == Target::ProductFineGreen) {
+                const uint32_t product = static_cast<uint32_t>(sc) * static_cast<uint32_t>(dc);
+                return ShiftedProduct(product, bits == 6 ? 1 : bits);
             } else if constexpr (R.target == Target::Product) {
                 const uint64_t product = static_cast<uint64_t>(sc) * static_cast<uint32_t>(dc);
                 if constexpr (R.combine == Combine::Store) {
@@ -73,19 +76,22 @@ constexpr uint32_t CombinePixel(uint32_t dst, uint32_t src, Rgb s, int64_t weigh
                 return sc;
             }
         });
-        const Rgb out = PerChannel<D>(t, d, [weight, &rows, s](int32_t tc, int32_t dc, int) {
-            if constexpr (R.combine == Combine::Store) {
-                return tc;
-            } else if constexpr (R.combine == Combine::FloorMix) {
-                return FloorMix(dc, tc, weight, weightShift);
-            } else if constexpr (R.combine == Combine::DiffMix) {
-                return DiffScaleMix(dc, tc, rows.diffCentre);
-            } else {
-                static_assert(R.combine == Combine::Lerp6);
-                return Lerp6Step(rows.lerpPlane, tc, dc);
-            }
-        });
-        (void)s;
+        const Rgb out =
+            PerChannel<D>(t, d, [weight, &rows](int32_t tc, int32_t dc, [[maybe_unused]] int bits) {
+                if constexpr (R.combine == Combine::Store) {
+                    return tc;
+                } else if constexpr (R.combine == Combine::FloorMix) {
+                    if constexpr (R.target == Target::ProductFineGreen) {
+                        if (bits == 6) return FineFloorMix(dc, tc, weight, weightShift);
+                    }
+                    return FloorMix(dc, tc, weight, weightShift);
+                } else if constexpr (R.combine == Combine::DiffMix) {
+                    return DiffScaleMix(dc, tc, rows.diffCentre);
+                } else {
+                    static_assert(R.combine == Combine::Lerp6);
+                    return Lerp6Step(rows.lerpPlane, tc, dc);
+                }
+            });
         return PackPixel<D>(out, dst);
     }
 }

@@ -60,6 +60,9 @@ enum class Target : uint8_t {
     Source,      // the (tinted) source channel
     Complement,  // (2^bits - 1) - source
     Product,     // (source * d [* factors]) >> (bits [+ 8 per factor])
+    // The product, except that a 6-bit green keeps five fraction bits through the mix:
+    // G32 = (s * d) >> 1, new = d + floor((G32 - 32 d) * factors / 2^(8n + 5)).
+    ProductFineGreen,
 };
 
 // How the destination pixel is combined with the target.
@@ -92,8 +95,14 @@ enum class TintRule : uint8_t {
     Table,   // ScaleTable[b][c]
 };
 
-// How the source of a word operation is scaled before it is combined.
-enum class SourceScale : uint8_t { None, ParamTable };
+// How the source of a word operation is scaled before it is combined; t is the tinted channel and
+// F, n the product and number of the rule's factors.
+enum class SourceScale : uint8_t {
+    None,           // the whole unscaled source colour
+    ParamTable,     // ScaleTable[p][(t * F) >> 8n]; F holds no p
+    Product,        // (t * F) >> 8n; F holds p
+    AlphaThenTint,  // ScaleTable[p][tint((c * a) >> 8)]: the alpha before the tint
+};
 
 enum FactorBit : uint8_t { kFactorW = 1, kFactorA = 2, kFactorP = 4 };
 
@@ -158,10 +167,48 @@ constexpr PixelRule ColourRule(Depth depth, uint32_t mode, ParamCase param) {
     return r;
 }
 
-// Image walkers (row loop and run-table fast path of the 1:1 blit): one source pixel per destination pixel.
+// The add and subtract leaves of the image walkers. `r` holds the pipeline's choices already.
+constexpr PixelRule ImageWordRule(const RuleKey& key, PixelRule r, uint8_t factors) {
+    const bool wide = key.depth == Depth::Xrgb8888;
+    const bool add = key.mode == kModeAdd;
+    const bool stretch = key.walker == Walker::Stretch;
+    const bool simd = key.variants & kVariantSimd;
+    const bool plainSource = key.source == SourceKind::Palette || key.source == SourceKind::Direct;
+    r.combine = Combine::Word;
+    // The plain leaf: the unscaled colour at full parameter; the row loop's alone (and the stretch's
+    // subtract).
+    const bool plain = key.param == ParamCase::Full &&
+                       (key.variants & (kVariantBlendImage | kVariantTint)) == 0 && plainSource &&
+                       key.walker != Walker::RunBlit && !(stretch && add);
+    if (plain) {
+        if (r.transparent == Transparency::Whole) r.transparent = Transparency::Low;
+        if (wide) {
+            r.word = add ? (simd ? WordOp::PackedAddSat : WordOp::MaskedAddCoarse)
+                         : (simd ? WordOp::PackedSubSat : WordOp::MaskedSub);
+        } else {
+            r.word = add ? WordOp::PairAdd : (stretch ? WordOp::MaskedSub : WordOp::PairSub);
+        }
+        return r;
+    }
+    r.word = add ? WordOp::MaskedAdd : WordOp::MaskedSub;
+    r.factors = factors;
+    if (factors == 0) {
+        r.scale = SourceScale::ParamTable;
+    } else if (wide) {
+        r.scale = SourceScale::Product;
+        r.factors = factors | kFactorP;
+    } else {
+        r.scale = factors == kFactorA ? SourceScale::AlphaThenTint : SourceScale::ParamTable;
+    }
+    return r;
+}
+
+// Image walkers: the 1:1 blit's row loop and run-table fast path, and the stretch. The fast path
+// has the transparent flag on and the run kinds in place of the per-pixel tests.
 constexpr PixelRule ImageRule(const RuleKey& key) {
     const bool wide = key.depth == Depth::Xrgb8888;
     const bool fast = key.walker == Walker::RunBlit;
+    const bool rowLoop = key.walker == Walker::RowBlit;
     const bool weightImage = key.variants & kVariantBlendImage;
     const bool tint = key.variants & kVariantTint;
     const bool transparent = (key.variants & kVariantTransparent) || fast;
@@ -183,7 +230,7 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
             if (factors == 0) {
                 r.combine = tint ? Combine::Store : Combine::StoreWhole;
                 lowCompare();
-            } else if (factors == kFactorA && !tint && !transparent) {
+            } else if (factors == kFactorA && !tint && !transparent && key.walker != Walker::Stretch) {
                 // The untinted copy of an alpha source without the transparent flag ignores its alpha.
                 r.combine = Combine::StoreWhole;
                 r.factors = 0;
@@ -198,7 +245,7 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
             r.factors = factors | kFactorP;
             if (factors != 0) break;
             // The parameter alone: the row loop has the half blend and the 6-bit lerp for plain colours.
-            if (!fast && !tint && !alphaKind && (key.param == ParamCase::Half || !wide)) {
+            if (rowLoop && !tint && !alphaKind && (key.param == ParamCase::Half || !wide)) {
                 r.combine = key.param == ParamCase::Half ? Combine::HalfBlend : Combine::Lerp6;
                 r.factors = 0;
                 lowCompare();
@@ -207,10 +254,27 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
                 r.factors = 0;
             }
             break;
+        case kModeAdd:
+        case kModeSub:
+            if (key.param == ParamCase::Zero) return PixelRule{};
+            return ImageWordRule(key, r, factors);
         case kModeMul:
             r.combine = Combine::Store;
             r.target = Target::Product;
             r.factors = factors;
+            break;
+        case kModeInvAlpha:
+        case kModeMulAlpha:
+            r.target = mode == kModeInvAlpha ? Target::Complement : Target::Product;
+            r.combine = Combine::FloorMix;
+            r.factors = factors | kFactorP;
+            if (!wide && factors == 0) {
+                // The parameter alone on 565 divides by 255 through DiffScaleTable.
+                r.combine = Combine::DiffMix;
+                r.factors = 0;
+            } else if (!wide && mode == kModeMulAlpha && factors == kFactorA && !tint) {
+                r.target = Target::ProductFineGreen;
+            }
             break;
         default:
             return PixelRule{};
@@ -225,6 +289,7 @@ constexpr PixelRule PickPixelRule(const RuleKey& key) {
             return ColourRule(key.depth, key.mode, key.param);
         case Walker::RowBlit:
         case Walker::RunBlit:
+        case Walker::Stretch:
             if (key.source == SourceKind::Colour) return PixelRule{};
             return ImageRule(key);
         default:
@@ -249,23 +314,26 @@ constexpr RuleKey ColourKeyAt(size_t i) {
 }
 
 // Image walkers: (depth, source kind Palette/Direct/DirectAlpha, mode, parameter case, blend image,
-// tint, transparent flag).
-inline constexpr size_t kImageKeyCount = 2 * 3 * kModeCount * 4 * 8;
+// tint, transparent flag, SIMD flag).
+inline constexpr size_t kImageVariantCount = 16;
+inline constexpr size_t kImageKeyCount = 2 * 3 * kModeCount * 4 * kImageVariantCount;
 
 constexpr size_t ImageKeyIndex(Depth depth, SourceKind source, uint32_t mode, ParamCase param,
                                uint8_t variants) {
     const size_t s = static_cast<size_t>(source) - static_cast<size_t>(SourceKind::Palette);
-    return (((static_cast<size_t>(depth) * 3 + s) * kModeCount + mode) * 4 + static_cast<size_t>(param)) * 8 +
-           (variants & 7);
+    return (((static_cast<size_t>(depth) * 3 + s) * kModeCount + mode) * 4 + static_cast<size_t>(param)) *
+               kImageVariantCount +
+           (variants % kImageVariantCount);
 }
 constexpr RuleKey ImageKeyAt(Walker walker, size_t i) {
+    constexpr size_t v = kImageVariantCount;
     return RuleKey{
         walker,
-        static_cast<Depth>(i / (8 * 4 * kModeCount * 3)),
-        static_cast<SourceKind>(static_cast<size_t>(SourceKind::Palette) + i / (8 * 4 * kModeCount) % 3),
-        static_cast<uint32_t>(i / (8 * 4) % kModeCount),
-        static_cast<ParamCase>(i / 8 % 4),
-        static_cast<uint8_t>(i % 8)};
+        static_cast<Depth>(i / (v * 4 * kModeCount * 3)),
+        static_cast<SourceKind>(static_cast<size_t>(SourceKind::Palette) + i / (v * 4 * kModeCount) % 3),
+        static_cast<uint32_t>(i / (v * 4) % kModeCount),
+        static_cast<ParamCase>(i / v % 4),
+        static_cast<uint8_t>(i % v)};
 }
 
 }  // namespace softrender

@@ -6,14 +6,20 @@
 
 SoftDrawSurfaces g_softDrawSurfaces;
 
-// The image, stretched, rotated and quad kernels are not part of this tree yet: their entries draw
-// nothing until those kernels arrive.
-int SoftTargetDrawImage(int, int, MEMIMG*, int) {
+int SoftTargetDrawImage(int x, int y, MEMIMG* image, int transparentFlag) {
+    SoftDrawImage(g_softDrawSurfaces.target, image, x, y, transparentFlag, g_softDrawSurfaces.blendImage);
     return 0;
 }
-int SoftTargetDrawImageStretched(int, int, int, int, MEMIMG*, int) {
+
+int SoftTargetDrawImageStretched(int x1, int y1, int x2, int y2, MEMIMG* image, int transparentFlag) {
+    const int32_t rect[4] = {x1, y1, x2, y2};
+    SoftDrawImageStretched(g_softDrawSurfaces.target, image, rect, transparentFlag,
+                           g_softDrawSurfaces.blendImage);
     return 0;
 }
+
+// The rotated and quad kernels are not part of this tree yet: their entries draw nothing until those
+// kernels arrive.
 int SoftTargetDrawImageRotated(float, float, double, double, MEMIMG*, int, int) {
     return 0;
 }

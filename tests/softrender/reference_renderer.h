@@ -71,8 +71,9 @@ inline uint32_t Tint(int kind, uint32_t colour, uint32_t bright) {
     return Pack(kind, c, colour);
 }
 
-// Channel by channel reading of the saturating add of the colour kernels.
-inline uint32_t AddWord(int kind, uint32_t d, uint32_t s) {
+// Channel by channel reading of the saturating add of the colour kernels. The coarse form takes the low
+// bit of green and red from the carry below alone.
+inline uint32_t AddWord(int kind, uint32_t d, uint32_t s, bool coarse = false) {
     const Chan dc = Unpack(kind, d), sc = Unpack(kind, s);
     Chan out;
     const int maxB = kind == 1 ? 255 : 31;
@@ -84,7 +85,7 @@ inline uint32_t AddWord(int kind, uint32_t d, uint32_t s) {
     for (int c = 1; c >= 0; --c) {
         const int w = Width(kind, c), max = (1 << w) - 1;
         const int hi = (dc.v[c] & ~1) + (sc.v[c] & ~1);
-        const int low = carry | (dc.v[c] & 1) | (sc.v[c] & 1);
+        const int low = carry | (coarse ? 0 : (dc.v[c] & 1) | (sc.v[c] & 1));
         const bool over = hi > max;
         if (kind == 1) {
             out.v[c] = over ? 255 : (hi | low);
