@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include <freetype/ftsnames.h>
@@ -88,6 +89,10 @@ FT_Library FontEngineLibrary() {
         FT_Library made = nullptr;
         if (FT_Init_FreeType(&made) != 0) made = nullptr;
         FcInit();
+        std::atexit([] {
+            FontEngineLock lock(FontEngineMutex());
+            FcFini();
+        });
         return made;
     }();
     return library;
