@@ -1,7 +1,5 @@
 #include "engine/image/image_readers.h"
 
 const ImageReaderFunction ImageReaderTable[] = {
-    LoadJpegImage,
-    LoadPngImage,
-    nullptr,
+    ReadBmpImage, LoadJpegImage, LoadPngImage, ReadBgraImage, ReadTgaImage, ReadDdsImage, nullptr,
 };

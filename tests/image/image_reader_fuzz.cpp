@@ -1,9 +1,11 @@
-// Feeds arbitrary bytes to the PNG and JPEG readers, and as block data to the DXT decoder; whatever
-// decodes is read back pixel by pixel and converted to ARGB8.
+// Feeds arbitrary bytes to the whole reader frame from memory (every built-in reader in turn, plain and
+// with DIB output), and as block data to the DXT decoder; whatever decodes is read back pixel by pixel
+// and converted to ARGB8.
 #include <cstdint>
 #include <vector>
 
 #include "engine/image/block_decode.h"
+#include "engine/image/image_loader.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
 #include "engine/image/pixel_convert.h"
@@ -45,12 +47,15 @@ void DecodeAsBlocks(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    for (ImageReaderFunction reader : {LoadPngImage, LoadJpegImage}) {
-        VectorStream stream{std::vector<uint8_t>(data, data + size)};
-        StreamDescriptor d = stream.Descriptor();
-        SoftImage image{};
-        if (reader(&d, &image) == 0) Exercise(&image);
-        ReleaseSoftImage(&image);
+    SoftImage image{};
+    if (LoadSoftImage(nullptr, data, static_cast<uint32_t>(size), 1, 0, 0, &image, nullptr, nullptr) == 0)
+        Exercise(&image);
+    ReleaseSoftImage(&image);
+    DibInfo* header = nullptr;
+    void* bits = nullptr;
+    if (LoadSoftImage(nullptr, data, static_cast<uint32_t>(size), 1, 1, 0, nullptr, &header, &bits) == 0) {
+        ImageFree(header);
+        ImageFree(bits);
     }
     DecodeAsBlocks(data, size);
     return 0;

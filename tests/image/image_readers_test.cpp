@@ -7,49 +7,9 @@
 
 #include "engine/image/soft_image.h"
 #include "tests/image/image_test_util.h"
+#include "tests/image/reference_pixels.h"
 
 namespace {
-
-enum Compare { RGB, RGBA };
-
-struct FixtureCase {
-    const char* file;
-    int (*reader)(StreamDescriptor*, SoftImage*);
-    int width, height, pixelBytes, bitDepth, pitch;
-    Compare compare;
-};
-
-// Loads a fixture through one reader; the reference pixels are what ImageMagick or djpeg decode.
-void ExpectFixture(const FixtureCase& c) {
-    SCOPED_TRACE(c.file);
-    VectorStream stream{ReadFileBytes(FixturePath(c.file))};
-    ASSERT_FALSE(stream.bytes.empty());
-    std::string name = c.file;
-    std::string reference = name.substr(0, name.find('.')) + ".rgba";
-    std::vector<uint8_t> want = ReadFileBytes(FixturePath(reference));
-    ASSERT_EQ(want.size(), size_t(c.width * c.height * 4));
-
-    StreamDescriptor d = stream.Descriptor();
-    ScopedImage image;
-    ASSERT_EQ(c.reader(&d, image.get()), 0);
-    EXPECT_EQ(image->width, c.width);
-    EXPECT_EQ(image->height, c.height);
-    EXPECT_EQ(image->format.pixelBytes, c.pixelBytes);
-    EXPECT_EQ(image->format.bitDepth, c.bitDepth);
-    EXPECT_EQ(image->pitch, c.pitch);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            int r, g, b, a;
-            ASSERT_EQ(GetImagePixelRgba(image.get(), x, y, &r, &g, &b, &a), 0);
-            const uint8_t* p = &want[(y * c.width + x) * 4];
-            ASSERT_EQ(r, p[0]) << x << "," << y;
-            ASSERT_EQ(g, p[1]) << x << "," << y;
-            ASSERT_EQ(b, p[2]) << x << "," << y;
-            if (c.compare == RGBA) {
-                ASSERT_EQ(a, p[3]) << x << "," << y;
-            }
-        }
-}
 
 TEST(LoadPngImage, EveryFixtureDecodesToTheReferencePixels) {
     const FixtureCase cases[] = {
