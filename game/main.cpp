@@ -1,7 +1,9 @@
-#include <cstdio>
+#include <string>
 
-// The game's entry point arrives with the main loop; until then the program says so plainly.
-int main() {
-    std::printf("korvalund: the game's main loop is not built yet; nothing to run.\n");
-    return 0;
+#include "game/command_line.h"
+#include "game/main_loop.h"
+
+int main(int argc, char** argv) {
+    std::string line = JoinCommandLine(argc, argv);
+    return WinMain(nullptr, nullptr, line.data(), 1);
 }

@@ -25,3 +25,18 @@ int GetAllKeyStates(char* states);
 int GetPadButtonMask(int inputType);
 // Copies the pad's state; -1 (zeroed state, centred hats) for a pad that does not exist.
 int GetPadRawState(int inputType, PadRawState* state);
+
+// The input module's life cycle and the calls the message pump and the window make.
+int InitInput();  // 0, or -1 when the keyboard can't be set up
+int EndInput();
+// Refreshes the keyboard state; with pumpFirst 1 the message pump runs first. 1 when refreshed.
+int UpdateKeyboardState(int pumpFirst);
+int UpdatePadVibrationTimers();
+int ApplyJoypadVibration();
+// The window's activation changed: the devices take their cooperative levels again.
+int OnInputActivationChange();
+// The two window flags of the private messages 0x46F (A) and 0x470 (B).
+int PrivateMessageFlagAOn();
+int PrivateMessageFlagAOff();
+int PrivateMessageFlagBOn();
+int PrivateMessageFlagBOff();

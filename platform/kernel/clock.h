@@ -1,6 +1,7 @@
 // The process clock behind QueryPerformanceCounter, timeGetTime, Sleep and the waits.
 // Real: the monotonic clock. Virtual: time stands still until something waits or sleeps; every wait
-// with a time-out returns at once and the clock moves on by the time waited for.
+// with a time-out returns at once and the clock moves on by the time waited for. A busy-wait still ends:
+// every 64th reading in a row with no time passing moves the virtual clock on by 0.1 ms.
 // The mode comes from KORVALUND_CLOCK (real | virtual, default real) on first use; tests switch it here.
 #pragma once
 

@@ -1,0 +1,23 @@
+// Placeholder for the fonts and movies subsystem until it lands: the movie handle type is only marked
+// registered and no movie ever plays. The fonts and movies subsystem deletes this file.
+#include "engine/text_movie/movie_services.h"
+
+namespace {
+
+int movieTypeRegistered = 0;
+
+}  // namespace
+
+int InitYuvToRgbTables() { return 0; }
+int RegisterMovieHandleType() {
+    movieTypeRegistered = 1;
+    return 0;
+}
+int EndMovieHandleType() {
+    if (!movieTypeRegistered) return -1;
+    movieTypeRegistered = 0;
+    return 0;
+}
+int CheckMovieTypeInit() { return movieTypeRegistered ? 0 : -1; }
+int PauseAllMovies() { return 0; }
+int ResumeAllMovies() { return 0; }
