@@ -38,7 +38,7 @@ int Deactivate() {
         OnInputActivationChange();
     } else {
         ReleaseGraphicsDevice();
-        if (GetOsVersionCode() >= 264 || !HasD3DDevice()) {
+        if (GetSystemInformation().osVersionCode >= 264 || !HasD3DDevice()) {
             ChangeDisplaySettingsA(nullptr, 0);
             ShowWindow(Settings().mainWindow, SW_MINIMIZE);
         }

@@ -101,6 +101,8 @@ int ConvertToFullPathPublic(const char* path, char* out, const char* base);
 
 // File handles (handle type 17).
 int InitFileHandleType();
+// Deletes every file handle and ends the type (library end); -1 when it is not started.
+int EndFileHandleType();
 int OpenFileHandle(const char* path, int backgroundFlag);  // handle, 0 when not opened, -1
 int OpenFileHandleCore(const char* path, int backgroundFlag, int asynchronous);
 int ReadFileHandle(void* buffer, int size, int handle);  // bytes read, or -1

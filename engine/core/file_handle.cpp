@@ -104,6 +104,13 @@ int InitFileHandleType() {
     return 0;
 }
 
+int EndFileHandleType() {
+    if (!g_fileHandleTypeStarted) return -1;
+    EndHandleType(kHandleTypeFile);
+    g_fileHandleTypeStarted = false;
+    return 0;
+}
+
 int OpenFileHandleCore(const char* path, int backgroundFlag, int asynchronous) {
     if (!g_fileHandleTypeStarted) InitFileHandleType();
     int handle = AddHandle(kHandleTypeFile, -1);

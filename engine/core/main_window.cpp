@@ -45,7 +45,7 @@ void FindLayeredWindowCall() {
 void LogMemory() {
     typedef BOOL(WINAPI * MemoryStatusEx)(LPMEMORYSTATUSEX);
     Settings().memoryTotalMb = Settings().memoryFreeMb = 0.0;
-    HMODULE kernel = GetOsVersionCode() > 261 ? LoadLibraryA("Kernel32.dll") : nullptr;
+    HMODULE kernel = GetSystemInformation().osVersionCode > 261 ? LoadLibraryA("Kernel32.dll") : nullptr;
     auto statusEx = kernel ? reinterpret_cast<MemoryStatusEx>(GetProcAddress(kernel, "GlobalMemoryStatusEx"))
                            : nullptr;
     if (statusEx) {
@@ -241,7 +241,7 @@ int CreateMainWindow() {
         if (CheckDoubleStart() != 0) return -1;
         if (OpenWindow() != 0) return -1;
     }
-    if (StartAsyncLoadThreads(GetProcessorCount()) != 0) {
+    if (StartAsyncLoadThreads(GetSystemInformation().processorCount) != 0) {
         LogText("非同期読み込み処理を行うスレッドの立ち上げに失敗しました\n");
         Run().quit = 1;
         libraryFlags.endRequested = 1;
@@ -327,6 +327,7 @@ int EndMainWindow() {
     EndAsyncLoad();
     EndTimers(finestTimerPeriod);
     finestTimerPeriod = 0;
+    DeleteLayeredWindowBitmap();
     return 0;
 }
 

@@ -85,7 +85,7 @@ void WaitCycleStart(bool* waitMarked) {
 
 void WaitCycleHousekeeping() {
     PumpNetworkWindow(1);
-    if (GetProcessorCount() == 1) {
+    if (GetSystemInformation().processorCount == 1) {
         UpdateAllStreamSounds();
         UpdateAllSoftSoundPlayers();
     }
@@ -141,7 +141,7 @@ LoopEnd RunMessageLoop() {
 }
 
 void PerPumpWork() {
-    if (GetProcessorCount() < 2) {
+    if (GetSystemInformation().processorCount < 2) {
         UpdateAllStreamSounds();
         UpdateAllSoftSoundPlayers();
     }

@@ -87,7 +87,7 @@ void OnActivate(UINT message, WPARAM wParam) {
     if (Run().quit || Run().closeRequested) return;
     while (GetAsyncLoadPendingCount() > 0) {
         ProcessMainThreadRequests();
-        Sleep(GetProcessorCount() == 1 ? 2 : 0);
+        Sleep(GetSystemInformation().processorCount == 1 ? 2 : 0);
     }
     ActivationRing& ring = Run().activation;
     if (Run().inPump && !Run().beingCreated && ring.count < kActivationRingSize) {

@@ -2,6 +2,7 @@
 
 #include "engine/core/library_state.h"
 #include "engine/core/system_functions.h"
+#include "engine/core/system_info.h"
 #include "platform/gdi/gdi32.h"
 
 namespace {
@@ -33,6 +34,7 @@ HWND GetTargetWindowHandle() {
 int GetWindowActiveFlag() { return libraryState.run.active; }
 int GetRunAlwaysFlag() { return libraryState.settings.runAlways; }
 int GetCloseRequestedFlag() { return libraryState.run.closeRequested; }
+int GetCpuSimdFlag() { return GetSystemInformation().cpuHasMmx; }
 
 int GetDesktopScreenInfo(int* width, int* height, int* bits) {
     if (libraryFlags.initialised) {
