@@ -31,6 +31,7 @@ constexpr char kFallbackClassName[] = "Q480615V";
 constexpr double kMegabyte = 1048576.0;
 
 unsigned finestTimerPeriod = 0;
+int windowModuleStarted = 0;  // loading threads' state and file handles started by CreateMainWindow
 
 LibrarySettings& Settings() { return libraryState.settings; }
 LibraryRunState& Run() { return libraryState.run; }
@@ -220,6 +221,51 @@ int OpenWindow() {
     return 0;
 }
 
+void CloseMainWindow() {
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_SENDCHANGE);
+    if (libraryFlags.noWindow) {
+        Run().quit = 1;
+        libraryFlags.endRequested = 1;
+        return;
+    }
+    HWND window = Settings().mainWindow;
+    if (systemFunctions.WINNLSEnableIME) systemFunctions.WINNLSEnableIME(window, TRUE);
+    while (ShowCursor(TRUE) < 0) {
+    }
+    PostMessageA(window, WM_SETCURSOR, WPARAM(window), 0);
+    if (Settings().windowRegion) {
+        DeleteObject(Settings().windowRegion);
+        Settings().windowRegion = nullptr;
+    }
+    if (Settings().menu) {
+        SetMenu(window, nullptr);
+        DestroyMenu(Settings().menu);
+        Settings().menu = nullptr;
+        Run().menuItemCount = Run().selectedMenuIdCount = 0;
+    }
+    if (Run().toolbarPresent && Settings().windowMode) {
+        DeleteAllToolbarButtons();
+        Run().toolbarPresent = 0;
+        UpdateWindowSize();
+    }
+    if (!Settings().useUserWindow) {
+        if (!Run().closeRequested) {
+            Run().closeRequested = 1;
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        while (PumpMessagesCore() == 0 && !Run().destroyed) {
+        }
+        UnregisterClassA(Settings().className, Run().instance);
+    } else {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Settings().userWindowProc));
+        Run().quit = 1;
+        libraryFlags.endRequested = 1;
+    }
+    DeleteAllStringInputs();
+    Run().savedImageKept = 0;
+    FreeDroppedFileList();
+}
+
 }  // namespace
 
 int CreateMainWindow() {
@@ -228,6 +274,7 @@ int CreateMainWindow() {
     Run().windowThreadId = GetCurrentThreadId();
     InitAsyncLoad(Run().windowThreadId);
     InitFileHandleType();
+    windowModuleStarted = 1;
     FindLayeredWindowCall();
     if (!Settings().className[0])
         std::strcpy(Settings().className, Settings().windowText[0] ? Settings().windowText : kFallbackClassName);
@@ -278,50 +325,12 @@ int OnWindowMoved(LPARAM lParam) {
     return 0;
 }
 
+// A window that failed to start still has its loading state, file handles and timers ended.
 int EndMainWindow() {
-    if (!Settings().mainWindow && !libraryFlags.noWindow) return 0;
-    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_SENDCHANGE);
-    if (libraryFlags.noWindow) {
-        Run().quit = 1;
-        libraryFlags.endRequested = 1;
-    } else {
-        HWND window = Settings().mainWindow;
-        if (systemFunctions.WINNLSEnableIME) systemFunctions.WINNLSEnableIME(window, TRUE);
-        while (ShowCursor(TRUE) < 0) {
-        }
-        PostMessageA(window, WM_SETCURSOR, WPARAM(window), 0);
-        if (Settings().windowRegion) {
-            DeleteObject(Settings().windowRegion);
-            Settings().windowRegion = nullptr;
-        }
-        if (Settings().menu) {
-            SetMenu(window, nullptr);
-            DestroyMenu(Settings().menu);
-            Settings().menu = nullptr;
-            Run().menuItemCount = Run().selectedMenuIdCount = 0;
-        }
-        if (Run().toolbarPresent && Settings().windowMode) {
-            DeleteAllToolbarButtons();
-            Run().toolbarPresent = 0;
-            UpdateWindowSize();
-        }
-        if (!Settings().useUserWindow) {
-            if (!Run().closeRequested) {
-                Run().closeRequested = 1;
-                PostMessageA(window, WM_CLOSE, 0, 0);
-            }
-            while (PumpMessagesCore() == 0 && !Run().destroyed) {
-            }
-            UnregisterClassA(Settings().className, Run().instance);
-        } else {
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Settings().userWindowProc));
-            Run().quit = 1;
-            libraryFlags.endRequested = 1;
-        }
-        DeleteAllStringInputs();
-        Run().savedImageKept = 0;
-        FreeDroppedFileList();
-    }
+    if (!Settings().mainWindow && !libraryFlags.noWindow && !windowModuleStarted) return 0;
+    if (Settings().mainWindow || libraryFlags.noWindow) CloseMainWindow();
+    if (!windowModuleStarted) return 0;
+    windowModuleStarted = 0;
     StopAsyncLoadThreads();
     EndFileHandleType();
     EndAsyncLoad();

@@ -13,11 +13,13 @@
 #include "engine/core/library_init.h"
 #include "engine/core/library_state.h"
 #include "engine/core/log.h"
+#include "engine/core/system_functions.h"
 #include "engine/core/window_mode.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "platform/host/host.h"
 #include "platform/kernel/clock.h"
+#include "platform/user/user32.h"
 #include "platform/user/user_test_support.h"
 
 class LibraryTest : public ::testing::Test {
@@ -64,6 +66,29 @@ class LibraryTest : public ::testing::Test {
             start = end + 2;
         }
         return lines;
+    }
+
+    // A window of the given class standing for another running copy of the program.
+    static HWND CreateOtherCopy(const char* className) {
+        WNDCLASSEXA windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = className;
+        RegisterClassExA(&windowClass);
+        return CreateWindowExA(0, className, "other copy", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                               nullptr);
+    }
+    // Every expected line in order at the start of the log; '*' in an expected line matches any text.
+    static void ExpectLines(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+        ASSERT_GE(lines.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_TRUE(GlobMatch(expected[i].c_str(), lines[i].c_str()))
+                << "line " << i << " is \"" << lines[i] << "\", expected \"" << expected[i] << "\"";
+    }
+    static bool GlobMatch(const char* pattern, const char* text) {
+        if (*pattern == 0) return *text == 0;
+        if (*pattern == '*') return GlobMatch(pattern + 1, text) || (*text && GlobMatch(pattern, text + 1));
+        return *pattern == *text && GlobMatch(pattern + 1, text + 1);
     }
 
     std::string folder_;
