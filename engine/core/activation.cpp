@@ -11,8 +11,12 @@
 
 namespace {
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
 void PauseOutputs(int pause) {
     if (pause) {

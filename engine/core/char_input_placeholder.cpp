@@ -32,9 +32,15 @@ int PutCharCode(int code) {
     ++ring.count;
     return 0;
 }
-int CharCodeBufferHasRoom() { return ring.count < kRingSize; }
-int ProcessStringInput() { return 0; }
-int DeleteAllStringInputs() { return 0; }
+int CharCodeBufferHasRoom() {
+    return ring.count < kRingSize;
+}
+int ProcessStringInput() {
+    return 0;
+}
+int DeleteAllStringInputs() {
+    return 0;
+}
 LRESULT HandleImeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }

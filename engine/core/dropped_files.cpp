@@ -18,7 +18,9 @@ int AddDroppedFiles(HDROP drop) {
     return 0;
 }
 
-int GetDroppedFileCount() { return libraryState.run.droppedFileCount; }
+int GetDroppedFileCount() {
+    return libraryState.run.droppedFileCount;
+}
 
 const char* GetDroppedFileName(int index) {
     const LibraryRunState& run = libraryState.run;

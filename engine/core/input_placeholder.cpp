@@ -34,13 +34,27 @@ int UpdateKeyboardState(int) {
     }
     return 1;
 }
-int UpdatePadVibrationTimers() { return 0; }
-int ApplyJoypadVibration() { return 0; }
-int OnInputActivationChange() { return 0; }
-int PrivateMessageFlagAOn() { return flagA = 1, 0; }
-int PrivateMessageFlagAOff() { return flagA = 0, 0; }
-int PrivateMessageFlagBOn() { return flagB = 1, 0; }
-int PrivateMessageFlagBOff() { return flagB = 0, 0; }
+int UpdatePadVibrationTimers() {
+    return 0;
+}
+int ApplyJoypadVibration() {
+    return 0;
+}
+int OnInputActivationChange() {
+    return 0;
+}
+int PrivateMessageFlagAOn() {
+    return flagA = 1, 0;
+}
+int PrivateMessageFlagAOff() {
+    return flagA = 0, 0;
+}
+int PrivateMessageFlagBOn() {
+    return flagB = 1, 0;
+}
+int PrivateMessageFlagBOff() {
+    return flagB = 0, 0;
+}
 
 int GetKeyState1(int keyCode) {
     if (keyCode < 0 || keyCode > 255) return 0;

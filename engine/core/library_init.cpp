@@ -33,8 +33,12 @@ namespace {
 
 constexpr int kRefusedDepth = 24;
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
 // Full screen needs a display mode of the screen size; without one the library starts in a window.
 void CheckFullScreenSize() {
@@ -110,11 +114,21 @@ void FatalEndSequence() {
 
 }  // namespace
 
-int ClearEndRequest() { return libraryFlags.endRequested = 0, 0; }
-int SetEndRequest() { return libraryFlags.endRequested = 1, 0; }
-int IsEndRequested() { return libraryFlags.endRequested; }
-int SetAsyncLoadEnabled(int enabled) { return libraryFlags.asyncLoad = enabled != 0, 0; }
-int IsAsyncLoadEnabled() { return libraryFlags.asyncLoad; }
+int ClearEndRequest() {
+    return libraryFlags.endRequested = 0, 0;
+}
+int SetEndRequest() {
+    return libraryFlags.endRequested = 1, 0;
+}
+int IsEndRequested() {
+    return libraryFlags.endRequested;
+}
+int SetAsyncLoadEnabled(int enabled) {
+    return libraryFlags.asyncLoad = enabled != 0, 0;
+}
+int IsAsyncLoadEnabled() {
+    return libraryFlags.asyncLoad;
+}
 
 int LibraryInitCore() {
     if (libraryFlags.initialised) return 0;
@@ -155,7 +169,8 @@ int LibraryInitCore() {
     }
     InitCharCodeBuffer();
     libraryFlags.initialised = 1;
-    if (!Settings().windowMode && !Settings().useUserWindow) BringWindowToForeground(Settings().mainWindow, 1);
+    if (!Settings().windowMode && !Settings().useUserWindow)
+        BringWindowToForeground(Settings().mainWindow, 1);
     InitScreenLog();
     SelectDrawTarget(kDrawTargetBackBuffer);
     SelectDrawTarget(kDrawTargetFrontScreen);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "engine/core/async_load.h"
-#include "engine/core/system_info.h"
 #include "engine/core/char_input.h"
 #include "engine/core/file_access.h"
 #include "engine/core/library_state.h"
@@ -33,8 +32,12 @@ constexpr double kMegabyte = 1048576.0;
 unsigned finestTimerPeriod = 0;
 int windowModuleStarted = 0;  // loading threads' state and file handles started by CreateMainWindow
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
 void FindLayeredWindowCall() {
     HMODULE user32 = LoadLibraryA("user32");
@@ -47,8 +50,8 @@ void LogMemory() {
     typedef BOOL(WINAPI * MemoryStatusEx)(LPMEMORYSTATUSEX);
     Settings().memoryTotalMb = Settings().memoryFreeMb = 0.0;
     HMODULE kernel = GetSystemInformation().osVersionCode > 261 ? LoadLibraryA("Kernel32.dll") : nullptr;
-    auto statusEx = kernel ? reinterpret_cast<MemoryStatusEx>(GetProcAddress(kernel, "GlobalMemoryStatusEx"))
-                           : nullptr;
+    auto statusEx =
+        kernel ? reinterpret_cast<MemoryStatusEx>(GetProcAddress(kernel, "GlobalMemoryStatusEx")) : nullptr;
     if (statusEx) {
         MEMORYSTATUSEX status = {};
         status.dwLength = sizeof(status);
@@ -107,10 +110,10 @@ void RegisterWindowClass() {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = Run().instance;
-    windowClass.hIcon = Settings().icon ? Settings().icon
-                                        : LoadIconA(Run().instance, Settings().iconId
-                                                                        ? MAKEINTRESOURCEA(Settings().iconId)
-                                                                        : IDI_APPLICATION);
+    windowClass.hIcon =
+        Settings().icon ? Settings().icon
+                        : LoadIconA(Run().instance, Settings().iconId ? MAKEINTRESOURCEA(Settings().iconId)
+                                                                      : IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     windowClass.lpszClassName = Settings().className;
@@ -129,7 +132,8 @@ HWND CreateFullScreenWindow() {
     int width, height;
     LogicalSize(&width, &height);
     return CreateWindowExA(CurrentWindowExStyle(), Settings().className, Settings().windowText,
-                           CurrentWindowStyle(), 0, 0, width, height, nullptr, nullptr, Run().instance, nullptr);
+                           CurrentWindowStyle(), 0, 0, width, height, nullptr, nullptr, Run().instance,
+                           nullptr);
 }
 
 HWND CreateWindowModeWindow() {
@@ -277,7 +281,8 @@ int CreateMainWindow() {
     windowModuleStarted = 1;
     FindLayeredWindowCall();
     if (!Settings().className[0])
-        std::strcpy(Settings().className, Settings().windowText[0] ? Settings().windowText : kFallbackClassName);
+        std::strcpy(Settings().className,
+                    Settings().windowText[0] ? Settings().windowText : kFallbackClassName);
     LogMemory();
     ReadDesktop();
     finestTimerPeriod = StartTimers();
@@ -308,7 +313,8 @@ int BringWindowToForeground(HWND window, int topmost) {
     SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<PVOID>(uintptr_t(timeout)), 0);
     AttachThreadInput(foregroundThread, windowThread, FALSE);
     if (topmost)
-        SetWindowPos(Settings().mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        SetWindowPos(Settings().mainWindow, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     return 0;
 }
 
@@ -340,4 +346,6 @@ int EndMainWindow() {
     return 0;
 }
 
-unsigned GetFinestTimerPeriod() { return finestTimerPeriod; }
+unsigned GetFinestTimerPeriod() {
+    return finestTimerPeriod;
+}

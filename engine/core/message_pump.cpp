@@ -18,19 +18,29 @@ namespace {
 constexpr int kThrottledFlipMilliseconds = 64;
 constexpr int kEndingCycleLimit = 10;
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
-bool OnWindowThread() { return GetCurrentThreadId() == Run().windowThreadId; }
-bool Waiting() { return (!Run().active || Run().minimised) && !Settings().runAlways; }
+bool OnWindowThread() {
+    return GetCurrentThreadId() == Run().windowThreadId;
+}
+bool Waiting() {
+    return (!Run().active || Run().minimised) && !Settings().runAlways;
+}
 
 void ClipCursorToClient() {
-    if (!Settings().cursorClip || !Run().active || Run().minimised || !Settings().windowMode || Run().cursorClipped)
+    if (!Settings().cursorClip || !Run().active || Run().minimised || !Settings().windowMode ||
+        Run().cursorClipped)
         return;
     POINT point;
     GetCursorPos(&point);
     const RECT& client = Run().clientRect;
-    if (point.x > client.left && point.x <= client.right && point.y > client.top && point.y <= client.bottom) {
+    if (point.x > client.left && point.x <= client.right && point.y > client.top &&
+        point.y <= client.bottom) {
         ClipCursor(&client);
         Run().cursorClipped = 1;
     }
@@ -111,7 +121,8 @@ LoopEnd RunMessageLoop() {
             if (Settings().dialog && IsDialogMessageA(Settings().dialog, &message)) {
                 passDone = 0;
             } else {
-                if (message.message == WM_ACTIVATEAPP && Settings().windowMode) Run().active = message.wParam != 0;
+                if (message.message == WM_ACTIVATEAPP && Settings().windowMode)
+                    Run().active = message.wParam != 0;
                 if (Run().quit) {
                     if (OnWindowThread() && !Settings().menuAlwaysShown) UpdateFullScreenMenu();
                     return LoopEnd::kQuitMessage;

@@ -2,6 +2,12 @@
 // once. The network module deletes this file.
 #include "engine/core/network.h"
 
-int PumpNetworkWindow(int) { return 0; }
-int ShutdownNetwork() { return 0; }
-LRESULT HandleSocketMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+int PumpNetworkWindow(int) {
+    return 0;
+}
+int ShutdownNetwork() {
+    return 0;
+}
+LRESULT HandleSocketMessage(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}

@@ -8,8 +8,12 @@
 
 namespace {
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
 void AttachMenu(int attach) {
     SetMenu(Settings().mainWindow, attach ? Settings().menu : nullptr);

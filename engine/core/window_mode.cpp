@@ -23,12 +23,20 @@ constexpr StylePair kWindowModeStyles[11] = {
     {0x81CB0000, 0x300}, {0x80CA0000, 0x100}, {0x81CB0000, 0x100},
 };
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
-bool OwnWindow() { return Settings().mainWindow != nullptr && !Settings().useUserWindow; }
+bool OwnWindow() {
+    return Settings().mainWindow != nullptr && !Settings().useUserWindow;
+}
 
-double Rate(double rate) { return rate <= 0.0 ? 1.0 : rate; }
+double Rate(double rate) {
+    return rate <= 0.0 ? 1.0 : rate;
+}
 
 // The logical screen size, 640 x 480 in full screen under the half-size emulation.
 void ScreenSizeForWindow(int* width, int* height) {
@@ -154,7 +162,8 @@ int ChangeWindowMode(int windowMode) {
 
 int SetWindowModeFlagAndMenu(int windowMode) {
     Settings().windowMode = windowMode;
-    LogText(windowMode ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+    LogText(windowMode ? "ウインドウモードフラグが立てられました\n"
+                       : "ウインドウモードフラグが倒されました\n");
     if (Settings().menu && Settings().mainWindow) {
         SetMenu(Settings().mainWindow, windowMode ? Settings().menu : nullptr);
         Run().menuAttached = windowMode;
@@ -162,7 +171,9 @@ int SetWindowModeFlagAndMenu(int windowMode) {
     return 0;
 }
 
-int GetWindowModeFlag() { return Settings().windowMode; }
+int GetWindowModeFlag() {
+    return Settings().windowMode;
+}
 
 int ApplyWindowStyles() {
     if (!OwnWindow()) return 0;
@@ -243,4 +254,6 @@ int SetMainWindowText(const char* text) {
     return 0;
 }
 
-HWND GetMainWindowHandle() { return Settings().mainWindow; }
+HWND GetMainWindowHandle() {
+    return Settings().mainWindow;
+}

@@ -29,16 +29,28 @@ struct EditKey {
 };
 
 constexpr EditKey kEditKeyCodeMap[] = {
-    {VK_DELETE, 0x10}, {VK_LEFT, 0x1D}, {VK_RIGHT, 0x1C}, {VK_UP, 0x1E},    {VK_DOWN, 0x1F},
+    {VK_DELETE, 0x10}, {VK_LEFT, 0x1D}, {VK_RIGHT, 0x1C}, {VK_UP, 0x1E},   {VK_DOWN, 0x1F},
     {VK_HOME, 0x1A},   {VK_END, 0x19},  {VK_PRIOR, 0x17}, {VK_NEXT, 0x15}, {0, 0},
 };
 
-LibrarySettings& Settings() { return libraryState.settings; }
-LibraryRunState& Run() { return libraryState.run; }
+LibrarySettings& Settings() {
+    return libraryState.settings;
+}
+LibraryRunState& Run() {
+    return libraryState.run;
+}
 
 bool KeptControlCode(int code) {
     switch (code) {
-        case 0x01: case 0x03: case 0x08: case 0x09: case 0x0D: case 0x10: case 0x16: case 0x18: case 0x1B:
+        case 0x01:
+        case 0x03:
+        case 0x08:
+        case 0x09:
+        case 0x0D:
+        case 0x10:
+        case 0x16:
+        case 0x18:
+        case 0x1B:
             return true;
         default:
             return false;
@@ -130,7 +142,8 @@ void OnDisplayChange(WPARAM wParam, LPARAM lParam) {
     int screenWidth, screenHeight, screenBits;
     GetScreenSize(&screenWidth, &screenHeight, &screenBits);
     if (bits != screenBits || width != screenWidth || height != screenHeight) {
-        if (!HasRestoreCallback() || bits == 24 || bits == 8 || width < screenWidth || height < screenHeight) {
+        if (!HasRestoreCallback() || bits == 24 || bits == 8 || width < screenWidth ||
+            height < screenHeight) {
             LogText("復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します\n");
             LogText("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します\n");
             PostCloseOnce();
@@ -146,14 +159,16 @@ void OnCommand(WPARAM wParam) {
     if (Run().toolbarPresent && id >= kFirstToolbarId) {
         const int button = FindToolbarButton(id);
         if (button != -1) {
-            if (Run().toolbarButtons[button].kind == kToolbarPushButton) Run().toolbarButtons[button].clicked = 1;
+            if (Run().toolbarButtons[button].kind == kToolbarPushButton)
+                Run().toolbarButtons[button].clicked = 1;
             return;
         }
     }
     if (!Settings().menu) return;
     if (Settings().menuIdCallback) Settings().menuIdCallback(id);
     char name[kMenuItemNameSize];
-    if (Settings().menuNameCallback && GetMenuItemNameById(id, name) == 0) Settings().menuNameCallback(name, id);
+    if (Settings().menuNameCallback && GetMenuItemNameById(id, name) == 0)
+        Settings().menuNameCallback(name, id);
     if (Run().selectedMenuIdCount >= kSelectedMenuIdLimit) return;
     for (int i = 0; i < Run().selectedMenuIdCount; ++i)
         if (Run().selectedMenuIds[i] == id) return;
@@ -194,8 +209,8 @@ void OnPaint(HWND window) {
             RECT client;
             GetClientRect(window, &client);
             if (Settings().backgroundColourSet) {
-                HBRUSH brush = CreateSolidBrush(RGB(Settings().backgroundRed, Settings().backgroundGreen,
-                                                    Settings().backgroundBlue));
+                HBRUSH brush = CreateSolidBrush(
+                    RGB(Settings().backgroundRed, Settings().backgroundGreen, Settings().backgroundBlue));
                 FillRect(dc, &client, brush);
                 DeleteObject(brush);
             } else {

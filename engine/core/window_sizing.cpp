@@ -10,21 +10,37 @@ namespace {
 
 constexpr int kMinimumSide = 128;
 
-bool DragsRight(int edge) { return edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT; }
+bool DragsRight(int edge) {
+    return edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
+}
 bool DragsBottom(int edge) {
     return edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
 }
-bool DragsCorner(int edge) { return edge >= WMSZ_TOPLEFT && edge != WMSZ_BOTTOM; }
+bool DragsCorner(int edge) {
+    return edge >= WMSZ_TOPLEFT && edge != WMSZ_BOTTOM;
+}
 
 // Which edges move for a dragged edge or corner: the horizontal one (left or right) and the vertical one.
 void MovedEdges(int edge, bool* moveLeft, bool* moveTop) {
     switch (edge) {
-        case WMSZ_LEFT: *moveLeft = true, *moveTop = false; break;
-        case WMSZ_TOP: *moveLeft = false, *moveTop = true; break;
-        case WMSZ_TOPLEFT: *moveLeft = true, *moveTop = true; break;
-        case WMSZ_TOPRIGHT: *moveLeft = false, *moveTop = true; break;
-        case WMSZ_BOTTOMLEFT: *moveLeft = true, *moveTop = false; break;
-        default: *moveLeft = false, *moveTop = false; break;  // right, bottom, bottom-right
+        case WMSZ_LEFT:
+            *moveLeft = true, *moveTop = false;
+            break;
+        case WMSZ_TOP:
+            *moveLeft = false, *moveTop = true;
+            break;
+        case WMSZ_TOPLEFT:
+            *moveLeft = true, *moveTop = true;
+            break;
+        case WMSZ_TOPRIGHT:
+            *moveLeft = false, *moveTop = true;
+            break;
+        case WMSZ_BOTTOMLEFT:
+            *moveLeft = true, *moveTop = false;
+            break;
+        default:
+            *moveLeft = false, *moveTop = false;
+            break;  // right, bottom, bottom-right
     }
 }
 

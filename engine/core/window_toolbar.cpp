@@ -9,7 +9,9 @@ int FindToolbarButton(int id) {
     return -1;
 }
 
-int GetToolbarHeight() { return libraryState.run.toolbarPresent ? libraryState.run.toolbarHeight : 0; }
+int GetToolbarHeight() {
+    return libraryState.run.toolbarPresent ? libraryState.run.toolbarHeight : 0;
+}
 
 int DeleteAllToolbarButtons() {
     libraryState.run.toolbarButtonCount = 0;

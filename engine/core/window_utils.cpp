@@ -31,10 +31,18 @@ HWND GetTargetWindowHandle() {
     return settings.useUserWindow ? settings.userWindow : settings.mainWindow;
 }
 
-int GetWindowActiveFlag() { return libraryState.run.active; }
-int GetRunAlwaysFlag() { return libraryState.settings.runAlways; }
-int GetCloseRequestedFlag() { return libraryState.run.closeRequested; }
-int GetCpuSimdFlag() { return GetSystemInformation().cpuHasMmx; }
+int GetWindowActiveFlag() {
+    return libraryState.run.active;
+}
+int GetRunAlwaysFlag() {
+    return libraryState.settings.runAlways;
+}
+int GetCloseRequestedFlag() {
+    return libraryState.run.closeRequested;
+}
+int GetCpuSimdFlag() {
+    return GetSystemInformation().cpuHasMmx;
+}
 
 int GetDesktopScreenInfo(int* width, int* height, int* bits) {
     if (libraryFlags.initialised) {

@@ -7,6 +7,7 @@
 #include "engine/core/library_state.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/text_movie/font_handles.h"
 #include "platform/user/user32.h"
 
 namespace {
@@ -36,16 +37,23 @@ int NewGraphic() {
 
 }  // namespace
 
+// The font handle type starts and ends with graphics.
 int InitGraphicsSystem() {
     screen.started = 1;
+    InitFontSystem();
     return 0;
 }
 int ShutdownGraphics() {
+    EndFontSystem();
     screen.started = 0;
     return 0;
 }
-int RegisterModelHandleTypes() { return 0; }
-int EndModelHandleTypes() { return 0; }
+int RegisterModelHandleTypes() {
+    return 0;
+}
+int EndModelHandleTypes() {
+    return 0;
+}
 
 int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
     if (width <= 0 || height <= 0) return -1;
@@ -56,7 +64,9 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
     screen.refreshRate = refreshRate;
     return 0;
 }
-int GetColorDepth() { return screen.colorBits; }
+int GetColorDepth() {
+    return screen.colorBits;
+}
 
 int GetDisplayModeCount() {
     DEVMODEA mode;
@@ -93,59 +103,107 @@ int SetHalfSizeEmulation(int flag) {
     screen.halfSize = flag;
     return 0;
 }
-int GetHalfSizeEmulation() { return screen.halfSize; }
-int IsHardwareDrawingEnabled() { return 1; }
-int IsFullScreenMode() { return libraryState.settings.windowMode == 0; }
-int ChangeScreenModeCore(int, int, int, int, int) { return 0; }
+int GetHalfSizeEmulation() {
+    return screen.halfSize;
+}
+int IsHardwareDrawingEnabled() {
+    return 1;
+}
+int IsFullScreenMode() {
+    return libraryState.settings.windowMode == 0;
+}
+int ChangeScreenModeCore(int, int, int, int, int) {
+    return 0;
+}
 
-int HasD3DDevice() { return 0; }
-int IsDeviceLost() { return 0; }
-void* GetDirectDrawObject() { return nullptr; }
-int IsDisplayReady() { return screen.started && libraryState.settings.mainWindow != nullptr; }
-int ReleaseGraphicsDevice() { return 0; }
-int RestartGraphicsKeepMode() { return 0; }
-int EndSceneIfBegun() { return 0; }
+int HasD3DDevice() {
+    return 0;
+}
+int IsDeviceLost() {
+    return 0;
+}
+void* GetDirectDrawObject() {
+    return nullptr;
+}
+int IsDisplayReady() {
+    return screen.started && libraryState.settings.mainWindow != nullptr;
+}
+int ReleaseGraphicsDevice() {
+    return 0;
+}
+int RestartGraphicsKeepMode() {
+    return 0;
+}
+int EndSceneIfBegun() {
+    return 0;
+}
 int SetRestoreCallback(GraphicsRestoreCallback callback) {
     screen.restore = callback;
     screen.hasRestore = 1;  // null installs the default restore
     return 0;
 }
-int HasRestoreCallback() { return screen.hasRestore; }
-int SetDialogBoxModeSafe(int flag) { return SetDialogBoxModeFlag(flag); }
+int HasRestoreCallback() {
+    return screen.hasRestore;
+}
+int SetDialogBoxModeSafe(int flag) {
+    return SetDialogBoxModeFlag(flag);
+}
 int SetDialogBoxModeFlag(int flag) {
     screen.dialogBoxMode = flag;
     return 0;
 }
-int GetDialogBoxModeFlag() { return screen.dialogBoxMode; }
+int GetDialogBoxModeFlag() {
+    return screen.dialogBoxMode;
+}
 
-int GetDrawTargetHandle() { return screen.drawTarget; }
-int FlipFrameEntry() { return 0; }
-int FlipFrameDefault() { return 0; }
+int GetDrawTargetHandle() {
+    return screen.drawTarget;
+}
+int FlipFrameEntry() {
+    return 0;
+}
+int FlipFrameDefault() {
+    return 0;
+}
 int SetWaitVerticalSync(int flag) {
     screen.waitVsync = flag;
     return 0;
 }
-int IsWaitVerticalSync() { return screen.waitVsync; }
+int IsWaitVerticalSync() {
+    return screen.waitVsync;
+}
 int SetTextureFilterMode(int mode) {
     screen.filterMode = mode;
     return 0;
 }
-int GetTextureFilterMode() { return screen.filterMode; }
-int GetMaskDrawingEnabled() { return screen.maskDrawing; }
+int GetTextureFilterMode() {
+    return screen.filterMode;
+}
+int GetMaskDrawingEnabled() {
+    return screen.maskDrawing;
+}
 int SetMaskDrawingEnabled(int flag) {
     screen.maskDrawing = flag;
     return 0;
 }
-int CopyDrawScreenToGraphic(int, int, int, int, int) { return 0; }
-int IsGraphicAlive(int graphic) { return graphic > 0 && graphic < screen.nextGraphic; }
+int CopyDrawScreenToGraphic(int, int, int, int, int) {
+    return 0;
+}
+int IsGraphicAlive(int graphic) {
+    return graphic > 0 && graphic < screen.nextGraphic;
+}
 int GetGraphicSize(int, int* width, int* height) {
     *width = screen.width;
     *height = screen.height;
     return 0;
 }
 
-int SetTransparentColour(int, int, int) { return 0; }
-int SetGraphicCreateOption(int) { return 0; }
+int SetTransparentColour(int, int, int) {
+    return 0;
+}
+int SetGraphicCreateOption(int) {
+    return 0;
+}
 
 // A graphic number for a file that opens; -1 (as for a missing file) otherwise.
 int LoadGraphFile(const char* fileName, int) {
@@ -154,38 +212,68 @@ int LoadGraphFile(const char* fileName, int) {
     CallFileClose(file);
     return NewGraphic();
 }
-int MakeDrawTarget(int width, int height, int) { return width > 0 && height > 0 ? NewGraphic() : -1; }
-int FreeGraphic(int graphic, int) { return IsGraphicAlive(graphic) ? 0 : -1; }
-int FreeAllGraphics(int) { return 0; }
+int MakeDrawTarget(int width, int height, int) {
+    return width > 0 && height > 0 ? NewGraphic() : -1;
+}
+int FreeGraphic(int graphic, int) {
+    return IsGraphicAlive(graphic) ? 0 : -1;
+}
+int FreeAllGraphics(int) {
+    return 0;
+}
 
 int SelectDrawTarget(int target) {
     screen.drawTarget = target;
     return 0;
 }
-int SetClipRect(int, int, int, int) { return 0; }
-int ClearDrawTarget(const RECT*) { return 0; }
+int SetClipRect(int, int, int, int) {
+    return 0;
+}
+int ClearDrawTarget(const RECT*) {
+    return 0;
+}
 
-int SetBlend(int, int) { return 0; }
-int SetBright(int, int, int) { return 0; }
+int SetBlend(int, int) {
+    return 0;
+}
+int SetBright(int, int, int) {
+    return 0;
+}
 uint32_t PackColor(int red, int green, int blue) {
     if (screen.colorBits == 16)
         return uint32_t(((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xF8) >> 3));
     return uint32_t(((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF));
 }
 
-int DrawImageAt(int, int, int, int) { return 0; }
+int DrawImageAt(int, int, int, int) {
+    return 0;
+}
 int DrawImagePart(int, int, int, int, int width, int height, int, int, int) {
     return width < 1 || height < 1 ? -1 : 0;
 }
 int DrawImagePartRotated(int, int, int, int, int width, int height, double, double, int, int, int) {
     return width < 1 || height < 1 ? -1 : 0;
 }
-int DrawImageStretched(int, int, int, int, int, int) { return 0; }
-int DrawBoxShape(int, int, int, int, uint32_t, int) { return 0; }
-int DrawCircleShape(int, int, int, uint32_t, int) { return 0; }
-int DrawLineShape(int, int, int, int, uint32_t, int) { return 0; }
-int FillBox(int, int, int, int, uint32_t) { return 0; }
-int OutlineBox(int, int, int, int, uint32_t) { return 0; }
+int DrawImageStretched(int, int, int, int, int, int) {
+    return 0;
+}
+int DrawBoxShape(int, int, int, int, uint32_t, int) {
+    return 0;
+}
+int DrawCircleShape(int, int, int, uint32_t, int) {
+    return 0;
+}
+int DrawLineShape(int, int, int, int, uint32_t, int) {
+    return 0;
+}
+int FillBox(int, int, int, int, uint32_t) {
+    return 0;
+}
+int OutlineBox(int, int, int, int, uint32_t) {
+    return 0;
+}
 
 // Nothing is drawn, so there is no screen to save.
-int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) { return -1; }
+int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
+    return -1;
+}

@@ -9,21 +9,45 @@ namespace {
 
 int nextSound = 1;
 
-bool IsSound(int handle) { return handle > 0 && handle < nextSound; }
+bool IsSound(int handle) {
+    return handle > 0 && handle < nextSound;
+}
 
 }  // namespace
 
-int InitSound() { return 0; }
-int EndSound() { return 0; }
-int LoadAcmFunctions() { return 0; }
-int FreeAcmFunctions() { return 0; }
-int EndBackgroundMusic() { return 0; }
-int PauseAllSounds(int) { return 0; }
-int PauseSoftSoundPlayers(int) { return 0; }
-int UpdateAllStreamSounds() { return 0; }
-int UpdateAllSoftSoundPlayers() { return 0; }
-int UpdateMusicPlayState() { return 0; }
-int ReplayOrCloseMidiMci() { return 0; }
+int InitSound() {
+    return 0;
+}
+int EndSound() {
+    return 0;
+}
+int LoadAcmFunctions() {
+    return 0;
+}
+int FreeAcmFunctions() {
+    return 0;
+}
+int EndBackgroundMusic() {
+    return 0;
+}
+int PauseAllSounds(int) {
+    return 0;
+}
+int PauseSoftSoundPlayers(int) {
+    return 0;
+}
+int UpdateAllStreamSounds() {
+    return 0;
+}
+int UpdateAllSoftSoundPlayers() {
+    return 0;
+}
+int UpdateMusicPlayState() {
+    return 0;
+}
+int ReplayOrCloseMidiMci() {
+    return 0;
+}
 
 // Sound handles: a number for a file that opens, -1 (as for a missing file) otherwise; nothing plays.
 int LoadSoundFile(const char* path, int bufferCount, int) {
@@ -33,8 +57,18 @@ int LoadSoundFile(const char* path, int bufferCount, int) {
     CallFileClose(file);
     return nextSound++;
 }
-int PlaySoundHandle(int handle, int, int) { return IsSound(handle) ? 0 : -1; }
-int StopSoundHandle(int handle) { return IsSound(handle) ? 0 : -1; }
-int QuerySoundPlaying(int handle) { return IsSound(handle) ? 0 : -1; }
-int SetSoundVolume(int, int handle) { return IsSound(handle) ? 0 : -1; }
-int GetSoundPlayTime(int handle) { return IsSound(handle) ? 0 : -1; }
+int PlaySoundHandle(int handle, int, int) {
+    return IsSound(handle) ? 0 : -1;
+}
+int StopSoundHandle(int handle) {
+    return IsSound(handle) ? 0 : -1;
+}
+int QuerySoundPlaying(int handle) {
+    return IsSound(handle) ? 0 : -1;
+}
+int SetSoundVolume(int, int handle) {
+    return IsSound(handle) ? 0 : -1;
+}
+int GetSoundPlayTime(int handle) {
+    return IsSound(handle) ? 0 : -1;
+}

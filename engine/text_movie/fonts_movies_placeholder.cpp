@@ -1,17 +1,19 @@
 // Placeholder for the fonts and movies subsystem until it lands: the movie handle type is only marked
-// registered and no movie ever plays; fonts are numbered but draw nothing. The fonts and movies subsystem
+// registered and no movie ever plays; text is not drawn. The fonts and movies subsystem
 // deletes this file.
+#include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/fonts.h"
 #include "engine/text_movie/movie_services.h"
 
 namespace {
 
 int movieTypeRegistered = 0;
-int nextFont = 1;
 
 }  // namespace
 
-int InitYuvToRgbTables() { return 0; }
+int InitYuvToRgbTables() {
+    return 0;
+}
 int RegisterMovieHandleType() {
     movieTypeRegistered = 1;
     return 0;
@@ -21,13 +23,16 @@ int EndMovieHandleType() {
     movieTypeRegistered = 0;
     return 0;
 }
-int CheckMovieTypeInit() { return movieTypeRegistered ? 0 : -1; }
-int PauseAllMovies() { return 0; }
-int ResumeAllMovies() { return 0; }
-
-int CreateFontPublic(const char* face, int size, int, int, int, int, int, int) {
-    return face != nullptr && size > 0 ? nextFont++ : -1;
+int CheckMovieTypeInit() {
+    return movieTypeRegistered ? 0 : -1;
 }
+int PauseAllMovies() {
+    return 0;
+}
+int ResumeAllMovies() {
+    return 0;
+}
+
 int DrawStringWithFont(int, int, const char* text, uint32_t, int font, uint32_t, int) {
-    return text != nullptr && font > 0 && font < nextFont ? 0 : -1;
+    return text != nullptr && GetFontRecord(font) != nullptr ? 0 : -1;
 }

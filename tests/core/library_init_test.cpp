@@ -14,8 +14,15 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// Lines of the log as they must read; '*' stands for any text (machine-dependent figures).
+// Lines of the log as they must read; '*' stands for any text (machine-dependent figures) and a line
+// ending in "..." for any number of such lines.
+// The CPU lines of the system block depend on the machine.
 const std::vector<std::string> kInitLines = {
+    "システムの情報を出力します",
+    "\tＴＶライブラリ Ver3.10a",
+    "\t論理プロセッサの数 : *",
+    "\tＯＳ  Windows7 ( Build 7601 Service Pack 1 )",
+    "\t*...",
     "ＣＯＭの初期化... 成功しました",
     "メモリ総量:*MB  空きメモリ領域:*MB ",
     "タイマーの精度を検査します",
@@ -28,8 +35,12 @@ const std::vector<std::string> kInitLines = {
     "ウインドウを表示します",
     "ＩＭＥを無効にしました",
     "ウインドウスタイルをウインドウモード用に変更します... 完了",
+    "フォントの初期化を行います",
+    "フォントの初期化は正常に終了しました",
 };
 const std::vector<std::string> kEndLines = {
+    "フォントの初期化を行います",
+    "フォントの初期化は正常に終了しました",
     "ウインドウを閉じようとしています",
     "ウインドウが破棄されようとしています",
     "ソフトを終了する準備が整いました",

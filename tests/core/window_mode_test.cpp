@@ -21,7 +21,7 @@ RECT Proposed(int clientWidth, int clientHeight) {
 struct SizingCase {
     int edge;
     int proposedWidth, proposedHeight;
-    int width, height;  // client size after sizing
+    int width, height;         // client size after sizing
     bool leftMoves, topMoves;  // else the right, else the bottom edge moves
 };
 
@@ -48,10 +48,14 @@ class SizingTest : public LibraryTest {
 // relatively larger side (height on a tie). The moving edges follow the sizing table.
 TEST_F(SizingTest, KeepsTheScreensAspectAndMovesTheTablesEdges) {
     const SizingCase cases[] = {
-        {WMSZ_LEFT, 1000, 600, 1000, 750, true, false},      {WMSZ_RIGHT, 1000, 600, 1000, 750, false, false},
-        {WMSZ_TOP, 800, 900, 1200, 900, false, true},        {WMSZ_BOTTOM, 800, 900, 1200, 900, false, false},
-        {WMSZ_TOPLEFT, 1000, 900, 1200, 900, true, true},    {WMSZ_TOPRIGHT, 1200, 600, 1200, 900, false, true},
-        {WMSZ_BOTTOMLEFT, 880, 660, 880, 660, true, false},  {WMSZ_BOTTOMRIGHT, 400, 450, 600, 450, false, false},
+        {WMSZ_LEFT, 1000, 600, 1000, 750, true, false},
+        {WMSZ_RIGHT, 1000, 600, 1000, 750, false, false},
+        {WMSZ_TOP, 800, 900, 1200, 900, false, true},
+        {WMSZ_BOTTOM, 800, 900, 1200, 900, false, false},
+        {WMSZ_TOPLEFT, 1000, 900, 1200, 900, true, true},
+        {WMSZ_TOPRIGHT, 1200, 600, 1200, 900, false, true},
+        {WMSZ_BOTTOMLEFT, 880, 660, 880, 660, true, false},
+        {WMSZ_BOTTOMRIGHT, 400, 450, 600, 450, false, false},
     };
     for (const SizingCase& c : cases) {
         RECT rect = Proposed(c.proposedWidth, c.proposedHeight);
