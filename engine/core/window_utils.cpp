@@ -2,7 +2,6 @@
 
 #include "engine/core/library_state.h"
 #include "engine/core/system_functions.h"
-#include "engine/core/system_info.h"
 #include "platform/gdi/gdi32.h"
 
 namespace {
@@ -39,9 +38,6 @@ int GetRunAlwaysFlag() {
 }
 int GetCloseRequestedFlag() {
     return libraryState.run.closeRequested;
-}
-int GetCpuSimdFlag() {
-    return GetSystemInformation().cpuHasMmx;
 }
 
 int GetDesktopScreenInfo(int* width, int* height, int* bits) {

@@ -15,7 +15,6 @@ HWND GetTargetWindowHandle();  // the user-supplied window when set, else the ma
 int GetWindowActiveFlag();
 int GetRunAlwaysFlag();
 int GetCloseRequestedFlag();
-int GetCpuSimdFlag();  // 1 when the processor has MMX
 int GetDesktopScreenInfo(int* width, int* height, int* bits);
 int SetDesktopCompositionEnabled(int enabled);
 int FileTimeToDateTime(const FILETIME* fileTime, int dateTime[6]);

@@ -5,6 +5,7 @@
 
 #include "engine/core/file_access.h"
 #include "engine/core/library_state.h"
+#include "engine/core/screen_log.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/text_movie/font_handles.h"
@@ -37,10 +38,15 @@ int NewGraphic() {
 
 }  // namespace
 
-// The font handle type starts and ends with graphics.
+int ScreenHeight() {
+    return screen.height;
+}
+
+// The font handle type starts and ends with graphics; the on-screen log learns about the display.
 int InitGraphicsSystem() {
     screen.started = 1;
     InitFontSystem();
+    SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
     return 0;
 }
 int ShutdownGraphics() {
