@@ -1,5 +1,5 @@
 // Stand-ins for the parts of the game that the frame calls but that are built later: the task classes
-// the main loop creates (title screen, player, stage start, the map's object types).
+// the main loop creates (the player) and the effects the clear board makes (quake, eruption).
 // Each does the least that lets the main loop run; replace them piece by piece as the real ones arrive.
 #include "game/game_state.h"
 #include "game/input_mask.h"
@@ -12,23 +12,6 @@
 
 namespace {
 
-// The title screen stand-in: START (or 600 idle frames, which go to the opening demo) ends it.
-class TitleScreenStandIn : public Character {
-  public:
-    TitleScreenStandIn() { RegisterInGroup(kGroupNoCollision); }
-    void Update() override {
-        if (InputPressed(static_cast<uint32_t>(keyConfig.padStart))) {
-            fullGameMode = sceneCode == kSceneAreaSelect ? 0 : 1;
-            areaNumber = 1;
-            dead = 1;
-        } else if (++counter >= 600) {
-            sceneCode = kSceneOpeningDemo;
-            dead = 1;
-        }
-    }
-    void Draw() override { DrawBitmapText(155, 140, "KORVALUND", 9); }
-};
-
 // A task that only holds its place in a group.
 class PlaceholderTask : public Character {
   public:
@@ -40,15 +23,12 @@ class PlaceholderTask : public Character {
 
 }  // namespace
 
-Character* CreateTitleScreenTask() {
-    return CreateTask<TitleScreenStandIn>();
-}
 Character* CreatePlayerTask(MapData* map) {
     return CreateTask<PlaceholderTask>(map, kGroupPlayer);
 }
-Character* CreateStageStartTask(MapData* map) {
-    return CreateTask<PlaceholderTask>(map, kGroupSceneControl);
+Character* CreateQuakeTask(int, int) {
+    return CreateTask<PlaceholderTask>(nullptr, kGroupNoCollision);
 }
-Character* SpawnMapObject(MapData*, MapObjectRecord*) {
-    return nullptr;
+Character* CreateFunkaMagmaTask(double, double, MapData* map, double) {
+    return CreateTask<PlaceholderTask>(map, kGroupNoCollision);
 }

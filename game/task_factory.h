@@ -10,3 +10,6 @@ Character* CreatePlayerTask(MapData* map);
 Character* CreateStageStartTask(MapData* map);
 // The task of a map-object record by its type; null for types that create nothing.
 Character* SpawnMapObject(MapData* map, MapObjectRecord* record);
+// The clear board's finale: a quake of the duration and strength, and a magma eruption at (x, y).
+Character* CreateQuakeTask(int duration, int strength);
+Character* CreateFunkaMagmaTask(double x, double y, MapData* map, double speed);

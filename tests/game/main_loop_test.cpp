@@ -196,6 +196,9 @@ TEST_F(MainLoopTest, CommandLineThatIsNotAReplayStartsNormally) {
 
 TEST_F(MainLoopTest, PauseShowsPauseAndUnpauseWithEnterSavesAScreenshot) {
     WriteReplay("pause.rep", 1, 1, 1, {0, kStart, kStart, 0, kStart, 0});
+    // The area's start card refuses the pause; here it is taken as over.
+    AtPump(0, [] { areaIntro = 0; });
+    InstallActions();
     ASSERT_EQ(Run("pause.rep"), 0);
     // Paused during frames 1 to 3: five glyphs each.
     EXPECT_EQ(PauseGlyphDraws(), 15);
@@ -203,6 +206,7 @@ TEST_F(MainLoopTest, PauseShowsPauseAndUnpauseWithEnterSavesAScreenshot) {
 
     ResetGame();
     recording::Lib().keys[kKeyEnter] = 1;
+    InstallActions();
     WriteReplay("pause.rep", 1, 1, 1, {0, kStart, 0, kStart, 0});
     ASSERT_EQ(Run("pause.rep"), 0);
     EXPECT_EQ(PauseGlyphDraws(), 0);
@@ -223,16 +227,20 @@ TEST_F(MainLoopTest, WhilePausedNothingUpdatesButTheTimerRuns) {
 }
 
 TEST_F(MainLoopTest, F2GoesToTheTitleAndStartBeginsARecordedRun) {
+    // The demo's frame takes pump 0 and its loop's last quit check pump 1; the title's frame n (from 1)
+    // follows pump n + 1. It fades in for 51 frames, takes START on its first menu frame (52) and fades
+    // out for 85 frames.
+    constexpr int kTitleStart = 53, kTitleFrames = 52 + 85, kFirstAreaPump = 2 + kTitleFrames;
     AtPump(0, [] { recording::Lib().keys[kKeyF2] = 1; });
     AtPump(1, [] { recording::Lib().keys[kKeyF2] = 0; });
-    AtPump(3, [] { recording::Lib().keys[kKeySpace] = 1; });  // START on the title's second frame
-    AtPump(4, [] { recording::Lib().keys[kKeySpace] = 0; });
-    AtPump(5, [] { recording::Lib().keys[203] = 1; });  // left during area frame 1
-    AtPump(7, [] { recording::Lib().keys[kKeyEscape] = 1; });
+    AtPump(kTitleStart, [] { recording::Lib().keys[kKeySpace] = 1; });
+    AtPump(kTitleStart + 1, [] { recording::Lib().keys[kKeySpace] = 0; });
+    AtPump(kFirstAreaPump + 1, [] { recording::Lib().keys[203] = 1; });  // left during area frame 1
+    AtPump(kFirstAreaPump + 3, [] { recording::Lib().keys[kKeyEscape] = 1; });
     InstallActions();
     ASSERT_EQ(Run(), 0);
-    // One demo frame, two title frames, three area frames.
-    EXPECT_EQ(recording::Count("FlipFrameDefault"), 6);
+    // One demo frame, the title's frames, three area frames.
+    EXPECT_EQ(recording::Count("FlipFrameDefault"), 1 + kTitleFrames + 3);
     EXPECT_EQ(recordFlag, 1);
     EXPECT_EQ(replayBuffer.hasData, 1);
     EXPECT_EQ(replayBuffer.mode, 1);

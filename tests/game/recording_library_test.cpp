@@ -259,6 +259,19 @@ KORVALUND_DOUBLE int ReadFileHandle(void* buffer, int size, int handle) {
     if (found == OpenFiles().end() || size < 0) return -1;
     return static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(size), found->second));
 }
+// One line without its CR LF (or LF), cut to size - 1 bytes; -1 at the end of the file.
+KORVALUND_DOUBLE int ReadFileHandleLine(char* buffer, int size, int handle) {
+    auto found = OpenFiles().find(handle);
+    if (found == OpenFiles().end() || size < 2) return -1;
+    int length = 0, c = std::fgetc(found->second);
+    if (c == EOF) return -1;
+    for (; c != EOF && c != '\n'; c = std::fgetc(found->second)) {
+        if (length < size - 1) buffer[length++] = static_cast<char>(c);
+    }
+    if (length > 0 && buffer[length - 1] == '\r') --length;
+    buffer[length] = '\0';
+    return length;
+}
 KORVALUND_DOUBLE int CloseFileHandle(int handle) {
     auto found = OpenFiles().find(handle);
     if (found == OpenFiles().end()) return Record("CloseFileHandle", {handle}, nullptr, -1);

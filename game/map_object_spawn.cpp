@@ -1,0 +1,27 @@
+// The tasks of the map's object records, by record type.
+#include "game/goal_flower_task.h"
+#include "game/map_data.h"
+#include "game/move_yoko_platform_task.h"
+#include "game/task_factory.h"
+#include "game/task_registry.h"
+
+namespace {
+
+enum MapObjectType : int32_t {
+    kGoalFlower = 7,
+    kMoveYokoPlatform = 21,
+};
+
+}  // namespace
+
+Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
+    if (record == nullptr) return nullptr;
+    switch (record->type) {
+        case kGoalFlower:
+            return CreateTask<GoalFlowerTask>(*record, map);
+        case kMoveYokoPlatform:
+            return CreateTask<MoveYokoPlatformTask>(*record, map);
+        default:
+            return nullptr;
+    }
+}
