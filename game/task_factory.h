@@ -13,3 +13,18 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record);
 // The clear board's finale: a quake of the duration and strength, and a magma eruption at (x, y).
 Character* CreateQuakeTask(int duration, int strength);
 Character* CreateFunkaMagmaTask(double x, double y, MapData* map, double speed);
+
+// The effects the player leaves (all in update group 6, without collision).
+// A burst over the player of the given boost level; a follow-up burst spawns no further one.
+Character* CreateBoostEffectTask(int surface, int flip, int followUp, int boostLevel);
+// The caption that rises above the player for boost levels 2 to 4.
+Character* CreateBoostTextTask(int boostLevel);
+// A fading after-image of the player's sprite: one piece (srcX, srcY) or the upper piece (srcX, 0) and the
+// lower piece (lowerSrcX, lowerSrcY).
+Character* CreateBoostShadowTask(double x, double y, int surface, int flip, int srcX, int srcY, int lowerSrcX,
+                                 int lowerSrcY, int twoPiece);
+// The dust puff of a slide, at its top-left corner.
+Character* CreateSlideSmorkTask(int x, int y);
+// A 10 x 10 piece falling under gravity; it keeps its velocity in real1 (x) and real2 (y).
+Character* CreateFallingObjectTask(int x, int y, int graphic, int srcX, int srcY, int drawLayer,
+                                   double speedX, double speedY, double angle, double spin);
