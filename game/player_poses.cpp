@@ -28,6 +28,11 @@ constexpr int kRunUpper[6] = {120, 120, 160, 200, 200, 160};
 }  // namespace
 
 void PlayerTask::SetPose() {
+    ChoosePoseFrame();
+    SetAttackFrame();
+}
+
+void PlayerTask::ChoosePoseFrame() {
     const auto onePiece = [this](int sx) {
         twoPiece = 0;
         srcX = sx;

@@ -67,7 +67,6 @@ void PlayerTask::Update() {
     Move();
     CollideWithTiles();
     SetPose();
-    SetAttackFrame();
     ChangeSurface();
     if (clingTimer == 2) PlaySoundEffect(kSeLand);
     PickUpItems();

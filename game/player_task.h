@@ -29,7 +29,7 @@ class PlayerTask : public Character {
     void Draw() override;
     void Update() override;
 
-    // The box and the sprite frame for the current surface and pose.
+    // The box and the sprite frame for the current surface and pose, and the knife's wind-up frame.
     void SetPose();
     // Moves the map camera after the player (and the frame's displacement).
     void MoveCamera();
@@ -77,6 +77,7 @@ class PlayerTask : public Character {
     void ApplyForcedStops();
     void Move();
     void CollideWithTiles();
+    void ChoosePoseFrame();
     void SetAttackFrame();
     void ChangeSurface();
     void CreateEffects();
