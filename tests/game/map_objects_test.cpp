@@ -163,7 +163,7 @@ TEST_F(MapObjectTest, PlatformCarriesThePlayerOnTheSideDownForItsSurface) {
     } cases[] = {
         {0, 90.0, 57.0, true},     // feet 97, within 8 of the top 100
         {0, 90.0, 52.0, false},    // feet 92
-        {0, 141.0, 60.0, false},   // beside, not over it
+        {0, 142.0, 60.0, false},   // beside, not over it
         {3, 90.0, 127.0, true},    // head at the bottom 120
         {2, 147.0, 100.0, true},   // left side on the right edge 140
         {1, 55.0, 100.0, true},    // right side (x + 40 = 95) on the left edge 100
