@@ -161,19 +161,20 @@ TEST_F(MapObjectTest, PlatformCarriesThePlayerOnTheSideDownForItsSurface) {
         double px, py;
         bool carried;
     } cases[] = {
-        {0, 90.0, 57.0, true},     // feet 97, within 8 of the top 100
-        {0, 90.0, 52.0, false},    // feet 92
-        {0, 142.0, 60.0, false},   // beside, not over it
-        {3, 90.0, 127.0, true},    // head at the bottom 120
-        {2, 147.0, 100.0, true},   // left side on the right edge 140
-        {1, 55.0, 100.0, true},    // right side (x + 40 = 95) on the left edge 100
-        {1, 55.0, 130.0, false},   // below it
+        {0, 90.0, 57.0, true},    // feet 97, within 8 of the top 100
+        {0, 90.0, 52.0, false},   // feet 92
+        {0, 142.0, 60.0, false},  // beside, not over it
+        {3, 90.0, 127.0, true},   // head at the bottom 120
+        {2, 147.0, 100.0, true},  // left side on the right edge 140
+        {1, 55.0, 100.0, true},   // right side (x + 40 = 95) on the left edge 100
+        {1, 55.0, 130.0, false},  // below it
     };
     for (const auto& c : cases) {
         DeleteAllTasks();
         solidBoxCount = 0;
         SetCell(1, 4, 5, 1);
-        MoveYokoPlatformTask* platform = CreateTask<MoveYokoPlatformTask>(Record(21, 100, 100, 40, 20), &map_);
+        MoveYokoPlatformTask* platform =
+            CreateTask<MoveYokoPlatformTask>(Record(21, 100, 100, 40, 20), &map_);
         playerSurface = c.surface;
         playerX = c.px;
         playerY = c.py;

@@ -79,7 +79,7 @@ TEST_F(OptionTest, ScreenModeChoiceAppliesAtOnceAndReloadsGraphics) {
     std::vector<std::string> loaded;
     for (const auto& call : recording::Named("LoadGraphFile")) loaded.push_back(call.text);
     EXPECT_EQ(loaded, (std::vector<std::string>{"./data/graphics/player.png", "./data/graphics/common.png",
-                                                 "./data/graphics/font.png"}));
+                                                "./data/graphics/font.png"}));
 }
 
 TEST_F(OptionTest, ExitRestartsTheMusicAndWritesSettingsInFileOrder) {
@@ -96,7 +96,8 @@ TEST_F(OptionTest, ExitRestartsTheMusicAndWritesSettingsInFileOrder) {
     std::vector<uint8_t> expected = {2, 0};
     AppendI32(expected, 1);
     // Pad attack, jump, boost, bomb, start; keys left, right, up, down, attack, jump, boost, bomb, start.
-    for (int32_t v : {112, 144, 176, 208, 240, 202, 203, 204, 201, 205, 206, 207, 208, 209}) AppendI32(expected, v);
+    for (int32_t v : {112, 144, 176, 208, 240, 202, 203, 204, 201, 205, 206, 207, 208, 209})
+        AppendI32(expected, v);
     EXPECT_EQ(ReadBytes("setting.dat"), expected);
 }
 

@@ -92,7 +92,8 @@ class SceneTest : public GameTest {
     // The effects played, in order.
     static std::vector<int> EffectsPlayed() {
         std::vector<int> ids;
-        for (const auto& call : recording::Named("PlaySoundHandle")) ids.push_back(static_cast<int>(call.args[0]) - 1000);
+        for (const auto& call : recording::Named("PlaySoundHandle"))
+            ids.push_back(static_cast<int>(call.args[0]) - 1000);
         return ids;
     }
     static void ClearCalls() { recording::Lib().calls.clear(); }
@@ -101,8 +102,8 @@ class SceneTest : public GameTest {
         int alpha = -1, blend = -1;
         for (const auto& call : recording::Lib().calls) {
             if (call.name == "SetBlend") blend = static_cast<int>(call.args[1]);
-            if (call.name == "DrawBoxShape" && call.args[0] == 0 && call.args[1] == 0 && call.args[2] == 400 &&
-                call.args[3] == 300 && call.args[4] == color && call.args[5] == 1)
+            if (call.name == "DrawBoxShape" && call.args[0] == 0 && call.args[1] == 0 &&
+                call.args[2] == 400 && call.args[3] == 300 && call.args[4] == color && call.args[5] == 1)
                 alpha = blend;
         }
         return alpha;

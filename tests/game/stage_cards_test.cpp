@@ -53,7 +53,8 @@ TEST_F(StageCardTest, FullGameStartShowsTheMapThenTheCardAndStartsMusicAndTimer)
     ClearCalls();
     start->Draw();
     EXPECT_EQ(RowText(245), "AREA 1");
-    EXPECT_EQ(recording::Named("DrawImageStretched").at(0).args, (std::vector<int64_t>{0, 0, 400, 220, start->mapGraphic, 1}));
+    EXPECT_EQ(recording::Named("DrawImageStretched").at(0).args,
+              (std::vector<int64_t>{0, 0, 400, 220, start->mapGraphic, 1}));
     // Without START or ATTACK the map picture waits 300 frames more.
     EXPECT_EQ(FramesUntil(*start, [&] { return start->state == StageStartTask::kClosing; }), 301);
     EXPECT_EQ(areaIntro, 1);
