@@ -6,6 +6,7 @@
 
 #include "engine/core/string_helpers.h"
 #include "engine/core/vector_math.h"
+#include "engine/softrender/colour_dispatch.h"
 #include "engine/softrender/colour_walkers.h"
 #include "engine/softrender/kernel_clip.h"
 #include "engine/softrender/pixel_ops.h"
@@ -15,34 +16,6 @@
 
 namespace softrender {
 namespace {
-
-template <class G>
-using ColourWalkFn = void (*)(const ColourArgs&, const G&);
-
-template <class G, PixelRule R, Depth D>
-void RunColourWalk(const ColourArgs& args, const G& geometry) {
-    Walk(ColourOp<R, D>(args), geometry);
-}
-
-template <class G, size_t I>
-constexpr ColourWalkFn<G> ColourEntry() {
-    constexpr RuleKey key = ColourKeyAt(I);
-    constexpr PixelRule rule = PickPixelRule(key);
-    if constexpr (rule.combine == Combine::Nothing) {
-        return nullptr;
-    } else {
-        return &RunColourWalk<G, rule, key.depth>;
-    }
-}
-
-template <class G, size_t... I>
-constexpr std::array<ColourWalkFn<G>, sizeof...(I)> MakeColourTable(std::index_sequence<I...>) {
-    return {ColourEntry<G, I>()...};
-}
-
-// One entry per (depth, mode, parameter case); null where the rule table draws nothing.
-template <class G>
-constexpr auto kColourTable = MakeColourTable<G>(std::make_index_sequence<kColourKeyCount>{});
 
 // What every colour kernel settles once per call, after its own checks.
 struct ColourCall {
@@ -76,7 +49,7 @@ void RunColourCall(const ColourCall& call, MEMIMG* dest, const G& geometry) {
     const SoftRenderState& state = g_softRenderState;
     const uint32_t mode = static_cast<uint32_t>(state.blendMode);
     if (mode >= kModeCount) return;
-    const ColourWalkFn<G> fn = kColourTable<G>[ColourKeyIndex(
+    const ColourWalkFn<G> fn = kColourTable<Walker::Colour, G>[ColourKeyIndex(
         call.depth, mode, ClassifyParam(static_cast<uint8_t>(state.blendParam)))];
     if (fn == nullptr) return;
     fn(call.args, geometry);

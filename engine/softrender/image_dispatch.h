@@ -15,21 +15,20 @@
 
 namespace softrender {
 
+// The geometry a walker of the dialect W walks by default; textured spans name theirs.
 template <Walker W>
 using ImageGeometry = std::conditional_t<W == Walker::Stretch, StretchGeometry, BlitGeometry>;
 
-template <Walker W>
-using ImageWalkFn = void (*)(const ImageArgs&, const ImageGeometry<W>&);
+template <Walker W, class G = ImageGeometry<W>>
+using ImageWalkFn = void (*)(const ImageArgs&, const G&);
 
-template <Walker W, PixelRule R, PixelRule O, Depth D, SourceKind S>
-void RunImageWalk(const ImageArgs& args, const ImageGeometry<W>& g) {
+template <Walker W, class G, PixelRule R, PixelRule O, Depth D, SourceKind S>
+void RunImageWalk(const ImageArgs& args, const G& g) {
     const ImageOp<R, O, D, S> op(args);
     if constexpr (W == Walker::RunBlit) {
         WalkRuns(op, g);
-    } else if constexpr (W == Walker::Stretch) {
-        WalkStretch(op, g);
     } else {
-        WalkRows(op, g);
+        Walk(op, g);
     }
 }
 
@@ -101,20 +100,22 @@ constexpr ImageLeafTable BuildImageLeafTable(Walker walker) {
 template <Walker W>
 inline constexpr ImageLeafTable kImageLeaves = BuildImageLeafTable(W);
 
-template <Walker W, size_t... I>
-constexpr std::array<ImageWalkFn<W>, sizeof...(I)> MakeImageWalkFns(std::index_sequence<I...>) {
+template <Walker W, class G, size_t... I>
+constexpr std::array<ImageWalkFn<W, G>, sizeof...(I)> MakeImageWalkFns(std::index_sequence<I...>) {
     constexpr const ImageLeafTable& t = kImageLeaves<W>;
-    return {&RunImageWalk<W, t.leaves[I].rule, t.leaves[I].opaque, t.leaves[I].depth, t.leaves[I].source>...};
+    return {
+        &RunImageWalk<W, G, t.leaves[I].rule, t.leaves[I].opaque, t.leaves[I].depth, t.leaves[I].source>...};
 }
 
-template <Walker W>
-inline constexpr auto kImageWalkFns = MakeImageWalkFns<W>(std::make_index_sequence<kImageLeaves<W>.count>{});
+template <Walker W, class G>
+inline constexpr auto kImageWalkFns =
+    MakeImageWalkFns<W, G>(std::make_index_sequence<kImageLeaves<W>.count>{});
 
 // The walk for a key of the image key space; null when the call draws nothing.
-template <Walker W>
-ImageWalkFn<W> FindImageWalk(size_t key) {
+template <Walker W, class G = ImageGeometry<W>>
+ImageWalkFn<W, G> FindImageWalk(size_t key) {
     const uint16_t leaf = kImageLeaves<W>.index[key];
-    return leaf == kNoImageLeaf ? nullptr : kImageWalkFns<W>[leaf];
+    return leaf == kNoImageLeaf ? nullptr : kImageWalkFns<W, G>[leaf];
 }
 
 }  // namespace softrender

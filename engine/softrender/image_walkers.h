@@ -23,8 +23,9 @@ struct BlitGeometry {
     const MemImgRunTable* runs;  // fast path only
 };
 
+// The row loop.
 template <class Op>
-void WalkRows(const Op& op, const BlitGeometry& g) {
+void Walk(const Op& op, const BlitGeometry& g) {
     for (int32_t y = 0; y < g.height; ++y) {
         uint8_t* d = g.dst + y * g.dstPitch;
         const uint8_t* s = g.src + y * g.srcPitch;
@@ -91,7 +92,7 @@ struct StretchGeometry {
 };
 
 template <class Op>
-void WalkStretch(const Op& op, const StretchGeometry& g) {
+void Walk(const Op& op, const StretchGeometry& g) {
     int64_t accY = g.accY0;
     int32_t row = g.row0;
     for (int32_t y = 0; y < g.height; ++y) {

@@ -142,6 +142,14 @@ constexpr uint32_t TintColourShift8(uint32_t colour, uint32_t bright) {
     return PackPixel<D>(c, colour);
 }
 
+// Tint of a whole pixel value once per call through the ScaleTable rows of the draw bright's R, G and
+// B; byte 3 of a 32-bit colour kept.
+template <Depth D>
+constexpr uint32_t TintColourRows(uint32_t colour, const int32_t* const rows[3]) {
+    const Rgb c = SplitPixel<D>(colour);
+    return PackPixel<D>({ScaleStep(rows[0], c.r), ScaleStep(rows[1], c.g), ScaleStep(rows[2], c.b)}, colour);
+}
+
 // ---- whole-word operations ----
 
 constexpr uint32_t HalfBlend8888(uint32_t s, uint32_t d) {

@@ -175,11 +175,11 @@ constexpr PixelRule ImageWordRule(const RuleKey& key, PixelRule r, uint8_t facto
     const bool simd = key.variants & kVariantSimd;
     const bool plainSource = key.source == SourceKind::Palette || key.source == SourceKind::Direct;
     r.combine = Combine::Word;
-    // The plain leaf: the unscaled colour at full parameter; the row loop's alone (and the stretch's
-    // subtract).
+    // The plain leaf: the unscaled colour at full parameter; the row loop's (and the stretch's subtract).
+    const bool plainWalker = key.walker == Walker::RowBlit || key.walker == Walker::Stretch;
     const bool plain = key.param == ParamCase::Full &&
                        (key.variants & (kVariantBlendImage | kVariantTint)) == 0 && plainSource &&
-                       key.walker != Walker::RunBlit && !(stretch && add);
+                       plainWalker && !(stretch && add);
     if (plain) {
         if (r.transparent == Transparency::Whole) r.transparent = Transparency::Low;
         if (wide) {
@@ -203,8 +203,9 @@ constexpr PixelRule ImageWordRule(const RuleKey& key, PixelRule r, uint8_t facto
     return r;
 }
 
-// Image walkers: the 1:1 blit's row loop and run-table fast path, and the stretch. The fast path
-// has the transparent flag on and the run kinds in place of the per-pixel tests.
+// Image walkers: the 1:1 blit's row loop and run-table fast path, the stretch, and the textured spans
+// of triangles and rotations. The fast path has the transparent flag on and the run kinds in place of
+// the per-pixel tests.
 constexpr PixelRule ImageRule(const RuleKey& key) {
     const bool wide = key.depth == Depth::Xrgb8888;
     const bool fast = key.walker == Walker::RunBlit;
@@ -230,7 +231,7 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
             if (factors == 0) {
                 r.combine = tint ? Combine::Store : Combine::StoreWhole;
                 lowCompare();
-            } else if (factors == kFactorA && !tint && !transparent && key.walker != Walker::Stretch) {
+            } else if (factors == kFactorA && !tint && !transparent && (rowLoop || fast)) {
                 // The untinted copy of an alpha source without the transparent flag ignores its alpha.
                 r.combine = Combine::StoreWhole;
                 r.factors = 0;
@@ -256,7 +257,11 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
             break;
         case kModeAdd:
         case kModeSub:
-            if (key.param == ParamCase::Zero) return PixelRule{};
+            // Textured spans subtract a palette source even at parameter 0.
+            if (key.param == ParamCase::Zero &&
+                !(key.walker == Walker::TexSpan && mode == kModeSub && key.source == SourceKind::Palette)) {
+                return PixelRule{};
+            }
             return ImageWordRule(key, r, factors);
         case kModeMul:
             r.combine = Combine::Store;
@@ -287,9 +292,16 @@ constexpr PixelRule PickPixelRule(const RuleKey& key) {
     switch (key.walker) {
         case Walker::Colour:
             return ColourRule(key.depth, key.mode, key.param);
+        case Walker::FlatSpan: {
+            // Flat triangle spans: the colour operations, the colour tinted through ScaleTable.
+            PixelRule r = ColourRule(key.depth, key.mode, key.param);
+            if (r.combine != Combine::Nothing) r.tint = TintRule::Table;
+            return r;
+        }
         case Walker::RowBlit:
         case Walker::RunBlit:
         case Walker::Stretch:
+        case Walker::TexSpan:
             if (key.source == SourceKind::Colour) return PixelRule{};
             return ImageRule(key);
         default:
@@ -304,8 +316,8 @@ inline constexpr size_t kColourKeyCount = 2 * kModeCount * 4;
 constexpr size_t ColourKeyIndex(Depth depth, uint32_t mode, ParamCase param) {
     return (static_cast<size_t>(depth) * kModeCount + mode) * 4 + static_cast<size_t>(param);
 }
-constexpr RuleKey ColourKeyAt(size_t i) {
-    return RuleKey{Walker::Colour,
+constexpr RuleKey ColourKeyAt(size_t i, Walker walker = Walker::Colour) {
+    return RuleKey{walker,
                    static_cast<Depth>(i / (4 * kModeCount)),
                    SourceKind::Colour,
                    static_cast<uint32_t>(i / 4 % kModeCount),

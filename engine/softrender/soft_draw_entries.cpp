@@ -3,6 +3,7 @@
 #include "engine/core/string_helpers.h"
 #include "engine/softrender/colour_kernels.h"
 #include "engine/softrender/image_kernels.h"
+#include "engine/softrender/triangle_kernels.h"
 
 SoftDrawSurfaces g_softDrawSurfaces;
 
@@ -18,12 +19,23 @@ int SoftTargetDrawImageStretched(int x1, int y1, int x2, int y2, MEMIMG* image, 
     return 0;
 }
 
-// The rotated and quad kernels are not part of this tree yet: their entries draw nothing until those
-// kernels arrive.
-int SoftTargetDrawImageRotated(float, float, double, double, MEMIMG*, int, int) {
+int SoftTargetDrawImageRotated(float x, float y, double scale, double angle, MEMIMG* image,
+                               int transparentFlag, int mirrorFlag) {
+    SoftDrawImageRotated(g_softDrawSurfaces.target, image, FloatToInt(x), FloatToInt(y),
+                         static_cast<float>(angle), static_cast<float>(scale), transparentFlag, mirrorFlag,
+                         g_softDrawSurfaces.blendImage);
     return 0;
 }
-int SoftTargetDrawImageQuad(int, int, int, int, int, int, int, int, MEMIMG*, int) {
+
+// Two triangles split along the diagonal from the top-right to the bottom-left corner.
+int SoftTargetDrawImageQuad(int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3, MEMIMG* image,
+                            int transparentFlag) {
+    if (image == nullptr) return 0;
+    const int w = image->width, h = image->height;
+    const TriangleVertex v[4] = {{x0, y0, 0, 0}, {x1, y1, w, 0}, {x2, y2, 0, h}, {x3, y3, w, h}};
+    SoftDrawTriangle(g_softDrawSurfaces.target, image, v, transparentFlag, g_softDrawSurfaces.blendImage, 0);
+    SoftDrawTriangle(g_softDrawSurfaces.target, image, v + 1, transparentFlag, g_softDrawSurfaces.blendImage,
+                     0);
     return 0;
 }
 

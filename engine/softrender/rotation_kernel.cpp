@@ -1,0 +1,124 @@
+#include <algorithm>
+#include <cmath>
+
+#include "engine/core/string_helpers.h"
+#include "engine/softrender/image_call.h"
+#include "engine/softrender/image_dispatch.h"
+#include "engine/softrender/kernel_clip.h"
+#include "engine/softrender/span_walkers.h"
+#include "engine/softrender/triangle_kernels.h"
+
+using namespace softrender;
+
+namespace {
+
+// The source and blend-image rows the kernel addresses.
+constexpr int32_t kMaxRotationRows = 4096;
+// Positions far outside any surface saturate here, so sums of them cannot overflow.
+constexpr float kFixedLimit = 1099511627776.0f;  // 2^40
+
+// A float truncated toward zero into 64 bits, saturating.
+int64_t TruncFixed(float v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int64_t>(std::fmax(-kFixedLimit, std::fmin(kFixedLimit, std::trunc(v))));
+}
+
+struct FixedPoint {
+    int64_t x, y;
+};
+
+}  // namespace
+
+void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, float angle, float scale,
+                          int transparentFlag, int mirrorFlag, const MEMIMG* blendImage) {
+    if (!DrawableDestination(dest) || source == nullptr || source->base == nullptr ||
+        source->base->kind != dest->base->kind) {
+        return;
+    }
+    if (source->height > kMaxRotationRows || (blendImage != nullptr && blendImage->height > kMaxRotationRows))
+        return;
+
+    float sineNeg, cosineNeg, sine, cosine;
+    SinCosF(-angle, &sineNeg, &cosineNeg);
+    SinCosF(angle, &sine, &cosine);
+    const int64_t sn = FloatToInt(sineNeg * 262144.0f), s = FloatToInt(sine * 262144.0f);
+    const int64_t c = FloatToInt(cosine * 262144.0f);
+    (void)cosineNeg;  // c' equals c
+
+    // The turned corners TL, BL, BR, TR in 14.18.
+    const int32_t w = source->width, h = source->height;
+    const float hw = static_cast<float>(w) * scale * 0.5f, hh = static_cast<float>(h) * scale * 0.5f;
+    const float ac = hw * static_cast<float>(c), as = hw * static_cast<float>(s);
+    const float bc = hh * static_cast<float>(c), bs = hh * static_cast<float>(s);
+    const int64_t cx = int64_t(x) << kFixedShift, cy = int64_t(y) << kFixedShift;
+    const FixedPoint corners[4] = {{cx + TruncFixed(-ac + bs), cy + TruncFixed(-bc - as)},
+                                   {cx + TruncFixed(-ac - bs), cy + TruncFixed(bc - as)},
+                                   {cx + TruncFixed(ac - bs), cy + TruncFixed(bc + as)},
+                                   {cx + TruncFixed(ac + bs), cy + TruncFixed(-bc + as)}};
+    if (mirrorFlag != 0) {
+        auto whole = [](int64_t v) {
+            return static_cast<int32_t>(std::clamp<int64_t>(FixedToPixel(v), INT32_MIN, INT32_MAX));
+        };
+        const QuadCorner quad[4] = {{whole(corners[3].x), whole(corners[3].y)},
+                                    {whole(corners[0].x), whole(corners[0].y)},
+                                    {whole(corners[2].x), whole(corners[2].y)},
+                                    {whole(corners[1].x), whole(corners[1].y)}};
+        SoftDrawImageQuad(dest, source, quad, transparentFlag, blendImage);
+        return;
+    }
+
+    // The bounding box, widened, clipped; a box whose lowest and highest corner coincide is empty.
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (int i = 1; i < 4; ++i) {
+        if (corners[i].x < corners[minX].x) minX = i;
+        if (corners[i].x > corners[maxX].x) maxX = i;
+        if (corners[i].y < corners[minY].y) minY = i;
+        if (corners[i].y > corners[maxY].y) maxY = i;
+    }
+    if (minY == maxY) return;
+    PixelClip clip;
+    if (!KernelClip(dest, &clip)) return;
+    const int64_t left = std::clamp<int64_t>(FixedToPixel(corners[minX].x) - 2, clip.left, clip.right);
+    const int64_t right = std::clamp<int64_t>(FixedToPixel(corners[maxX].x) + 4, left, clip.right);
+    const int64_t top = std::clamp<int64_t>(FixedToPixel(corners[minY].y) - 2, clip.top, clip.bottom);
+    const int64_t bottom = std::clamp<int64_t>(FixedToPixel(corners[maxY].y) + 4, top, clip.bottom);
+    if (left == right || top == bottom) return;
+
+    ImageCall call;
+    if (!PrepareImageCall(dest, source, transparentFlag, blendImage, &call)) return;
+    const ImageWalkFn<Walker::TexSpan, RotationGeometry> fn =
+        FindImageWalk<Walker::TexSpan, RotationGeometry>(call.key);
+    if (fn == nullptr) return;
+
+    // The texel position of pixel (X, Y): the offset from the centre turned back and divided by the scale.
+    const int64_t halfU = int64_t(w >> 1) << kFixedShift, halfV = int64_t(h >> 1) << kFixedShift;
+    auto u = [&](int64_t px, int64_t py) {
+        return TruncFixed(static_cast<float>((px - x) * c + (py - y) * s) / scale) + halfU;
+    };
+    auto v = [&](int64_t px, int64_t py) {
+        return TruncFixed(static_cast<float>((py - y) * c + (px - x) * sn) / scale) + halfV;
+    };
+    const int64_t rows = bottom - top;
+    RotationGeometry g;
+    g.dst = dest->pixels + top * dest->base->pitch + left * dest->base->pixelBytes;
+    g.pitch = dest->base->pitch;
+    g.bytes = dest->base->pixelBytes;
+    g.width = static_cast<int32_t>(right - left);
+    g.rows = static_cast<int32_t>(rows);
+    g.u0 = u(left, top);
+    g.v0 = v(left, top);
+    g.du = TruncFixed(static_cast<float>(c) / scale);
+    g.dv = TruncFixed(static_cast<float>(sn) / scale);
+    g.duRow = (u(left, bottom) - g.u0) / rows;
+    g.dvRow = (v(left, bottom) - g.v0) / rows;
+    const MemImgBase* sb = source->base;
+    g.texels = {source->pixels,
+                sb->pitch,
+                sb->pixelBytes,
+                blendImage ? blendImage->pixels : nullptr,
+                blendImage ? blendImage->base->pitch : 0,
+                int64_t(w) << kFixedShift,
+                int64_t(h) << kFixedShift};
+    fn(call.args, g);
+    MarkMemImgDrawn(dest->base);
+}

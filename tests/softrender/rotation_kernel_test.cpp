@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/softrender/soft_draw_entries.h"
+#include "engine/softrender/triangle_kernels.h"
+#include "tests/softrender/image_test_support.h"
+
+namespace {
+
+using softtest::GuardedSurface;
+using softtest::Source;
+
+constexpr uint32_t kBlank = 0xEEEEEEEE;
+constexpr int kSize = 40;
+
+// The texel (tx, ty) a destination pixel shows, or none.
+using Mapping = std::function<bool(int x, int y, int* tx, int* ty)>;
+
+class RotationKernel : public testing::Test {
+  protected:
+    void SetUp() override {
+        softtest::EnsureTables();
+        softtest::SetState({0, 0, kSize, kSize, 0, 255, 0xFFFFFF});
+        ASSERT_EQ(InitMemImg(&source.whole, 7, 5, -1, 0xFFFFFFFF, 1, 0, 0, 0, nullptr), 0);
+        for (int j = 0; j < 5; ++j)
+            for (int i = 0; i < 7; ++i) source.Put(i, j, 0x01000000u | uint32_t(j) << 16 | uint32_t(i));
+        source.used = &source.whole;
+    }
+    std::unique_ptr<GuardedSurface> Draw(float angle, float scale, int mirror = 0) {
+        auto d = std::make_unique<GuardedSurface>(1, kSize, kSize);
+        for (int y = 0; y < kSize; ++y)
+            for (int x = 0; x < kSize; ++x) d->Set(x, y, kBlank);
+        SoftDrawImageRotated(&d->img, source.used, 20, 20, angle, scale, 0, mirror, nullptr);
+        return d;
+    }
+    // Every pixel shows what `map` says, and pixels outside the image keep their value.
+    static void Expect(const GuardedSurface& d, const Mapping& map) {
+        int drawn = 0;
+        for (int y = 0; y < kSize; ++y) {
+            for (int x = 0; x < kSize; ++x) {
+                int tx, ty;
+                const uint32_t want =
+                    map(x, y, &tx, &ty) ? 0x01000000u | uint32_t(ty) << 16 | uint32_t(tx) : kBlank;
+                drawn += want != kBlank;
+                ASSERT_EQ(d.Get(x, y), want) << x << "," << y;
+            }
+        }
+        EXPECT_GT(drawn, 0);
+    }
+    static bool Inside(int tx, int ty, int* outX, int* outY) {
+        *outX = tx, *outY = ty;
+        return tx >= 0 && tx < 7 && ty >= 0 && ty < 5;
+    }
+    Source source;
+};
+
+// Texel (w >> 1, h >> 1) = (3, 2) lands on the centre (20, 20).
+TEST_F(RotationKernel, UnturnedUnscaled) {
+    Expect(*Draw(0.0f, 1.0f), [](int x, int y, int* tx, int* ty) { return Inside(x - 17, y - 18, tx, ty); });
+}
+
+TEST_F(RotationKernel, QuarterAndHalfTurns) {
+    Expect(*Draw(3.14159265f / 2, 1.0f),
+           [](int x, int y, int* tx, int* ty) { return Inside(y - 20 + 3, 20 + 2 - x, tx, ty); });
+    Expect(*Draw(3.14159265f, 1.0f),
+           [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
+}
+
+TEST_F(RotationKernel, Scales) {
+    auto floorDiv2 = [](int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); };
+    Expect(*Draw(0.0f, 2.0f), [&](int x, int y, int* tx, int* ty) {
+        return Inside(3 + floorDiv2(x - 20), 2 + floorDiv2(y - 20), tx, ty);
+    });
+    Expect(*Draw(0.0f, 0.5f),
+           [](int x, int y, int* tx, int* ty) { return Inside(3 + 2 * (x - 20), 2 + 2 * (y - 20), tx, ty); });
+    // A negative scale turns the picture by a half turn about the centre texel.
+    Expect(*Draw(0.0f, -1.0f),
+           [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
+    auto none = Draw(0.7f, 0.0f);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) ASSERT_EQ(none->Get(x, y), kBlank);
+}
+
+// The mirror flag hands the turned corners to the image quad in mirrored order.
+TEST_F(RotationKernel, MirrorGoesThroughTheQuad) {
+    auto mirrored = Draw(0.0f, 1.0f, 1);
+    auto quad = std::make_unique<GuardedSurface>(1, kSize, kSize);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) quad->Set(x, y, kBlank);
+    // Corners TR, TL, BR, BL of the unturned image: x 16.5 .. 23.5, y 17.5 .. 22.5, rounded down.
+    const QuadCorner corners[4] = {{23, 17}, {16, 17}, {23, 22}, {16, 22}};
+    SoftDrawImageQuad(&quad->img, source.used, corners, 0, nullptr);
+    EXPECT_EQ(mirrored->block, quad->block);
+    // The source's left column lands on the right.
+    EXPECT_EQ(mirrored->Get(23, 18) & 0xFF, 0u);
+    EXPECT_EQ(mirrored->Get(17, 18) & 0xFF, 6u);
+}
+
+TEST_F(RotationKernel, EntryAndRefusals) {
+    // The entry truncates the centre and passes the current target and blend image.
+    auto viaEntry = std::make_unique<GuardedSurface>(1, kSize, kSize);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) viaEntry->Set(x, y, kBlank);
+    g_softDrawSurfaces = {&viaEntry->img, nullptr};
+    EXPECT_EQ(SoftTargetDrawImageRotated(20.9f, 20.2f, 1.0, 0.0, &source.whole, 0, 0), 0);
+    g_softDrawSurfaces = {};
+    EXPECT_EQ(viaEntry->block, Draw(0.0f, 1.0f)->block);
+
+    auto d = Draw(0.0f, 0.0f);
+    const auto before = d->block;
+    for (int mode : {5, 9, 12, -1}) {
+        softtest::SetState({0, 0, kSize, kSize, mode, 100, 0xFFFFFF});
+        SoftDrawImageRotated(&d->img, source.used, 20, 20, 0.3f, 1.0f, 0, 0, nullptr);
+    }
+    softtest::SetState({0, 0, kSize, kSize, 0, 255, 0xFFFFFF});
+    MEMIMG tall{}, small{}, k0{};
+    ASSERT_EQ(InitMemImg(&tall, 1, 4097, -1, 0, 1, 0, 0, 0, nullptr), 0);
+    ASSERT_EQ(InitMemImg(&small, 7, 4, -1, 0, 2, 0, 0, 0, nullptr), 0);
+    ASSERT_EQ(InitMemImg(&k0, 4, 4, -1, 0, 0, 0, 0, 0, nullptr), 0);
+    SoftDrawImageRotated(&d->img, &tall, 20, 20, 0.0f, 0.01f, 0, 0, nullptr);
+    SoftDrawImageRotated(&d->img, source.used, 20, 20, 0.0f, 1.0f, 0, 0, &small);
+    SoftDrawImageRotated(&d->img, &k0, 20, 20, 0.0f, 1.0f, 0, 0, nullptr);
+    // A clip rectangle that removes the box.
+    softtest::SetState({30, 0, kSize, kSize, 0, 255, 0xFFFFFF});
+    SoftDrawImageRotated(&d->img, source.used, 10, 20, 0.0f, 1.0f, 0, 0, nullptr);
+    // Far outside every range: nothing is drawn and nothing is read outside the source.
+    softtest::SetState({0, 0, kSize, kSize, 0, 255, 0xFFFFFF});
+    SoftDrawImageRotated(&d->img, source.used, 2000000000, -2000000000, 1.0f, 1e30f, 0, 0, nullptr);
+    ReleaseMemImg(&tall);
+    ReleaseMemImg(&small);
+    ReleaseMemImg(&k0);
+    EXPECT_EQ(d->block, before);
+}
+
+}  // namespace
