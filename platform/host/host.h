@@ -80,6 +80,8 @@ struct HostDisplayMode {
 };
 
 HostDisplayMode HostDesktopMode();
+// Tests: the headless host's desktop mode (null: back to 1920 x 1080, 32 bits).
+void HostSetHeadlessDesktopModeForTests(const HostDisplayMode* mode);
 
 // ---- Events ----
 

@@ -40,6 +40,7 @@ class LibraryTest : public ::testing::Test {
     }
     void TearDown() override {
         LibraryEnd();
+        HostSetHeadlessDesktopModeForTests(nullptr);
         SetLogFolder("");
         ResetWindowStandInForTests();
         ResetLibraryStateForTests();

@@ -91,6 +91,20 @@ TEST_F(LibraryTest, RequestedTwentyFourBitsRefusesInitAndUndoesWhatItStarted) {
     EXPECT_EQ(LibraryInit(), 0);
 }
 
+TEST_F(LibraryTest, TwentyFourBitDesktopRefusesInitInWindowModeOnly) {
+    const HostDisplayMode desktop = {1920, 1080, 24, 60};
+    HostSetHeadlessDesktopModeForTests(&desktop);
+    ChangeWindowMode(1);
+    EXPECT_EQ(LibraryInit(), -1);
+    EXPECT_THAT(ReadLog(), HasSubstr("ＴＶライブラリは２４ビットカラーモードに対応していません\r\n"));
+    EXPECT_EQ(libraryFlags.initialising, 0);
+    EXPECT_EQ(systemFunctions.winmm, nullptr);
+    ChangeWindowMode(0);
+    EXPECT_EQ(LibraryInit(), 0) << "full screen sets its own depth";
+    LibraryEnd();
+    HostSetHeadlessDesktopModeForTests(nullptr);
+}
+
 // A window of the class already exists: the double-start check refuses and init ends what it started.
 TEST_F(LibraryTest, FailedWindowStartEndsWhatInitStarted) {
     ChangeWindowMode(1);

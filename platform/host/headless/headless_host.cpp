@@ -7,6 +7,9 @@
 
 namespace {
 
+constexpr HostDisplayMode kHeadlessDesktop = {1920, 1080, 32, 60};
+HostDisplayMode headlessDesktop = kHeadlessDesktop;
+
 class HeadlessBackend : public HostBackend {
   public:
     bool CreateWindow(const HostWindowDesc&) override { return true; }
@@ -26,7 +29,7 @@ class HeadlessBackend : public HostBackend {
         return true;
     }
 
-    HostDisplayMode DesktopMode() override { return HostDisplayMode{1920, 1080, 32, 60}; }
+    HostDisplayMode DesktopMode() override { return headlessDesktop; }
     void Poll(std::deque<HostEvent>*) override {}
     bool InjectNative(const HostEvent& event) override {
         if (event.kind == HostEventKind::kMouseMove) {
@@ -60,6 +63,10 @@ class HeadlessBackend : public HostBackend {
 };
 
 }  // namespace
+
+void HostSetHeadlessDesktopModeForTests(const HostDisplayMode* mode) {
+    headlessDesktop = mode ? *mode : kHeadlessDesktop;
+}
 
 std::unique_ptr<HostBackend> MakeHeadlessBackend() {
     return std::make_unique<HeadlessBackend>();
