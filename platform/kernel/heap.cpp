@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/kernel/kernel32.h"
+#include "platform/kernel/module_registry.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ HANDLE WINAPI GetProcessHeap() {
 }
 
 LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes) {
-    if (bytes > SIZE_T(-1) / 2) return nullptr;
+    if (bytes > SIZE_T(-1) / 2 || IsPlatformCallFailing("HeapAlloc")) return nullptr;
     auto* prefix = static_cast<BlockPrefix*>(std::malloc(sizeof(BlockPrefix) + bytes));
     if (!prefix) return nullptr;
     prefix->size = bytes;
@@ -35,7 +36,7 @@ LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, SIZE_T bytes) {
 
 LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID memory, SIZE_T bytes) {
     if (!memory) return HeapAlloc(heap, flags, bytes);
-    if (bytes > SIZE_T(-1) / 2) return nullptr;
+    if (bytes > SIZE_T(-1) / 2 || IsPlatformCallFailing("HeapReAlloc")) return nullptr;
     BlockPrefix* old = PrefixOf(memory);
     SIZE_T oldSize = old->size;
     auto* prefix = static_cast<BlockPrefix*>(std::realloc(old, sizeof(BlockPrefix) + bytes));

@@ -1,5 +1,6 @@
 #include "platform/kernel/module_registry.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -87,6 +88,11 @@ void SetPlatformExportAbsent(const char* dllName, const char* exportName, bool a
     }
 }
 
+namespace {
+// Calls such as HeapAlloc ask on every use: with no switch set the answer needs no lock.
+std::atomic<size_t> failingCallCount{0};
+}  // namespace
+
 void SetPlatformCallFailing(const char* callName, bool failing) {
     Registry& registry = Modules();
     std::lock_guard<std::mutex> guard(registry.lock);
@@ -95,9 +101,11 @@ void SetPlatformCallFailing(const char* callName, bool failing) {
     } else {
         registry.failingCalls.erase(callName);
     }
+    failingCallCount = registry.failingCalls.size();
 }
 
 bool IsPlatformCallFailing(const char* callName) {
+    if (failingCallCount == 0) return false;
     Registry& registry = Modules();
     std::lock_guard<std::mutex> guard(registry.lock);
     return registry.failingCalls.count(callName) != 0;
@@ -109,6 +117,7 @@ void ResetPlatformTestSwitches() {
     registry.absentModules.clear();
     registry.absentExports.clear();
     registry.failingCalls.clear();
+    failingCallCount = 0;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {

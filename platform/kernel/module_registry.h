@@ -28,6 +28,7 @@ void EnsurePlatformModulesRegistered();
 void SetPlatformModuleAbsent(const char* dllName, bool absent);
 void SetPlatformExportAbsent(const char* dllName, const char* exportName, bool absent);
 // A named creation call ("Direct3DCreate9", "DirectSoundCreate", ...) that its stand-in makes fail.
+// A failing call is named as the call itself ("Direct3DCreate9", "HeapAlloc", "HeapReAlloc" ...).
 void SetPlatformCallFailing(const char* callName, bool failing);
 bool IsPlatformCallFailing(const char* callName);
 // Clears every switch above.

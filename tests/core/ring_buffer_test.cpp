@@ -1,5 +1,7 @@
 #include "engine/core/ring_buffer.h"
 
+#include "platform/kernel/module_registry.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -68,6 +70,25 @@ TEST(RingBuffer, TakeWrapsPeeksAndRefusesShortReads) {
     EXPECT_EQ(Take(&ring, 2), "lo");
     EXPECT_EQ(ring.stored, 0u);
     EXPECT_EQ(ring.read, ring.write);
+    FreeRingBuffer(&ring);
+}
+
+TEST(RingBuffer, FailedGrowthKeepsTheStoredBytes) {
+    RingBuffer ring{};
+    ASSERT_EQ(GrowRingBuffer(&ring, 1), 0);
+    ring.read = ring.write = 995;
+    Write(&ring, "0123456789");
+    RingBuffer before = ring;
+
+    SetPlatformCallFailing("HeapAlloc", true);
+    EXPECT_EQ(GrowRingBuffer(&ring, 5000), -1);
+    SetPlatformCallFailing("HeapAlloc", false);
+
+    EXPECT_EQ(ring.data, before.data);
+    EXPECT_EQ(ring.capacity, before.capacity);
+    EXPECT_EQ(ring.read, before.read);
+    EXPECT_EQ(ring.stored, 10u);
+    EXPECT_EQ(Take(&ring, 10), "0123456789");
     FreeRingBuffer(&ring);
 }
 
