@@ -123,6 +123,27 @@ TEST_F(PlayerTileCollisionTest, LaunchesUpTheWallAndClingsToTheCeiling) {
     EXPECT_EQ(player->y, 100.0);
 }
 
+TEST_F(PlayerTileCollisionTest, TooSlowOnTheCeilingFallsOffFacingTheOtherWay) {
+    BuildMap(kCorridor);
+    PlayerTask* player = RunAt(169, 6.6);
+    Step(0);
+    Step(kUp);
+    while (player->surface == kSurfaceRightWall) Step(kUp);
+    Step(0);
+    Step(kLeft);
+    ASSERT_EQ(player->surface, kSurfaceCeiling);
+    const uint8_t flip = player->flip;
+    int frames = 0;
+    while (player->surface == kSurfaceCeiling && frames++ < 20) Step(0);
+    EXPECT_LT(std::fabs(player->speedX), 6.5);
+    EXPECT_GE(std::fabs(player->speedX), 6.5 - 0.15000000000000002);
+    EXPECT_EQ(player->surface, kSurfaceFloor);
+    EXPECT_NE(player->flip, flip);
+    Steps(0, 30);
+    EXPECT_EQ(player->y, 160.0);  // fell to the floor
+    EXPECT_EQ(player->airborne, 0);
+}
+
 TEST_F(PlayerTileCollisionTest, BreakingABlockMakesFourPiecesAndOneSoundAndLetsThePlayerThrough) {
     struct Case {
         std::vector<int> rows;
