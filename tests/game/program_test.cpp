@@ -1,0 +1,104 @@
+// The real program, headless with a virtual clock, in a working folder of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void PutI32(std::vector<uint8_t>& out, int32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+}
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("korvalund_program_" + std::to_string(getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        fs::create_directory_symlink(fs::path(KORVALUND_DATAPACK_DIR) / "data", folder_ / "data");
+        fs::create_directory_symlink(fs::path(KORVALUND_DATAPACK_DIR) / "bgm", folder_ / "bgm");
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // Runs the program with an input script (may be empty) and arguments; returns its exit status.
+    int Run(const std::string& script, const std::vector<std::string>& args) {
+        std::ofstream(folder_ / "input.txt") << script;
+        pid_t child = fork();
+        if (child == 0) {
+            if (chdir(folder_.c_str()) != 0) _exit(101);
+            setenv("KORVALUND_HOST", "headless", 1);
+            setenv("KORVALUND_CLOCK", "virtual", 1);
+            setenv("KORVALUND_AUDIO", "null", 1);
+            setenv("KORVALUND_INPUT", (folder_ / "input.txt").c_str(), 1);
+            std::vector<char*> argv{const_cast<char*>(KORVALUND_GAME_EXE)};
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(KORVALUND_GAME_EXE, argv.data());
+            _exit(102);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
+    ASSERT_EQ(Run("0 down 1\n", {}), 0);  // DirectInput code 1: Esc
+
+    const std::vector<uint8_t> expectedSettings = {
+        0x03, 0x01, 0x01, 0x00, 0x00, 0x00,  // music quality, effects on, screen mode
+        16,   0,    0,    0,    32,   0,    0, 0, 0,   2, 0, 0, 64,  0, 0, 0, 128, 0, 0, 0,  // pad bits
+        203,  0,    0,    0,    205,  0,    0, 0, 200, 0, 0, 0, 208, 0, 0, 0, 44,  0, 0, 0,
+        45,   0,    0,    0,    46,   0,    0, 0, 30,  0, 0, 0, 57,  0, 0, 0};  // key codes
+    EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), expectedSettings);
+
+    std::vector<uint8_t> expectedRecords;
+    for (int i = 0; i < 5; ++i) PutI32(expectedRecords, 21600000);
+    EXPECT_EQ(ReadBytes(folder_ / "record.dat"), expectedRecords);
+}
+
+TEST_F(ProgramTest, ReplayOnTheCommandLinePlaysAndEndsWithoutWritingFiles) {
+    std::vector<uint8_t> replay = {'K', 'V', 'R'};
+    const int frames = 300;
+    PutI32(replay, frames);
+    PutI32(replay, 123);  // seed
+    replay.push_back(0);  // area-select mode
+    replay.push_back(1);  // area 1
+    for (int v : {16, 32, 512, 64, 128, 208, 203, 205, 200, 44, 45, 57, 46, 30}) PutI32(replay, v);
+    for (int i = 0; i < frames; ++i) PutI32(replay, i < 150 ? 4 : 0);  // run right, then stand
+    ASSERT_EQ(replay.size(), 69u + 4u * frames);
+    std::ofstream(folder_ / "run.rep", std::ios::binary)
+        .write(reinterpret_cast<const char*>(replay.data()), static_cast<std::streamsize>(replay.size()));
+
+    // The replay's end has to end the program; the late close only bounds a run that ignored the replay
+    // (it would then write the settings, which the checks below catch).
+    ASSERT_EQ(Run("20000 close\n", {"run.rep"}), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
+    EXPECT_FALSE(fs::exists(folder_ / "record.dat"));
+}
+
+TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {
+    EXPECT_EQ(Run("120 close\n", {}), 0);
+    EXPECT_TRUE(fs::exists(folder_ / "setting.dat"));
+}
+
+}  // namespace
