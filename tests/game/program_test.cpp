@@ -83,7 +83,7 @@ TEST_F(ProgramTest, ReplayOnTheCommandLinePlaysAndEndsWithoutWritingFiles) {
     PutI32(replay, 123);  // seed
     replay.push_back(0);  // area-select mode
     replay.push_back(1);  // area 1
-    for (int v : {16, 32, 512, 64, 128, 208, 203, 205, 200, 44, 45, 57, 46, 30}) PutI32(replay, v);
+    for (int v : {16, 32, 128, 512, 64, 208, 203, 205, 200, 44, 45, 57, 46, 30}) PutI32(replay, v);
     for (int i = 0; i < frames; ++i) PutI32(replay, i < 150 ? 4 : 0);  // run right, then stand
     ASSERT_EQ(replay.size(), 69u + 4u * frames);
     std::ofstream(folder_ / "run.rep", std::ios::binary)
@@ -94,6 +94,12 @@ TEST_F(ProgramTest, ReplayOnTheCommandLinePlaysAndEndsWithoutWritingFiles) {
     ASSERT_EQ(Run("20000 close\n", {"run.rep"}), 0);
     EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
     EXPECT_FALSE(fs::exists(folder_ / "record.dat"));
+}
+
+TEST_F(ProgramTest, BundledDemoReplayPlaysToItsEnd) {
+    fs::copy_file(fs::path(KORVALUND_DATAPACK_DIR) / "demo.rep", folder_ / "demo.rep");
+    ASSERT_EQ(Run("100000 close\n", {"demo.rep"}), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
 }
 
 TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {

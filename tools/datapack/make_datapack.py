@@ -19,6 +19,7 @@ sys.dont_write_bytecode = True  # nothing is left in the source tree
 
 from actor_graphics import make_demo, make_floggy, make_twigger, make_ufo  # noqa: E402
 from contact_sheet import make_contact_sheet  # noqa: E402
+from demo_replay import write_demo_replay  # noqa: E402
 from interface_graphics import make_common, make_font, make_logo, make_title, make_world_map  # noqa: E402
 from map_source import parse_map_source, write_map  # noqa: E402
 from player_graphic import make_player  # noqa: E402
@@ -120,6 +121,8 @@ def make_pack(out, contact_sheet=None):
         f.write(build_text_font(_text_characters()))
     for tune in sorted(glob.glob(os.path.join(CONTENT, "bgm", "*.pttune"))):
         shutil.copyfile(tune, os.path.join(out, "bgm", os.path.basename(tune)))
+
+    write_demo_replay(os.path.join(CONTENT, "demo_replay.txt"), os.path.join(out, "demo.rep"))
 
     if contact_sheet:
         shown = sorted(graphics.items()) + sorted(tilesets.items())
