@@ -51,7 +51,9 @@ void D3D9SetTraceEnabled(bool enabled);
 bool D3D9TraceEnabled();
 std::vector<std::string> D3D9TakeTrace();
 
-// The picture of the last Present (32-bit 0xAARRGGBB rows, the back buffer's size) and the present count.
+// The picture of the last Present and the present count: what the window's client area shows, as 32-bit
+// 0xAARRGGBB rows (alpha 0xFF) of the client's size, or of the back buffer's size when the target is no
+// window of the window stand-in.
 struct D3D9PresentedPicture {
     UINT width = 0;
     UINT height = 0;

@@ -140,9 +140,9 @@ HRESULT Device::PresentFrame(const RECT* source, const RECT* dest, HWND window) 
     if (core_->lost) return D3DERR_DEVICELOST;
     const SurfaceStore& bb = back_buffer_->store;
     IntRect src = source ? FromRect(*source) : bb.Bounds();
-    IntRect dst = dest ? FromRect(*dest) : bb.Bounds();
-    if (!InsideSurface(src, bb) || dst.Empty()) return D3DERR_INVALIDCALL;
-    PresentPicture(bb, src, dst,
+    IntRect dst = dest ? FromRect(*dest) : IntRect{};
+    if (!InsideSurface(src, bb) || (dest && dst.Empty())) return D3DERR_INVALIDCALL;
+    PresentPicture(bb, src, dest ? &dst : nullptr,
                    window ? window : (params_.hDeviceWindow ? params_.hDeviceWindow : focus_window_));
     return D3D_OK;
 }

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "platform/d3d9/d3d9_control.h"
+#include "platform/d3d9/surface_store.h"
 
 namespace d3d9 {
 
-void StorePresentedPicture(D3D9PresentedPicture picture);
+// Paints a 32-bit frame (dest's size, dest inside the picture) at dest into the picture of a window whose
+// client area is width x height. The picture keeps what earlier presents into the same window and size showed
+// outside dest; another window or size starts it black.
+void PaintPresentedPicture(HWND window, int width, int height, const SurfaceStore& frame, IntRect dest);
 D3D9PresentedPicture CopyPresentedPicture();
 void ClearPresentedPicture();
 

@@ -13,31 +13,33 @@ void CopyRect(const SurfaceStore& src, IntRect r, SurfaceStore& dst, int dst_x, 
 
 namespace {
 
+// Writes the part `visible` of the stretch of sr onto dr (both in the destination's plane) at dst's
+// (out_x, out_y).
 template <D3DFORMAT S, D3DFORMAT D>
-void StretchRows(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRect dr) {
-    int dw = dr.Width(), dh = dr.Height(), sw = sr.Width(), sh = sr.Height();
-    std::vector<int> columns(static_cast<size_t>(dw));
-    for (int x = 0; x < dw; ++x)
-        columns[size_t(x)] = sr.left + int((int64_t(2 * x + 1) * sw) / (2 * int64_t(dw)));
+void StretchRows(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect visible, SurfaceStore& dst,
+                 int out_x, int out_y) {
+    int dw = dr.Width(), dh = dr.Height(), sw = sr.Width(), sh = sr.Height(), vw = visible.Width();
+    std::vector<int> columns(static_cast<size_t>(vw));
+    for (int x = 0; x < vw; ++x)
+        columns[size_t(x)] = int((int64_t(2 * (visible.left - dr.left + x) + 1) * sw) / (2 * int64_t(dw)));
     constexpr int sbpp = S == D3DFMT_A8R8G8B8 || S == D3DFMT_X8R8G8B8 ? 4 : 2;
     constexpr int dbpp = D == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8 ? 4 : 2;
     std::vector<uint8_t> converted(size_t(sw) * dbpp);
     int last_row = -1;
     uint8_t* previous = nullptr;
-    for (int y = 0; y < dh; ++y) {
-        int row = sr.top + int((int64_t(2 * y + 1) * sh) / (2 * int64_t(dh)));
-        uint8_t* out = dst.At(dr.left, dr.top + y);
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        int row = sr.top + int((int64_t(2 * (y - dr.top) + 1) * sh) / (2 * int64_t(dh)));
+        uint8_t* out = dst.At(out_x, out_y + y - visible.top);
         if (row == last_row && previous) {
-            std::memcpy(out, previous, size_t(dw) * dbpp);
+            std::memcpy(out, previous, size_t(vw) * dbpp);
             previous = out;
             continue;
         }
         const uint8_t* in = src.Row(row);
         for (int x = sr.left; x < sr.right; ++x)
             Encode<D>(converted.data() + size_t(x - sr.left) * dbpp, Decode<S>(in + x * sbpp));
-        for (int x = 0; x < dw; ++x)
-            std::memcpy(out + size_t(x) * dbpp,
-                        converted.data() + size_t(columns[size_t(x)] - sr.left) * dbpp, dbpp);
+        for (int x = 0; x < vw; ++x)
+            std::memcpy(out + size_t(x) * dbpp, converted.data() + size_t(columns[size_t(x)]) * dbpp, dbpp);
         last_row = row;
         previous = out;
     }
@@ -51,9 +53,15 @@ void StretchPoint(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRec
         CopyRect(src, sr, dst, dr.left, dr.top);
         return;
     }
+    StretchPointPart(src, sr, dr, dr, dst, dr.left, dr.top);
+}
+
+void StretchPointPart(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect visible, SurfaceStore& dst,
+                      int out_x, int out_y) {
+    if (sr.Empty() || dr.Empty() || visible.Empty()) return;
     DispatchColorFormat(src.format, [&](auto s) {
         DispatchColorFormat(dst.format, [&](auto d) {
-            StretchRows<decltype(s)::value, decltype(d)::value>(src, sr, dst, dr);
+            StretchRows<decltype(s)::value, decltype(d)::value>(src, sr, dr, visible, dst, out_x, out_y);
         });
     });
 }

@@ -9,6 +9,10 @@ namespace d3d9 {
 void CopyRect(const SurfaceStore& src, IntRect src_rect, SurfaceStore& dst, int dst_x, int dst_y);
 // Destination pixel x takes source column src.left + floor((2 (x - dst.left) + 1) src.width / (2 dst.width)).
 void StretchPoint(const SurfaceStore& src, IntRect src_rect, SurfaceStore& dst, IntRect dst_rect);
+// The part `visible` (inside dst_rect) of the stretch of src_rect onto dst_rect, written at dst's
+// (out_x, out_y): dst_rect itself may reach outside dst.
+void StretchPointPart(const SurfaceStore& src, IntRect src_rect, IntRect dst_rect, IntRect visible,
+                      SurfaceStore& dst, int out_x, int out_y);
 void FillRect(SurfaceStore& dst, IntRect rect, Color color);
 void FillDepth(SurfaceStore& dst, IntRect rect, uint16_t depth);
 
