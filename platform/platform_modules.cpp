@@ -7,6 +7,7 @@ void RegisterComModules();
 void RegisterD3D9Modules();
 void RegisterDirectSoundModule();
 void RegisterUserModules();
+void RegisterDirectInputModules();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
@@ -14,4 +15,5 @@ void RegisterAllPlatformModules() {
     RegisterD3D9Modules();
     RegisterDirectSoundModule();
     RegisterUserModules();
+    RegisterDirectInputModules();
 }

@@ -31,6 +31,7 @@ struct HostState {
     size_t script_next = 0;
     bool script_loaded = false;
     int64_t frame = 0;
+    void (*key_observer)(uint8_t dik, bool down) = nullptr;
 };
 
 HostState& State() {
@@ -91,7 +92,10 @@ HostPicture ViewOf(WindowPicture& picture) {
 }
 
 void QueueEvent(HostState& state, const HostEvent& event) {
-    if (event.kind == HostEventKind::kKey) state.dik_state[event.dik] = event.down ? 0x80 : 0x00;
+    if (event.kind == HostEventKind::kKey) {
+        state.dik_state[event.dik] = event.down ? 0x80 : 0x00;
+        if (state.key_observer) state.key_observer(event.dik, event.down);
+    }
     state.events.push_back(event);
 }
 
@@ -308,6 +312,11 @@ bool HostLoadInputScript(const std::string& text) {
 void HostGetKeyboardDikState(uint8_t out[256]) {
     std::lock_guard lock(State().mutex);
     std::memcpy(out, State().dik_state, 256);
+}
+
+void HostSetKeyObserver(void (*observer)(uint8_t dik, bool down)) {
+    std::lock_guard lock(State().mutex);
+    State().key_observer = observer;
 }
 
 bool HostProducesTextInput() {

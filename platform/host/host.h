@@ -136,6 +136,9 @@ bool HostLoadInputScript(const std::string& text);
 void HostGetKeyboardDikState(uint8_t state[256]);
 // True when the host delivers typed text as kText events (SDL); the headless host only has keys.
 bool HostProducesTextInput();
+// Called (under the host's lock; it must not call the host) for every key event as it changes the key
+// state above. Null: none. The DirectInput keyboard's event buffer listens here.
+void HostSetKeyObserver(void (*observer)(uint8_t dik, bool down));
 
 // ---- Mouse cursor ----
 

@@ -1,0 +1,122 @@
+// SDL2 game controllers and joysticks as pads. Device arrival and removal come through SDL's event pump,
+// which the SDL host runs; every list refreshes the set of open devices.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "platform/dinput/pad_devices.h"
+
+namespace {
+
+struct OpenPad {
+    PadDeviceInfo info;
+    SDL_GameController* controller = nullptr;
+    SDL_Joystick* joystick = nullptr;  // the controller's own joystick for a game controller
+};
+
+class SdlPadBackend : public PadBackend {
+  public:
+    std::vector<PadDeviceInfo> List() override {
+        std::lock_guard lock(mutex_);
+        Refresh();
+        std::vector<PadDeviceInfo> list;
+        for (const auto& [instance, pad] : pads_) list.push_back(pad.info);
+        std::sort(list.begin(), list.end(),
+                  [](const PadDeviceInfo& a, const PadDeviceInfo& b) { return a.id < b.id; });
+        return list;
+    }
+
+    bool Read(uint32_t id, PadReading* reading) override {
+        std::lock_guard lock(mutex_);
+        OpenPad* pad = Find(id);
+        if (!pad || !SDL_JoystickGetAttached(pad->joystick)) return false;
+        SDL_JoystickUpdate();
+        *reading = PadReading{};
+        if (pad->controller) {
+            for (int axis = 0; axis < kPadAxisCount; ++axis)
+                reading->axes[axis] =
+                    SDL_GameControllerGetAxis(pad->controller, SDL_GameControllerAxis(axis));
+            for (int button = 0; button < kPadButtonCount; ++button)
+                reading->buttons[button] =
+                    SDL_GameControllerGetButton(pad->controller, SDL_GameControllerButton(button)) ? 1 : 0;
+            return true;
+        }
+        for (int axis = 0; axis < pad->info.axes; ++axis)
+            reading->axes[axis] = SDL_JoystickGetAxis(pad->joystick, axis);
+        for (int button = 0; button < pad->info.buttons; ++button)
+            reading->buttons[button] = SDL_JoystickGetButton(pad->joystick, button) ? 1 : 0;
+        for (int hat = 0; hat < pad->info.hats; ++hat)
+            reading->hats[hat] = SDL_JoystickGetHat(pad->joystick, hat);
+        return true;
+    }
+
+    bool Rumble(uint32_t id, uint16_t low, uint16_t high) override {
+        std::lock_guard lock(mutex_);
+        OpenPad* pad = Find(id);
+        if (!pad || !pad->info.rumble) return false;
+        // Held until changed: the longest duration SDL takes.
+        return SDL_JoystickRumble(pad->joystick, low, high, 0xFFFFFFFFu) == 0;
+    }
+
+  private:
+    OpenPad* Find(uint32_t id) {
+        for (auto& [instance, pad] : pads_)
+            if (pad.info.id == id) return &pad;
+        return nullptr;
+    }
+
+    void Refresh() {
+        SDL_JoystickUpdate();
+        for (auto it = pads_.begin(); it != pads_.end();) {
+            if (SDL_JoystickGetAttached(it->second.joystick)) {
+                ++it;
+                continue;
+            }
+            Close(it->second);
+            it = pads_.erase(it);
+        }
+        for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+            SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(index);
+            if (instance < 0 || pads_.count(instance)) continue;
+            OpenPad pad;
+            if (SDL_IsGameController(index)) {
+                pad.controller = SDL_GameControllerOpen(index);
+                pad.joystick = pad.controller ? SDL_GameControllerGetJoystick(pad.controller) : nullptr;
+            } else {
+                pad.joystick = SDL_JoystickOpen(index);
+            }
+            if (!pad.joystick) continue;
+            pad.info.id = ++last_id_;
+            pad.info.gamepad = pad.controller != nullptr;
+            const char* name =
+                pad.controller ? SDL_GameControllerName(pad.controller) : SDL_JoystickName(pad.joystick);
+            pad.info.name = name ? name : "Joystick";
+            pad.info.axes = std::min(SDL_JoystickNumAxes(pad.joystick), kPadMaxAxes);
+            pad.info.buttons = std::min(SDL_JoystickNumButtons(pad.joystick), kPadMaxButtons);
+            pad.info.hats = std::min(SDL_JoystickNumHats(pad.joystick), kPadMaxHats);
+            pad.info.rumble = SDL_JoystickHasRumble(pad.joystick) == SDL_TRUE;
+            pads_[instance] = pad;
+        }
+    }
+
+    static void Close(OpenPad& pad) {
+        if (pad.controller) {
+            SDL_GameControllerClose(pad.controller);
+        } else if (pad.joystick) {
+            SDL_JoystickClose(pad.joystick);
+        }
+    }
+
+    std::mutex mutex_;
+    std::map<SDL_JoystickID, OpenPad> pads_;
+    uint32_t last_id_ = 0;
+};
+
+}  // namespace
+
+PadBackend* MakeSdlPadBackend() {
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return nullptr;
+    return new SdlPadBackend;
+}
