@@ -84,56 +84,104 @@ BlendKind ClassifyBlend(const PixelPipeline& p) {
     return BlendKind::kGeneric;
 }
 
+template <D3DFORMAT F>
+constexpr int kBytes = F == D3DFMT_A8R8G8B8 || F == D3DFMT_X8R8G8B8 ? 4 : 2;
+
+// The stage's result for a texel; the kinds and the diffuse colour are the kernel's, held in registers.
+inline Color ShadeTexel(ColorKind color, AlphaKind alpha, Color d, Color t) {
+    Color c = t;
+    if (color == ColorKind::kModulate) c.r = Mul255(t.r, d.r), c.g = Mul255(t.g, d.g), c.b = Mul255(t.b, d.b);
+    if (alpha == AlphaKind::kDiffuse)
+        c.a = d.a;
+    else if (alpha == AlphaKind::kModulate)
+        c.a = Mul255(t.a, d.a);
+    return c;
+}
+
+// Blending of the special kinds and the quantised write. Alpha blending cannot leave 0..255 * 255, so it
+// needs no clamp; targets without alpha bits skip the alpha channel.
+template <D3DFORMAT D, BlendKind B>
+[[gnu::always_inline]] inline void WritePixel(uint8_t* dst, Color c) {
+    if constexpr (B == BlendKind::kNone) {
+        Encode<D>(dst, c);
+    } else {
+        static_assert(B == BlendKind::kAlpha || B == BlendKind::kAdditive);
+        constexpr bool kStoresAlpha = D == D3DFMT_A8R8G8B8 || D == D3DFMT_A1R5G5B5 || D == D3DFMT_A4R4G4B4;
+        Color d = Decode<D>(dst);
+        const int a = c.a;
+        auto channel = [a](int s, int t) {
+            if constexpr (B == BlendKind::kAlpha)
+                return Div255(s * a + t * (255 - a));
+            else
+                return std::min(255, Div255(s * a + t * 255));
+        };
+        Encode<D>(dst, {channel(c.r, d.r), channel(c.g, d.g), channel(c.b, d.b),
+                        kStoresAlpha ? channel(a, d.a) : 255});
+    }
+}
+
+// One row of a textured quad, shaded and written pixel by pixel. Identity: the stage passes the texel on.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B, bool Identity>
+void DrawTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, const int* columns, int n,
+                     const bool* alpha_pass, uint8_t* dst) {
+    const ColorKind color = k.color;
+    const AlphaKind alpha = k.alpha;
+    const Color d = k.diffuse;
+    auto shade = [&](Color t) { return Identity ? t : ShadeTexel(color, alpha, d, t); };
+    const Color border = shade(k.p->stages[0].sampler.border);
+    if (texel_row < 0) {
+        if (alpha_pass[border.a])
+            for (int i = 0; i < n; ++i) WritePixel<D, B>(dst + i * kBytes<D>, border);
+        return;
+    }
+    const uint8_t* row = tex.Row(texel_row);
+    for (int i = 0; i < n; ++i, dst += kBytes<D>) {
+        int column = columns[i];
+        Color c = column >= 0 ? shade(Decode<T>(row + column * kBytes<T>)) : border;
+        if (alpha_pass[c.a]) WritePixel<D, B>(dst, c);
+    }
+}
+
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows, const int* columns,
+                      IntRect box, const bool* alpha_pass) {
+    bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
+    for (int j = 0; j < box.Height(); ++j) {
+        uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        if (identity)
+            DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns, box.Width(), alpha_pass, dst);
+        else
+            DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns, box.Width(), alpha_pass, dst);
+    }
+}
+
+// One row of shaded texels, for blends without a special kind.
 template <D3DFORMAT T>
 void ShadeTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, const int* columns, int n,
                       Color* out) {
-    const StageSetup& s = k.p->stages[0];
+    const Color border = k.p->stages[0].sampler.border;
     const uint8_t* row = texel_row >= 0 ? tex.Row(texel_row) : nullptr;
-    const Color d = k.diffuse;
     for (int i = 0; i < n; ++i) {
-        int column = columns[i];
-        Color t = (row && column >= 0) ? Decode<T>(row + column * tex.bytes_per_pixel) : s.sampler.border;
-        Color c = t;
-        if (k.color == ColorKind::kModulate)
-            c.r = Mul255(t.r, d.r), c.g = Mul255(t.g, d.g), c.b = Mul255(t.b, d.b);
-        if (k.alpha == AlphaKind::kDiffuse)
-            c.a = d.a;
-        else if (k.alpha == AlphaKind::kModulate)
-            c.a = Mul255(t.a, d.a);
-        out[i] = c;
+        Color t = (row && columns[i] >= 0) ? Decode<T>(row + columns[i] * kBytes<T>) : border;
+        out[i] = ShadeTexel(k.color, k.alpha, k.diffuse, t);
     }
 }
 
 template <D3DFORMAT D, BlendKind B>
 void WriteRow(const PixelPipeline& p, const bool* alpha_pass, uint8_t* dst, const Color* src, int n) {
-    constexpr int bpp = D == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8 ? 4 : 2;
-    for (int i = 0; i < n; ++i, dst += bpp) {
+    for (int i = 0; i < n; ++i, dst += kBytes<D>) {
         Color c = src[i];
         if (!alpha_pass[c.a]) continue;
-        if constexpr (B == BlendKind::kNone) {
+        if constexpr (B == BlendKind::kGeneric) {
+            Color d = Decode<D>(dst);
+            if (p.blend.enabled) c = BlendColors(p.blend, c, d);
+            if (!(p.write_mask & 1)) c.r = d.r;
+            if (!(p.write_mask & 2)) c.g = d.g;
+            if (!(p.write_mask & 4)) c.b = d.b;
+            if (!(p.write_mask & 8)) c.a = d.a;
             Encode<D>(dst, c);
         } else {
-            Color d = Decode<D>(dst);
-            if constexpr (B == BlendKind::kAlpha) {
-                int a = c.a, ia = 255 - c.a;
-                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, ia),
-                     BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, ia),
-                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, ia),
-                     BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, ia)};
-            } else if constexpr (B == BlendKind::kAdditive) {
-                int a = c.a;
-                c = {BlendChannel(D3DBLENDOP_ADD, c.r, a, d.r, 255),
-                     BlendChannel(D3DBLENDOP_ADD, c.g, a, d.g, 255),
-                     BlendChannel(D3DBLENDOP_ADD, c.b, a, d.b, 255),
-                     BlendChannel(D3DBLENDOP_ADD, c.a, a, d.a, 255)};
-            } else {
-                if (p.blend.enabled) c = BlendColors(p.blend, c, d);
-                if (!(p.write_mask & 1)) c.r = d.r;
-                if (!(p.write_mask & 2)) c.g = d.g;
-                if (!(p.write_mask & 4)) c.b = d.b;
-                if (!(p.write_mask & 8)) c.a = d.a;
-            }
-            Encode<D>(dst, c);
+            WritePixel<D, B>(dst, c);
         }
     }
 }
@@ -170,36 +218,76 @@ int64_t Interpolate(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, 
     return FloorDiv(__int128(a_tex) * (b_pos - pos) + __int128(b_tex) * (pos - a_pos), b_pos - a_pos);
 }
 
-// Texel index of each pixel along one axis (after addressing), -1 where the border colour shows.
+// Applies an addressing mode to a texel coordinate; -1 where the border colour shows.
+int AddressTexel(int64_t t, int size, DWORD mode) {
+    switch (mode) {
+        case D3DTADDRESS_CLAMP:
+            return int(std::clamp<int64_t>(t, 0, size - 1));
+        case D3DTADDRESS_BORDER:
+            return (t < 0 || t >= size) ? -1 : int(t);
+        case D3DTADDRESS_MIRROR: {
+            int64_t period = int64_t(size) * 2, m = ((t % period) + period) % period;
+            return int(m < size ? m : period - 1 - m);
+        }
+        case D3DTADDRESS_MIRRORONCE:
+            return int(std::min<int64_t>(t < 0 ? -t - 1 : t, size - 1));
+        default:
+            return int(((t % size) + size) % size);
+    }
+}
+
+// Texel index of each pixel along one axis (after addressing), -1 where the border colour shows. The
+// interpolated coordinate is an exact floor of an affine function of the pixel, stepped from one pixel to
+// the next with a quotient and a remainder while the products fit in 64 bits.
 void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, int first, int count, int size,
                   DWORD mode, std::vector<int>& out) {
     out.resize(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        int64_t pos = int64_t(first + i) << kSubpixelBits;
-        int64_t t =
-            FloorDiv(__int128(a_tex) * (b_pos - pos) + __int128(b_tex) * (pos - a_pos), b_pos - a_pos) >> 16;
-        int index;
-        switch (mode) {
-            case D3DTADDRESS_CLAMP:
-                index = int(std::clamp<int64_t>(t, 0, size - 1));
-                break;
-            case D3DTADDRESS_BORDER:
-                index = (t < 0 || t >= size) ? -1 : int(t);
-                break;
-            case D3DTADDRESS_MIRROR: {
-                int64_t period = int64_t(size) * 2, m = ((t % period) + period) % period;
-                index = int(m < size ? m : period - 1 - m);
-                break;
-            }
-            case D3DTADDRESS_MIRRORONCE:
-                index = int(std::min<int64_t>(t < 0 ? -t - 1 : t, size - 1));
-                break;
-            default:
-                index = int(((t % size) + size) % size);
-                break;
+    if (count == 0) return;
+    const int64_t limit = int64_t(1) << 30, step = int64_t(1) << kSubpixelBits;
+    const int64_t pos0 = int64_t(first) << kSubpixelBits, pos1 = int64_t(first + count - 1) << kSubpixelBits;
+    bool small = std::abs(a_tex) < limit && std::abs(b_tex) < limit;
+    for (int64_t pos : {pos0, pos1})
+        small = small && std::abs(b_pos - pos) < limit && std::abs(pos - a_pos) < limit;
+    if (!small) {
+        for (int i = 0; i < count; ++i) {
+            int64_t pos = int64_t(first + i) << kSubpixelBits;
+            out[size_t(i)] = AddressTexel(Interpolate(a_pos, b_pos, a_tex, b_tex, pos) >> 16, size, mode);
         }
-        out[size_t(i)] = index;
+        return;
     }
+    int64_t n = a_tex * (b_pos - pos0) + b_tex * (pos0 - a_pos), delta = (b_tex - a_tex) * step,
+            d = b_pos - a_pos;
+    if (d < 0) n = -n, delta = -delta, d = -d;
+    auto floor_div = [d](int64_t v, int64_t* rem) {
+        int64_t q = v / d, r = v % d;
+        if (r < 0) r += d, --q;
+        *rem = r;
+        return q;
+    };
+    int64_t r, dr;
+    int64_t q = floor_div(n, &r), dq = floor_div(delta, &dr);
+    for (int i = 0; i < count; ++i) {
+        out[size_t(i)] = AddressTexel(q >> 16, size, mode);
+        q += dq, r += dr;
+        if (r >= d) r -= d, ++q;
+    }
+}
+
+// The alpha test as a table by alpha, made again only when the test's states change.
+const bool* AlphaPassTable(const PixelPipeline& p) {
+    struct Table {
+        bool made = false, test = false;
+        DWORD func = 0;
+        int ref = 0;
+        bool pass[256];
+    };
+    thread_local Table table;
+    if (!table.made || table.test != p.alpha_test || table.func != p.alpha_func || table.ref != p.alpha_ref) {
+        table = {true, p.alpha_test, p.alpha_func, p.alpha_ref, {}};
+        for (int a = 0; a < 256; ++a)
+            table.pass[a] = !p.alpha_test || CompareFunc(p.alpha_func, a, p.alpha_ref);
+    }
+    return table.pass;
 }
 
 }  // namespace
@@ -244,10 +332,9 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
     for (int s = 0; s < p.stage_count; ++s) untextured = untextured && !p.stages[s].sampler.texture;
     bool special = IsColorFormat(p.target->format) && (untextured || (textured && ClassifyStage(p, &k)));
     // Modulating by 255 leaves a channel as it is.
-    if (k.diffuse == Color{255, 255, 255, 255}) {
-        if (k.color == ColorKind::kModulate) k.color = ColorKind::kTexture;
-        if (k.alpha == AlphaKind::kModulate) k.alpha = AlphaKind::kTexture;
-    }
+    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
+        k.color = ColorKind::kTexture;
+    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
     if (!special) {
         // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
         std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
@@ -261,13 +348,11 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
             row_v[s].resize(size_t(h));
             for (int i = 0; i < w; ++i) {
                 int64_t pos = int64_t(box.left + i) << kSubpixelBits;
-                col_u[s][size_t(i)] =
-                    FloorDiv(__int128(ua) * (x1 - pos) + __int128(ub) * (pos - x0), x1 - x0);
+                col_u[s][size_t(i)] = Interpolate(x0, x1, ua, ub, pos);
             }
             for (int j = 0; j < h; ++j) {
                 int64_t pos = int64_t(box.top + j) << kSubpixelBits;
-                row_v[s][size_t(j)] =
-                    FloorDiv(__int128(va) * (y2 - pos) + __int128(vb) * (pos - y0), y2 - y0);
+                row_v[s][size_t(j)] = Interpolate(y0, y2, va, vb, pos);
             }
         }
         Fragment f;
@@ -285,8 +370,9 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
         return true;
     }
 
-    std::vector<Color> colors(static_cast<size_t>(w));
-    std::vector<int> columns;
+    const bool* alpha_pass = AlphaPassTable(p);
+    thread_local std::vector<Color> colors;
+    colors.resize(size_t(w));
     if (untextured) {
         Fragment f;
         f.diffuse = q[0].diffuse;
@@ -298,36 +384,48 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
             c.b = std::min(255, c.b + f.specular.b);
         }
         std::fill(colors.begin(), colors.end(), c);
-    } else {
-        const SamplerSetup& smp = p.stages[0].sampler;
-        int set = p.stages[0].texcoord_index;
-        TexelIndices(x0, x1, TexelFixed(q[0].u[set], smp.texture->width),
-                     TexelFixed(q[1].u[set], smp.texture->width), box.left, w, smp.texture->width,
-                     smp.address_u, columns);
-    }
-    std::vector<int> rows;
-    if (!untextured) {
-        const SamplerSetup& smp = p.stages[0].sampler;
-        int set = p.stages[0].texcoord_index;
-        TexelIndices(y0, y2, TexelFixed(q[0].v[set], smp.texture->height),
-                     TexelFixed(q[2].v[set], smp.texture->height), box.top, h, smp.texture->height,
-                     smp.address_v, rows);
-    }
-    bool alpha_pass[256];
-    for (int a = 0; a < 256; ++a) alpha_pass[a] = !p.alpha_test || CompareFunc(p.alpha_func, a, p.alpha_ref);
-    for (int j = 0; j < h; ++j) {
-        if (!untextured) {
-            const SurfaceStore& tex = *p.stages[0].sampler.texture;
-            DispatchColorFormat(tex.format, [&](auto f) {
-                ShadeTexturedRow<decltype(f)::value>(k, tex, rows[size_t(j)], columns.data(), w,
-                                                     colors.data());
+        for (int j = 0; j < h; ++j) {
+            uint8_t* dst = p.target->At(box.left, box.top + j);
+            DispatchColorFormat(p.target->format, [&](auto f) {
+                WriteRowFor<decltype(f)::value>(k.blend, p, alpha_pass, dst, colors.data(), w);
             });
         }
-        uint8_t* dst = p.target->At(box.left, box.top + j);
-        DispatchColorFormat(p.target->format, [&](auto f) {
-            WriteRowFor<decltype(f)::value>(k.blend, p, alpha_pass, dst, colors.data(), w);
-        });
+        return true;
     }
+    const SamplerSetup& smp = p.stages[0].sampler;
+    const SurfaceStore& tex = *smp.texture;
+    int set = p.stages[0].texcoord_index;
+    thread_local std::vector<int> columns, rows;
+    TexelIndices(x0, x1, TexelFixed(q[0].u[set], tex.width), TexelFixed(q[1].u[set], tex.width), box.left, w,
+                 tex.width, smp.address_u, columns);
+    TexelIndices(y0, y2, TexelFixed(q[0].v[set], tex.height), TexelFixed(q[2].v[set], tex.height), box.top, h,
+                 tex.height, smp.address_v, rows);
+    DispatchColorFormat(tex.format, [&](auto t) {
+        DispatchColorFormat(p.target->format, [&](auto d) {
+            constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
+            switch (k.blend) {
+                case BlendKind::kNone:
+                    DrawTexturedRows<T, D, BlendKind::kNone>(k, tex, rows.data(), columns.data(), box,
+                                                             alpha_pass);
+                    break;
+                case BlendKind::kAlpha:
+                    DrawTexturedRows<T, D, BlendKind::kAlpha>(k, tex, rows.data(), columns.data(), box,
+                                                              alpha_pass);
+                    break;
+                case BlendKind::kAdditive:
+                    DrawTexturedRows<T, D, BlendKind::kAdditive>(k, tex, rows.data(), columns.data(), box,
+                                                                 alpha_pass);
+                    break;
+                default:
+                    for (int j = 0; j < h; ++j) {
+                        ShadeTexturedRow<T>(k, tex, rows[size_t(j)], columns.data(), w, colors.data());
+                        WriteRow<D, BlendKind::kGeneric>(p, alpha_pass, p.target->At(box.left, box.top + j),
+                                                         colors.data(), w);
+                    }
+                    break;
+            }
+        });
+    });
     return true;
 }
 

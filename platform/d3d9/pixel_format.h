@@ -24,7 +24,7 @@ inline uint32_t ArgbFromColor(Color c) {
 
 // Rounded a / 255 for 0 <= a <= 255 * 255 * 4.
 inline int Div255(int a) {
-    return (a + 127) / 255;
+    return int((unsigned(a) + 127u) / 255u);
 }
 inline int Mul255(int a, int b) {
     return Div255(a * b);
@@ -32,15 +32,33 @@ inline int Mul255(int a, int b) {
 
 // n-bit channels read as the nearest 8-bit value (v / max of full scale, as Direct3D reads unsigned
 // normalised channels).
-inline int Expand5(int v) {
+constexpr int Expand5(int v) {
     return (v * 255 + 15) / 31;
 }
-inline int Expand6(int v) {
+constexpr int Expand6(int v) {
     return (v * 255 + 31) / 63;
 }
-inline int Quantize(int v, int max) {
+constexpr int Quantize(int v, int max) {
     return (v * max + 127) / 255;
 }
+
+// The rules above as tables, for the encoders and decoders of the 16-bit formats.
+struct ChannelTables {
+    uint8_t quantize4[256], quantize5[256], quantize6[256];
+    uint8_t expand5[32], expand6[64];
+};
+constexpr ChannelTables MakeChannelTables() {
+    ChannelTables t{};
+    for (int v = 0; v < 256; ++v) {
+        t.quantize4[v] = uint8_t(Quantize(v, 15));
+        t.quantize5[v] = uint8_t(Quantize(v, 31));
+        t.quantize6[v] = uint8_t(Quantize(v, 63));
+    }
+    for (int v = 0; v < 32; ++v) t.expand5[v] = uint8_t(Expand5(v));
+    for (int v = 0; v < 64; ++v) t.expand6[v] = uint8_t(Expand6(v));
+    return t;
+}
+inline constexpr ChannelTables kChannelTables = MakeChannelTables();
 
 // 0 for a format the stand-in cannot store.
 int BytesPerPixel(D3DFORMAT format);
@@ -60,10 +78,12 @@ inline Color Decode(const uint8_t* p) {
         uint16_t v;
         std::memcpy(&v, p, 2);
         if constexpr (F == D3DFMT_R5G6B5) {
-            return {Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31), 255};
+            const ChannelTables& t = kChannelTables;
+            return {t.expand5[v >> 11], t.expand6[(v >> 5) & 63], t.expand5[v & 31], 255};
         } else if constexpr (F == D3DFMT_X1R5G5B5 || F == D3DFMT_A1R5G5B5) {
             int a = F == D3DFMT_X1R5G5B5 ? 255 : ((v >> 15) ? 255 : 0);
-            return {Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31), a};
+            const ChannelTables& t = kChannelTables;
+            return {t.expand5[(v >> 10) & 31], t.expand5[(v >> 5) & 31], t.expand5[v & 31], a};
         } else {
             static_assert(F == D3DFMT_A4R4G4B4);
             return {((v >> 8) & 15) * 17, ((v >> 4) & 15) * 17, (v & 15) * 17, (v >> 12) * 17};
@@ -71,7 +91,7 @@ inline Color Decode(const uint8_t* p) {
     }
 }
 
-// The X bits of X8R8G8B8 and X1R5G5B5 are written set.
+// The X bits of X8R8G8B8 and X1R5G5B5 are written set. Channels are 0..255.
 template <D3DFORMAT F>
 inline void Encode(uint8_t* p, Color c) {
     if constexpr (F == D3DFMT_A8R8G8B8 || F == D3DFMT_X8R8G8B8) {
@@ -79,17 +99,19 @@ inline void Encode(uint8_t* p, Color c) {
         uint32_t v = ArgbFromColor(c);
         std::memcpy(p, &v, 4);
     } else {
+        const ChannelTables& t = kChannelTables;
+        const unsigned r = unsigned(c.r) & 255, g = unsigned(c.g) & 255, b = unsigned(c.b) & 255,
+                       a = unsigned(c.a) & 255;
         uint16_t v;
         if constexpr (F == D3DFMT_R5G6B5) {
-            v = uint16_t((Quantize(c.r, 31) << 11) | (Quantize(c.g, 63) << 5) | Quantize(c.b, 31));
+            v = uint16_t((t.quantize5[r] << 11) | (t.quantize6[g] << 5) | t.quantize5[b]);
         } else if constexpr (F == D3DFMT_X1R5G5B5 || F == D3DFMT_A1R5G5B5) {
-            int a = F == D3DFMT_X1R5G5B5 ? 1 : (c.a >= 128 ? 1 : 0);
-            v = uint16_t((a << 15) | (Quantize(c.r, 31) << 10) | (Quantize(c.g, 31) << 5) |
-                         Quantize(c.b, 31));
+            unsigned x = F == D3DFMT_X1R5G5B5 ? 1 : a >> 7;
+            v = uint16_t((x << 15) | (t.quantize5[r] << 10) | (t.quantize5[g] << 5) | t.quantize5[b]);
         } else {
             static_assert(F == D3DFMT_A4R4G4B4);
-            v = uint16_t((Quantize(c.a, 15) << 12) | (Quantize(c.r, 15) << 8) | (Quantize(c.g, 15) << 4) |
-                         Quantize(c.b, 15));
+            v = uint16_t((t.quantize4[a] << 12) | (t.quantize4[r] << 8) | (t.quantize4[g] << 4) |
+                         t.quantize4[b]);
         }
         std::memcpy(p, &v, 2);
     }

@@ -1,6 +1,7 @@
 #include "platform/d3d9/surface_copy.h"
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace d3d9 {
@@ -13,33 +14,76 @@ void CopyRect(const SurfaceStore& src, IntRect r, SurfaceStore& dst, int dst_x, 
 
 namespace {
 
+template <D3DFORMAT F>
+constexpr int kBytes = F == D3DFMT_A8R8G8B8 || F == D3DFMT_X8R8G8B8 ? 4 : 2;
+template <D3DFORMAT F>
+using PixelOf = std::conditional_t<kBytes<F> == 4, uint32_t, uint16_t>;
+
+// Every 16-bit pixel of S as a 32-bit pixel of D, made on first use.
+template <D3DFORMAT S, D3DFORMAT D>
+const uint32_t* WideningTable() {
+    static const std::vector<uint32_t> table = [] {
+        std::vector<uint32_t> t(65536);
+        for (uint32_t v = 0; v < 65536; ++v) {
+            uint16_t in = uint16_t(v);
+            uint8_t bytes[2];
+            std::memcpy(bytes, &in, 2);
+            Encode<D>(reinterpret_cast<uint8_t*>(&t[v]), Decode<S>(bytes));
+        }
+        return t;
+    }();
+    return table.data();
+}
+
+// Source row in the destination's format.
+template <D3DFORMAT S, D3DFORMAT D>
+void ConvertRow(const uint8_t* in, int n, PixelOf<D>* out) {
+    if constexpr (kBytes<S> == 2 && kBytes<D> == 4) {
+        const uint32_t* table = WideningTable<S, D>();
+        for (int x = 0; x < n; ++x) {
+            uint16_t v;
+            std::memcpy(&v, in + x * 2, 2);
+            out[x] = table[v];
+        }
+    } else {
+        for (int x = 0; x < n; ++x)
+            Encode<D>(reinterpret_cast<uint8_t*>(out + x), Decode<S>(in + x * kBytes<S>));
+    }
+}
+
 // Writes the part `visible` of the stretch of sr onto dr (both in the destination's plane) at dst's
-// (out_x, out_y).
+// (out_x, out_y). A whole-width stretch by a whole factor repeats each source pixel factor times.
 template <D3DFORMAT S, D3DFORMAT D>
 void StretchRows(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect visible, SurfaceStore& dst,
                  int out_x, int out_y) {
+    using Pixel = PixelOf<D>;
     int dw = dr.Width(), dh = dr.Height(), sw = sr.Width(), sh = sr.Height(), vw = visible.Width();
+    int factor = dw % sw == 0 && visible.left == dr.left && visible.right == dr.right ? dw / sw : 0;
     std::vector<int> columns(static_cast<size_t>(vw));
     for (int x = 0; x < vw; ++x)
         columns[size_t(x)] = int((int64_t(2 * (visible.left - dr.left + x) + 1) * sw) / (2 * int64_t(dw)));
-    constexpr int sbpp = S == D3DFMT_A8R8G8B8 || S == D3DFMT_X8R8G8B8 ? 4 : 2;
-    constexpr int dbpp = D == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8 ? 4 : 2;
-    std::vector<uint8_t> converted(size_t(sw) * dbpp);
+    std::vector<Pixel> converted(static_cast<size_t>(sw));
     int last_row = -1;
-    uint8_t* previous = nullptr;
+    const uint8_t* previous = nullptr;
     for (int y = visible.top; y < visible.bottom; ++y) {
         int row = sr.top + int((int64_t(2 * (y - dr.top) + 1) * sh) / (2 * int64_t(dh)));
         uint8_t* out = dst.At(out_x, out_y + y - visible.top);
-        if (row == last_row && previous) {
-            std::memcpy(out, previous, size_t(vw) * dbpp);
-            previous = out;
+        if (row == last_row) {
+            std::memcpy(out, previous, size_t(vw) * sizeof(Pixel));
             continue;
         }
-        const uint8_t* in = src.Row(row);
-        for (int x = sr.left; x < sr.right; ++x)
-            Encode<D>(converted.data() + size_t(x - sr.left) * dbpp, Decode<S>(in + x * sbpp));
-        for (int x = 0; x < vw; ++x)
-            std::memcpy(out + size_t(x) * dbpp, converted.data() + size_t(columns[size_t(x)]) * dbpp, dbpp);
+        ConvertRow<S, D>(src.At(sr.left, row), sw, converted.data());
+        if (factor == 1) {
+            std::memcpy(out, converted.data(), size_t(vw) * sizeof(Pixel));
+        } else if (factor == 2) {
+            for (int x = 0; x < sw; ++x) {
+                Pixel pair[2] = {converted[size_t(x)], converted[size_t(x)]};
+                std::memcpy(out + x * 2 * sizeof(Pixel), pair, sizeof(pair));
+            }
+        } else {
+            for (int x = 0; x < vw; ++x)
+                std::memcpy(out + x * sizeof(Pixel), &converted[size_t(columns[size_t(x)])], sizeof(Pixel));
+        }
         last_row = row;
         previous = out;
     }

@@ -51,8 +51,10 @@ TEST_F(FastPathTest, RandomQuadsGiveTheGenericPathsPixels) {
     std::uniform_real_distribution<float> pos(-12.0f, 70.0f), frac(-1.0f, 2.0f);
     uint64_t fast_before = d3d9::FastPathQuadCount();
     for (int round = 0; round < 60; ++round) {
-        SceneState s{pick(D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5),
-                     pick(D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5),
+        SceneState s{pick(D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
+                          D3DFMT_A4R4G4B4),
+                     pick(D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5,
+                          D3DFMT_X1R5G5B5),
                      rng() % 4 != 0,
                      rng() % 2 == 0,
                      rng() % 2 == 0,
@@ -74,12 +76,18 @@ TEST_F(FastPathTest, RandomQuadsGiveTheGenericPathsPixels) {
             D3DCOLOR color;
         };
         std::vector<Quad> quads;
+        // Colours: random, white (the texel passed on), white with a random alpha, grey with full alpha.
+        // Some rounds use texture coordinates far from the texture.
+        float scale = round % 6 == 5 ? 4000.0f : 1.0f;
         for (int q = 0; q < 4; ++q) {
             float x0 = pos(rng), y0 = pos(rng), x1 = pos(rng), y1 = pos(rng);
             if (rng() % 2)
                 x0 = std::floor(x0) - 0.5f, y0 = std::floor(y0) - 0.5f, x1 = std::floor(x1) - 0.5f,
                 y1 = std::floor(y1) - 0.5f;
-            quads.push_back({x0, y0, x1, y1, frac(rng), frac(rng), frac(rng), frac(rng), rng()});
+            D3DCOLOR color = pick(D3DCOLOR(rng()), D3DCOLOR(0xFFFFFFFF), D3DCOLOR(rng() | 0xFFFFFF),
+                                  D3DCOLOR(rng() | 0xFF000000));
+            quads.push_back({x0, y0, x1, y1, frac(rng) * scale, frac(rng) * scale, frac(rng) * scale,
+                             frac(rng) * scale, color});
         }
         std::vector<uint32_t> results[2];
         for (int fast = 0; fast < 2; ++fast) {

@@ -221,5 +221,108 @@ TEST_F(RasterizerTest, StretchRectDoublesIntoExactBlocks) {
     big->Release();
 }
 
+struct StretchCase {
+    D3DFORMAT source_format, dest_format;
+    RECT source, dest;  // right 0: the whole surface
+};
+
+// Every pixel of a stretch takes the source pixel under its centre, converted through the formats' rules:
+// same sizes, whole factors (the replicated rows and columns), shrinks, odd ratios and parts.
+TEST_F(RasterizerTest, StretchRectTakesTheSourcePixelUnderEachCentre) {
+    const StretchCase cases[] = {
+        {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, {}, {}},
+        {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, {0, 0, 12, 7}, {0, 0, 24, 14}},
+        {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, {3, 2, 10, 9}, {5, 4, 26, 25}},
+        {D3DFMT_X1R5G5B5, D3DFMT_A8R8G8B8, {0, 0, 12, 9}, {1, 2, 25, 20}},
+        {D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8, {0, 0, 10, 10}, {0, 0, 10, 10}},
+        {D3DFMT_A4R4G4B4, D3DFMT_X8R8G8B8, {2, 1, 14, 11}, {3, 3, 10, 27}},
+        {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, {0, 0, 16, 12}, {0, 0, 32, 24}},
+        {D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, {1, 1, 15, 11}, {2, 0, 31, 17}},
+        {D3DFMT_R5G6B5, D3DFMT_R5G6B5, {0, 0, 16, 12}, {0, 0, 32, 24}},
+        {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, {4, 4, 16, 12}, {0, 0, 5, 3}},
+    };
+    std::mt19937 rng(7);
+    for (const StretchCase& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.source_format << " -> " << c.dest_format << ", dest right " << c.dest.right);
+        IDirect3DSurface9 *src = nullptr, *dst = nullptr;
+        ASSERT_EQ(
+            device->CreateRenderTarget(16, 12, c.source_format, D3DMULTISAMPLE_NONE, 0, TRUE, &src, nullptr),
+            D3D_OK);
+        ASSERT_EQ(
+            device->CreateRenderTarget(32, 28, c.dest_format, D3DMULTISAMPLE_NONE, 0, TRUE, &dst, nullptr),
+            D3D_OK);
+        D3DLOCKED_RECT sl, dl;
+        int sbpp = d3d9::BytesPerPixel(c.source_format), dbpp = d3d9::BytesPerPixel(c.dest_format);
+        ASSERT_EQ(src->LockRect(&sl, nullptr, 0), D3D_OK);
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 16; ++x) {
+                uint32_t v = rng();
+                std::memcpy(static_cast<uint8_t*>(sl.pBits) + y * sl.Pitch + x * sbpp, &v, size_t(sbpp));
+            }
+        src->UnlockRect();
+        ASSERT_EQ(dst->LockRect(&dl, nullptr, 0), D3D_OK);
+        std::memset(dl.pBits, 0x5A, size_t(dl.Pitch) * 28);
+        dst->UnlockRect();
+        RECT sr = c.source.right ? c.source : RECT{0, 0, 16, 12};
+        RECT dr = c.dest.right ? c.dest : RECT{0, 0, 32, 28};
+        ASSERT_EQ(device->StretchRect(src, c.source.right ? &sr : nullptr, dst, c.dest.right ? &dr : nullptr,
+                                      D3DTEXF_NONE),
+                  D3D_OK);
+        ASSERT_EQ(src->LockRect(&sl, nullptr, D3DLOCK_READONLY), D3D_OK);
+        ASSERT_EQ(dst->LockRect(&dl, nullptr, D3DLOCK_READONLY), D3D_OK);
+        int sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left,
+            dh = dr.bottom - dr.top;
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const uint8_t* got = static_cast<uint8_t*>(dl.pBits) + y * dl.Pitch + x * dbpp;
+                uint8_t expected[4] = {0x5A, 0x5A, 0x5A, 0x5A};
+                if (x >= dr.left && x < dr.right && y >= dr.top && y < dr.bottom) {
+                    int sx = sr.left + (2 * (x - dr.left) + 1) * sw / (2 * dw);
+                    int sy = sr.top + (2 * (y - dr.top) + 1) * sh / (2 * dh);
+                    d3d9::EncodePixel(c.dest_format, expected,
+                                      d3d9::DecodePixel(c.source_format, static_cast<uint8_t*>(sl.pBits) +
+                                                                             sy * sl.Pitch + sx * sbpp));
+                }
+                ASSERT_EQ(std::memcmp(got, expected, size_t(dbpp)), 0) << x << "," << y;
+            }
+        src->UnlockRect();
+        dst->UnlockRect();
+        src->Release();
+        dst->Release();
+    }
+}
+
+// The 16-bit formats read each n-bit channel as the nearest 8-bit value and write each 8-bit channel as
+// the nearest n-bit value (ties away from zero cannot occur: 255 and 2^n - 1 are odd).
+TEST_F(RasterizerTest, SixteenBitChannelsRoundToTheNearestValue) {
+    auto nearest = [](int v, int from, int to) { return int(std::floor(double(v) * to / from + 0.5)); };
+    for (int v = 0; v < 65536; ++v) {
+        uint16_t p = uint16_t(v);
+        auto c = d3d9::DecodePixel(D3DFMT_R5G6B5, reinterpret_cast<uint8_t*>(&p));
+        ASSERT_EQ(c, (d3d9::Color{nearest(v >> 11, 31, 255), nearest((v >> 5) & 63, 63, 255),
+                                  nearest(v & 31, 31, 255), 255}))
+            << v;
+        c = d3d9::DecodePixel(D3DFMT_A4R4G4B4, reinterpret_cast<uint8_t*>(&p));
+        ASSERT_EQ(c, (d3d9::Color{(v >> 8 & 15) * 17, (v >> 4 & 15) * 17, (v & 15) * 17, (v >> 12) * 17}))
+            << v;
+        c = d3d9::DecodePixel(D3DFMT_A1R5G5B5, reinterpret_cast<uint8_t*>(&p));
+        ASSERT_EQ(c, (d3d9::Color{nearest(v >> 10 & 31, 31, 255), nearest(v >> 5 & 31, 31, 255),
+                                  nearest(v & 31, 31, 255), v >> 15 ? 255 : 0}))
+            << v;
+    }
+    for (int v = 0; v < 256; ++v) {
+        uint16_t p;
+        d3d9::EncodePixel(D3DFMT_R5G6B5, reinterpret_cast<uint8_t*>(&p), {v, 255 - v, v / 2, 0});
+        ASSERT_EQ(p, (nearest(v, 255, 31) << 11) | (nearest(255 - v, 255, 63) << 5) | nearest(v / 2, 255, 31))
+            << v;
+        d3d9::EncodePixel(D3DFMT_A4R4G4B4, reinterpret_cast<uint8_t*>(&p), {v, 0, 255 - v, v});
+        ASSERT_EQ(p, (nearest(v, 255, 15) << 12) | (nearest(v, 255, 15) << 8) | nearest(255 - v, 255, 15))
+            << v;
+        d3d9::EncodePixel(D3DFMT_A1R5G5B5, reinterpret_cast<uint8_t*>(&p), {0, v, 0, v});
+        ASSERT_EQ(p, ((v >= 128) << 15) | (nearest(v, 255, 31) << 5)) << v;
+    }
+}
+
 }  // namespace
 }  // namespace d3d9_test
