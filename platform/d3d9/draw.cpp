@@ -55,6 +55,11 @@ class Assembler {
             }
         }
         if (index >= vertex_count_) return false;
+        // Without indices no vertex is fetched twice, except by a quad the fast path refuses.
+        if (!indices_) {
+            *out = processor_.Process(vertices_ + size_t(index) * stride_);
+            return true;
+        }
         auto found = cache_.find(index);
         if (found == cache_.end())
             found = cache_.emplace(index, processor_.Process(vertices_ + size_t(index) * stride_)).first;
@@ -100,11 +105,13 @@ class Assembler {
     // Six vertices of a quad through the fast path, when they qualify.
     bool Quad(UINT first) {
         if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
-        ProcessedVertex v[6];
-        for (UINT k = 0; k < 6; ++k)
-            if (!Fetch(first + k, &v[k])) return false;
-        auto s = processor_.ToScreen({v, v + 6});
-        bool drawn = DrawAxisAlignedQuad(call_.raster, s.data());
+        ScreenVertex s[6];
+        for (UINT k = 0; k < 6; ++k) {
+            ProcessedVertex v;
+            if (!Fetch(first + k, &v)) return false;
+            s[k] = VertexProcessor::PretransformedToScreen(v);
+        }
+        bool drawn = DrawAxisAlignedQuad(call_.raster, s);
         fast_path_quads += drawn;
         return drawn;
     }

@@ -242,17 +242,19 @@ Color VertexProcessor::Light(const double position[3], const double normal[3], C
     return {Channel(sum[0]), Channel(sum[1]), Channel(sum[2]), Channel(diffuse.a)};
 }
 
+ScreenVertex VertexProcessor::PretransformedToScreen(const ProcessedVertex& p) {
+    ScreenVertex s;
+    s.x = p.x, s.y = p.y, s.z = p.z, s.rhw = p.w;
+    s.diffuse = p.diffuse, s.specular = p.specular;
+    std::copy(std::begin(p.u), std::end(p.u), s.u);
+    std::copy(std::begin(p.v), std::end(p.v), s.v);
+    return s;
+}
+
 std::vector<ScreenVertex> VertexProcessor::ToScreen(std::vector<ProcessedVertex> poly) const {
     std::vector<ScreenVertex> out;
     if (layout_.pretransformed) {
-        for (const auto& p : poly) {
-            ScreenVertex s;
-            s.x = p.x, s.y = p.y, s.z = p.z, s.rhw = p.w;
-            s.diffuse = p.diffuse, s.specular = p.specular;
-            std::copy(std::begin(p.u), std::end(p.u), s.u);
-            std::copy(std::begin(p.v), std::end(p.v), s.v);
-            out.push_back(s);
-        }
+        for (const auto& p : poly) out.push_back(PretransformedToScreen(p));
         return out;
     }
     auto lerp = [](const ProcessedVertex& a, const ProcessedVertex& b, double t) {

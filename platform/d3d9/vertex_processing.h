@@ -36,6 +36,8 @@ class VertexProcessor {
     ProcessedVertex Process(const uint8_t* vertex) const;
     // Clip-space polygon to screen vertices (near and far planes, then the viewport mapping).
     std::vector<ScreenVertex> ToScreen(std::vector<ProcessedVertex> polygon) const;
+    // A pre-transformed vertex as it reaches the screen.
+    static ScreenVertex PretransformedToScreen(const ProcessedVertex& vertex);
     bool pretransformed() const { return layout_.pretransformed; }
 
   private:
