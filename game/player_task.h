@@ -120,4 +120,13 @@ class PlayerTask : public Character {
     void HandleMiss();
     void PickUpItems();
     void KeepGaugeAndKnifePieces();
+
+    void SwingKnife();
+    void PlaceKnifePieces();
+    void UseBomb();
+    void BreakBlocksInView();
+    bool KickOnFloor();
+    bool RaiseMaxSpeed();
+    void CollectItem(int tile);
+    void Die();
 };

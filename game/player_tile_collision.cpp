@@ -6,25 +6,16 @@
 
 #include "engine/sound/sound.h"
 #include "game/character.h"
+#include "game/falling_object_task.h"
 #include "game/player_task.h"
 #include "game/sound_effects.h"
-#include "game/task_factory.h"
+#include "game/task_registry.h"
 #include "game/tile_probes.h"
 #include "game/world_tiles.h"
 
 namespace {
 
 constexpr int kProbePoints = 5;
-constexpr int kDebrisLayer = 8;
-constexpr double kDebrisSpin = 0.1;  // radians per frame for each pixel per frame of sideways speed
-
-struct Debris {
-    int srcX, srcY;
-    double speedX, speedY;
-};
-
-constexpr Debris kDebris[4] = {
-    {0, 20, -2.0, -3.0}, {10, 20, 2.0, -3.0}, {0, 30, -2.0, -2.0}, {10, 30, 2.0, -2.0}};
 
 int Pixel(double v) {
     return static_cast<int>(v);
@@ -164,10 +155,7 @@ void PlayerTask::BreakBlock(int px, int py) {
     SetWorldTile(map, 0, px, py, 0);
     int cornerX = 0, cornerY = 0;
     WorldTileCorner(map, 0, px, py, &cornerX, &cornerY);
-    for (const Debris& piece : kDebris) {
-        CreateFallingObjectTask(cornerX, cornerY, commonGraphic, piece.srcX, piece.srcY, kDebrisLayer,
-                                piece.speedX, piece.speedY, 0.0, piece.speedX * kDebrisSpin);
-    }
+    CreateBlockDebris(cornerX, cornerY, kGroupCapacity);
 }
 
 void PlayerTask::CollideOnWall() {

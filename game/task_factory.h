@@ -10,8 +10,9 @@ Character* CreatePlayerTask(MapData* map);
 Character* CreateStageStartTask(MapData* map);
 // The task of a map-object record by its type; null for types that create nothing.
 Character* SpawnMapObject(MapData* map, MapObjectRecord* record);
-// The clear board's finale: a quake of the duration and strength, and a magma eruption at (x, y).
-Character* CreateQuakeTask(int duration, int strength);
+// Shakes the picture for duration + 1 frames: up and down when vertical is 1, else sideways.
+Character* CreateQuakeTask(int duration, int vertical);
+// The clear board's finale: a magma eruption at (x, y).
 Character* CreateFunkaMagmaTask(double x, double y, MapData* map, double speed);
 
 // The effects the player leaves (all in update group 6, without collision).
