@@ -229,23 +229,25 @@ int GetSoundRecordPlayTime(SoundRecord* record) {
                                  static_cast<int>(record->format.nSamplesPerSec));
 }
 
-void PauseSoundRecord(SoundRecord* record, int pause) {
-    for (int i = 0; i < kMaxSoundBuffers; ++i) {
-        SoundBuffer* slot = &record->buffers[i];
-        if (!slot->valid) continue;
-        if (pause) {
-            if (record->pauseTaken[i]) continue;
-            DWORD status = 0;
-            if (SoundBufferGetStatus(slot, &status) != 0) {
-                record->pauseTaken[i] = 0;
-                continue;
-            }
-            record->pauseTaken[i] = 1;
-            record->wasPlaying[i] = (status & DSBSTATUS_PLAYING) ? 1 : 0;
-            if (record->wasPlaying[i]) SoundBufferStop(slot);
-        } else {
-            if (record->pauseTaken[i] && record->wasPlaying[i]) SoundBufferPlay(slot, slot->loop);
-            record->pauseTaken[i] = 0;
-        }
+void PauseSoundSlot(SoundBuffer* slot, int* pauseTaken, int* wasPlaying, int pause) {
+    if (!slot->valid) return;
+    if (!pause) {
+        if (*pauseTaken && *wasPlaying) SoundBufferPlay(slot, slot->loop);
+        *pauseTaken = 0;
+        return;
     }
+    if (*pauseTaken) return;
+    DWORD status = 0;
+    if (SoundBufferGetStatus(slot, &status) != 0) {
+        *pauseTaken = 0;
+        return;
+    }
+    *pauseTaken = 1;
+    *wasPlaying = (status & DSBSTATUS_PLAYING) ? 1 : 0;
+    if (*wasPlaying) SoundBufferStop(slot);
+}
+
+void PauseSoundRecord(SoundRecord* record, int pause) {
+    for (int i = 0; i < kMaxSoundBuffers; ++i)
+        PauseSoundSlot(&record->buffers[i], &record->pauseTaken[i], &record->wasPlaying[i], pause);
 }

@@ -34,7 +34,10 @@ int StopSoundRecord(SoundRecord* record);
 int IsSoundRecordPlaying(SoundRecord* record);
 int SetSoundRecordVolume(SoundRecord* record, int volume);
 int GetSoundRecordPlayTime(SoundRecord* record);
-// Pause 1 stops what plays and remembers it; 0 plays the remembered slots again.
+// Pause 1 stops a playing slot and remembers it (once until the resume); 0 plays a remembered slot
+// again with its last loop flag.
+void PauseSoundSlot(SoundBuffer* slot, int* pauseTaken, int* wasPlaying, int pause);
+// PauseSoundSlot over every slot of the sound.
 void PauseSoundRecord(SoundRecord* record, int pause);
 
 // The public volume 0-255 as an attenuation: 1000 x log10(volume / 255), truncated, at least -10000.

@@ -7,6 +7,7 @@
 #include "engine/sound/sound_output_state.h"
 #include "platform/com/ole32.h"
 #include "platform/kernel/module_registry.h"
+#include "platform/user/user32.h"
 
 SoundOutputState soundOutput;
 
@@ -100,7 +101,7 @@ int StartSoundDevice() {
         return -1;
     }
     LogText("成功\n");
-    if (FAILED(ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY))) {
+    if (FAILED(ds->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
         LogText("DirectSoundの協調レベルの設定に失敗しました\n");
         ReleaseDirectSound();
         return -1;

@@ -11,6 +11,8 @@
 namespace {
 
 // The process clock, so that a virtual clock plays sound at the pace the program's waits set.
+constexpr uint64_t kLongestCatchUp = SoundMixer::kOutputRate;
+
 int64_t ClockMicroseconds() {
     return ClockNowNanoseconds() / 1000;
 }
@@ -64,6 +66,9 @@ void ClockedAudioOutput::CatchUp() {
     std::lock_guard<std::mutex> guard(mutex_);
     const int64_t elapsed = std::max<int64_t>(0, ClockMicroseconds() - startMicroseconds_);
     const uint64_t due = static_cast<uint64_t>(elapsed) * SoundMixer::kOutputRate / 1000000;
+    // A clock that jumps ahead (a virtual clock advanced by days) would take as long to mix as the
+    // jump: the time beyond the last second counts as if nothing had played.
+    if (due > framesDone_ + kLongestCatchUp) framesDone_ = due - kLongestCatchUp;
     if (due > framesDone_) Render(due - framesDone_);
 }
 
