@@ -54,7 +54,7 @@ class ImageOp {
     void operator()(uint8_t* dst, const uint8_t* src, const uint8_t* blend) const {
         const FetchedPixel f = Fetch(src);
         if (Skipped(f)) return;
-        if constexpr (R.alpha == AlphaUse::Shortcut) {
+        if constexpr (R.alpha == AlphaUse::Shortcut || R.alpha == AlphaUse::OpaqueShortcut) {
             if (f.alpha == 255) return Draw<O>(dst, f, blend);
         }
         Draw<SinglePixelRule(R)>(dst, f, blend);

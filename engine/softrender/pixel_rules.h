@@ -110,8 +110,9 @@ enum FactorBit : uint8_t { kFactorW = 1, kFactorA = 2, kFactorP = 4 };
 // (index) or 16 (565 pixel) bits.
 enum class Transparency : uint8_t { None, Whole, Low };
 
-// How a source alpha enters: not at all, for every pixel, or with the 0 (skip) and 255 (no factor) shortcuts.
-enum class AlphaUse : uint8_t { None, Always, Shortcut };
+// How a source alpha enters: not at all, for every pixel, with the 0 (skip) and 255 (no factor)
+// shortcuts, or with the 255 shortcut alone (an alpha of 0 takes the factor 0).
+enum class AlphaUse : uint8_t { None, Always, Shortcut, OpaqueShortcut };
 
 struct PixelRule {
     Combine combine = Combine::Nothing;
@@ -220,9 +221,18 @@ constexpr PixelRule ImageRule(const RuleKey& key) {
     if (alphaFactor) r.alpha = transparent ? AlphaUse::Shortcut : AlphaUse::Always;
     if (!alphaKind && transparent && !fast) r.transparent = Transparency::Whole;
     const uint8_t factors = (weightImage ? kFactorW : 0) | (alphaFactor ? kFactorA : 0);
-    auto lowCompare = [&r] {
-        if (r.transparent == Transparency::Whole) r.transparent = Transparency::Low;
+    // The blit's copy-like leaves compare only the index or pixel bits; textured spans compare the
+    // whole transparent value everywhere.
+    auto lowCompare = [&r, &key] {
+        if (r.transparent == Transparency::Whole && key.walker != Walker::TexSpan)
+            r.transparent = Transparency::Low;
     };
+    // Textured spans skip alpha-0 pixels only in the modes that draw toward the source (and in
+    // inverted alpha on 565): multiply and multiply-alpha weight them by 0 instead.
+    const bool spanKeepsAlphaZero =
+        key.walker == Walker::TexSpan &&
+        (key.mode == kModeMul || key.mode == kModeMulAlpha || (key.mode == kModeInvAlpha && wide));
+    if (r.alpha == AlphaUse::Shortcut && spanKeepsAlphaZero) r.alpha = AlphaUse::OpaqueShortcut;
     uint32_t mode = key.mode;
     if (mode == kModeAlpha && key.param == ParamCase::Full) mode = kModeCopy;
     switch (mode) {

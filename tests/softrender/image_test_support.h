@@ -40,7 +40,7 @@ struct RowCase {
     int weight = -1;        // >= 0: a blend image giving every pixel this weight
     uint32_t transparent = 0xFFFFFFFF;
     int clipLeft = 0;
-    std::vector<uint32_t> paletteEntries;
+    std::vector<uint32_t> paletteEntries = {};
 };
 
 // Builds a one-row source of `src` pixels.

@@ -14,7 +14,8 @@
 
 namespace ref {
 
-enum class Walk { Rows, Runs, Stretch };
+// Rows, Runs: the 1:1 blit's row loop and run-table path; Span: the triangle and rotation kernels.
+enum class Walk { Rows, Runs, Stretch, Span };
 
 struct BlitCall {
     const MEMIMG* source;
@@ -77,19 +78,21 @@ inline Leaf MakeLeaf(int kind, Walk walk, const State& st, const MEMIMG* source,
 
 inline bool Draws(const Leaf& L) {
     if (!(L.mode <= 4 || L.mode == 10 || L.mode == 11)) return false;
+    // Spans subtract a palette source at parameter 0 too (its scaled colour is 0).
+    if (L.walk == Walk::Span && L.mode == 3 && L.palette) return true;
     return !((L.mode == 1 || L.mode == 2 || L.mode == 3) && L.p == 0);
 }
 
 // Add or subtract at full parameter with the unscaled colour.
 inline bool PlainWordLeaf(const Leaf& L) {
-    return (L.mode == 2 || L.mode == 3) && L.walk != Walk::Runs && L.p == 255 && !L.weighted && !L.tint &&
-           !L.alphaSrc && !(L.walk == Walk::Stretch && L.mode == 2);
+    return (L.mode == 2 || L.mode == 3) && (L.walk == Walk::Rows || L.walk == Walk::Stretch) && L.p == 255 &&
+           !L.weighted && !L.tint && !L.alphaSrc && !(L.walk == Walk::Stretch && L.mode == 2);
 }
 
 // The copy, half-blend, 6-bit lerp and plain add/subtract leaves compare the low 8 (index) or 16
-// (565 pixel) bits of the transparent value; the others all of it.
+// (565 pixel) bits of the transparent value; the others, and every span, all of it.
 inline bool ComparesLowBits(const Leaf& L) {
-    const bool copy = L.mode == 0 && !L.weighted;
+    const bool copy = L.mode == 0 && !L.weighted && L.walk != Walk::Span;
     const bool paramOnly =
         L.mode == 1 && L.walk == Walk::Rows && !L.weighted && !L.tint && (L.p == 128 || L.kind == 0);
     return copy || paramOnly || PlainWordLeaf(L);
@@ -97,7 +100,12 @@ inline bool ComparesLowBits(const Leaf& L) {
 
 inline bool Skipped(const Leaf& L, const SourcePixel& px) {
     if (!L.trans) return false;
-    if (L.alphaSrc) return px.a == 0;
+    if (L.alphaSrc) {
+        // Spans of multiply and multiply-alpha (and of inverted alpha on 32 bits) weight an alpha of 0
+        // by 0 instead of skipping it.
+        const bool weighsZero = L.mode == 4 || L.mode == 11 || (L.mode == 10 && L.kind == 1);
+        return px.a == 0 && !(L.walk == Walk::Span && weighsZero);
+    }
     uint32_t tv = L.tv;
     if (L.walk != Walk::Runs && ComparesLowBits(L))
         tv &= L.palette ? 0xFF : (L.kind == 0 ? 0xFFFF : 0xFFFFFFFF);
@@ -174,7 +182,7 @@ inline uint32_t NewPixel(const Leaf& L, const SourcePixel& px, uint32_t d) {
     const int p = L.p;
     switch (L.mode) {
         case 0: {
-            const bool ignoresAlpha = !L.tint && !L.trans && L.walk != Walk::Stretch;
+            const bool ignoresAlpha = !L.tint && !L.trans && (L.walk == Walk::Rows || L.walk == Walk::Runs);
             if (!L.weighted && (!aFactor || ignoresAlpha)) return L.tint ? Pack(kind, s, d) : px.colour;
             long long P = 1;
             int n = 0;
