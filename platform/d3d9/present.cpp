@@ -13,9 +13,11 @@ void PresentPicture(const SurfaceStore& back_buffer, IntRect source, const IntRe
     IntRect target = dest ? *dest : area;
     // Only the part inside the client area is stretched, in 32 bits, with StretchRect's point rule.
     IntRect visible = Intersect(target, area);
-    SurfaceStore frame;
+    // Kept between presents: every pixel of it is written each time.
+    thread_local SurfaceStore frame;
     if (!visible.Empty()) {
-        frame.Allocate(D3DFMT_X8R8G8B8, visible.Width(), visible.Height());
+        if (frame.width != visible.Width() || frame.height != visible.Height())
+            frame.Allocate(D3DFMT_X8R8G8B8, visible.Width(), visible.Height());
         StretchPointPart(back_buffer, source, target, visible, frame, 0, 0);
         RECT shown{visible.left, visible.top, visible.right, visible.bottom};
         HostPresent(window, frame.bits.data(), frame.width, frame.height, frame.pitch, &shown);

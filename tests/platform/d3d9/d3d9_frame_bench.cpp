@@ -1,12 +1,15 @@
 // Time per synthetic game frame on the Direct3D 9 stand-in: 350 tiles of 20x20 from one texture, 40
 // alpha-tested 40x40 sprites and 10 alpha-blended ones on a 400x300 R5G6B5 render target, then the
-// 2x stretch onto an 800x600 back buffer.
+// 2x stretch onto an 800x600 back buffer. And the time of a Present of an 800x600 R5G6B5 back buffer into a
+// headless window of that client size.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/host/host.h"
+#include "platform/user/user32.h"
 
 namespace {
 
@@ -103,5 +106,32 @@ void BM_SyntheticGameFrame(benchmark::State& state) {
     d3d->Release();
 }
 BENCHMARK(BM_SyntheticGameFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_Present(benchmark::State& state) {
+    SetHostKind(HostKind::kHeadless);
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.lpszClassName = "PresentBenchWindow";
+    RegisterClassExA(&window_class);
+    HWND window = CreateWindowExA(0, "PresentBenchWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
+                                  nullptr, nullptr, nullptr);
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 800;
+    pp.BackBufferHeight = 600;
+    pp.BackBufferFormat = D3DFMT_R5G6B5;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* device = nullptr;
+    d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0);
+    for (auto _ : state) device->Present(nullptr, nullptr, nullptr, nullptr);
+    device->Release();
+    d3d->Release();
+    DestroyWindow(window);
+}
+BENCHMARK(BM_Present)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
