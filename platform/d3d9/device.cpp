@@ -141,7 +141,11 @@ HRESULT Device::PresentFrame(const RECT* source, const RECT* dest, HWND window) 
     const SurfaceStore& bb = back_buffer_->store;
     IntRect src = source ? FromRect(*source) : bb.Bounds();
     IntRect dst = dest ? FromRect(*dest) : IntRect{};
-    if (!InsideSurface(src, bb) || (dest && dst.Empty())) return D3DERR_INVALIDCALL;
+    // A destination wider or taller than 2^24 pixels is refused rather than stretched onto.
+    auto too_big = [](LONG a, LONG b) { return int64_t(b) - int64_t(a) > (int64_t(1) << 24); };
+    if (!InsideSurface(src, bb) ||
+        (dest && (dst.Empty() || too_big(dest->left, dest->right) || too_big(dest->top, dest->bottom))))
+        return D3DERR_INVALIDCALL;
     PresentPicture(bb, src, dest ? &dst : nullptr,
                    window ? window : (params_.hDeviceWindow ? params_.hDeviceWindow : focus_window_));
     return D3D_OK;

@@ -165,6 +165,8 @@ TEST_F(PresentTest, BadRectanglesAndALostDevicePresentNothing) {
     EXPECT_EQ(device->Present(&outside, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->Present(&empty, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->Present(nullptr, &inverted, nullptr, nullptr), D3DERR_INVALIDCALL);
+    RECT huge{-2147483647 - 1, 0, 2147483647, 10};
+    EXPECT_EQ(device->Present(nullptr, &huge, nullptr, nullptr), D3DERR_INVALIDCALL);
     D3D9SetDeviceLost(true);
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
     EXPECT_EQ(Shown(window), before);
