@@ -2,9 +2,19 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace {
+
+// Paths being written by a capture of this process. Each DirectSound device mixes on its own, so a
+// second device asking for the same file would interleave two streams in it: it is refused instead.
+std::mutex openPathsLock;
+std::set<std::string>& OpenPaths() {
+    static std::set<std::string> paths;
+    return paths;
+}
 
 void Put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -34,12 +44,18 @@ void MakeCaptureWaveHeader(uint8_t (&header)[kCaptureHeaderSize], uint32_t frame
 }
 
 std::unique_ptr<WaveCapture> WaveCapture::Open(const std::string& path, std::string* error) {
+    std::lock_guard<std::mutex> guard(openPathsLock);
+    if (OpenPaths().count(path) != 0) {
+        *error = path + " is already captured from another sound device";
+        return nullptr;
+    }
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
         return nullptr;
     }
-    std::unique_ptr<WaveCapture> capture(new WaveCapture(file));
+    OpenPaths().insert(path);
+    std::unique_ptr<WaveCapture> capture(new WaveCapture(file, path));
     capture->WriteHeader();
     return capture;
 }
@@ -47,6 +63,8 @@ std::unique_ptr<WaveCapture> WaveCapture::Open(const std::string& path, std::str
 WaveCapture::~WaveCapture() {
     WriteHeader();
     std::fclose(file_);
+    std::lock_guard<std::mutex> guard(openPathsLock);
+    OpenPaths().erase(path_);
 }
 
 void WaveCapture::Append(const int16_t* samples, uint32_t frames) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 inline constexpr int kCaptureHeaderSize = 46;
 
@@ -14,15 +15,17 @@ void MakeCaptureWaveHeader(uint8_t (&header)[kCaptureHeaderSize], uint32_t frame
 
 class WaveCapture {
   public:
+    // Fails while another capture of this process writes the same path.
     static std::unique_ptr<WaveCapture> Open(const std::string& path, std::string* error);
     ~WaveCapture();
     void Append(const int16_t* samples, uint32_t frames);
 
   private:
-    explicit WaveCapture(std::FILE* file) : file_(file) {}
+    WaveCapture(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
     void WriteHeader();
 
     std::FILE* file_;
+    std::string path_;
     uint32_t frames_ = 0;
     uint32_t framesSinceHeader_ = 0;
 };

@@ -108,6 +108,23 @@ TEST_F(CaptureTest, CaptureHoldsExactlyTheMixedFramesBehindItsHeader) {
     std::remove(file.c_str());
 }
 
+TEST(WaveCaptureFile, OnePathIsWrittenByOneCaptureAtATime) {
+    const std::string path = TempPath("capture_shared.wav");
+    std::string error;
+    auto first = WaveCapture::Open(path, &error);
+    ASSERT_NE(first, nullptr) << error;
+    EXPECT_EQ(WaveCapture::Open(path, &error), nullptr);
+    EXPECT_NE(error.find("already captured"), std::string::npos) << error;
+    const int16_t samples[4] = {1, 2, 3, 4};
+    first->Append(samples, 2);
+    first.reset();
+    EXPECT_EQ(ReadFile(path).size(), 46u + 8u);  // the refused capture did not touch the file
+    auto again = WaveCapture::Open(path, &error);
+    EXPECT_NE(again, nullptr) << error;
+    again.reset();
+    std::remove(path.c_str());
+}
+
 TEST(NullOutput, PlaysByTheRealClock) {
     SetAudioOutputOverride("null");
     IDirectSound* ds = nullptr;
