@@ -47,6 +47,8 @@ std::vector<uint8_t> Info(int width, int height, int bits, DWORD compression, st
                           DWORD sizeImage = 0) {
     BITMAPINFOHEADER header{40, width, height, 1, static_cast<WORD>(bits), compression, sizeImage,
                             0,  0,     0,      0};
+    // A palette shorter than 2^bits entries is announced, as a BMP file's header does.
+    if (bits <= 8) header.biClrUsed = static_cast<DWORD>(table.size());
     std::vector<uint8_t> out(sizeof(header) + 4 * table.size());
     std::memcpy(out.data(), &header, sizeof(header));
     if (!table.empty()) std::memcpy(out.data() + sizeof(header), table.data(), 4 * table.size());
