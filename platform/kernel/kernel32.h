@@ -1,5 +1,6 @@
 // The Windows kernel calls the library makes: handles and errors, files, threads, events and waits,
-// critical sections, the process heap, time, code pages, system queries and run-time module loading.
+// critical sections, the process heap and global memory blocks, time, code pages, system queries and
+// run-time module loading.
 #pragma once
 
 #include "platform/kernel/win_types.h"
@@ -176,6 +177,28 @@ LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID memory, SIZE_T bytes);
 BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
 SIZE_T WINAPI HeapSize(HANDLE heap, DWORD flags, LPCVOID memory);
+
+// ---- Global memory blocks ----
+// Only movable blocks exist: the handle stands apart from the memory, which GlobalLock reaches.
+#define GMEM_FIXED 0x0000u
+#define GMEM_MOVEABLE 0x0002u
+#define GMEM_ZEROINIT 0x0040u
+#define GMEM_DDESHARE 0x2000u
+#define ERROR_DISCARDED 157
+#define ERROR_NOT_LOCKED 158
+
+typedef HANDLE HGLOBAL;
+
+// Fails (null, ERROR_INVALID_PARAMETER) without GMEM_MOVEABLE or with flags other than those above.
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+// The block's memory, counting one more lock; null for an unknown handle or a block of no bytes.
+LPVOID WINAPI GlobalLock(HGLOBAL memory);
+// TRUE while locks remain; FALSE with error 0 when the last lock went, ERROR_NOT_LOCKED when none was held.
+BOOL WINAPI GlobalUnlock(HGLOBAL memory);
+// Null when freed (locked or not); the handle itself for an unknown handle.
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
+// The size asked for at allocation; 0 for an unknown handle.
+SIZE_T WINAPI GlobalSize(HGLOBAL memory);
 
 // ---- Time ----
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);

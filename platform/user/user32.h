@@ -1,7 +1,6 @@
 // The window manager's calls as the library uses them: window classes and windows, the per-thread
 // message queue, painting, keyboard state, cursor, clipboard, display settings, foreground and
-// activation, message boxes and the bits of menus the library touches. (The clipboard calls come
-// with the kernel's global memory blocks; the host already carries clipboard text.)
+// activation, message boxes and the bits of menus the library touches.
 #pragma once
 
 #include "platform/kernel/win_types.h"
@@ -480,6 +479,26 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI ClipCursor(const RECT* rect);
 BOOL WINAPI GetClipCursor(LPRECT rect);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+
+// ---- Clipboard ----
+// Text only (CF_TEXT, Shift-JIS), carried by the host's clipboard. The calls other than
+// IsClipboardFormatAvailable need the clipboard open on the calling thread (else ERROR_CLIPBOARD_NOT_OPEN).
+
+#define CF_TEXT 1
+#define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_CLIPBOARD_NOT_OPEN 1418
+
+// Fails for a window that does not exist and while another thread has the clipboard open.
+BOOL WINAPI OpenClipboard(HWND owner);
+BOOL WINAPI CloseClipboard();
+BOOL WINAPI EmptyClipboard();
+// data: a global memory block holding the text (up to its first zero byte or its end). On success the
+// clipboard owns the block and frees it when the text is replaced; on failure the caller keeps it.
+HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
+// A global memory block with the text and a zero byte, owned by the clipboard (valid until the clipboard
+// changes); null without text.
+HANDLE WINAPI GetClipboardData(UINT format);
+BOOL WINAPI IsClipboardFormatAvailable(UINT format);
 
 // ---- Display settings ----
 

@@ -17,6 +17,7 @@ void ResetWindowStandInForTests() {
         }
         ClassRecords().clear();
     }
+    ResetClipboardForTests();
     HostResetForTests();
     SetHostKind(HostKind::kHeadless);
     ResetMessageQueuesForTests();

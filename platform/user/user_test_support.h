@@ -3,3 +3,5 @@
 #pragma once
 
 void ResetWindowStandInForTests();
+// Closes the clipboard whoever holds it open and frees the block it owns (part of the reset above).
+void ResetClipboardForTests();
