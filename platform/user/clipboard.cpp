@@ -97,11 +97,11 @@ BOOL WINAPI EmptyClipboard() {
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
     std::lock_guard lock(Clipboard().mutex);
     if (!IsOpenOnThisThread()) return nullptr;
-    std::string text;
     if (format != CF_TEXT || !data) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    std::string text;
     if (!ReadBlockText(data, &text)) return nullptr;
     HostSetClipboardText(text);
     ReplaceOwnedBlock(data);
