@@ -358,11 +358,3 @@ int ProcessStringInput() {
     }
     return 0;
 }
-
-// The window utilities own the clipboard copies; until they define them, copy and paste find no clipboard.
-__attribute__((weak)) int GetClipboardTextCopy(char*, int) {
-    return -1;
-}
-__attribute__((weak)) int SetClipboardTextCopy(const char*) {
-    return -1;
-}
