@@ -23,38 +23,11 @@ namespace {
 
 constexpr int kThrottledFlipMilliseconds = 65;
 
-struct EditKey {
-    int virtualKey;
-    int code;
-};
-
-constexpr EditKey kEditKeyCodeMap[] = {
-    {VK_DELETE, 0x10}, {VK_LEFT, 0x1D}, {VK_RIGHT, 0x1C}, {VK_UP, 0x1E},   {VK_DOWN, 0x1F},
-    {VK_HOME, 0x1A},   {VK_END, 0x19},  {VK_PRIOR, 0x17}, {VK_NEXT, 0x15}, {0, 0},
-};
-
 LibrarySettings& Settings() {
     return libraryState.settings;
 }
 LibraryRunState& Run() {
     return libraryState.run;
-}
-
-bool KeptControlCode(int code) {
-    switch (code) {
-        case 0x01:
-        case 0x03:
-        case 0x08:
-        case 0x09:
-        case 0x0D:
-        case 0x10:
-        case 0x16:
-        case 0x18:
-        case 0x1B:
-            return true;
-        default:
-            return false;
-    }
 }
 
 void PostCloseOnce() {
@@ -234,12 +207,6 @@ void SetPrivateFlag(UINT message, WPARAM wParam) {
 
 }  // namespace
 
-int EditKeyCode(int virtualKey) {
-    for (const EditKey* key = kEditKeyCodeMap; key->virtualKey; ++key)
-        if (key->virtualKey == virtualKey) return key->code;
-    return 0;
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool userWindow = Settings().useUserWindow != 0;
     LRESULT userResult = 0;
@@ -301,14 +268,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (!Settings().windowMode && HasD3DDevice() && short(HIWORD(lParam)) < 8) return HTMENU;
             break;
         case WM_KEYDOWN:
-            if (CharCodeBufferHasRoom() && EditKeyCode(int(wParam))) PutCharCode(EditKeyCode(int(wParam)));
+            if (CharCodeBufferHasRoom() && EditKeyCodeOf(int(wParam)))
+                PutCharCode(EditKeyCodeOf(int(wParam)));
             break;
         case WM_CHAR:
-            if (wParam == 10) {
-                PutCharCode(13);
-            } else if (wParam >= 0x20 || KeptControlCode(int(wParam))) {
-                PutCharCode(int(wParam));
-            }
+            if (CharMessageCode(int(wParam)) >= 0) PutCharCode(CharMessageCode(int(wParam)));
             break;
         case WM_SYSCHAR:
             if (wParam == 13 && Settings().altEnterSwitchesMode) {

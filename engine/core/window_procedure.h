@@ -12,5 +12,3 @@ constexpr int kFirstToolbarId = 0x500;
 constexpr int kToolbarPushButton = 0;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The control code an editing key puts into the character buffer, 0 for any other key.
-int EditKeyCode(int virtualKey);
