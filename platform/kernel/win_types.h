@@ -78,7 +78,9 @@ struct HMONITOR__;
 typedef HMONITOR__* HMONITOR;
 struct HIMC__;
 typedef HIMC__* HIMC;
-typedef INT_PTR(WINAPI* FARPROC)();
+// An entry point of unknown type: callers cast it to the real one. (The generic function type keeps
+// those casts free of warnings.)
+typedef void(WINAPI* FARPROC)();
 
 #ifndef TRUE
 #define TRUE 1
