@@ -30,10 +30,20 @@ endfunction()
 # One test executable per test folder; every test in it carries the folder's label.
 function(korvalund_test_folder label dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*_test.cpp")
+  list(FILTER srcs EXCLUDE REGEX "/live/")
+  korvalund_test_executable(${label}_tests ${label} ${dir} "${srcs}" ${ARGN})
+endfunction()
+
+# Tests in <dir>/live/ run the real library and platform (no test doubles) in an executable of their own.
+function(korvalund_live_test_folder label dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/live/*_test.cpp")
+  korvalund_test_executable(${label}_live_tests ${label} ${dir} "${srcs}" ${ARGN})
+endfunction()
+
+function(korvalund_test_executable target label dir srcs)
   if(NOT srcs)
     return()
   endif()
-  set(target ${label}_tests)
   add_executable(${target} ${srcs})
   korvalund_shift_jis_strings(${target})
   target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)

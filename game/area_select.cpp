@@ -12,8 +12,6 @@ int32_t lastAreaSelectCursor = 0;
 
 namespace {
 
-enum TrialState : int32_t { kChoosing = 0, kFadeOut = 1, kSavingReplay = 4 };
-
 constexpr int kTextLimit = 120;
 
 struct AreaFrame {

@@ -17,6 +17,8 @@ void DrawAreaFrame(int areaIndex);
 
 class TrialScreenTask : public Character {
   public:
+    enum TrialState : int32_t { kChoosing = 0, kFadeOut = 1, kSavingReplay = 4 };
+
     TrialScreenTask();
     ~TrialScreenTask() override;
     void Update() override;

@@ -22,6 +22,8 @@
 #include "game/task_registry.h"
 #include "game/text_drawing.h"
 
+MapData areaMap;
+
 namespace {
 
 constexpr int kKeyEscape = 1;
@@ -32,7 +34,6 @@ constexpr int kWindowHeight = 600;
 constexpr int kSeedRange = 1000;
 
 int64_t lastFrameTime = 0;
-MapData areaMap;
 
 bool IsNewGameCode(int code) {
     return code == kSceneStay || code == kSceneTitle || code == kSceneOpeningDemo || code == kSceneAreaSelect;

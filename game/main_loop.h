@@ -4,7 +4,11 @@
 
 #include <cstdint>
 
+#include "game/map_data.h"
 #include "platform/kernel/win_types.h"
+
+// The map of the area (or scene) being played.
+extern MapData areaMap;
 
 // The command line, taken whole, names a replay to play. -1 when the library does not start, else 0.
 int WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int show);

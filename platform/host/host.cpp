@@ -32,6 +32,7 @@ struct HostState {
     bool script_loaded = false;
     int64_t frame = 0;
     void (*key_observer)(uint8_t dik, bool down) = nullptr;
+    void (*pump_observer)(int64_t frame) = nullptr;
 };
 
 HostState& State() {
@@ -284,12 +285,24 @@ void HostInjectEvent(const HostEvent& event) {
 
 void HostPumpTick() {
     HostState& state = State();
-    std::lock_guard lock(state.mutex);
-    if (!state.script_loaded) LoadScriptFromEnvironment(state);
-    const std::vector<ScriptAction>& actions = state.script.actions;
-    while (state.script_next < actions.size() && actions[state.script_next].frame <= state.frame)
-        HostInjectEvent(EventOfAction(actions[state.script_next++]));
-    ++state.frame;
+    int64_t frame = 0;
+    void (*observer)(int64_t) = nullptr;
+    {
+        std::lock_guard lock(state.mutex);
+        if (!state.script_loaded) LoadScriptFromEnvironment(state);
+        const std::vector<ScriptAction>& actions = state.script.actions;
+        while (state.script_next < actions.size() && actions[state.script_next].frame <= state.frame)
+            HostInjectEvent(EventOfAction(actions[state.script_next++]));
+        frame = state.frame++;
+        observer = state.pump_observer;
+    }
+    // Outside the lock: the observer may inject events or read pictures.
+    if (observer) observer(frame);
+}
+
+void HostSetPumpObserver(void (*observer)(int64_t frame)) {
+    std::lock_guard lock(State().mutex);
+    State().pump_observer = observer;
 }
 
 int64_t HostPumpFrame() {

@@ -125,6 +125,9 @@ void HostInjectEvent(const HostEvent& event);
 // Called once at the start of every pump of the library's message loop: a pump is one frame of the
 // headless input script (KORVALUND_INPUT), whose lines for that frame become events now.
 void HostPumpTick();
+// Tests: called by every HostPumpTick, after that frame's scripted events were queued, with the frame's
+// number. Null: none.
+void HostSetPumpObserver(void (*observer)(int64_t frame));
 // Pumps counted so far (the frame number the next HostPumpTick delivers).
 int64_t HostPumpFrame();
 // Tests: loads an input script from text (replacing the one of KORVALUND_INPUT) and restarts the frame

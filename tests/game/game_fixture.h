@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "game/replay_file.h"
 #include "game/settings_file.h"
 #include "game/task_registry.h"
+#include "tests/game/byte_files.h"
 #include "tests/game/recording_library.h"
 
 inline void ResetGame() {
@@ -50,19 +49,6 @@ class GameTest : public ::testing::Test {
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(dir_);
         ResetGame();
-    }
-
-    static std::vector<uint8_t> ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    static void AppendI32(std::vector<uint8_t>& bytes, int32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
     }
 
     std::filesystem::path dir_;

@@ -1,5 +1,4 @@
-// Map files written into a test's working folder: the header, names, records and layer headers of a
-// map, and the tile, animation and tileset files its layers name.
+// Tests of the map: a loader's working folder with data/map/ in it, and a map to load into.
 #pragma once
 
 #include <filesystem>
@@ -8,27 +7,7 @@
 
 #include "game/map_data.h"
 #include "tests/game/game_fixture.h"
-
-struct LayerSpec {
-    std::string tileset = "tiles";
-    std::string name = "ground";
-    int8_t drawLayer = 20;
-    int32_t width = 4, height = 3;
-    int8_t parallax = 6;
-    std::vector<uint8_t> tiles;  // written to "<name>.lyr" when not empty
-};
-
-struct MapSpec {
-    int32_t kind = 1;
-    int32_t width = 40, height = 30;
-    int32_t cameraX = 100, cameraY = 60;
-    int32_t offsetX = 80, offsetY = 120;
-    uint8_t lockFlags = 0;
-    std::string tune = "stage1";
-    std::vector<std::string> graphics = {"ufo", "canox"};
-    std::vector<std::vector<int32_t>> objects = {{10, 20, 40, 40, 6, 7}};  // x, y, w, h, type, param
-    std::vector<LayerSpec> layers = {LayerSpec{}};
-};
+#include "tests/game/map_file.h"
 
 class MapTest : public GameTest {
   protected:
@@ -40,43 +19,6 @@ class MapTest : public GameTest {
     void TearDown() override {
         map_.Unload();
         GameTest::TearDown();
-    }
-
-    static void AppendName(std::vector<uint8_t>& bytes, const std::string& name) {
-        bytes.insert(bytes.end(), name.begin(), name.end());
-        bytes.push_back(0);
-    }
-
-    static std::vector<uint8_t> MapBytes(const MapSpec& spec) {
-        std::vector<uint8_t> bytes;
-        for (int32_t v :
-             {spec.kind, spec.width, spec.height, spec.cameraX, spec.cameraY, spec.offsetX, spec.offsetY})
-            AppendI32(bytes, v);
-        bytes.push_back(spec.lockFlags);
-        AppendName(bytes, spec.tune);
-        bytes.push_back(static_cast<uint8_t>(spec.graphics.size()));
-        for (const std::string& name : spec.graphics) AppendName(bytes, name);
-        bytes.push_back(static_cast<uint8_t>(spec.objects.size()));
-        for (const auto& record : spec.objects) {
-            for (int32_t v : record) AppendI32(bytes, v);
-        }
-        bytes.push_back(static_cast<uint8_t>(spec.layers.size()));
-        for (const LayerSpec& layer : spec.layers) {
-            AppendName(bytes, layer.tileset);
-            AppendName(bytes, layer.name);
-            bytes.push_back(static_cast<uint8_t>(layer.drawLayer));
-            AppendI32(bytes, layer.width);
-            AppendI32(bytes, layer.height);
-            bytes.push_back(static_cast<uint8_t>(layer.parallax));
-        }
-        return bytes;
-    }
-
-    static void WriteMap(const std::string& path, const MapSpec& spec) {
-        WriteBytes(path, MapBytes(spec));
-        for (const LayerSpec& layer : spec.layers) {
-            if (!layer.tiles.empty()) WriteBytes("data/map/" + layer.name + ".lyr", layer.tiles);
-        }
     }
 
     // A layer of the given size in memory, its tiles numbered 1, 2, 3 ... row by row (wrapping at 255).

@@ -11,18 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/game/byte_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void PutI32(std::vector<uint8_t>& out, int32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-}
 
 class ProgramTest : public ::testing::Test {
   protected:
@@ -72,19 +65,19 @@ TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
     EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), expectedSettings);
 
     std::vector<uint8_t> expectedRecords;
-    for (int i = 0; i < 5; ++i) PutI32(expectedRecords, 21600000);
+    for (int i = 0; i < 5; ++i) AppendI32(expectedRecords, 21600000);
     EXPECT_EQ(ReadBytes(folder_ / "record.dat"), expectedRecords);
 }
 
 TEST_F(ProgramTest, ReplayOnTheCommandLinePlaysAndEndsWithoutWritingFiles) {
     std::vector<uint8_t> replay = {'K', 'V', 'R'};
     const int frames = 300;
-    PutI32(replay, frames);
-    PutI32(replay, 123);  // seed
-    replay.push_back(0);  // area-select mode
-    replay.push_back(1);  // area 1
-    for (int v : {16, 32, 128, 512, 64, 208, 203, 205, 200, 44, 45, 57, 46, 30}) PutI32(replay, v);
-    for (int i = 0; i < frames; ++i) PutI32(replay, i < 150 ? 4 : 0);  // run right, then stand
+    AppendI32(replay, frames);
+    AppendI32(replay, 123);  // seed
+    replay.push_back(0);     // area-select mode
+    replay.push_back(1);     // area 1
+    for (int v : {16, 32, 128, 512, 64, 208, 203, 205, 200, 44, 45, 57, 46, 30}) AppendI32(replay, v);
+    for (int i = 0; i < frames; ++i) AppendI32(replay, i < 150 ? 4 : 0);  // run right, then stand
     ASSERT_EQ(replay.size(), 69u + 4u * frames);
     std::ofstream(folder_ / "run.rep", std::ios::binary)
         .write(reinterpret_cast<const char*>(replay.data()), static_cast<std::streamsize>(replay.size()));

@@ -48,6 +48,36 @@ TEST_F(HeadlessScriptTest, ScriptLinesArriveAtTheirFramesAndCloseEndsTheWindow) 
     EXPECT_FALSE(IsWindow(window));
 }
 
+// The observer sees each frame's number after that frame's script lines were queued, and may add
+// events of its own.
+std::vector<int64_t> observedFrames;
+std::vector<bool> observedEnterDown;
+void ObservePump(int64_t frame) {
+    observedFrames.push_back(frame);
+    uint8_t keys[256];
+    HostGetKeyboardDikState(keys);
+    observedEnterDown.push_back(keys[0x1C] != 0);
+    if (frame == 2) {
+        HostEvent up;
+        up.kind = HostEventKind::kKey;
+        up.dik = 0x1C;
+        HostInjectEvent(up);
+    }
+}
+
+TEST_F(HeadlessScriptTest, PumpObserverSeesEveryFrameAfterItsScriptLines) {
+    HWND window = MakeWindow(kStyle | WS_VISIBLE);
+    ASSERT_TRUE(HostLoadInputScript("1 down 0x1C\n"));
+    observedFrames.clear();
+    observedEnterDown.clear();
+    HostSetPumpObserver(ObservePump);
+    for (int i = 0; i < 4; ++i) Frame(window);
+    HostSetPumpObserver(nullptr);
+    Frame(window);
+    EXPECT_EQ(observedFrames, (std::vector<int64_t>{0, 1, 2, 3}));
+    EXPECT_EQ(observedEnterDown, (std::vector<bool>{false, true, true, false}));
+}
+
 TEST_F(HeadlessScriptTest, BadLinesAreReportedAndSkipped) {
     HWND window = MakeWindow(kStyle | WS_VISIBLE);
     testing::internal::CaptureStderr();
