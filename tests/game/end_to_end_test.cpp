@@ -31,29 +31,7 @@ class EndToEndTest : public MapTest {
     void SetUp() override {
         MapTest::SetUp();
         lastAreaSelectCursor = 0;
-        // Area 1: 40 x 15 tiles, ground on rows 12 to 14, the player starting at (60, 200), the goal at x
-        // 400.
-        MapSpec spec;
-        spec.kind = 1;
-        spec.width = 40;
-        spec.height = 15;
-        spec.cameraX = 0;
-        spec.cameraY = 0;
-        spec.offsetX = 60;
-        spec.offsetY = 200;
-        spec.objects = {{400, 180, 60, 60, 7, 0}};
-        LayerSpec ground;
-        ground.name = "area1";
-        ground.width = 40;
-        ground.height = 15;
-        ground.tiles.assign(40 * 15, 0);
-        for (int i = 40 * 12; i < 40 * 15; ++i) ground.tiles[i] = 1;
-        spec.layers = {ground};
-        WriteMap("data/map/1.dat", spec);
-        // A total best time under 600 minutes opens AREA SELECT.
-        std::vector<uint8_t> records;
-        for (int32_t t : {1000000, 21600000, 21600000, 21600000, 21600000}) AppendI32(records, t);
-        WriteBytes("record.dat", records);
+        WriteRoadArea("tiles");
     }
 
     // What the keys do on this frame, decided from what the game shows.

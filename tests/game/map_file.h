@@ -65,3 +65,32 @@ inline void WriteMap(const std::string& path, const MapSpec& spec) {
         if (!layer.tiles.empty()) WriteBytes("data/map/" + layer.name + ".lyr", layer.tiles);
     }
 }
+
+// The small area 1 of the road tests, written as data/map/1.dat: 40 x 15 tiles of the given tileset,
+// ground on rows 12 to 14, the player starting at (60, 200), the goal at x 400; and records whose total
+// best time (under 600 minutes) opens AREA SELECT.
+inline void WriteRoadArea(const std::string& tileset) {
+    MapSpec spec;
+    spec.kind = 1;
+    spec.width = 40;
+    spec.height = 15;
+    spec.cameraX = 0;
+    spec.cameraY = 0;
+    spec.offsetX = 60;
+    spec.offsetY = 200;
+    spec.tune = "area1";
+    spec.graphics = {};
+    spec.objects = {{400, 180, 60, 60, 7, 0}};
+    LayerSpec ground;
+    ground.tileset = tileset;
+    ground.name = "road_ground";
+    ground.width = 40;
+    ground.height = 15;
+    ground.tiles.assign(40 * 15, 0);
+    for (int i = 40 * 12; i < 40 * 15; ++i) ground.tiles[i] = 1;
+    spec.layers = {ground};
+    WriteMap("data/map/1.dat", spec);
+    std::vector<uint8_t> records;
+    for (int32_t t : {1000000, 21600000, 21600000, 21600000, 21600000}) AppendI32(records, t);
+    WriteBytes("record.dat", records);
+}
