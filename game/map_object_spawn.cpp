@@ -4,12 +4,14 @@
 #include "game/move_yoko_platform_task.h"
 #include "game/task_factory.h"
 #include "game/task_registry.h"
+#include "game/twigger_task.h"
 
 namespace {
 
 enum MapObjectType : int32_t {
     kGoalFlower = 7,
     kMoveYokoPlatform = 21,
+    kTwigger = 30,
 };
 
 }  // namespace
@@ -21,6 +23,8 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<GoalFlowerTask>(*record, map);
         case kMoveYokoPlatform:
             return CreateTask<MoveYokoPlatformTask>(*record, map);
+        case kTwigger:
+            return CreateTask<TwiggerTask>(*record, map);
         default:
             return nullptr;
     }

@@ -29,3 +29,6 @@ Character* CreateSlideSmorkTask(int x, int y);
 // A 10 x 10 piece falling under gravity; it keeps its velocity in real1 (x) and real2 (y).
 Character* CreateFallingObjectTask(int x, int y, int graphic, int srcX, int srcY, int drawLayer,
                                    double speedX, double speedY, double angle, double spin);
+// A walker dropped at (x, y): it falls, drifting by speedX, lands and walks left without looking ahead;
+// it ends left of the view or when clearDroppedActors is set.
+Character* CreateTwiggerTaskAt(double x, double y, MapData* map, double speedX);
