@@ -1,4 +1,5 @@
 // The tasks of the map's object records, by record type.
+#include "game/event1_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
@@ -10,6 +11,7 @@ namespace {
 
 enum MapObjectType : int32_t {
     kGoalFlower = 7,
+    kEvent1 = 19,
     kMoveYokoPlatform = 21,
     kTwigger = 30,
 };
@@ -21,6 +23,8 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
     switch (record->type) {
         case kGoalFlower:
             return CreateTask<GoalFlowerTask>(*record, map);
+        case kEvent1:
+            return CreateTask<Event1Task>(*record, map);
         case kMoveYokoPlatform:
             return CreateTask<MoveYokoPlatformTask>(*record, map);
         case kTwigger:

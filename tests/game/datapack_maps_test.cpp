@@ -6,6 +6,9 @@
 #include <filesystem>
 
 #include "game/map_data.h"
+#include "game/move_yoko_platform_task.h"
+#include "game/task_factory.h"
+#include "game/task_registry.h"
 #include "tests/game/game_fixture.h"
 #include "tests/tools/datapack_fixture.h"
 
@@ -100,6 +103,30 @@ TEST_F(PackMap, AreaOneScriptWritesAndPlatformsLandInOpenAir) {
         EXPECT_EQ(ground.TileAt(p[0], p[1] + 10, false), 0);
         EXPECT_EQ(ground.TileAt(p[0] + 39, p[1] + 10, false), 0);
     }
+}
+
+TEST_F(PackMap, AreaOneScriptRunOnThePackWritesEveryTileAndMakesMovingPlatforms) {
+    Load("./data/map/1.dat");
+    const LayerData& items = *map_.Layer(1);
+    const std::vector<uint8_t> before(items.tiles, items.tiles + items.width * items.height);
+    Character* script = SpawnMapObject(&map_, &map_.objects[0]);
+    ASSERT_NE(script, nullptr);
+    script->Update();
+    int changed = 0;
+    for (int i = 0; i < items.width * items.height; ++i) changed += items.tiles[i] != before[i];
+    EXPECT_EQ(changed, 7);
+    for (const auto& w : std::vector<std::pair<int, int>>{{2130, 170}, {2150, 170}, {4970, 190}, {4970, 210},
+                                                          {8770, 230}, {8790, 230}, {9870, 50}})
+        EXPECT_EQ(items.TileAt(w.first, w.second, false), 60) << w.first << ", " << w.second;
+    // Each platform leaves its first pause and moves.
+    ASSERT_EQ(taskCounts[kGroupNoCollision], 7);
+    for (int frame = 0; frame < 70; ++frame) UpdateAllTasks();
+    for (int i = 1; i < taskCounts[kGroupNoCollision]; ++i) {
+        auto* platform = dynamic_cast<MoveYokoPlatformTask*>(taskGroups[kGroupNoCollision][i]);
+        ASSERT_NE(platform, nullptr);
+        EXPECT_EQ(platform->state, MoveYokoPlatformTask::kMoving) << platform->x;
+    }
+    DeleteAllTasks();
 }
 
 TEST_F(PackMap, AreaOneFloorHasGapsAndBreakableBlocksAndItems) {
