@@ -1,5 +1,9 @@
 // The tasks of the map's object records, by record type.
+#include "game/belt_platform_task.h"
+#include "game/block_switch_task.h"
+#include "game/check_point_task.h"
 #include "game/event1_task.h"
+#include "game/fire_ball_maker_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
@@ -10,10 +14,14 @@
 namespace {
 
 enum MapObjectType : int32_t {
+    kCheckPoint = 6,
     kGoalFlower = 7,
     kEvent1 = 19,
     kMoveYokoPlatform = 21,
     kTwigger = 30,
+    kBeltPlatform = 35,
+    kBlockSwitch = 36,
+    kFireBallMaker = 37,
 };
 
 }  // namespace
@@ -29,6 +37,14 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<MoveYokoPlatformTask>(*record, map);
         case kTwigger:
             return CreateTask<TwiggerTask>(*record, map);
+        case kCheckPoint:
+            return CreateTask<CheckPointTask>(*record, map);
+        case kBeltPlatform:
+            return CreateTask<BeltPlatformTask>(*record, map);
+        case kBlockSwitch:
+            return CreateTask<BlockSwitchTask>(*record, map);
+        case kFireBallMaker:
+            return CreateTask<FireBallMakerTask>(*record, map);
         default:
             return nullptr;
     }

@@ -12,8 +12,11 @@ Character* CreateStageStartTask(MapData* map);
 Character* SpawnMapObject(MapData* map, MapObjectRecord* record);
 // Shakes the picture for duration + 1 frames: up and down when vertical is 1, else sideways.
 Character* CreateQuakeTask(int duration, int vertical);
-// The clear board's finale: a magma eruption at (x, y).
-Character* CreateFunkaMagmaTask(double x, double y, MapData* map, double speed);
+// The eruption's magma column with its top at (x, y), rising speed pixels a frame (negative: upward).
+Character* CreateFunkaMagmaTask(int x, int y, MapData* map, double speed);
+// The boss's falling fire shot, moving speedX pixels a frame sideways; it raises a fire pillar where it
+// lands.
+Character* CreateFirePillarBulletTask(int x, int y, MapData* map, double speedX);
 
 // The effects the player leaves (all in update group 6, without collision).
 // A burst over the player of the given boost level; a follow-up burst spawns no further one.
