@@ -1,12 +1,16 @@
 // The tasks of the map's object records, by record type.
 #include "game/belt_platform_task.h"
 #include "game/block_switch_task.h"
+#include "game/canox_task.h"
 #include "game/check_point_task.h"
+#include "game/crustone_task.h"
 #include "game/event1_task.h"
 #include "game/fire_ball_maker_task.h"
+#include "game/floggy_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
+#include "game/shulken_task.h"
 #include "game/task_factory.h"
 #include "game/task_registry.h"
 #include "game/twigger_task.h"
@@ -22,6 +26,10 @@ enum MapObjectType : int32_t {
     kBeltPlatform = 35,
     kBlockSwitch = 36,
     kFireBallMaker = 37,
+    kCrustone = 31,
+    kCanox = 32,
+    kFloggy = 33,
+    kShulken = 34,
 };
 
 }  // namespace
@@ -45,6 +53,14 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<BlockSwitchTask>(*record, map);
         case kFireBallMaker:
             return CreateTask<FireBallMakerTask>(*record, map);
+        case kCrustone:
+            return CreateTask<CrustoneTask>(*record, map);
+        case kCanox:
+            return CreateTask<CanoxTask>(*record, map);
+        case kFloggy:
+            return CreateTask<FloggyTask>(*record, map);
+        case kShulken:
+            return CreateTask<ShulkenTask>(*record, map);
         default:
             return nullptr;
     }

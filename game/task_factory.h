@@ -35,3 +35,9 @@ Character* CreateFallingObjectTask(int x, int y, int graphic, int srcX, int srcY
 // A walker dropped at (x, y): it falls, drifting by speedX, lands and walks left without looking ahead;
 // it ends left of the view or when clearDroppedActors is set.
 Character* CreateTwiggerTaskAt(double x, double y, MapData* map, double speedX);
+// An enemy bullet (update group 4) flying at (speedX, speedY) from its top-left corner (x, y).
+Character* CreateEnemyBulletTask(double x, double y, MapData* map, double speedX, double speedY);
+// An enemy bullet flying at speed from its centre (x + 10, y + 10) toward the aim point turned by angle
+// (radians) about that centre, with carrySpeed added to its horizontal speed.
+Character* CreateAimedEnemyBulletTask(double x, double y, MapData* map, double aimX, double aimY,
+                                      double speed, double angle, double carrySpeed);

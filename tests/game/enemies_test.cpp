@@ -1,11 +1,16 @@
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/core/random.h"
 #include "game/collision.h"
+#include "game/enemy_bullet_task.h"
 #include "game/explode_task.h"
+#include "game/floggy_task.h"
 #include "game/game_state.h"
+#include "game/shulken_task.h"
 #include "game/task_factory.h"
 #include "game/twigger_task.h"
 #include "tests/game/enemies_fixture.h"
@@ -315,6 +320,260 @@ TEST_F(TwiggerTest, DrawnByItsSpriteAtTheCameraRelativePosition) {
     const auto draws = recording::Named("DrawImagePart");
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].args, (std::vector<int64_t>{199 - 50, 160 - 20, 0, 0, 40, 40, kTwiggerGraphic, 1, 1}));
+}
+
+// ---- The frog ----
+
+Character* MakeFrog(EnemyTest&, MapData* map) {
+    MapObjectRecord record{33, 1, 200, 150, 40, 50, 0};
+    return SpawnMapObject(map, &record);
+}
+
+TEST_F(EnemyDamageTest, FrogTakesNewStrikesAndRamsOnly) {
+    Ground(10);
+    RunDamageTable(MakeFrog);
+}
+
+TEST_F(EnemyDamageTest, FrogExplodesWhenItsHealthRunsOut) {
+    Ground(10);
+    RunDeath(MakeFrog, 10);
+}
+
+using FloggyTest = EnemyTest;
+
+TEST_F(FloggyTest, MapRecordSpawnsAFrogWhoseParameterGivesItsFirstHop) {
+    for (const int param : {0, 1, 7}) {
+        DeleteAllTasks();
+        MapObjectRecord record = Record(33, 200, 150, 40, 50, param);
+        auto* frog = dynamic_cast<FloggyTask*>(SpawnMapObject(&map_, &record));
+        ASSERT_NE(frog, nullptr);
+        EXPECT_EQ(frog->flip, param == 0 ? 1 : 0) << param;
+        EXPECT_EQ(frog->group, kGroupEnemy);
+        EXPECT_EQ(frog->graphic, kFloggyGraphic);
+        EXPECT_EQ(frog->shape, kShapeCircle);
+        EXPECT_EQ(frog->boxX, 20);
+        EXPECT_EQ(frog->boxY, 27);
+        EXPECT_EQ(frog->boxW, 17);
+        EXPECT_EQ(frog->w, 40);
+        EXPECT_EQ(frog->h, 50);
+        EXPECT_EQ(frog->health, 1);
+        EXPECT_EQ(frog->targetX, 200.0);
+    }
+}
+
+// The frog at x 200 with its feet on y 200 looks at x 280 (facing right) or x 160 (facing left), at the
+// height of its body (y 170) and just below its feet (y 210).
+TEST_F(FloggyTest, HopsFlatDownAndUpAStepLandingOverItsTarget) {
+    struct Case {
+        std::string name;
+        std::function<void(FloggyTest&)> build;
+        int param;           // 1: first hop to the right
+        double launchSpeed;  // upward
+        int rise;            // landing height less the start height of its feet
+    };
+    const std::vector<Case> cases = {
+        {"flat to the right", [](FloggyTest& t) { t.Ground(10); }, 1, 8.0, 0},
+        {"flat to the left", [](FloggyTest& t) { t.Ground(10); }, 0, 8.0, 0},
+        {"down a step", [](FloggyTest& t) { t.Fill(0, 10, 12, 19), t.Fill(13, 13, 59, 19); }, 1, 6.0, 60},
+        {"up a step", [](FloggyTest& t) { t.Ground(10), t.Fill(13, 7, 59, 9); }, 1, 9.0, -60},
+        {"up a step to the left", [](FloggyTest& t) { t.Ground(10), t.Fill(0, 7, 8, 9); }, 0, 9.0, -60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteAllTasks();
+        for (uint8_t& tile : map_.layers[0].tiles) tile = 0;
+        c.build(*this);
+        auto* frog = CreateTask<FloggyTask>(Record(33, 200, 150, 40, 50, c.param), &map_);
+        const double ahead = c.param == 0 ? -60.0 : 60.0;
+        std::vector<int> pictures;
+        for (int f = 0; f < 56; ++f) {
+            Frame();
+            pictures.push_back(frog->srcX);
+        }
+        EXPECT_EQ(pictures[39], 0);
+        EXPECT_EQ(pictures[40], 40);  // crouch
+        EXPECT_EQ(pictures[55], 40);
+        EXPECT_EQ(frog->x, 200.0);
+        Frame();  // frame 56: the leap
+        EXPECT_EQ(frog->srcX, 80);
+        EXPECT_EQ(frog->state, FloggyTask::kFlying);
+        EXPECT_EQ(frog->targetX, 200.0 + ahead);
+        EXPECT_EQ(frog->landingHeight, 200 + c.rise);
+        EXPECT_NEAR(frog->SpeedY(), -c.launchSpeed + 0.2, 1e-12);
+        // Under 0.4 a frame the feet cross the landing height after (sqrt(v^2 + 0.8 rise) + v) / 0.4 frames.
+        const double flight = (std::sqrt(c.launchSpeed * c.launchSpeed + 0.8 * c.rise) + c.launchSpeed) / 0.4;
+        EXPECT_NEAR(frog->SpeedX() * flight, ahead, 1e-9);
+        const double speedX = frog->SpeedX();
+        // Follow the flight: the positions lie on the parabola of the launch, and the frog lands over
+        // its target within the step that crosses the landing height.
+        int frames = 1;
+        double lastX = frog->x, lastY = frog->y;
+        while (frog->state == FloggyTask::kFlying && frames < 100) {
+            lastX = frog->x;
+            lastY = frog->y;
+            Frame();
+            ++frames;
+        }
+        ASSERT_EQ(frog->state, FloggyTask::kLanded);
+        EXPECT_NEAR(lastY - 150.0, -c.launchSpeed * (frames - 1) + 0.2 * (frames - 1) * (frames - 1), 1e-9);
+        EXPECT_LE(std::abs(lastX + speedX - frog->targetX), std::abs(speedX) + 1e-9);
+        EXPECT_EQ(frog->x, 200.0 + ahead);
+        EXPECT_EQ(frog->y, 150.0 + c.rise);
+        EXPECT_EQ(frog->srcX, 40);
+        EXPECT_EQ(frog->SpeedX(), 0.0);
+        EXPECT_EQ(frog->SpeedY(), 0.0);
+        const int flipBefore = frog->flip;
+        for (int f = 1; f < 8; ++f) Frame();
+        EXPECT_EQ(frog->flip, flipBefore);
+        Frame();  // frame 8 after landing: it turns around
+        EXPECT_EQ(frog->state, FloggyTask::kResting);
+        EXPECT_EQ(frog->srcX, 0);
+        EXPECT_NE(frog->flip, flipBefore);
+    }
+}
+
+TEST_F(FloggyTest, BlockedHighAndOpenLowItOnlyBobsInPlace) {
+    Fill(0, 10, 12, 19);  // its own ground ends at x 260
+    Fill(13, 7, 59, 9);   // a ledge hanging ahead, nothing below it
+    auto* frog = CreateTask<FloggyTask>(Record(33, 200, 150, 40, 50, 1), &map_);
+    for (int f = 0; f < 57; ++f) Frame();
+    EXPECT_EQ(frog->state, FloggyTask::kFlying);
+    EXPECT_EQ(frog->srcX, 80);
+    EXPECT_EQ(frog->SpeedX(), 0.0);
+    double highest = frog->y, lowest = frog->y;
+    int frames = 0;
+    while (frog->state != FloggyTask::kResting && frames < 100) {
+        Frame();
+        ++frames;
+        EXPECT_EQ(frog->x, 200.0);
+        highest = std::min(highest, frog->y);
+        lowest = std::max(lowest, frog->y);
+    }
+    EXPECT_EQ(frog->state, FloggyTask::kResting);
+    EXPECT_LT(frames, 20);
+    EXPECT_EQ(frog->x, 200.0);
+    EXPECT_EQ(frog->y, 150.0);
+    EXPECT_LE(lowest - highest, 1.0);
+    EXPECT_EQ(frog->flip, 1) << "it turned around all the same";
+}
+
+TEST_F(FloggyTest, CircleDropsWhenThePlayerIsBelowItsBody) {
+    Ground(10);
+    auto* frog = CreateTask<FloggyTask>(Record(33, 200, 150, 40, 50, 1), &map_);
+    for (const auto& [py, boxY] :
+         std::vector<std::pair<double, int>>{{181.0, 33}, {180.0, 27}, {100.0, 27}}) {
+        playerY = py;
+        Frame();
+        EXPECT_EQ(frog->boxY, boxY) << py;
+    }
+}
+
+// ---- The turret in the rock ----
+
+using ShulkenTest = EnemyTest;
+
+TEST_F(ShulkenTest, FacesAwayFromTheRockOnItsLeft) {
+    struct Case {
+        bool rockLeft;
+        double speed;
+        int flip;
+        int muzzle;
+    };
+    for (const Case& c : {Case{false, -3.0, 1, 204}, Case{true, 3.0, 0, 216}}) {
+        DeleteAllTasks();
+        for (uint8_t& tile : map_.layers[0].tiles) tile = 0;
+        if (c.rockLeft) Fill(9, 5, 9, 5);
+        Fill(10, 5, 10, 5, 9);  // its own face in the rock
+        MapObjectRecord record = Record(34, 200, 100, 20, 20);
+        auto* turret = dynamic_cast<ShulkenTask*>(SpawnMapObject(&map_, &record));
+        ASSERT_NE(turret, nullptr);
+        EXPECT_EQ(turret->ShotSpeed(), c.speed);
+        EXPECT_EQ(turret->flip, c.flip);
+        EXPECT_EQ(turret->muzzleX, c.muzzle);
+        EXPECT_EQ(turret->group, kGroupNoCollision);
+        EXPECT_EQ(turret->drawLayer, 10);
+        EXPECT_EQ(turret->timer, 55);
+    }
+}
+
+TEST_F(ShulkenTest, InViewItWaitsBlinksAndFiresThenReloads) {
+    Fill(9, 5, 9, 5);  // rock on its left: it fires to the right
+    auto* turret = CreateTask<ShulkenTask>(Record(34, 200, 100, 20, 20), &map_);
+    std::vector<int> fired;  // update numbers (from 1) with a shot
+    std::vector<int> blinks;
+    std::vector<EnemyBulletTask> shots;  // copies of the new bullets as they were fired
+    for (int n = 1; n <= 250; ++n) {
+        const auto before = TasksOf<EnemyBulletTask>(kGroupHarmful);
+        Frame();
+        for (EnemyBulletTask* bullet : TasksOf<EnemyBulletTask>(kGroupHarmful)) {
+            if (std::find(before.begin(), before.end(), bullet) != before.end()) continue;
+            fired.push_back(n);
+            shots.push_back(*bullet);
+        }
+        if (n > 55 && n <= 76) blinks.push_back(turret->blink);
+    }
+    // 55 frames of waiting, the frame that starts the warning, 20 frames of warning; then 120 + 1 + 20.
+    ASSERT_EQ(fired.size(), 2u);
+    EXPECT_EQ(fired[0], 55 + 1 + 20);
+    EXPECT_EQ(fired[1] - fired[0], 120 + 1 + 20);
+    EXPECT_EQ(blinks, (std::vector<int>{0, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 0}));
+    for (EnemyBulletTask& shot : shots) {
+        EXPECT_EQ(shot.x, 216.0 - 10.0);  // from (muzzle - 10, y)
+        EXPECT_EQ(shot.y, 100.0);
+        EXPECT_EQ(shot.SpeedX(), 3.0);
+        EXPECT_EQ(shot.SpeedY(), 0.0);
+        EXPECT_EQ(shot.flip, 0);
+        shot.group = -1;  // the copies are not the registry's
+    }
+    EXPECT_EQ(EffectsPlayed(), std::vector<int>(fired.size(), kSeShot));
+}
+
+TEST_F(ShulkenTest, OutOfViewItHoldsFireAndWaitsAgainOnComingIntoView) {
+    auto* turret = CreateTask<ShulkenTask>(Record(34, 200, 100, 20, 20), &map_);
+    struct Case {
+        int cameraX, cameraY;
+        bool inView;
+    };
+    // The centre (210, 110) must lie strictly inside the view.
+    for (const Case& c :
+         {Case{0, 0, true}, Case{-189, 0, true}, Case{-190, 0, false}, Case{210, 0, false},
+          Case{209, 0, true}, Case{0, 110, false}, Case{0, -189, true}, Case{0, -190, false}}) {
+        DeleteAllTasks();
+        turret = CreateTask<ShulkenTask>(Record(34, 200, 100, 20, 20), &map_);
+        cameraX = c.cameraX;
+        cameraY = c.cameraY;
+        ClearCalls();
+        for (int n = 0; n < 300; ++n) Frame();
+        EXPECT_EQ(EffectsPlayed().size(), c.inView ? 2u : 0u) << c.cameraX << "," << c.cameraY;
+        if (!c.inView) EXPECT_EQ(turret->timer, 54);
+    }
+    // Long out of view, then in view: 55 frames of waiting before the warning starts again.
+    cameraX = 0;
+    cameraY = 0;
+    int frames = 0;
+    while (turret->state == ShulkenTask::kWaiting && frames < 100) {
+        Frame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 55);  // the timer was held at 55 and counted down once more
+}
+
+TEST_F(ShulkenTest, DrawsOnlyItsMuzzleFlashWhileBlinking) {
+    auto* turret = CreateTask<ShulkenTask>(Record(34, 200, 100, 20, 20), &map_);
+    cameraX = 30;
+    cameraY = 40;
+    ClearCalls();
+    turret->Draw();
+    EXPECT_TRUE(recording::Lib().calls.empty());
+    turret->blink = 1;
+    turret->Draw();
+    std::vector<std::string> names;
+    for (const auto& call : recording::Lib().calls) names.push_back(call.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"SetBlend", "DrawCircleShape", "SetBlend"}));
+    EXPECT_EQ(recording::Named("SetBlend")[0].args, (std::vector<int64_t>{2, 192}));
+    EXPECT_EQ(recording::Named("SetBlend")[1].args, (std::vector<int64_t>{0, 0}));
+    EXPECT_EQ(recording::Named("DrawCircleShape")[0].args,
+              (std::vector<int64_t>{204 - 30, 100 - 40 + 10, 6, (231 << 16) | (99 << 8) | 165, 1}));
 }
 
 }  // namespace
