@@ -125,6 +125,17 @@ std::vector<Frame> GameFrames() {
         add("twigger", x, 0, 40, 40);
         add("floggy", x, 0, 40, 50);
     }
+    // The fire hazards: the fireball (trembling a pixel either way while it simmers), the magma column's
+    // surface and body, the boss's fire pillar and fire shot.
+    for (int x = 0; x <= 80; x += 20) add("fire", x, 0, 20, 40);
+    add("fire", 19, 0, 20, 40);
+    add("fire", 21, 0, 20, 40);
+    for (int x : {0, 20}) {
+        add("common", x, 180, 20, 20);
+        add("common", x, 200, 20, 20);
+        add("ufo", x, 170, 20, 50);
+        add("ufo", 40 + x, 180, 20, 20);
+    }
     return frames;
 }
 
@@ -180,6 +191,8 @@ TEST(DataPack, TilesetCellsOfTheMapsAreDrawnAndThePlatformStopIsInvisible) {
     for (int t : {1,  2,  3,  4,  5,  6,  7,  9,  12, 13, 14,  15,  16,  28,  44,
                   60, 65, 76, 77, 78, 79, 92, 93, 94, 95, 116, 117, 118, 119, 124})
         EXPECT_TRUE(drawn(t)) << "tile " << t;
+    // The block switch (off, on), its rails and their end cells.
+    for (int t : {108, 109, 110, 111, 125, 126, 127, 141, 142, 143}) EXPECT_TRUE(drawn(t)) << "tile " << t;
     EXPECT_FALSE(drawn(10));
 }
 

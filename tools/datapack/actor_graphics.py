@@ -5,6 +5,7 @@ import math
 
 from PIL import ImageDraw
 
+from hazard_graphics import draw_fire_pillar, draw_fire_shot
 from pixel_art import INK, KEY, WHITE, Rng, canvas, draw_text, mix, outlined_ellipse, outlined_line, shade
 
 BARK = (150, 100, 60)
@@ -71,7 +72,8 @@ def _ufo_whole(draw, x, y, scale=1.0):
 
 
 def make_ufo():
-    """Hull (0,0,120,50), top (0,60,120,30), hatch frames (120, 40 n, 60, 30), whole craft (180,80,120,70)."""
+    """Hull (0,0,120,50), top (0,60,120,30), hatch frames (120, 40 n, 60, 30), whole craft (180,80,120,70),
+    fire pillar (0/20, 170, 20, 50), fire shot (40/60, 180, 20, 20)."""
     image, draw = canvas(300, 240)
     draw.ellipse([1, 4, 118, 44], fill=HULL, outline=INK)
     draw.rectangle([4, 22, 115, 25], fill=shade(HULL, 0.7))
@@ -91,6 +93,8 @@ def make_ufo():
             draw.polygon([(150 - gap, y + 27), (150 + gap, y + 27), (150 + gap + 4, y + 29), (150 - gap - 4, y + 29)],
                          fill=(255, 255, 160))
     _ufo_whole(draw, 180, 80)
+    draw_fire_pillar(draw, 0, 170)
+    draw_fire_shot(draw, 40, 180)
     return image
 
 

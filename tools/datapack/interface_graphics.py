@@ -5,6 +5,7 @@ import math
 
 from PIL import ImageDraw
 
+from hazard_graphics import draw_magma
 from pixel_art import (INK, KEY, WHITE, Rng, canvas, draw_text, mix, outlined_ellipse, outlined_rect, shade,
                        text_pixels)
 
@@ -153,6 +154,8 @@ def make_common():
     draw.polygon([(124, 159), (130, 150), (136, 159)], fill=(50, 120, 50))
     _leaves(draw, 140, 120, True)
     _leaves(draw, 140, 140, False)
+    # Magma column: surface (0..20, 180), body (0..20, 200).
+    draw_magma(draw, 0, 180)
     return image
 
 

@@ -20,6 +20,7 @@ sys.dont_write_bytecode = True  # nothing is left in the source tree
 from actor_graphics import make_demo, make_floggy, make_twigger, make_ufo  # noqa: E402
 from contact_sheet import make_contact_sheet  # noqa: E402
 from demo_replay import write_demo_replay  # noqa: E402
+from hazard_graphics import make_fire  # noqa: E402
 from interface_graphics import make_common, make_font, make_logo, make_title, make_world_map  # noqa: E402
 from map_source import parse_map_source, write_map  # noqa: E402
 from player_graphic import make_player  # noqa: E402
@@ -34,6 +35,7 @@ GRAPHICS = {
     "player": make_player, "common": make_common, "font": make_font, "title": make_title,
     "logo": make_logo, "map": make_world_map, "demo": make_demo, "ufo": make_ufo,
     "twigger": make_twigger, "floggy": make_floggy,
+    "fire": make_fire,
 }
 TILESETS = {
     "tiles1": lambda: make_ground_tileset(False), "tilesn": lambda: make_ground_tileset(True),
