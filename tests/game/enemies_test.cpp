@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/random.h"
+#include "game/canox_task.h"
 #include "game/collision.h"
 #include "game/enemy_bullet_task.h"
 #include "game/explode_task.h"
@@ -320,6 +321,21 @@ TEST_F(TwiggerTest, DrawnByItsSpriteAtTheCameraRelativePosition) {
     const auto draws = recording::Named("DrawImagePart");
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].args, (std::vector<int64_t>{199 - 50, 160 - 20, 0, 0, 40, 40, kTwiggerGraphic, 1, 1}));
+}
+
+// ---- The cannon turret ----
+
+Character* MakeCanox(EnemyTest&, MapData* map) {
+    MapObjectRecord record{32, 0, 200, 160, 40, 40, 0};
+    return SpawnMapObject(map, &record);
+}
+
+TEST_F(EnemyDamageTest, CannonTurretTakesNewStrikesAndRamsOnly) {
+    RunDamageTable(MakeCanox);
+}
+
+TEST_F(EnemyDamageTest, CannonTurretExplodesWhenItsHealthRunsOut) {
+    RunDeath(MakeCanox, 20);
 }
 
 // ---- The frog ----
