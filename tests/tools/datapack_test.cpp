@@ -125,6 +125,13 @@ std::vector<Frame> GameFrames() {
         add("twigger", x, 0, 40, 40);
         add("floggy", x, 0, 40, 50);
     }
+    // The cannon turret's base and barrel; the crusher stone's body and strip frames, plain and lit.
+    add("canox", 0, 0, 40, 40);
+    add("canox", 40, 0, 40, 40);
+    for (int lit : {0, 60}) {
+        add("crustone", 0, lit, 60, 50);
+        for (int y = 0; y <= 30; y += 5) add("crustone", 60, y + lit, 60, 5);
+    }
     // The fire hazards: the fireball (trembling a pixel either way while it simmers), the magma column's
     // surface and body, the boss's fire pillar and fire shot.
     for (int x = 0; x <= 80; x += 20) add("fire", x, 0, 20, 40);

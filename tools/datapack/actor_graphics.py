@@ -3,10 +3,11 @@ scenery and pictures; its layout is listed in content/graphics.md)."""
 
 import math
 
-from PIL import ImageDraw
+from PIL import ImageDraw, ImageOps
 
 from hazard_graphics import draw_fire_pillar, draw_fire_shot
-from pixel_art import INK, KEY, WHITE, Rng, canvas, draw_text, mix, outlined_ellipse, outlined_line, shade
+from pixel_art import (INK, KEY, WHITE, Rng, canvas, draw_text, mix, outlined_ellipse, outlined_line, outlined_rect,
+                       shade)
 
 BARK = (150, 100, 60)
 LEAF = (110, 190, 70)
@@ -29,15 +30,24 @@ def _twigger_frame(draw, x, step):
     assert y0 == 8
 
 
-def make_twigger():
-    image, draw = canvas(160, 40)
-    for i in range(3):
-        _twigger_frame(draw, 40 * i, i)
+def _face_right(image, frame_width):
+    """The frames are drawn facing left; the game shows them unmirrored facing right."""
+    for x in range(0, image.width, frame_width):
+        box = (x, 0, x + frame_width, image.height)
+        image.paste(ImageOps.mirror(image.crop(box)), box)
     return image
 
 
+def make_twigger():
+    """40x40 frames (0/40/80, 0), facing right."""
+    image, draw = canvas(160, 40)
+    for i in range(3):
+        _twigger_frame(draw, 40 * i, i)
+    return _face_right(image, 40)
+
+
 def make_floggy():
-    """40x50 frames: resting (0), crouching (40), leaping (80); facing left, feet on row 50."""
+    """40x50 frames: resting (0), crouching (40), leaping (80); facing right, feet on row 50."""
     image, draw = canvas(120, 50)
     for i, (squash, legs) in enumerate(((0, "sit"), (4, "crouch"), (-6, "leap"))):
         x = 40 * i
@@ -57,6 +67,61 @@ def make_floggy():
         else:
             draw.ellipse([x + 2, 42, x + 12, 49], fill=shade(FROG, 0.8), outline=INK)
             draw.ellipse([x + 28, 42, x + 38, 49], fill=shade(FROG, 0.8), outline=INK)
+    return _face_right(image, 40)
+
+
+STONE = (150, 140, 130)
+METAL = (120, 130, 150)
+
+
+def make_canox():
+    """The cannon turret standing on the floor: base (0, 0, 40, 40), a dome on a foot plate; barrel
+    (40, 0, 40, 40) pointing up from the picture's centre, which is the pivot the game turns it about."""
+    image, draw = canvas(80, 40)
+    outlined_line(draw, [(60, 20), (60, 3)], 6, METAL)
+    draw.line([(58, 5), (58, 17)], fill=shade(METAL, 1.35))
+    outlined_rect(draw, [55, 1, 65, 5], shade(METAL, 0.8))
+    outlined_ellipse(draw, [54, 14, 66, 26], shade(METAL, 0.9))
+    draw.pieslice([6, 10, 34, 38], 180, 360, fill=INK)
+    draw.pieslice([7, 11, 33, 37], 180, 360, fill=(110, 70, 60))
+    draw.arc([10, 14, 24, 30], 200, 260, fill=shade((110, 70, 60), 1.5))
+    outlined_rect(draw, [2, 24, 37, 31], (90, 60, 50))
+    outlined_rect(draw, [0, 31, 39, 39], shade(METAL, 0.7))
+    for x in (4, 13, 22, 31):
+        draw.point((x + 2, 35), fill=shade(METAL, 1.4))
+    return image
+
+
+def _crustone_body(draw, x, y, lit):
+    face = mix(STONE, WHITE, 0.5) if lit else STONE
+    outlined_rect(draw, [x + 2, y + 1, x + 57, y + 41], face)
+    for sx in range(x + 4, x + 56, 9):
+        draw.polygon([(sx, y + 42), (sx + 4, y + 49), (sx + 8, y + 42)], fill=shade(face, 0.7), outline=INK)
+    draw.line([(x + 6, y + 6), (x + 20, y + 4)], fill=shade(face, 1.3))
+    draw.line([(x + 40, y + 30), (x + 52, y + 36)], fill=shade(face, 0.7))
+    for ex in (x + 16, x + 36):
+        draw.rectangle([ex, y + 16, ex + 7, y + 22], fill=WHITE, outline=INK)
+        draw.rectangle([ex + 3, y + 18, ex + 5, y + 21], fill=INK)
+    draw.line([(x + 14, y + 12), (x + 24, y + 16)], fill=INK, width=2)
+    draw.line([(x + 45, y + 12), (x + 35, y + 16)], fill=INK, width=2)
+    draw.line([(x + 20, y + 32), (x + 40, y + 32)], fill=INK, width=2)
+
+
+def make_crustone():
+    """The crusher stone: body (0, 0, 60, 50) with its spikes below; the strip above it, seven frames
+    (60, 0..30, 60, 5) of chains running up; both again 60 lower, lit, for the flash after a strike."""
+    image, draw = canvas(120, 120)
+    for lit in (0, 1):
+        top = 60 * lit
+        _crustone_body(draw, 0, top, lit)
+        chain = mix((90, 90, 100), WHITE, 0.5) if lit else (90, 90, 100)
+        for frame in range(7):
+            y = top + 5 * frame
+            for cx in (72, 104):
+                draw.rectangle([cx - 2, y, cx + 2, y + 4], fill=INK)
+                link = (frame + (cx // 8)) % 2
+                draw.rectangle([cx - 1 + link, y + frame % 3, cx + link, y + frame % 3 + 1], fill=chain)
+            draw.line([(62, y + 4), (117, y + 4)], fill=shade(STONE, 0.6))
     return image
 
 

@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True  # nothing is left in the source tree
 
-from actor_graphics import make_demo, make_floggy, make_twigger, make_ufo  # noqa: E402
+from actor_graphics import make_canox, make_crustone, make_demo, make_floggy, make_twigger, make_ufo  # noqa: E402
 from contact_sheet import make_contact_sheet  # noqa: E402
 from demo_replay import write_demo_replay  # noqa: E402
 from hazard_graphics import make_fire  # noqa: E402
@@ -35,6 +35,7 @@ GRAPHICS = {
     "player": make_player, "common": make_common, "font": make_font, "title": make_title,
     "logo": make_logo, "map": make_world_map, "demo": make_demo, "ufo": make_ufo,
     "twigger": make_twigger, "floggy": make_floggy,
+    "canox": make_canox, "crustone": make_crustone,
     "fire": make_fire,
 }
 TILESETS = {
