@@ -4,12 +4,14 @@
 #include "game/canox_task.h"
 #include "game/check_point_task.h"
 #include "game/crustone_task.h"
+#include "game/ed_demo_task.h"
 #include "game/event1_task.h"
 #include "game/fire_ball_maker_task.h"
 #include "game/floggy_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
+#include "game/op_demo_task.h"
 #include "game/shulken_task.h"
 #include "game/task_factory.h"
 #include "game/task_registry.h"
@@ -30,6 +32,8 @@ enum MapObjectType : int32_t {
     kCanox = 32,
     kFloggy = 33,
     kShulken = 34,
+    kOpDemo = 40,
+    kEdDemo = 41,
 };
 
 }  // namespace
@@ -61,6 +65,10 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<FloggyTask>(*record, map);
         case kShulken:
             return CreateTask<ShulkenTask>(*record, map);
+        case kOpDemo:
+            return CreateTask<OpDemoTask>(*record, map);
+        case kEdDemo:
+            return CreateTask<EdDemoTask>(*record, map);
         default:
             return nullptr;
     }

@@ -61,6 +61,12 @@ void SetAllSoundEffectVolumes(int volume) {
     }
 }
 
+void SetSoundEffectVolume(int id, int volume) {
+    if (!IsEffect(id)) return;
+    SetSoundVolume(volume, soundEffects[id]);
+    soundEffectVolume[id] = volume;
+}
+
 void ChangeBgm(const char* path, int loop) {
     if (path == nullptr || std::strcmp(path, currentTune) == 0) return;
     StopBgm();

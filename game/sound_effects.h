@@ -53,6 +53,8 @@ void PlaySoundEffect(int id);
 bool SoundEffectAudible(int id);
 void StopAllSoundEffects();
 void SetAllSoundEffectVolumes(int volume);
+// Sets one effect's volume (0-255) on its sound and in the volume table.
+void SetSoundEffectVolume(int id, int volume);
 
 // Plays the tune at path (looping when loop is 1) unless it is the one playing; nothing is loaded while
 // music is off.

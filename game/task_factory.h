@@ -41,3 +41,5 @@ Character* CreateEnemyBulletTask(double x, double y, MapData* map, double speedX
 // (radians) about that centre, with carrySpeed added to its horizontal speed.
 Character* CreateAimedEnemyBulletTask(double x, double y, MapData* map, double aimX, double aimY,
                                       double speed, double angle, double carrySpeed);
+// The final event's player figure rising out of the eruption.
+Character* CreateStage5PlayerTask(MapData* map);

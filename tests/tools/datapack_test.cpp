@@ -117,6 +117,13 @@ std::vector<Frame> GameFrames() {
     add("demo", 320, 0, 60, 60);
     add("demo", 320, 60, 60, 60);
     add("demo", 290, 140, 40, 60);
+    // The dialogue's talk box pieces and name plates, and the mouths and closed eyes laid over the
+    // portraits.
+    for (int x : {160, 180, 200}) add("demo", x, 400, 20, 60);
+    add("demo", 220, 400, 80, 20);
+    add("demo", 220, 420, 80, 20);
+    for (int y : {0, 100}) add("demo", 80 + 32, y + 54, 16, 11);
+    for (int x : {0, 80}) add("demo", x + 24, 400 + 38, 32, 10);
     add("ufo", 180, 80, 120, 70);
     for (int y = 0; y <= 200; y += 40) add("ufo", 120, y, 60, 30);
     add("ufo", 0, 0, 120, 50);
