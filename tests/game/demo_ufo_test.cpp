@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/demo_ufo_task.h"
+#include "game/twigger_task.h"
 #include "tests/game/story_fixture.h"
 
 namespace {
@@ -109,16 +110,17 @@ TEST_F(DemoUfoTest, LandedItOpensTheHatchDropsWalkersAndHandsOn) {
     ASSERT_EQ(ufo_->state, DemoUfoTask::kLanded);
     ClearCalls();
     std::vector<int> hatch, drops;
-    const size_t tasksBefore = AllTasks().size();
-    size_t tasks = tasksBefore;
+    size_t tasks = AllTasks().size();
     for (int counter = 1; counter <= 400; ++counter) {
         Step(*ufo_);
         hatch.push_back(ufo_->hatch);
         if (AllTasks().size() > tasks) {
             drops.push_back(counter);
-            Character* walker = AllTasks().back();
-            EXPECT_EQ(walker->x, ufo_->x - 20);
-            EXPECT_EQ(walker->y, ufo_->y - 15);
+            const std::vector<TwiggerTask*> walkers = Tasks<TwiggerTask>();
+            ASSERT_EQ(walkers.size(), drops.size());
+            EXPECT_EQ(walkers.back()->x, ufo_->x - 20);
+            EXPECT_EQ(walkers.back()->y, ufo_->y - 15);
+            EXPECT_EQ(walkers.back()->SpeedX(), 0.0);
             tasks = AllTasks().size();
         }
         if (counter < 400) {
