@@ -8,6 +8,7 @@
 #include "game/event1_task.h"
 #include "game/fire_ball_maker_task.h"
 #include "game/floggy_task.h"
+#include "game/alien_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
@@ -34,6 +35,7 @@ enum MapObjectType : int32_t {
     kShulken = 34,
     kOpDemo = 40,
     kEdDemo = 41,
+    kAlien = 38,
 };
 
 }  // namespace
@@ -69,6 +71,8 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<OpDemoTask>(*record, map);
         case kEdDemo:
             return CreateTask<EdDemoTask>(*record, map);
+        case kAlien:
+            return CreateTask<AlienTask>(*record, map);
         default:
             return nullptr;
     }

@@ -128,6 +128,9 @@ std::vector<Frame> GameFrames() {
     for (int y = 0; y <= 200; y += 40) add("ufo", 120, y, 60, 30);
     add("ufo", 0, 0, 120, 50);
     add("ufo", 0, 60, 120, 30);
+    add("ufo", 180, 0, 120, 60);
+    for (int x = 180; x <= 210; x += 10) add("ufo", x, 60, 10, 10);
+    for (int x = 0; x <= 80; x += 40) add("ufo", x, 100, 40, 40);
     for (int x = 0; x <= 80; x += 40) {
         add("twigger", x, 0, 40, 40);
         add("floggy", x, 0, 40, 50);

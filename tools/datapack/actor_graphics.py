@@ -136,9 +136,67 @@ def _ufo_whole(draw, x, y, scale=1.0):
         draw.ellipse([lx - 3, cy + 5, lx + 3, cy + 10], fill=(255, 230, 90), outline=INK)
 
 
+ALIEN = (150, 210, 90)
+
+
+def _ufo_wreck(draw, x, y):
+    """The crashed craft in a 120x60 box: a cracked, dented hull with the dome broken off and smoke."""
+    draw.polygon([(x + 4, y + 34), (x + 30, y + 22), (x + 92, y + 20), (x + 116, y + 32), (x + 110, y + 48),
+                  (x + 70, y + 56), (x + 20, y + 52)], fill=shade(HULL, 0.85), outline=INK)
+    draw.line([(x + 8, y + 38), (x + 112, y + 36)], fill=shade(HULL, 0.6), width=2)
+    draw.line([(x + 40, y + 24), (x + 48, y + 36), (x + 44, y + 46)], fill=INK)
+    draw.line([(x + 78, y + 22), (x + 70, y + 34), (x + 80, y + 50)], fill=INK)
+    draw.pieslice([x + 34, y + 6, x + 86, y + 38], 200, 330, fill=(130, 180, 210), outline=INK)
+    draw.line([(x + 50, y + 12), (x + 58, y + 20), (x + 66, y + 10)], fill=INK)
+    for i in range(4):
+        lx = x + 26 + 20 * i
+        draw.ellipse([lx - 3, y + 41, lx + 3, y + 46], fill=(120, 110, 60), outline=INK)
+    for cx, cy, r in ((x + 22, y + 14, 7), (x + 30, y + 7, 5), (x + 100, y + 12, 6)):
+        draw.ellipse([cx - r, cy - r, cx + r, cy + r], fill=(110, 105, 115), outline=shade((110, 105, 115), 0.7))
+
+
+def _ufo_shards(draw, x, y):
+    """Four 10x10 pieces of hull plating for the crash."""
+    shapes = (
+        [(1, 2), (8, 1), (9, 7), (3, 8)],
+        [(2, 1), (8, 3), (6, 9), (1, 6)],
+        [(1, 4), (5, 1), (9, 5), (5, 8)],
+        [(2, 2), (9, 2), (7, 8)],
+    )
+    for i, points in enumerate(shapes):
+        ox = x + 10 * i
+        draw.polygon([(ox + px, y + py) for px, py in points], fill=shade(HULL, 1.0 - 0.1 * i), outline=INK)
+
+
+def _alien_frame(draw, x, y, pose):
+    """The pilot in a 40x40 box facing left: standing, jumping (arms up) or climbing out (arms forward)."""
+    draw.ellipse([x + 10, y + 4, x + 30, y + 22], fill=ALIEN, outline=INK)
+    draw.ellipse([x + 12, y + 10, x + 17, y + 15], fill=INK)
+    draw.ellipse([x + 20, y + 10, x + 25, y + 15], fill=INK)
+    draw.point((x + 13, y + 11), fill=WHITE)
+    draw.point((x + 21, y + 11), fill=WHITE)
+    outlined_line(draw, [(x + 20, y + 5), (x + 24, y + 2)], 1, ALIEN)
+    draw.rectangle([x + 15, y + 22, x + 25, y + 32], fill=(120, 90, 170), outline=INK)
+    if pose == "stand":
+        outlined_line(draw, [(x + 15, y + 24), (x + 10, y + 31)], 2, ALIEN)
+        outlined_line(draw, [(x + 25, y + 24), (x + 30, y + 31)], 2, ALIEN)
+        legs = [((x + 17, y + 32), (x + 16, y + 38)), ((x + 23, y + 32), (x + 24, y + 38))]
+    elif pose == "jump":
+        outlined_line(draw, [(x + 15, y + 24), (x + 9, y + 16)], 2, ALIEN)
+        outlined_line(draw, [(x + 25, y + 24), (x + 31, y + 16)], 2, ALIEN)
+        legs = [((x + 17, y + 32), (x + 12, y + 36)), ((x + 23, y + 32), (x + 28, y + 36))]
+    else:
+        outlined_line(draw, [(x + 15, y + 24), (x + 5, y + 24)], 2, ALIEN)
+        outlined_line(draw, [(x + 25, y + 24), (x + 12, y + 28)], 2, ALIEN)
+        legs = [((x + 17, y + 32), (x + 14, y + 38)), ((x + 23, y + 32), (x + 30, y + 35))]
+    for a, b in legs:
+        outlined_line(draw, [a, b], 2, shade(ALIEN, 0.8))
+
+
 def make_ufo():
     """Hull (0,0,120,50), top (0,60,120,30), hatch frames (120, 40 n, 60, 30), whole craft (180,80,120,70),
-    fire pillar (0/20, 170, 20, 50), fire shot (40/60, 180, 20, 20)."""
+    fire pillar (0/20, 170, 20, 50), fire shot (40/60, 180, 20, 20), wreck (180,0,120,60), wreck pieces
+    (180..210, 60, 10, 10), pilot (0/40/80, 100, 40, 40)."""
     image, draw = canvas(300, 240)
     draw.ellipse([1, 4, 118, 44], fill=HULL, outline=INK)
     draw.rectangle([4, 22, 115, 25], fill=shade(HULL, 0.7))
@@ -160,6 +218,10 @@ def make_ufo():
     _ufo_whole(draw, 180, 80)
     draw_fire_pillar(draw, 0, 170)
     draw_fire_shot(draw, 40, 180)
+    _ufo_wreck(draw, 180, 0)
+    _ufo_shards(draw, 180, 60)
+    for i, pose in enumerate(("stand", "jump", "climb")):
+        _alien_frame(draw, 40 * i, 100, pose)
     return image
 
 
