@@ -11,6 +11,7 @@
 #include "game/collision.h"
 #include "game/explode_task.h"
 #include "game/falling_object_task.h"
+#include "game/fire_pillar_bullet_task.h"
 #include "game/game_state.h"
 #include "game/input_mask.h"
 #include "game/key_config.h"
@@ -141,9 +142,6 @@ TEST_F(UfoBossTest, PilotSpawnsFromItsMapRecordAndBringsItsCraft) {
     EXPECT_EQ(runTimerStopped, 1);
     EXPECT_EQ(pilot.drawLayer, 11);
     EXPECT_TRUE(Drawn(&pilot));
-    // A map without the record's other types makes nothing for them.
-    MapObjectRecord other = {37, 0, 0, 0, 20, 20, 0};
-    EXPECT_EQ(SpawnMapObject(&map_, &other), nullptr);
 }
 
 TEST_F(UfoBossTest, PilotJumpsOntoTheSeatFromWhereverItStands) {
@@ -352,25 +350,42 @@ TEST_F(UfoBossTest, NeverFallsBehindTheLeftEdgeOfTheView) {
 
 // --- Attacks ---
 
-TEST_F(UfoBossTest, BulletAttackFiresFiveShotsWithTheLightBlinking) {
-    UfoTask* ufo = UfoIn(UfoTask::kBullets);
-    for (int c = 0; c <= 90; ++c) {
-        const size_t before = Spawned(kGroupHarmful, -3).size();
-        ClearCalls();
-        Step(*ufo);
-        const auto shots = Spawned(kGroupHarmful, -3);
-        const bool fires = c == 20 || c == 36 || c == 52 || c == 68 || c == 84;
-        ASSERT_EQ(shots.size(), before + (fires ? 1 : 0)) << "counter " << c;
-        EXPECT_EQ(EffectsPlayed(), fires ? std::vector<int>{kSeShot} : std::vector<int>{});
-        if (fires) {
-            EXPECT_EQ(shots.back()->x, 350.0);
-            EXPECT_EQ(shots.back()->y, 112.0);
+// Each shot flies at 3 toward the player's centre turned by a whole number of degrees from -2 to 2 (up to
+// the whole-pixel aim point), with the player's forward run added.
+TEST_F(UfoBossTest, BulletAttackFiresFiveAimedShotsWithTheLightBlinking) {
+    for (double run : {0.0, 1.5, -2.0}) {
+        DeleteAllTasks();
+        playerSpeed = run;
+        playerX = 480.0;
+        playerY = 260.0;
+        UfoTask* ufo = UfoIn(UfoTask::kBullets);
+        for (int c = 0; c <= 90; ++c) {
+            cameraX = static_cast<int>(ufo->x) - 300;
+            const double x = ufo->x, y = ufo->y;
+            const size_t before = Spawned(kGroupHarmful, -3).size();
+            ClearCalls();
+            Step(*ufo);
+            const auto shots = Spawned(kGroupHarmful, -3);
+            const bool fires = c == 20 || c == 36 || c == 52 || c == 68 || c == 84;
+            ASSERT_EQ(shots.size(), before + (fires ? 1 : 0)) << "counter " << c;
+            EXPECT_EQ(EffectsPlayed(), fires ? std::vector<int>{kSeShot} : std::vector<int>{});
+            EXPECT_EQ(ufo->bulletLight, c < 84 && c % 4 < 2 ? 1 : 0) << "counter " << c;
+            if (!fires) continue;
+            Character& shot = *shots.back();
+            EXPECT_EQ(shot.x, x + 50.0);
+            EXPECT_EQ(shot.y, y + 32.0);
+            const double vx = shot.param - std::max(0.0, run), vy = shot.real1;
+            EXPECT_NEAR(std::hypot(vx, vy), 3.0, 1e-9);
+            const double aimX = playerX + 20.0 - (shot.x + 10.0), aimY = playerY + 20.0 - (shot.y + 10.0);
+            const double degrees =
+                (std::atan2(vy, vx) - std::atan2(aimY, aimX)) * 180.0 / 3.14159265358979323846;
+            EXPECT_NEAR(degrees, std::round(degrees), 0.3) << "counter " << c;
+            EXPECT_LE(std::fabs(std::round(degrees)), 2.0);
         }
-        EXPECT_EQ(ufo->bulletLight, c < 84 && c % 4 < 2 ? 1 : 0) << "counter " << c;
+        EXPECT_EQ(ufo->state, UfoTask::kCruise);
+        EXPECT_EQ(ufo->counter, 21);
+        EXPECT_EQ(ufo->bulletLight, 0);
     }
-    EXPECT_EQ(ufo->state, UfoTask::kCruise);
-    EXPECT_EQ(ufo->counter, 21);
-    EXPECT_EQ(ufo->bulletLight, 0);
 }
 
 TEST_F(UfoBossTest, FirePillarAttackDropsTwoShotsCarriedByTheStep) {
@@ -389,6 +404,9 @@ TEST_F(UfoBossTest, FirePillarAttackDropsTwoShotsCarriedByTheStep) {
         if (fires) {
             EXPECT_EQ(shots.back()->x, static_cast<int>(xs.back()) + 12);
             EXPECT_EQ(shots.back()->y, 138.0);
+            const auto* shot = dynamic_cast<FirePillarBulletTask*>(shots.back());
+            ASSERT_NE(shot, nullptr);
+            EXPECT_EQ(shot->real1, 3.0);  // the step of the frame before
         }
         const bool lit = (c < 20 || (c > 40 && c < 60)) && c % 4 < 2;
         EXPECT_EQ(ufo->pillarLight, lit ? 1 : 0) << "counter " << c;
