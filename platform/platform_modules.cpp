@@ -8,6 +8,7 @@ void RegisterD3D9Modules();
 void RegisterDirectSoundModule();
 void RegisterUserModules();
 void RegisterDirectInputModules();
+void RegisterAcmModule();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
@@ -16,4 +17,5 @@ void RegisterAllPlatformModules() {
     RegisterDirectSoundModule();
     RegisterUserModules();
     RegisterDirectInputModules();
+    RegisterAcmModule();
 }

@@ -15,6 +15,12 @@ uint32_t ReadWaveDataWhole(SoundConverter* converter, uint8_t* out, uint32_t siz
 bool RefillOggBlock(SoundConverter* converter);
 bool SeekOgg(SoundConverter* converter, int sample);
 
+// Audio Compression Manager streams; the seek leaves the block starting at the target.
+bool RefillAcmBlock(SoundConverter* converter);
+bool SeekAcm(SoundConverter* converter, uint64_t target);
+int64_t AcmConvertedSize(const SoundConverter* converter);
+void ReleaseAcmParts(SoundConverter* converter);
+
 bool RefillMemoryBlock(SoundConverter* converter);
 bool SeekMemory(SoundConverter* converter, uint64_t target);
 

@@ -21,6 +21,7 @@ void FreeConverterParts(SoundConverter* converter) {
     TrackedFree(converter->block);
     TrackedFree(converter->wave.floatBuffer);
     TrackedFree(converter->memory.data);
+    ReleaseAcmParts(converter);
     if (converter->ogg.opened) ov_clear(&converter->ogg.file);
     std::memset(converter, 0, sizeof *converter);
 }
@@ -35,6 +36,8 @@ bool RefillBlock(SoundConverter* converter) {
     switch (converter->kind) {
         case kConverterPcmWave:
             return RefillWaveBlock(converter);
+        case kConverterAcm:
+            return RefillAcmBlock(converter);
         case kConverterOgg:
             return RefillOggBlock(converter);
         case kConverterMemory:
@@ -120,6 +123,9 @@ int SeekSoundConverter(SoundConverter* converter, int sample) {
         case kConverterPcmWave:
             moved = SeekWave(converter, sample);
             break;
+        case kConverterAcm:
+            moved = SeekAcm(converter, target);
+            break;
         case kConverterOgg:
             moved = SeekOgg(converter, sample);
             break;
@@ -129,8 +135,10 @@ int SeekSoundConverter(SoundConverter* converter, int sample) {
         default:
             break;
     }
-    converter->blockLeft = 0;
-    converter->blockReadPosition = 0;
+    if (converter->kind != kConverterAcm || !moved) {
+        converter->blockLeft = 0;
+        converter->blockReadPosition = 0;
+    }
     converter->position = target;
     converter->endReached = moved ? 0 : 1;
     return moved ? 0 : -1;
@@ -140,6 +148,8 @@ int64_t GetConvertedSize(const SoundConverter* converter) {
     switch (converter->kind) {
         case kConverterPcmWave:
             return WaveConvertedSize(converter);
+        case kConverterAcm:
+            return AcmConvertedSize(converter);
         case kConverterOgg:
             return converter->dataSize;
         case kConverterMemory:

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/core/file_access.h"
+#include "platform/acm/msacm.h"
 #include "platform/dsound/wave_format.h"
 
 // Opener switches (disable bits of StartSoundConverter).
@@ -50,6 +51,17 @@ struct SoundConverter {
         OggVorbis_File file;
         int channels;
     } ogg;
+    struct {
+        uint8_t* data;  // the compressed input: the data chunk, or the MP3 frames from the first one
+        uint32_t size;
+        HACMSTREAM stream;
+        uint32_t inputPosition;
+        uint64_t outputPosition;  // PCM bytes the stream made since it was opened
+        int drained;              // the stream gives nothing more
+        uint8_t* sourceFormat;    // the format block handed to the stream
+        uint32_t frameCount;      // MPEG frames in the input; 0 when not counted
+        uint32_t samplesPerFrame;
+    } acm;
     struct {
         uint8_t* data;
         uint32_t size;

@@ -27,6 +27,7 @@
 #include "platform/dsound/manual_audio.h"
 #include "platform/kernel/debug_output.h"
 #include "platform/kernel/kernel32.h"
+#include "platform/kernel/module_registry.h"
 #include "platform/kernel/path_mapping.h"
 #include "sound_test_data.h"
 
@@ -411,12 +412,24 @@ TEST_F(SoundHandlesTest, EndWritesTheCaptureHeaderOverTheSpaceLeftForIt) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST_F(SoundHandlesTest, AcmFunctionsAreAbsentUntilTheirModuleExists) {
+TEST_F(SoundHandlesTest, AcmFunctionsAreAbsentWhileTheirModuleIs) {
+    SetPlatformModuleAbsent("msacm32.dll", true);
     EXPECT_EQ(LoadAcmFunctions(), -1);
     EXPECT_EQ(acmFunctions.loaded, 0);
     EXPECT_EQ(acmFunctions.module, nullptr);
     EXPECT_EQ(acmFunctions.formatSuggest, nullptr);
     EXPECT_EQ(FreeAcmFunctions(), 0);
+    SetPlatformModuleAbsent("msacm32.dll", false);
+    SetPlatformExportAbsent("msacm32.dll", "acmStreamSize", true);
+    EXPECT_EQ(LoadAcmFunctions(), -1);
+    EXPECT_EQ(acmFunctions.module, nullptr);
+    EXPECT_EQ(acmFunctions.formatSuggest, nullptr);
+    SetPlatformExportAbsent("msacm32.dll", "acmStreamSize", false);
+    EXPECT_EQ(LoadAcmFunctions(), 0);
+    EXPECT_EQ(acmFunctions.loaded, 1);
+    EXPECT_NE(acmFunctions.streamSize, nullptr);
+    EXPECT_EQ(FreeAcmFunctions(), 0);
+    EXPECT_EQ(acmFunctions.loaded, 0);
 }
 
 TEST_F(SoundHandlesTest, CallsBeforeInitGiveMinusOne) {
