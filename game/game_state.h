@@ -48,6 +48,7 @@ extern uint8_t areaTimeRecorded;
 extern uint8_t area4IntroShown;
 extern uint8_t clearDroppedActors;
 extern uint8_t respawnInBossMap;
+// Raised by the final results board for a fast total or a full stock; the ending branches on it.
 extern uint8_t finalEventFlag;
 extern int32_t currentCheckPoint;
 

@@ -6,6 +6,7 @@
 #include "game/crustone_task.h"
 #include "game/ed_demo_task.h"
 #include "game/event1_task.h"
+#include "game/event2_task.h"
 #include "game/fire_ball_maker_task.h"
 #include "game/floggy_task.h"
 #include "game/alien_task.h"
@@ -36,6 +37,7 @@ enum MapObjectType : int32_t {
     kOpDemo = 40,
     kEdDemo = 41,
     kAlien = 38,
+    kEvent2 = 39,
 };
 
 }  // namespace
@@ -73,6 +75,8 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<EdDemoTask>(*record, map);
         case kAlien:
             return CreateTask<AlienTask>(*record, map);
+        case kEvent2:
+            return CreateTask<Event2Task>(*record, map);
         default:
             return nullptr;
     }
