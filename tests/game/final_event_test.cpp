@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/event2_task.h"
+#include "game/funka_magma_task.h"
 #include "game/key_config.h"
 #include "game/main_loop.h"
 #include "game/map_data.h"
