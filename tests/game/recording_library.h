@@ -49,8 +49,6 @@ struct Library {
     std::vector<int> playingSounds;
     // What AddFontMemResourceEx answers (null: adding fails).
     void* memoryFontResult = reinterpret_cast<void*>(0x5678);
-    // Sound handles for which QuerySoundPlaying answers 1.
-    std::vector<int> playingSounds;
 };
 
 Library& Lib();

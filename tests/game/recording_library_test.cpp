@@ -309,11 +309,6 @@ KORVALUND_DOUBLE int QuerySoundPlaying(int handle) {
 KORVALUND_DOUBLE int SetSoundVolume(int volume, int handle) {
     return Record("SetSoundVolume", {volume, handle});
 }
-KORVALUND_DOUBLE int QuerySoundPlaying(int handle) {
-    const std::vector<int>& playing = recording::Lib().playingSounds;
-    const bool found = std::find(playing.begin(), playing.end(), handle) != playing.end();
-    return Record("QuerySoundPlaying", {handle}, nullptr, found ? 1 : 0);
-}
 
 KORVALUND_DOUBLE BOOL pxtone_Ready(HWND window, int channels, int sampleRate, int bitsPerSample,
                                    float bufferSeconds, BOOL directSound, PxtonePlayCallback callback) {
