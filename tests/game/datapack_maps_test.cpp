@@ -115,8 +115,8 @@ TEST_F(PackMap, AreaOneScriptRunOnThePackWritesEveryTileAndMakesMovingPlatforms)
     int changed = 0;
     for (int i = 0; i < items.width * items.height; ++i) changed += items.tiles[i] != before[i];
     EXPECT_EQ(changed, 7);
-    for (const auto& w : std::vector<std::pair<int, int>>{{2130, 170}, {2150, 170}, {4970, 190}, {4970, 210},
-                                                          {8770, 230}, {8790, 230}, {9870, 50}})
+    for (const auto& w : std::vector<std::pair<int, int>>{
+             {2130, 170}, {2150, 170}, {4970, 190}, {4970, 210}, {8770, 230}, {8790, 230}, {9870, 50}})
         EXPECT_EQ(items.TileAt(w.first, w.second, false), 60) << w.first << ", " << w.second;
     // Each platform leaves its first pause and moves.
     ASSERT_EQ(taskCounts[kGroupNoCollision], 7);
@@ -127,6 +127,28 @@ TEST_F(PackMap, AreaOneScriptRunOnThePackWritesEveryTileAndMakesMovingPlatforms)
         EXPECT_EQ(platform->state, MoveYokoPlatformTask::kMoving) << platform->x;
     }
     DeleteAllTasks();
+}
+
+TEST_F(PackMap, FinalShaftLoopsWithoutASeamAndLeavesTheFigurePathOpen) {
+    Load("./data/map/5.dat");
+    EXPECT_GE(map_.kind, kFirstScriptedMapKind);
+    ASSERT_GE(map_.objectCount, 1);
+    EXPECT_EQ(map_.objects[0].type, 39);
+    const LayerData& rock = *map_.Layer(0);
+    // The scene climbs from its start camera and jumps 900 down once above 40: both ends lie in the map.
+    const int lowest = rock.height * 20 - 300;
+    EXPECT_LE(map_.startCameraY, lowest);
+    EXPECT_GE(lowest, 40 + 900);
+    // Every view above 40 + 300 looks the same 900 pixels further down.
+    for (int row = 0; row + 45 < rock.height && row < 17; ++row) {
+        for (int c = 0; c < rock.width; ++c)
+            EXPECT_EQ(rock.tiles[row * rock.width + c], rock.tiles[(row + 45) * rock.width + c])
+                << row << ", " << c;
+    }
+    // The figure (x 220, 40 wide) and the eruption (x 120) rise through open rock.
+    for (int y = 0; y < rock.height * 20; y += 20) {
+        for (int x = 100; x < 300; x += 20) EXPECT_EQ(rock.TileAt(x, y, false), 0) << x << ", " << y;
+    }
 }
 
 TEST_F(PackMap, AreaOneFloorHasGapsAndBreakableBlocksAndItems) {

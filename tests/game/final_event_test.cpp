@@ -16,6 +16,7 @@
 #include "game/task_registry.h"
 #include "tests/game/map_fixture.h"
 #include "tests/game/scene_fixture.h"
+#include "tests/tools/datapack_fixture.h"
 
 namespace {
 
@@ -360,6 +361,65 @@ TEST_F(FinalEventTest, GlowSwingsBetweenOneHundredTwentyAndForty) {
     EXPECT_EQ(glows[80], 41);
     EXPECT_EQ(glows[159], 120);
     EXPECT_EQ(glows[160], 119);
+}
+
+}  // namespace
+
+namespace {
+
+// The final scene from the pack's map, played through the main loop from a replay: the board reads the
+// replay's masks, a START held since before the board is ignored, a new press fades out and the main
+// loop goes on to the next map.
+class FinalEventPlayTest : public GameTest {
+  protected:
+    void WriteReplay(const std::string& path, const std::vector<uint32_t>& masks) {
+        std::vector<uint8_t> bytes = {'K', 'V', 'R'};
+        AppendI32(bytes, static_cast<int32_t>(masks.size()));
+        AppendI32(bytes, 7);
+        bytes.push_back(0);  // one area chosen: the final map
+        bytes.push_back(5);
+        for (int32_t key : {16, 32, 128, 512, 64, 208, 203, 205, 200, 44, 45, 57, 46, 30})
+            AppendI32(bytes, key);
+        for (uint32_t m : masks) AppendI32(bytes, static_cast<int32_t>(m));
+        WriteBytes(path, bytes);
+    }
+};
+
+TEST_F(FinalEventPlayTest, PlayedFromAReplayTheBoardWaitsForANewPressAndMovesOn) {
+    constexpr uint32_t kStartBit = 128;
+    // 501 frames rising, 148 of banner, 450 of counting: the board waits from frame 1099.
+    std::vector<uint32_t> masks(1220, 0);
+    for (int f = 1000; f < 1150; ++f) masks[f] = kStartBit;
+    masks[1151] = kStartBit;
+    const std::string replay = (dir_ / "final.rep").string();
+    WriteReplay(replay, masks);
+    std::filesystem::current_path(datapack::PackDir());
+    int nextAreaFrame = -1;
+    Event2Task* seen = nullptr;
+    recording::Lib().onPump = [&](int pump) {
+        for (int i = 0; i < taskCounts[kGroupSceneControl] && seen == nullptr; ++i)
+            seen = dynamic_cast<Event2Task*>(taskGroups[kGroupSceneControl][i]);
+        if (nextAreaFrame < 0 && areaNumber == 6) nextAreaFrame = pump;
+    };
+    std::string line = replay;
+    EXPECT_EQ(WinMain(nullptr, nullptr, line.data(), 1), 0);
+    std::filesystem::current_path(dir_);
+    EXPECT_NE(seen, nullptr);
+    // START pressed anew at frame 1151, 51 frames of fade to frame 1202; the pump before frame 1203 still
+    // ends the final map's loop, the next one comes before the next map's first frame.
+    EXPECT_EQ(nextAreaFrame, 1204);
+    // One area chosen has no area times: a total of 0 earns the bonus and lowers the best total, but
+    // "NEW RECORD!" is not drawn while a replay plays.
+    EXPECT_EQ(finalEventFlag, 1);
+    EXPECT_EQ(bestTimes[0], 0);
+    int boardGlyphs = 0;
+    for (const auto& call : recording::Named("DrawImagePart")) {
+        if (call.args[6] != fontGraphic) continue;
+        EXPECT_NE(call.args[1], 260);
+        boardGlyphs += call.args[1] == 200;
+    }
+    EXPECT_GT(boardGlyphs, 0);
+    EXPECT_FALSE(std::filesystem::exists(datapack::PackDir() / "record.dat"));
 }
 
 }  // namespace

@@ -108,6 +108,7 @@ std::vector<Frame> GameFrames() {
     add("map", 0, 0, 400, 220);
     for (int y : {0, 40, 80}) add("logo", 0, y, 160, 40);
     for (int area = 1; area <= 4; ++area) add("logo", 40 * (area - 1), 120, 40, 60);
+    add("logo", 160, 0, 90, 40);  // the final banner
     // The opening's actors and scenery.
     add("demo", 0, 0, 80, 100);
     add("demo", 0, 100, 80, 100);

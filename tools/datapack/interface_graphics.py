@@ -197,8 +197,9 @@ def make_title():
 
 
 def make_logo():
-    """The area card: (0,0) "AREA", (0,40) "CLEAR!", (0,80) "START!", digits 40x60 at (40 (n - 1), 120)."""
-    image, _ = canvas(160, 180)
+    """The area card: (0,0) "AREA", (0,40) "CLEAR!", (0,80) "START!", digits 40x60 at (40 (n - 1), 120);
+    the final banner's (160, 0, 90, 40) "FINAL"."""
+    image, _ = canvas(250, 180)
     for y, word, top, bottom in ((0, "AREA", (255, 255, 200), (250, 170, 40)),
                                  (40, "CLEAR!", (220, 255, 220), (60, 200, 90)),
                                  (80, "START!", (220, 240, 255), (70, 140, 250))):
@@ -210,6 +211,7 @@ def make_logo():
     for n in range(1, 5):
         draw_text(image, 40 * (n - 1) + 3, 125, str(n), _gradient((255, 255, 220), (250, 120, 40)), scale=5,
                   shadow=(60, 30, 20))
+    draw_text(image, 161, 5, "FINAL", _gradient((255, 230, 200), (230, 50, 30)), scale=3, shadow=(40, 30, 60))
     return image
 
 

@@ -44,7 +44,7 @@ TILESETS = {
 }
 # Tile animations: (base tile, frame count, period in frames); the spirit gem spins.
 TILE_ANIMATIONS = {"tiles1": [(12, 4, 6)], "tilesn": [(12, 4, 6)]}
-MAPS = ["op", "1"]
+MAPS = ["op", "1", "5"]
 KEY_LINES = 256
 KEY_NAME_LIMIT = 11
 
