@@ -9,6 +9,7 @@ void RegisterDirectSoundModule();
 void RegisterUserModules();
 void RegisterDirectInputModules();
 void RegisterAcmModule();
+void RegisterDirectShowModule();
 
 void RegisterAllPlatformModules() {
     RegisterKernelModules();
@@ -18,4 +19,5 @@ void RegisterAllPlatformModules() {
     RegisterUserModules();
     RegisterDirectInputModules();
     RegisterAcmModule();
+    RegisterDirectShowModule();
 }

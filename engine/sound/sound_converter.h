@@ -63,9 +63,10 @@ struct SoundConverter {
         uint32_t samplesPerFrame;
     } acm;
     struct {
-        uint8_t* data;
+        uint8_t* data;  // PCM held in memory: `size` bytes filled of `capacity`
         uint32_t size;
         uint32_t position;
+        uint32_t capacity;
     } memory;
 
     uint8_t* block;
