@@ -44,6 +44,9 @@ struct Library {
     std::vector<std::string> missingGraphics;
     // Data files: OpenFileHandle opens real files (relative to the working folder); the handles left open.
     int openFiles = 0;
+    // Sound handles playing: PlaySoundHandle starts one, StopSoundHandle stops it, QuerySoundPlaying reads
+    // it; a test erases a handle to let its sound end.
+    std::vector<int> playingSounds;
     // What AddFontMemResourceEx answers (null: adding fails).
     void* memoryFontResult = reinterpret_cast<void*>(0x5678);
 };

@@ -293,10 +293,18 @@ KORVALUND_DOUBLE int LoadSoundFile(const char* path, int bufferCount, int joinHa
     return Record("LoadSoundFile", {bufferCount, joinHandle}, path, recording::Lib().nextSound++);
 }
 KORVALUND_DOUBLE int PlaySoundHandle(int handle, int playType, int fromTop) {
+    std::vector<int>& playing = recording::Lib().playingSounds;
+    if (std::find(playing.begin(), playing.end(), handle) == playing.end()) playing.push_back(handle);
     return Record("PlaySoundHandle", {handle, playType, fromTop});
 }
 KORVALUND_DOUBLE int StopSoundHandle(int handle) {
+    std::vector<int>& playing = recording::Lib().playingSounds;
+    playing.erase(std::remove(playing.begin(), playing.end(), handle), playing.end());
     return Record("StopSoundHandle", {handle});
+}
+KORVALUND_DOUBLE int QuerySoundPlaying(int handle) {
+    const std::vector<int>& playing = recording::Lib().playingSounds;
+    return std::find(playing.begin(), playing.end(), handle) != playing.end() ? 1 : 0;
 }
 KORVALUND_DOUBLE int SetSoundVolume(int volume, int handle) {
     return Record("SetSoundVolume", {volume, handle});
