@@ -285,10 +285,17 @@ def make_demo():
         r = 4 + rng.next(5)
         draw.ellipse([px - r + 4, py - r + 4, px + r + 4, py + r + 4], fill=mix((255, 80, 20), (250, 230, 90), i / 13))
     draw.polygon([(300, 199), (310, 184), (320, 199)], fill=(250, 120, 30))
-    # The spirit-stone knife (320,0,60,60) and zod returning in light (320,60,60,60).
-    draw.polygon([(336, 44), (366, 12), (372, 16), (342, 48)], fill=(190, 232, 255), outline=INK)
-    draw.rectangle([326, 44, 342, 54], fill=(120, 80, 50), outline=INK)
-    draw.ellipse([333, 30, 345, 42], fill=(80, 220, 255), outline=INK)
+    # zod standing with the spirit-stone knife raised (320,0,60,60): shown as he sets out and when he is
+    # back; zod returning in light (320,60,60,60).
+    outlined_line(draw, [(344, 28), (344, 50)], 6, (64, 150, 84))
+    outlined_line(draw, [(344, 50), (338, 59)], 2, (236, 176, 120))
+    outlined_line(draw, [(344, 50), (350, 59)], 2, (236, 176, 120))
+    outlined_ellipse(draw, [339, 16, 349, 26], (236, 176, 120))
+    draw.line([(338, 19), (350, 19)], fill=(214, 48, 40), width=2)
+    outlined_line(draw, [(344, 32), (334, 40)], 2, (236, 176, 120))
+    outlined_line(draw, [(344, 32), (354, 22)], 2, (236, 176, 120))
+    draw.polygon([(352, 22), (364, 4), (368, 7), (356, 25)], fill=(190, 232, 255), outline=INK)
+    draw.ellipse([351, 19, 357, 25], fill=(80, 220, 255), outline=INK)
     draw.ellipse([330, 70, 370, 110], fill=(200, 255, 180))
     outlined_line(draw, [(350, 82), (350, 100)], 6, (64, 150, 84))
     outlined_ellipse(draw, [345, 72, 355, 82], (236, 176, 120))
