@@ -1,7 +1,6 @@
 #include "game/ufo_task.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "engine/core/random.h"
 #include "engine/graphics/graphics.h"

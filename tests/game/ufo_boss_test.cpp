@@ -987,6 +987,8 @@ TEST_F(UfoBossTest, WholeFightFromTheRecordToTheClearBoard) {
         }
     }
     ASSERT_TRUE(cleared);
+    for (int f = 0; f < 30; ++f) Frame();  // the wreck lives on after its pilot is gone
+    EXPECT_TRUE(TasksOf<AlienTask>(kGroupNoCollision).empty());
     EXPECT_TRUE(introSeen);
     EXPECT_EQ(ufo->health, 0);
     EXPECT_EQ(ufo->state, UfoTask::kWreck);
