@@ -214,6 +214,56 @@ TEST(DataPack, TilesetCellsOfTheMapsAreDrawnAndThePlatformStopIsInvisible) {
     EXPECT_FALSE(drawn(10));
 }
 
+// The later areas' tilesets keep the ids the game writes and reads, and add running belts and lava.
+TEST(DataPack, LaterTilesetsDrawEveryCellTheGameAndTheirMapsUse) {
+    struct Set {
+        const char* name;
+        std::vector<int> tiles;
+    };
+    const std::vector<int> common = {1,   2,   3,   4,   5,   6,   7,   9,   12,  13,  14,  15,
+                                     16,  28,  44,  60,  65,  76,  77,  78,  79,  92,  93,  94,
+                                     95,  108, 109, 110, 111, 116, 117, 118, 119, 124, 125, 126,
+                                     127, 141, 142, 143, 20,  21,  22,  23,  36,  37,  38,  39};
+    std::vector<int> volcano = common;
+    volcano.push_back(25);
+    const Set sets[] = {{"tiles2", common}, {"tiles3", volcano}, {"glow", {1, 2, 3, 4, 5}}};
+    for (const Set& set : sets) {
+        const Picture tiles = ReadPicture(PackDir() / "data/map" / (std::string(set.name) + ".png"));
+        ASSERT_EQ(tiles.width, 320) << set.name;
+        ASSERT_EQ(tiles.height, 320) << set.name;
+        for (int t : set.tiles) {
+            bool drawn = false;
+            for (int y = t / 16 * 20; y < t / 16 * 20 + 20 && !drawn; ++y) {
+                for (int x = t % 16 * 20; x < t % 16 * 20 + 20 && !drawn; ++x) drawn = !tiles.Key(x, y);
+            }
+            EXPECT_TRUE(drawn) << set.name << " tile " << t;
+        }
+        if (std::string(set.name) != "glow") {
+            bool stopDrawn = false;
+            for (int y = 0; y < 20; ++y) {
+                for (int x = 200; x < 220; ++x) stopDrawn |= !tiles.Key(x, y);
+            }
+            EXPECT_FALSE(stopDrawn) << set.name << ": the platform stop must stay invisible";
+        }
+    }
+    // Belt frames differ, so the belts are seen to run.
+    const Picture tiles = ReadPicture(PackDir() / "data/map/tiles2.png");
+    for (int first : {20, 36}) {
+        for (int frame = 1; frame < 4; ++frame) {
+            bool differs = false;
+            for (int y = 0; y < 20 && !differs; ++y) {
+                for (int x = 0; x < 20 && !differs; ++x) {
+                    const int a = first, b = first + frame;
+                    const size_t pa = (size_t(a / 16 * 20 + y) * tiles.width + a % 16 * 20 + x) * 3;
+                    const size_t pb = (size_t(b / 16 * 20 + y) * tiles.width + b % 16 * 20 + x) * 3;
+                    differs = !std::equal(&tiles.rgb[pa], &tiles.rgb[pa + 3], &tiles.rgb[pb]);
+                }
+            }
+            EXPECT_TRUE(differs) << "belt " << first << " frame " << frame;
+        }
+    }
+}
+
 TEST(DataPack, KeyNamesAre256CrLfLinesTheBitmapFontCanDraw) {
     const std::vector<uint8_t> bytes = ReadFile(PackDir() / "data/key.txt");
     std::vector<std::string> lines;
@@ -246,7 +296,7 @@ TEST(DataPack, KeyNamesAre256CrLfLinesTheBitmapFontCanDraw) {
 
 TEST(DataPack, TunesLoadInTheMusicPlayer) {
     for (const char* name :
-         {"start", "clear", "boss1", "boss2", "demo2", "miss", "gameover", "opening", "area1"}) {
+         {"start", "clear", "boss1", "boss2", "demo2", "miss", "gameover", "opening", "area1", "area2"}) {
         TuneScore score;
         std::string error;
         EXPECT_TRUE(

@@ -17,6 +17,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True  # nothing is left in the source tree
 
+from area_tilesets import (make_cave_scenery, make_cave_tileset, make_glow_tileset,  # noqa: E402
+                           make_volcano_scenery, make_volcano_tileset)
 from actor_graphics import make_canox, make_crustone, make_demo, make_floggy, make_twigger, make_ufo  # noqa: E402
 from contact_sheet import make_contact_sheet  # noqa: E402
 from demo_replay import write_demo_replay  # noqa: E402
@@ -41,10 +43,14 @@ GRAPHICS = {
 TILESETS = {
     "tiles1": lambda: make_ground_tileset(False), "tilesn": lambda: make_ground_tileset(True),
     "scenery1": lambda: make_scenery_tileset(False), "scenen": lambda: make_scenery_tileset(True),
+    "tiles2": make_cave_tileset, "tiles3": make_volcano_tileset,
+    "scenery2": make_cave_scenery, "scenery3": make_volcano_scenery, "glow": make_glow_tileset,
 }
 # Tile animations: (base tile, frame count, period in frames); the spirit gem spins.
 TILE_ANIMATIONS = {"tiles1": [(12, 4, 6)], "tilesn": [(12, 4, 6)]}
-MAPS = ["op", "1", "5"]
+# The later areas' belts run too: right (20) and left (36), four frames each.
+TILE_ANIMATIONS.update({name: [(12, 4, 6), (20, 4, 4), (36, 4, 4)] for name in ("tiles2", "tiles3")})
+MAPS = ["op", "1", "2", "5"]
 KEY_LINES = 256
 KEY_NAME_LIMIT = 11
 
