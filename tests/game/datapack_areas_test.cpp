@@ -35,6 +35,8 @@ struct Area {
 
 const Area kAreas[] = {
     {"./data/map/2.dat", 2, 6},
+    {"./data/map/3.dat", 3, 6},
+    {"./data/map/4.dat", 4, 0},
 };
 
 class PackArea : public GameTest, public ::testing::WithParamInterface<Area> {
@@ -45,6 +47,7 @@ class PackArea : public GameTest, public ::testing::WithParamInterface<Area> {
         map_.Clear();
         ASSERT_TRUE(map_.Load(GetParam().path)) << GetParam().path;
         ASSERT_GE(map_.layerCount, 2);
+        map_.UpdateLayerScrolls();  // as the main loop does after loading
         playerX = map_.playerStartX;
         playerY = map_.playerStartY;
     }
@@ -244,5 +247,103 @@ INSTANTIATE_TEST_SUITE_P(Areas, PackArea, ::testing::ValuesIn(kAreas),
                          [](const ::testing::TestParamInfo<Area>& info) {
                              return "Area" + std::to_string(info.param.kind);
                          });
+
+class PackMaps : public GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        fs::current_path(datapack::PackDir());
+        map_.Clear();
+    }
+    void TearDown() override {
+        map_.Unload();
+        GameTest::TearDown();
+    }
+    MapData map_;
+};
+
+// Together the later areas place every kind of enemy and device the game spawns from a map.
+TEST_F(PackMaps, LaterAreasTogetherPlaceEveryObjectKind) {
+    std::set<int> types;
+    for (const Area& area : kAreas) {
+        map_.Clear();
+        ASSERT_TRUE(map_.Load(area.path)) << area.path;
+        for (int i = 0; i < map_.objectCount; ++i) types.insert(map_.objects[i].type);
+        map_.Unload();
+    }
+    for (int wanted : {6, 7, 19, 30, 31, 32, 33, 34, 35, 36, 37, 38})
+        EXPECT_EQ(types.count(wanted), 1u) << wanted;
+}
+
+// While the boss fight runs the view jumps back 3200 pixels whenever it passes 3200: every layer must
+// show the same picture on both sides of the jump.
+TEST_F(PackMaps, BossAreaLoopsWithoutASeamInAnyLayer) {
+    ASSERT_TRUE(map_.Load("./data/map/4.dat"));
+    ASSERT_EQ(map_.kind, kBossMapKind);
+    for (int cx = 3201; cx <= 3212; ++cx) {
+        std::vector<int> before, after;
+        for (int pass = 0; pass < 2; ++pass) {
+            map_.lockFlags = 0;
+            map_.SetCamera(pass == 0 ? cx : cx - 3200, 0);
+            ASSERT_EQ(map_.cameraX, pass == 0 ? cx : cx - 3200);
+            for (int i = 0; i < map_.layerCount; ++i) {
+                const LayerData& layer = *map_.Layer(i);
+                for (int y = 0; y < 320; y += 20) {
+                    for (int x = 0; x <= 400; x += 20) {
+                        const int sx = x - layer.scrollX % 20, sy = y - layer.scrollY % 20;
+                        (pass == 0 ? before : after).push_back(layer.TileAt(sx, sy, false));
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(before, after) << "camera " << cx;
+    }
+}
+
+// The player runs the whole arena and, after the boss, is run right under scripted input: flat ground
+// all the way with nothing to stop it; the pilot waits on that ground in the first view.
+TEST_F(PackMaps, BossAreaIsOpenGroundWithThePilotInTheFirstView) {
+    ASSERT_TRUE(map_.Load("./data/map/4.dat"));
+    const LayerData& ground = *map_.Layer(0);
+    for (int x = 10; x < ground.width * 20; x += 20) {
+        EXPECT_NE(ground.TileAt(x, 245, false), 0) << x;
+        for (int y = 10; y < 240; y += 20) EXPECT_EQ(ground.TileAt(x, y, false), 0) << x << ", " << y;
+    }
+    int pilots = 0;
+    for (int i = 0; i < map_.objectCount; ++i) {
+        const MapObjectRecord& r = map_.objects[i];
+        if (r.type != 38) continue;
+        ++pilots;
+        EXPECT_LT(r.x, map_.cameraX + 400);
+        EXPECT_EQ(r.y + r.h, 240);
+    }
+    EXPECT_EQ(pilots, 1);
+    EXPECT_NE(map_.FindGraphic("ufo"), 0);
+    EXPECT_NE(map_.FindGraphic("twigger"), 0);
+    // Where the wreck and the pilot sink, a layer in front of them covers the ground.
+    bool covered = false;
+    for (int i = 1; i < map_.layerCount; ++i) {
+        const LayerData& layer = *map_.Layer(i);
+        if (layer.drawLayer < 11 && layer.parallax == 6) covered |= layer.TileAt(3920, 270, false) != 0;
+    }
+    EXPECT_TRUE(covered);
+}
+
+TEST_F(PackMaps, EndingIsAScriptedMapWithTheDirectorAndAGlowingFifthLayer) {
+    ASSERT_TRUE(map_.Load("./data/map/6.dat"));
+    EXPECT_EQ(recording::Count("SetMainWindowText"), 0);
+    EXPECT_EQ(map_.kind, 6);
+    ASSERT_GE(map_.objectCount, 1);
+    EXPECT_EQ(map_.objects[0].type, 41);
+    EXPECT_NE(map_.FindGraphic("demo"), 0);
+    ASSERT_GE(map_.layerCount, 5);
+    const LayerData& glow = *map_.Layer(4);
+    EXPECT_NE(
+        std::count_if(glow.tiles, glow.tiles + glow.width * glow.height, [](uint8_t t) { return t != 0; }),
+        0);
+    // The returning hero comes down to stand at y 170 (60 tall): the ground is under it.
+    EXPECT_NE(map_.Layer(0)->TileAt(300, 235, false), 0);
+    EXPECT_EQ(map_.Layer(0)->TileAt(300, 190, false), 0);
+}
 
 }  // namespace

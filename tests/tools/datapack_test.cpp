@@ -296,7 +296,7 @@ TEST(DataPack, KeyNamesAre256CrLfLinesTheBitmapFontCanDraw) {
 
 TEST(DataPack, TunesLoadInTheMusicPlayer) {
     for (const char* name :
-         {"start", "clear", "boss1", "boss2", "demo2", "miss", "gameover", "opening", "area1", "area2"}) {
+         {"start", "clear", "boss1", "boss2", "demo2", "miss", "gameover", "opening", "area1", "area2", "area3"}) {
         TuneScore score;
         std::string error;
         EXPECT_TRUE(

@@ -50,7 +50,7 @@ TILESETS = {
 TILE_ANIMATIONS = {"tiles1": [(12, 4, 6)], "tilesn": [(12, 4, 6)]}
 # The later areas' belts run too: right (20) and left (36), four frames each.
 TILE_ANIMATIONS.update({name: [(12, 4, 6), (20, 4, 4), (36, 4, 4)] for name in ("tiles2", "tiles3")})
-MAPS = ["op", "1", "2", "5"]
+MAPS = ["op", "1", "2", "3", "4", "5", "6"]
 KEY_LINES = 256
 KEY_NAME_LIMIT = 11
 
