@@ -1,4 +1,5 @@
 // The tasks of the map's object records, by record type.
+#include "game/alien_task.h"
 #include "game/belt_platform_task.h"
 #include "game/block_switch_task.h"
 #include "game/canox_task.h"
@@ -9,7 +10,6 @@
 #include "game/event2_task.h"
 #include "game/fire_ball_maker_task.h"
 #include "game/floggy_task.h"
-#include "game/alien_task.h"
 #include "game/goal_flower_task.h"
 #include "game/map_data.h"
 #include "game/move_yoko_platform_task.h"
@@ -27,17 +27,17 @@ enum MapObjectType : int32_t {
     kEvent1 = 19,
     kMoveYokoPlatform = 21,
     kTwigger = 30,
-    kBeltPlatform = 35,
-    kBlockSwitch = 36,
-    kFireBallMaker = 37,
     kCrustone = 31,
     kCanox = 32,
     kFloggy = 33,
     kShulken = 34,
-    kOpDemo = 40,
-    kEdDemo = 41,
+    kBeltPlatform = 35,
+    kBlockSwitch = 36,
+    kFireBallMaker = 37,
     kAlien = 38,
     kEvent2 = 39,
+    kOpDemo = 40,
+    kEdDemo = 41,
 };
 
 }  // namespace
@@ -45,6 +45,8 @@ enum MapObjectType : int32_t {
 Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
     if (record == nullptr) return nullptr;
     switch (record->type) {
+        case kCheckPoint:
+            return CreateTask<CheckPointTask>(*record, map);
         case kGoalFlower:
             return CreateTask<GoalFlowerTask>(*record, map);
         case kEvent1:
@@ -53,14 +55,6 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<MoveYokoPlatformTask>(*record, map);
         case kTwigger:
             return CreateTask<TwiggerTask>(*record, map);
-        case kCheckPoint:
-            return CreateTask<CheckPointTask>(*record, map);
-        case kBeltPlatform:
-            return CreateTask<BeltPlatformTask>(*record, map);
-        case kBlockSwitch:
-            return CreateTask<BlockSwitchTask>(*record, map);
-        case kFireBallMaker:
-            return CreateTask<FireBallMakerTask>(*record, map);
         case kCrustone:
             return CreateTask<CrustoneTask>(*record, map);
         case kCanox:
@@ -69,14 +63,20 @@ Character* SpawnMapObject(MapData* map, MapObjectRecord* record) {
             return CreateTask<FloggyTask>(*record, map);
         case kShulken:
             return CreateTask<ShulkenTask>(*record, map);
-        case kOpDemo:
-            return CreateTask<OpDemoTask>(*record, map);
-        case kEdDemo:
-            return CreateTask<EdDemoTask>(*record, map);
+        case kBeltPlatform:
+            return CreateTask<BeltPlatformTask>(*record, map);
+        case kBlockSwitch:
+            return CreateTask<BlockSwitchTask>(*record, map);
+        case kFireBallMaker:
+            return CreateTask<FireBallMakerTask>(*record, map);
         case kAlien:
             return CreateTask<AlienTask>(*record, map);
         case kEvent2:
             return CreateTask<Event2Task>(*record, map);
+        case kOpDemo:
+            return CreateTask<OpDemoTask>(*record, map);
+        case kEdDemo:
+            return CreateTask<EdDemoTask>(*record, map);
         default:
             return nullptr;
     }
