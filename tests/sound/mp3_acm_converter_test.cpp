@@ -31,7 +31,7 @@ std::vector<uint8_t> BytesOf(const Format& format) {
 
 TEST_F(Mp3AcmConverterTest, DecodesEveryFixtureToTheOraclePcm) {
     for (const Mp3Fixture& fixture : Mp3Fixtures()) {
-        ConverterOver converted(ReadFixture(fixture.file), kAcmOnly);
+        Converted converted(ReadFixture(fixture.file), kAcmOnly);
         ASSERT_EQ(converted.result, 0) << fixture.file;
         EXPECT_EQ(converted.converter.kind, kConverterAcm);
         const WAVEFORMATEX& format = converted.converter.outputFormat;
@@ -50,8 +50,8 @@ TEST_F(Mp3AcmConverterTest, DecodesEveryFixtureToTheOraclePcm) {
 
 TEST_F(Mp3AcmConverterTest, SmallBlockReadsGiveTheWholeConversion) {
     const Mp3Fixture& fixture = Mp3Fixtures()[0];
-    ConverterOver whole(ReadFixture(fixture.file), kAcmOnly);
-    ConverterOver blocks(ReadFixture(fixture.file), kAcmOnly);
+    Converted whole(ReadFixture(fixture.file), kAcmOnly);
+    Converted blocks(ReadFixture(fixture.file), kAcmOnly);
     ASSERT_EQ(whole.result, 0);
     ASSERT_EQ(blocks.result, 0);
     const std::vector<uint8_t> all = whole.Whole();
@@ -70,12 +70,12 @@ TEST_F(Mp3AcmConverterTest, SmallBlockReadsGiveTheWholeConversion) {
 // conversion's bytes from that sample on.
 TEST_F(Mp3AcmConverterTest, SeekLandsOnTheRequestedSample) {
     for (const Mp3Fixture& fixture : Mp3Fixtures()) {
-        ConverterOver whole(ReadFixture(fixture.file), kAcmOnly);
+        Converted whole(ReadFixture(fixture.file), kAcmOnly);
         ASSERT_EQ(whole.result, 0);
         const std::vector<uint8_t> all = whole.Whole();
         const int align = fixture.channels * 2;
         const int frames = static_cast<int>(all.size()) / align;
-        ConverterOver seeking(ReadFixture(fixture.file), kAcmOnly);
+        Converted seeking(ReadFixture(fixture.file), kAcmOnly);
         ASSERT_EQ(seeking.result, 0);
         for (int sample : {frames / 2, 0, 1, 5, 1151, 1152, 1153, frames - 1, 3000, 2999, frames / 3, 9,
                            frames, frames - 100, 100}) {
@@ -106,7 +106,7 @@ TEST_F(Mp3AcmConverterTest, Id3TagsAreSkippedBySizeVersionAndFooter) {
         tagged.resize(10 + 133, 0x20);
         if (c.footer) tagged.insert(tagged.end(), {'3', 'D', 'I', c.version, 0, c.flags, 0, 0, 0x01, 0x05});
         tagged.insert(tagged.end(), mp3.begin(), mp3.end());
-        ConverterOver converted(tagged, kAcmOnly);
+        Converted converted(tagged, kAcmOnly);
         ASSERT_EQ(converted.result, 0) << int(c.version) << " " << int(c.flags);
         EXPECT_EQ(GetConvertedSize(&converted.converter), int64_t{fixture.frames} * 1152 * 4);
         EXPECT_TRUE(MatchesOracle(converted.Whole(), fixture)) << int(c.version) << " " << int(c.flags);
@@ -117,7 +117,7 @@ TEST_F(Mp3AcmConverterTest, TruncatedDataDecodesItsWholeFrames) {
     const Mp3Fixture& fixture = Mp3Fixtures()[0];
     const std::vector<uint8_t> mp3 = ReadFixture(fixture.file);
     // The frames are 313 or 314 bytes long: a cut of 100 leaves 12 whole frames.
-    ConverterOver converted(Slice(mp3, 0, mp3.size() - 100), kAcmOnly);
+    Converted converted(Slice(mp3, 0, mp3.size() - 100), kAcmOnly);
     ASSERT_EQ(converted.result, 0);
     EXPECT_EQ(GetConvertedSize(&converted.converter), int64_t{12} * 1152 * 4);
     const std::vector<uint8_t> pcm = converted.Whole();
@@ -131,7 +131,7 @@ TEST_F(Mp3AcmConverterTest, DamagedFramesDecodeWithinBounds) {
         std::vector<uint8_t> damaged = mp3;
         for (size_t i = at; i < std::min(at + 120, damaged.size()); ++i)
             damaged[i] = static_cast<uint8_t>(i * 37 + 0xF1);
-        ConverterOver converted(damaged, kAcmOnly);
+        Converted converted(damaged, kAcmOnly);
         ASSERT_EQ(converted.result, 0) << at;
         const int64_t size = GetConvertedSize(&converted.converter);
         EXPECT_LE(static_cast<int64_t>(converted.Whole().size()), size) << at;
@@ -150,17 +150,17 @@ TEST_F(Mp3AcmConverterTest, DataWithoutTwoFramesInARowIsRefused) {
     for (size_t i = 0; i + 2 < reservedRate.size(); ++i)
         if (reservedRate[i] == 0xFF && (reservedRate[i + 1] & 0xF0) == 0xF0) reservedRate[i + 2] |= 0x0C;
     for (const auto& bytes : {headerOnly, syncNoise, reservedRate, std::vector<uint8_t>{0xFF, 0xFB, 0x90}}) {
-        ConverterOver converted(bytes, kAcmOnly);
+        Converted converted(bytes, kAcmOnly);
         EXPECT_EQ(converted.result, -1);
     }
 }
 
 TEST_F(Mp3AcmConverterTest, DisableBitsAndAMissingModuleSkipTheAcmOpeners) {
     const std::vector<uint8_t> mp3 = ReadFixture(Mp3Fixtures()[0].file);
-    EXPECT_EQ(ConverterOver(mp3, kAcmOnly).result, 0);
-    EXPECT_EQ(ConverterOver(mp3, kAcmOnly | kConverterSkipAcmMp3).result, -1);
+    EXPECT_EQ(Converted(mp3, kAcmOnly).result, 0);
+    EXPECT_EQ(Converted(mp3, kAcmOnly | kConverterSkipAcmMp3).result, -1);
     FreeAcmFunctions();
-    EXPECT_EQ(ConverterOver(mp3, kAcmOnly).result, -1);
+    EXPECT_EQ(Converted(mp3, kAcmOnly).result, -1);
 }
 
 // MPEG audio inside RIFF WAVE (tags 0x55 and 0x50) goes through the compression manager's WAVE opener.
@@ -183,7 +183,7 @@ TEST_F(Mp3AcmConverterTest, MpegAudioWaveFilesDecodeLikeTheRawStream) {
     for (const Case& c : {Case{layer3, BytesOf(mp3Format)}, Case{layer2, BytesOf(mp2Format)}}) {
         const std::vector<uint8_t> wave =
             WaveBuilder().Chunk("fmt ", c.fmt).Data(ReadFixture(c.fixture.file)).Build();
-        ConverterOver converted(wave, kAcmOnly | kConverterSkipAcmMp3);
+        Converted converted(wave, kAcmOnly | kConverterSkipAcmMp3);
         ASSERT_EQ(converted.result, 0) << c.fixture.file;
         EXPECT_EQ(converted.converter.kind, kConverterAcm);
         const std::vector<uint8_t> pcm = converted.Whole();
@@ -201,7 +201,7 @@ TEST_F(Mp3AcmConverterTest, WaveFormatsWithoutACodecAreRefused) {
         format.nAvgBytesPerSec = 11100;
         const std::vector<uint8_t> wave =
             WaveBuilder().Fmt(format, 18).Data(std::vector<uint8_t>(4096, 0x11)).Build();
-        EXPECT_EQ(ConverterOver(wave, kAcmOnly).result, -1) << tag;
+        EXPECT_EQ(Converted(wave, kAcmOnly).result, -1) << tag;
     }
 }
 

@@ -58,7 +58,7 @@ class Mp3GraphConverterTest : public ::testing::Test {
 
 TEST_F(Mp3GraphConverterTest, DecodesEveryFixtureToTheOraclePcm) {
     for (const Mp3Fixture& fixture : Mp3Fixtures()) {
-        ConverterOver converted(ReadFixture(fixture.file), kGraphOnly);
+        Converted converted(ReadFixture(fixture.file), kGraphOnly);
         ASSERT_EQ(converted.result, 0) << fixture.file << Log();
         EXPECT_EQ(converted.converter.kind, kConverterMemory);
         const WAVEFORMATEX& format = converted.converter.outputFormat;
@@ -84,7 +84,7 @@ TEST_F(Mp3GraphConverterTest, ThePcmBlockGrowsByOneMegabyteBeyondTenTimesTheMp3)
     };
     for (const Case& c : {Case{Mp3Fixtures()[0], 1}, Case{Mp3Fixtures()[1], 0}}) {
         const std::vector<uint8_t> mp3 = ReadFixture(c.fixture.file);
-        ConverterOver converted(mp3, kGraphOnly);
+        Converted converted(mp3, kGraphOnly);
         ASSERT_EQ(converted.result, 0);
         EXPECT_EQ(converted.converter.memory.capacity, mp3.size() * 10 + c.growths * 1048576u)
             << c.fixture.file;
@@ -94,7 +94,7 @@ TEST_F(Mp3GraphConverterTest, ThePcmBlockGrowsByOneMegabyteBeyondTenTimesTheMp3)
 
 TEST_F(Mp3GraphConverterTest, SeekLandsOnTheRequestedSample) {
     const Mp3Fixture& fixture = Mp3Fixtures()[0];
-    ConverterOver converted(ReadFixture(fixture.file), kGraphOnly);
+    Converted converted(ReadFixture(fixture.file), kGraphOnly);
     ASSERT_EQ(converted.result, 0);
     const std::vector<uint8_t> all = converted.Whole();
     const int frames = static_cast<int>(all.size() / 4);
@@ -110,7 +110,7 @@ TEST_F(Mp3GraphConverterTest, SeekLandsOnTheRequestedSample) {
 TEST_F(Mp3GraphConverterTest, TruncatedDataDecodesItsWholeFrames) {
     std::vector<uint8_t> mp3 = ReadFixture(Mp3Fixtures()[0].file);
     mp3.resize(mp3.size() - 100);
-    ConverterOver converted(mp3, kGraphOnly);
+    Converted converted(mp3, kGraphOnly);
     ASSERT_EQ(converted.result, 0) << Log();
     const std::vector<uint8_t> pcm = converted.Whole();
     EXPECT_LE(pcm.size(), size_t{12} * 1152 * 4);
@@ -126,7 +126,7 @@ TEST_F(Mp3GraphConverterTest, DataNoDecoderTakesFailsWithTheLibrarysMessage) {
         WaveBuilder().Fmt(WaveFormat(WAVE_FORMAT_PCM, 1, 8000, 16)).Data(std::vector<uint8_t>(800)).Build();
     for (const auto& bytes : {noise, wave, std::vector<uint8_t>{0xFF, 0xFB}}) {
         log_.clear();
-        ConverterOver converted(bytes, kGraphOnly);
+        Converted converted(bytes, kGraphOnly);
         EXPECT_EQ(converted.result, -1);
         EXPECT_EQ(converted.converter.memory.data, nullptr);
         EXPECT_TRUE(Logged("グラフの構築に失敗しました")) << Log();
@@ -147,7 +147,7 @@ TEST_F(Mp3GraphConverterTest, MissingGraphObjectsFailWithTheirMessages) {
     for (const Case& c : cases) {
         log_.clear();
         SetComClassFailing(c.clsid, true);
-        ConverterOver converted(mp3, kGraphOnly);
+        Converted converted(mp3, kGraphOnly);
         SetComClassFailing(c.clsid, false);
         EXPECT_EQ(converted.result, -1) << c.message;
         EXPECT_TRUE(Logged(c.message)) << Log();
@@ -156,14 +156,14 @@ TEST_F(Mp3GraphConverterTest, MissingGraphObjectsFailWithTheirMessages) {
 
 TEST_F(Mp3GraphConverterTest, AClosedWindowEndsTheConversion) {
     libraryState.run.quit = 1;
-    ConverterOver converted(ReadFixture(Mp3Fixtures()[0].file), kGraphOnly);
+    Converted converted(ReadFixture(Mp3Fixtures()[0].file), kGraphOnly);
     EXPECT_EQ(converted.result, -1);
     EXPECT_EQ(converted.converter.memory.data, nullptr);
     EXPECT_TRUE(Logged("MP3変換の途中でソフトが終了しました")) << Log();
 }
 
 TEST_F(Mp3GraphConverterTest, TheDisableBitSkipsTheGraph) {
-    ConverterOver converted(ReadFixture(Mp3Fixtures()[0].file), kGraphOnly | kConverterSkipMp3Graph);
+    Converted converted(ReadFixture(Mp3Fixtures()[0].file), kGraphOnly | kConverterSkipMp3Graph);
     EXPECT_EQ(converted.result, -1);
     EXPECT_EQ(Log(), "");
 }
