@@ -131,10 +131,7 @@ TEST_F(CanoxTest, OnScreenItFlashesAndFiresAlongItsBarrel) {
     std::vector<EnemyBulletTask> shots;
     std::vector<int> flashes;
     for (int n = 1; n <= 260; ++n) {
-        const auto before = TasksOf<EnemyBulletTask>(kGroupHarmful);
-        Frame();
-        for (EnemyBulletTask* bullet : TasksOf<EnemyBulletTask>(kGroupHarmful)) {
-            if (std::find(before.begin(), before.end(), bullet) != before.end()) continue;
+        for (EnemyBulletTask* bullet : FrameAndNewTasks<EnemyBulletTask>(kGroupHarmful)) {
             fired.push_back(n);
             shots.push_back(*bullet);
         }

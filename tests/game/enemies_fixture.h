@@ -2,6 +2,7 @@
 // map graphics the enemies look up, effects audible, and frames run as the main loop runs them.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,17 @@ class EnemyTest : public SceneTest {
             if (auto* task = dynamic_cast<T*>(taskGroups[group][i])) found.push_back(task);
         }
         return found;
+    }
+    // One frame; the tasks of class T in the group that it created.
+    template <class T>
+    static std::vector<T*> FrameAndNewTasks(int group) {
+        const std::vector<T*> before = TasksOf<T>(group);
+        Frame();
+        std::vector<T*> created;
+        for (T* task : TasksOf<T>(group)) {
+            if (std::find(before.begin(), before.end(), task) == before.end()) created.push_back(task);
+        }
+        return created;
     }
 
     MapData map_{};

@@ -519,10 +519,7 @@ TEST_F(ShulkenTest, InViewItWaitsBlinksAndFiresThenReloads) {
     std::vector<int> blinks;
     std::vector<EnemyBulletTask> shots;  // copies of the new bullets as they were fired
     for (int n = 1; n <= 250; ++n) {
-        const auto before = TasksOf<EnemyBulletTask>(kGroupHarmful);
-        Frame();
-        for (EnemyBulletTask* bullet : TasksOf<EnemyBulletTask>(kGroupHarmful)) {
-            if (std::find(before.begin(), before.end(), bullet) != before.end()) continue;
+        for (EnemyBulletTask* bullet : FrameAndNewTasks<EnemyBulletTask>(kGroupHarmful)) {
             fired.push_back(n);
             shots.push_back(*bullet);
         }
