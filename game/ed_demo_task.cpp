@@ -10,6 +10,7 @@
 #include "game/map_data.h"
 #include "game/object_task.h"
 #include "game/scene_code.h"
+#include "game/scene_drawing.h"
 #include "game/sound_effects.h"
 #include "game/talk_demo_task.h"
 #include "game/task_registry.h"
@@ -20,7 +21,6 @@ const char* const kEndingCreditLine = "A KORVALUND PRODUCTION";
 namespace {
 
 constexpr int kDrawLayer = 6;
-constexpr int kScreenWidth = 400, kScreenHeight = 300;
 
 constexpr int kSceneryFrame = 40;
 constexpr int kTuneFrame = 240;
@@ -60,9 +60,7 @@ enum Step : int32_t {
 constexpr const char* kThanksLine = "THANK YOU FOR PLAYING!";
 
 void BlackScreen(int alpha) {
-    SetBlend(kBlendAlpha, alpha);
-    DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, PackColor(0, 0, 0), 1);
-    SetBlend(kBlendNone, 0);
+    DrawScreenCover(kBlendAlpha, alpha, PackColor(0, 0, 0));
 }
 
 bool GoOnPressed() {

@@ -13,6 +13,7 @@
 #include "game/map_data.h"
 #include "game/object_task.h"
 #include "game/scene_code.h"
+#include "game/scene_drawing.h"
 #include "game/sound_effects.h"
 #include "game/talk_demo_task.h"
 #include "game/task_registry.h"
@@ -25,7 +26,6 @@ constexpr int kPictureLayer = 8;  // behind the dialogue while the pictures show
 constexpr int kFadeStep = 5;
 constexpr int kFadeUpFrames = 60;
 constexpr int kAfterFadeUp = 90;
-constexpr int kScreenWidth = 400, kScreenHeight = 300;
 
 // The narration.
 constexpr int kNarrationComesUp = 400;
@@ -85,8 +85,7 @@ enum Step : int32_t {
 };
 
 void BlackScreen(int alpha) {
-    SetBlend(kBlendAlpha, alpha);
-    DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, PackColor(0, 0, 0), 1);
+    DrawScreenCover(kBlendAlpha, alpha, PackColor(0, 0, 0));
 }
 
 template <class T>
@@ -295,5 +294,4 @@ void OpDemoTask::Draw() {
     if (picture1) DrawImagePart(0, 20, 0, 200, 400, 200, graphic, 1, 0);
     if (picture2) DrawImagePart(170, 140, 320, 0, 60, 60, graphic, 1, 0);
     BlackScreen(curtainAlpha);
-    SetBlend(kBlendNone, 0);
 }
