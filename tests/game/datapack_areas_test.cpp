@@ -17,6 +17,7 @@
 #include "game/task_factory.h"
 #include "game/task_registry.h"
 #include "tests/game/game_fixture.h"
+#include "tests/game/pack_map_fixture.h"
 #include "tests/tools/datapack_fixture.h"
 
 namespace {
@@ -39,21 +40,15 @@ const Area kAreas[] = {
     {"./data/map/4.dat", 4, 0},
 };
 
-class PackArea : public GameTest, public ::testing::WithParamInterface<Area> {
+class PackArea : public PackMapTest, public ::testing::WithParamInterface<Area> {
   protected:
     void SetUp() override {
-        GameTest::SetUp();
-        fs::current_path(datapack::PackDir());
-        map_.Clear();
+        PackMapTest::SetUp();
         ASSERT_TRUE(map_.Load(GetParam().path)) << GetParam().path;
         ASSERT_GE(map_.layerCount, 2);
         map_.UpdateLayerScrolls();  // as the main loop does after loading
         playerX = map_.playerStartX;
         playerY = map_.playerStartY;
-    }
-    void TearDown() override {
-        map_.Unload();
-        GameTest::TearDown();
     }
 
     const LayerData& Ground() const { return *map_.Layer(0); }
@@ -92,8 +87,6 @@ class PackArea : public GameTest, public ::testing::WithParamInterface<Area> {
         ASSERT_NE(script, nullptr);
         script->Update();
     }
-
-    MapData map_;
 };
 
 TEST_P(PackArea, LoadsWholeWithItsKindScriptFirstAndPlayerOnTheFloor) {
@@ -248,19 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Areas, PackArea, ::testing::ValuesIn(kAreas),
                              return "Area" + std::to_string(info.param.kind);
                          });
 
-class PackMaps : public GameTest {
-  protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        fs::current_path(datapack::PackDir());
-        map_.Clear();
-    }
-    void TearDown() override {
-        map_.Unload();
-        GameTest::TearDown();
-    }
-    MapData map_;
-};
+class PackMaps : public PackMapTest {};
 
 // Together the later areas place every kind of enemy and device the game spawns from a map.
 TEST_F(PackMaps, LaterAreasTogetherPlaceEveryObjectKind) {

@@ -10,24 +10,15 @@
 #include "game/task_factory.h"
 #include "game/task_registry.h"
 #include "tests/game/game_fixture.h"
+#include "tests/game/pack_map_fixture.h"
 #include "tests/tools/datapack_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class PackMap : public GameTest {
+class PackMap : public PackMapTest {
   protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        fs::current_path(datapack::PackDir());
-        map_.Clear();
-    }
-    void TearDown() override {
-        map_.Unload();
-        GameTest::TearDown();
-    }
-
     // Loads a map; every file its loading asked for must exist in the pack.
     void Load(const char* path) {
         ASSERT_TRUE(map_.Load(path)) << path;
@@ -42,8 +33,6 @@ class PackMap : public GameTest {
             EXPECT_TRUE(std::equal(lyr.begin(), lyr.end(), layer.tiles)) << layer.name;
         }
     }
-
-    MapData map_;
 };
 
 TEST_F(PackMap, OpeningDemoIsAScriptedMapWhoseFirstRecordIsTheDirector) {
