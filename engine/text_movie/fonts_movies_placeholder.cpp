@@ -11,9 +11,6 @@ int movieTypeRegistered = 0;
 
 }  // namespace
 
-int InitYuvToRgbTables() {
-    return 0;
-}
 int RegisterMovieHandleType() {
     movieTypeRegistered = 1;
     return 0;
