@@ -462,3 +462,47 @@ class T_CTransformFilter : public T_CBaseFilter {
     T_CTransformOutputPin* output_ = nullptr;
     bool streaming_ = false;
 };
+
+// Renderers: one input pin whose samples the filter renders as they arrive (in the paused and running
+// states; no presentation clock), and whose end of stream completes the graph while running.
+class T_CBaseRenderer;
+
+class T_CRendererInputPin : public T_CBaseInputPin {
+  public:
+    T_CRendererInputPin(T_CBaseRenderer* renderer, T_CCritSec* lock, LPCWSTR name);
+    HRESULT CheckMediaType(const T_CMediaType* type) override;
+    HRESULT SetMediaType(const T_CMediaType* type) override;
+    HRESULT Receive(IMediaSample* sample) override;
+    HRESULT EndOfStream() override;
+
+  private:
+    T_CBaseRenderer* renderer_;
+};
+
+class T_CBaseRenderer : public T_CBaseFilter {
+  public:
+    T_CBaseRenderer(REFCLSID clsid, const char* objectName);
+    int GetPinCount() override { return 1; }
+    T_CBasePin* GetPin(int n) override;
+    virtual HRESULT CheckMediaType(const T_CMediaType* type) = 0;
+    virtual HRESULT SetMediaType(const T_CMediaType*) { return S_OK; }
+    virtual HRESULT DoRenderSample(IMediaSample* sample) = 0;
+    T_CRendererInputPin* InputPin() { return &input_; }
+
+  protected:
+    ~T_CBaseRenderer() override = default;
+    T_CCritSec interfaceLock_;
+    T_CCritSec renderLock_;
+
+  private:
+    T_CRendererInputPin input_;
+};
+
+// The base of video renderers; quality control and frame stepping are not carried.
+class T_CBaseVideoRenderer : public T_CBaseRenderer {
+  public:
+    T_CBaseVideoRenderer(REFCLSID clsid, const char* objectName) : T_CBaseRenderer(clsid, objectName) {}
+
+  protected:
+    ~T_CBaseVideoRenderer() override = default;
+};
