@@ -284,25 +284,36 @@ int StorePicture(TheoraMovie* m, TheoraFrameSlot* slot) {
     return 0;
 }
 
-// One pass of the decode loop over the stock.
+// The first frame from the shown one on (wrapping) that the stock should hold and does not; -1 when
+// none is missing.
+int FirstMissingFrame(TheoraMovie* m, int current) {
+    for (int k = 0; k < StockWindow(m); k++) {
+        const int frame = int((int64_t(current) + k) % m->frameCount);
+        if (!SlotHolding(m, frame)) return frame;
+    }
+    return -1;
+}
+
+// One pass of the decode loop over the stock: drops the frames no longer wanted, then decodes the first
+// missing one into a free slot.
 void FillStock(TheoraMovie* m) {
-    int current = m->currentFrame.load(std::memory_order_acquire);
+    const int current = m->currentFrame.load(std::memory_order_acquire);
     for (int i = 0; i < m->slotCount; i++) {
         TheoraFrameSlot& slot = m->slots[i];
         if (slot.filled.load(std::memory_order_acquire) && !IsWanted(m, slot.frame.load(), current))
             slot.filled.store(0, std::memory_order_release);
     }
     TheoraFrameSlot* free = FreeSlot(m);
-    if (!free || m->endOfFile.load()) {
+    const int missing = free && !m->endOfFile.load() ? FirstMissingFrame(m, current) : -1;
+    if (missing < 0) {
         m->threadState.store(kTheoraThreadIdle);
         Sleep(1);
         return;
     }
     m->threadState.store(kTheoraThreadDecoding);
-    if (m->decoderFrame < 0 || SlotHolding(m, m->decoderFrame) || !IsWanted(m, m->decoderFrame, current)) {
-        int64_t steps = 1;
-        if (!SlotHolding(m, current))
-            steps = ((int64_t(current) - m->decoderFrame) % m->frameCount + m->frameCount) % m->frameCount;
+    if (m->decoderFrame != missing) {
+        int64_t steps =
+            ((int64_t(missing) - m->decoderFrame) % m->frameCount + m->frameCount) % m->frameCount;
         if (steps == 0) steps = m->frameCount;
         if (!DecodeForward(m, steps)) {
             m->endOfFile.store(1);

@@ -211,7 +211,9 @@ TEST_F(MovieHandlesTest, FrameFollowsTheClockWithoutASoundTrack) {
         UpdateMovieFrame(handle);  // the second update sees the last frame reached
         EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), c.frame);
         EXPECT_EQ(m->stopped, c.stopped);
-        if (c.stopped) EXPECT_EQ(m->wasPlaying, 0);
+        if (c.stopped) {
+            EXPECT_EQ(m->wasPlaying, 0);
+        }
         DeleteHandle(handle);
     }
 }
