@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include "engine/core/log.h"
 #include "engine/core/tracked_allocator.h"
@@ -204,7 +206,9 @@ int DecodeForward(TheoraMovie* m, int64_t n) {
             if (!NextPacket(m, nullptr)) return 0;
             if (theora_packet_iskeyframe(&m->packet) < 0) continue;
             int frame = m->decoderFrame + 1;
-            if (key < 0 || frame >= key) theora_decode_packetin(&m->decoder, &m->packet);
+            if ((key < 0 || frame >= key) && theora_decode_packetin(&m->decoder, &m->packet) == 0 &&
+                m->packet.bytes > 0)
+                m->decoderHasPicture = 1;
             m->decoderFrame = frame;
         }
     }
@@ -255,9 +259,34 @@ void EmptyAllSlots(TheoraMovie* m) {
     for (int i = 0; i < m->slotCount; i++) m->slots[i].filled.store(0, std::memory_order_release);
 }
 
+// A black picture of the coded frame's geometry, for frames shown before any could be decoded.
+struct BlankPicture {
+    std::vector<uint8_t> luma, chroma;
+    yuv_buffer yuv{};
+
+    explicit BlankPicture(const theora_info& info) {
+        const int shiftX = info.pixelformat == OC_PF_444 ? 0 : 1;
+        const int shiftY = info.pixelformat == OC_PF_420 ? 1 : 0;
+        yuv.y_width = yuv.y_stride = int(info.width);
+        yuv.y_height = int(info.height);
+        yuv.uv_width = yuv.uv_stride = int(info.width) >> shiftX;
+        yuv.uv_height = int(info.height) >> shiftY;
+        luma.assign(size_t(yuv.y_width) * size_t(yuv.y_height), 16);
+        chroma.assign(size_t(yuv.uv_width) * size_t(yuv.uv_height), 128);
+        yuv.y = luma.data();
+        yuv.u = yuv.v = chroma.data();
+    }
+};
+
 int StorePicture(TheoraMovie* m, TheoraFrameSlot* slot) {
     yuv_buffer yuv;
-    if (theora_decode_YUVout(&m->decoder, &yuv) < 0) return -1;
+    std::unique_ptr<BlankPicture> blank;
+    if (m->decoderHasPicture) {
+        if (theora_decode_YUVout(&m->decoder, &yuv) < 0) return -1;
+    } else {
+        blank = std::make_unique<BlankPicture>(m->info);
+        yuv = blank->yuv;
+    }
     const int widths[3] = {yuv.y_width, yuv.uv_width, yuv.uv_width};
     const int heights[3] = {yuv.y_height, yuv.uv_height, yuv.uv_height};
     const int strides[3] = {yuv.y_stride, yuv.uv_stride, yuv.uv_stride};

@@ -61,8 +61,9 @@ struct TheoraMovie {
     theora_info info;
     theora_comment comment;
     theora_state decoder;
-    int32_t streamReady;   // 1 while `stream` is initialised
-    int32_t decoderReady;  // 1 while `decoder` is initialised
+    int32_t streamReady;        // 1 while `stream` is initialised
+    int32_t decoderReady;       // 1 while `decoder` is initialised
+    int32_t decoderHasPicture;  // 1 once a coded frame was decoded: before it the decoder has no picture
     int32_t serialNumber;
     int32_t headerCount;
 
