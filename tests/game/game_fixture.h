@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,8 +40,11 @@ class GameTest : public ::testing::Test {
         ResetGame();
         previous_ = std::filesystem::current_path();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() / ("korvalund_game_" + std::to_string(::getpid()) +
-                                                         "_" + info->test_suite_name() + "_" + info->name());
+        // Parameterised tests carry '/' in their names; the folder must stay one level deep to be removed.
+        std::string name = std::string("korvalund_game_") + std::to_string(::getpid()) + "_" +
+                           info->test_suite_name() + "_" + info->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir_ = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         std::filesystem::current_path(dir_);
