@@ -13,6 +13,7 @@
 #include "engine/sound/wav_dest_filter.h"
 #include "platform/com/ole32.h"
 #include "sound_test_data.h"
+#include "tests/platform/dshow/push_source.h"
 
 namespace {
 
@@ -267,49 +268,6 @@ TEST(SampleGrabber, DeliveryBufferArgumentsAreChecked) {
     grabberInterface->Release();
 }
 
-// A source whose pin delivers the samples the test pushes.
-class PushSource : public T_CBaseFilter {
-  public:
-    explicit PushSource(const AM_MEDIA_TYPE& type)
-        : T_CBaseFilter("PushSource", &lock_, GUID_NULL), pin_(this, &lock_, type) {}
-    int GetPinCount() override { return 1; }
-    T_CBasePin* GetPin(int n) override { return n == 0 ? &pin_ : nullptr; }
-    HRESULT Push(const std::vector<BYTE>& bytes) {
-        IMediaSample* sample = nullptr;
-        HRESULT result = pin_.GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
-        if (FAILED(result)) return result;
-        BYTE* to = nullptr;
-        sample->GetPointer(&to);
-        std::memcpy(to, bytes.data(), bytes.size());
-        sample->SetActualDataLength(static_cast<long>(bytes.size()));
-        result = pin_.Deliver(sample);
-        sample->Release();
-        return result;
-    }
-
-  private:
-    class Pin : public T_CBaseOutputPin {
-      public:
-        Pin(T_CBaseFilter* filter, T_CCritSec* lock, const AM_MEDIA_TYPE& type)
-            : T_CBaseOutputPin("PushPin", filter, lock, u"Out"), type_(type) {}
-        HRESULT CheckMediaType(const T_CMediaType* type) override { return *type == type_ ? S_OK : S_FALSE; }
-        HRESULT GetMediaType(int position, T_CMediaType* type) override {
-            if (position != 0) return position < 0 ? E_INVALIDARG : VFW_S_NO_MORE_ITEMS;
-            *type = type_;
-            return S_OK;
-        }
-        HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES*) override {
-            ALLOCATOR_PROPERTIES want{2, 4096, 1, 0}, actual{};
-            return allocator->SetProperties(&want, &actual);
-        }
-
-      private:
-        T_CMediaType type_;
-    };
-    T_CCritSec lock_;
-    Pin pin_;
-};
-
 // A file writer: samples land at their start time as a byte position; the pin offers IStream.
 class StreamSink : public T_CBaseFilter {
   public:
@@ -364,13 +322,6 @@ class StreamSink : public T_CBaseFilter {
     Pin pin_;
 };
 
-template <typename Filter>
-IBaseFilter* AsFilter(Filter* filter) {
-    IBaseFilter* base = nullptr;
-    filter->NonDelegatingQueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&base));
-    return base;
-}
-
 // PCM pushed through the WAV writer makes a WAVE that the sound converter reads back unchanged.
 TEST(WavDestFilter, WritesTheHeaderInFrontOfThePassedSamples) {
     const WAVEFORMATEX format = WaveFormat(WAVE_FORMAT_PCM, 2, 22050, 16);
@@ -380,10 +331,10 @@ TEST(WavDestFilter, WritesTheHeaderInFrontOfThePassedSamples) {
     pcmType.formattype = FORMAT_WaveFormatEx;
     pcmType.cbFormat = sizeof format;
     pcmType.pbFormat = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(&format));
-    auto* source = new PushSource(pcmType);
+    auto* source = new TestPushSource(pcmType, 4096);
     auto* writer = new T_CWavDestFilter();
     auto* sink = new StreamSink();
-    IBaseFilter* filters[] = {AsFilter(source), AsFilter(writer), AsFilter(sink)};
+    IBaseFilter* filters[] = {HoldFilter(source), HoldFilter(writer), HoldFilter(sink)};
     ASSERT_EQ(source->GetPin(0)->Connect(writer->GetPin(0), nullptr), S_OK);
     ASSERT_EQ(writer->GetPin(1)->Connect(sink->GetPin(0), nullptr), S_OK);
     for (IBaseFilter* filter : {filters[2], filters[1], filters[0]}) ASSERT_EQ(filter->Pause(), S_OK);
@@ -414,24 +365,12 @@ TEST(WavDestFilter, WritesTheHeaderInFrontOfThePassedSamples) {
     TrackedFree(data);
     ReleaseSoundConverter(&converter);
 
-    for (IBaseFilter* filter : filters) {
-        for (int i = 0; i < 2; ++i) {
-            IEnumPins* pins = nullptr;
-            filter->EnumPins(&pins);
-            IPin* pin = nullptr;
-            while (pins->Next(1, &pin, nullptr) == S_OK) {
-                pin->Disconnect();
-                pin->Release();
-            }
-            pins->Release();
-        }
-    }
-    for (IBaseFilter* filter : filters) filter->Release();
+    ReleaseFilterChain({filters[0], filters[1], filters[2]});
 }
 
 TEST(WavDestFilter, OutputIsAWaveStreamOnly) {
     auto* writer = new T_CWavDestFilter();
-    IBaseFilter* filter = AsFilter(writer);
+    IBaseFilter* filter = HoldFilter(writer);
     T_CMediaType type;
     ASSERT_EQ(writer->OutputPin()->GetMediaType(0, &type), S_OK);
     EXPECT_EQ(type.majortype, MEDIATYPE_Stream);
