@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/file_access.h"
+#include "tests/text_movie/memory_file_table.h"
 
 inline std::vector<uint8_t> ReadMovieFixture(const std::string& name) {
     std::ifstream in(std::string(KORVALUND_TEST_DIR) + "/fixtures/" + name, std::ios::binary);
@@ -29,19 +30,4 @@ inline const uint8_t* OracleYuvFrame(int frame) {
 inline const uint8_t* OracleRgbFrame(int frame) {
     static const std::vector<uint8_t> rgb = ReadMovieFixture("tiny.rgb");
     return rgb.data() + size_t(frame) * kFixtureWidth * kFixtureHeight * 3;
-}
-
-// A file table whose files are memory streams; open is not used by the decoder.
-inline const FileAccessTable* MemoryFileTable() {
-    static FileAccessTable table = [] {
-        FileAccessTable t{};
-        t.close = CloseMemoryStream;
-        t.tell = TellMemoryStream;
-        t.seek = SeekMemoryStream;
-        t.read = ReadMemoryStream;
-        t.eof = EofMemoryStream;
-        t.idle = IsMemoryStreamIdle;
-        return t;
-    }();
-    return &table;
 }

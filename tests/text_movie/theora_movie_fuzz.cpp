@@ -7,27 +7,14 @@
 
 #include "engine/core/file_access.h"
 #include "engine/text_movie/theora_movie.h"
+#include "tests/text_movie/memory_file_table.h"
 
 namespace {
-
-const FileAccessTable* MemoryTable() {
-    static FileAccessTable table = [] {
-        FileAccessTable t{};
-        t.close = CloseMemoryStream;
-        t.tell = TellMemoryStream;
-        t.seek = SeekMemoryStream;
-        t.read = ReadMemoryStream;
-        t.eof = EofMemoryStream;
-        t.idle = IsMemoryStreamIdle;
-        return t;
-    }();
-    return &table;
-}
 
 void Play(const uint8_t* data, size_t size, int stock) {
     const uintptr_t stream = OpenMemoryStream(data, uint32_t(size));
     if (!stream) return;
-    TheoraMovie* movie = OpenTheoraMovie(MemoryTable(), stream, stock, 0);
+    TheoraMovie* movie = OpenTheoraMovie(MemoryFileTable(), stream, stock, 0);
     if (movie) {
         TheoraMovieInfo info{};
         GetTheoraMovieInfo(movie, &info);
