@@ -5,6 +5,7 @@
 #include "game/character.h"
 #include "game/task_registry.h"
 #include "tests/game/game_fixture.h"
+#include "tests/game/task_queries.h"
 
 class EffectsTest : public GameTest {
   protected:
@@ -18,16 +19,6 @@ class EffectsTest : public GameTest {
         SweepDeadTasks();
         ClearDrawLayers();
         UpdateAllTasks();
-    }
-
-    // The draw layer the task was appended to this frame; -1 when none.
-    static int LayerOf(const IDraw* task) {
-        for (int layer = 0; layer < kDrawLayerCount; ++layer) {
-            for (int i = 0; i < drawLayerCounts[layer]; ++i) {
-                if (drawLayers[layer][i] == task) return layer;
-            }
-        }
-        return -1;
     }
 
     // Whether the task is still registered in its group.

@@ -9,6 +9,7 @@
 #include "game/map_data.h"
 #include "game/task_registry.h"
 #include "tests/game/scene_fixture.h"
+#include "tests/game/task_queries.h"
 
 constexpr int kTwiggerGraphic = 301, kFloggyGraphic = 302, kCanoxGraphic = 303, kCrustoneGraphic = 304;
 
@@ -61,22 +62,6 @@ class EnemyTest : public SceneTest {
         SweepDeadTasks();
         ClearDrawLayers();
         UpdateAllTasks();
-    }
-    static int LayerOf(const IDraw* task) {
-        for (int layer = 0; layer < kDrawLayerCount; ++layer) {
-            for (int i = 0; i < drawLayerCounts[layer]; ++i) {
-                if (drawLayers[layer][i] == task) return layer;
-            }
-        }
-        return -1;
-    }
-    template <class T>
-    static std::vector<T*> TasksOf(int group) {
-        std::vector<T*> found;
-        for (int i = 0; i < taskCounts[group]; ++i) {
-            if (auto* task = dynamic_cast<T*>(taskGroups[group][i])) found.push_back(task);
-        }
-        return found;
     }
     // One frame; the tasks of class T in the group that it created.
     template <class T>

@@ -17,6 +17,7 @@
 #include "game/task_factory.h"
 #include "game/task_registry.h"
 #include "tests/game/scene_fixture.h"
+#include "tests/game/task_queries.h"
 
 namespace {
 
@@ -53,25 +54,6 @@ class FireHazardTest : public SceneTest {
         for (int row = 12; row < 20; ++row) {
             for (int column = 0; column < 40; ++column) SetCell(column, row, 1);
         }
-    }
-    static int CountPlayed(int effect) {
-        int n = 0;
-        for (int id : EffectsPlayed()) n += id == effect;
-        return n;
-    }
-    static bool InLayer(const IDraw* task, int layer) {
-        for (int i = 0; i < drawLayerCounts[layer]; ++i) {
-            if (drawLayers[layer][i] == task) return true;
-        }
-        return false;
-    }
-    template <class T>
-    static std::vector<T*> TasksOf(int group) {
-        std::vector<T*> found;
-        for (int i = 0; i < taskCounts[group]; ++i) {
-            if (auto* task = dynamic_cast<T*>(taskGroups[group][i])) found.push_back(task);
-        }
-        return found;
     }
     // One update of the task alone, with the draw layers emptied first.
     static void Tick(Character& task) {

@@ -96,6 +96,12 @@ class SceneTest : public GameTest {
             ids.push_back(static_cast<int>(call.args[0]) - 1000);
         return ids;
     }
+    // How often the effect was played.
+    static int CountPlayed(int effect) {
+        int n = 0;
+        for (int id : EffectsPlayed()) n += id == effect;
+        return n;
+    }
     static void ClearCalls() { recording::Lib().calls.clear(); }
     // The blend parameter set just before the last filled whole-screen box of the colour.
     static int LastCoverAlpha(uint32_t color = 0) {

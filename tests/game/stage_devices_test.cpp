@@ -18,6 +18,7 @@
 #include "game/task_registry.h"
 #include "tests/game/map_fixture.h"
 #include "tests/game/scene_fixture.h"
+#include "tests/game/task_queries.h"
 
 namespace {
 
@@ -55,23 +56,7 @@ class StageDeviceTest : public SceneTest {
         records_.push_back({type, param, x, y, w, h, 0});
         return SpawnMapObject(&map_, &records_.back());
     }
-    static int CountPlayed(int effect) {
-        int n = 0;
-        for (int id : EffectsPlayed()) n += id == effect;
-        return n;
-    }
-    static bool InLayer(const IDraw* task, int layer) {
-        for (int i = 0; i < drawLayerCounts[layer]; ++i) {
-            if (drawLayers[layer][i] == task) return true;
-        }
-        return false;
-    }
-    static bool InAnyLayer(const IDraw* task) {
-        for (int layer = 0; layer < kDrawLayerCount; ++layer) {
-            if (InLayer(task, layer)) return true;
-        }
-        return false;
-    }
+    static bool InAnyLayer(const IDraw* task) { return LayerOf(task) != -1; }
     // A frame as the main loop runs it: sweep, draw layers emptied, collision pass, every group updated.
     static void Frame() {
         SweepDeadTasks();

@@ -24,6 +24,7 @@
 #include "game/task_registry.h"
 #include "game/ufo_task.h"
 #include "tests/game/scene_fixture.h"
+#include "tests/game/task_queries.h"
 
 namespace {
 
@@ -60,14 +61,6 @@ class UfoBossTest : public SceneTest {
         UpdateAllTasks();
     }
 
-    template <class T>
-    static std::vector<T*> TasksOf(int group) {
-        std::vector<T*> found;
-        for (int i = 0; i < taskCounts[group]; ++i) {
-            if (T* task = dynamic_cast<T*>(taskGroups[group][i])) found.push_back(task);
-        }
-        return found;
-    }
     // The tasks of the group that are of the type and are no hit box of the UFO's.
     static std::vector<Character*> Spawned(int group, int type) {
         std::vector<Character*> found;
