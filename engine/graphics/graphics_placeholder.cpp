@@ -3,9 +3,9 @@
 // draws nothing and creates no device. The graphics subsystem deletes this file.
 #include <cstring>
 
-#include "engine/core/file_access.h"
-#include "engine/core/library_state.h"
-#include "engine/core/screen_log.h"
+#include "engine/core/files/file_access.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/memory/screen_log.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/text_movie/font_handles.h"

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "engine/core/string_helpers.h"
+#include "engine/core/helpers/string_helpers.h"
 #include "engine/image/image_loader.h"
 
 int MakeAlphaImageName(const char* name, char* out) {

@@ -2,7 +2,7 @@
 // 24 bits.
 #include <cstring>
 
-#include "engine/core/log.h"
+#include "engine/core/memory/log.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_writers.h"
 #include "engine/image/little_endian.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/core/log.h"
+#include "engine/core/memory/log.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
 #include "engine/image/little_endian.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/core/string_helpers.h"
+#include "engine/core/helpers/string_helpers.h"
 #include "engine/image/block_decode.h"
 #include "engine/image/image_memory.h"
 

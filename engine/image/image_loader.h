@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 #include "engine/image/dib_convert.h"
 #include "engine/image/image_readers.h"
 #include "engine/image/soft_image.h"

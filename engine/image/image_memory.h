@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 
 // The largest block the image module asks for.
 constexpr uint64_t kMaxImageBlockBytes = 0x7FFFFFFF;

@@ -3,7 +3,7 @@
 // only through the descriptor's functions.
 #pragma once
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 
 struct SoftImage;
 

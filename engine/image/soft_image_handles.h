@@ -2,7 +2,7 @@
 // the image of every deleted handle, and the deletion of them all at library end.
 #pragma once
 
-#include "engine/core/handle_manager.h"
+#include "engine/core/memory/handle_manager.h"
 #include "engine/image/soft_image.h"
 
 constexpr int kSoftImageHandleLimit = 8192;

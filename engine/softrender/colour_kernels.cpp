@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/core/string_helpers.h"
-#include "engine/core/vector_math.h"
+#include "engine/core/helpers/string_helpers.h"
+#include "engine/core/helpers/vector_math.h"
 #include "engine/softrender/colour_dispatch.h"
 #include "engine/softrender/colour_walkers.h"
 #include "engine/softrender/kernel_clip.h"

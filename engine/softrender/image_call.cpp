@@ -1,6 +1,6 @@
 #include "engine/softrender/image_call.h"
 
-#include "engine/core/cpu_simd_flag.h"
+#include "engine/core/frame/cpu_simd_flag.h"
 #include "engine/softrender/kernel_clip.h"
 #include "engine/softrender/pixel_rules.h"
 #include "engine/softrender/soft_render_state.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/core/vector_math.h"
+#include "engine/core/helpers/vector_math.h"
 #include "engine/softrender/soft_memory.h"
 #include "engine/softrender/soft_render_state.h"
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/string_helpers.h"
+#include "engine/core/helpers/string_helpers.h"
 #include "engine/softrender/image_call.h"
 #include "engine/softrender/image_dispatch.h"
 #include "engine/softrender/kernel_clip.h"

@@ -1,6 +1,6 @@
 #include "engine/softrender/soft_draw_entries.h"
 
-#include "engine/core/string_helpers.h"
+#include "engine/core/helpers/string_helpers.h"
 #include "engine/softrender/colour_kernels.h"
 #include "engine/softrender/image_kernels.h"
 #include "engine/softrender/triangle_kernels.h"

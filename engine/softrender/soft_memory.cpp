@@ -9,7 +9,7 @@ bool SizeFits(int64_t size) {
 }  // namespace
 
 #if __has_include("engine/core/tracked_allocator.h")
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 
 void* SoftAlloc(int64_t size) {
     return SizeFits(size) ? TrackedAlloc(static_cast<int>(size), "", 0) : nullptr;

@@ -4,10 +4,10 @@
 // memory.
 #include <cstring>
 
-#include "engine/core/log.h"
-#include "engine/core/message_pump.h"
-#include "engine/core/system_functions.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/frame/message_pump.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/log.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/converter_kinds.h"
 #include "engine/sound/converter_stream.h"
 #include "engine/sound/mem_reader.h"

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "engine/core/system_functions.h"
-#include "engine/core/tracked_allocator.h"
-#include "engine/core/window_mode.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/frame/window_mode.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_output_state.h"
 #include "platform/kernel/kernel32.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/core/handle_manager.h"
+#include "engine/core/memory/handle_manager.h"
 
 struct MusicRecord {
     HandleHeader header;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_output_state.h"

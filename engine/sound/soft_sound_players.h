@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "engine/core/handle_manager.h"
-#include "engine/core/ring_buffer.h"
+#include "engine/core/helpers/ring_buffer.h"
+#include "engine/core/memory/handle_manager.h"
 #include "engine/sound/sound_record.h"
 
 struct SoftSoundPlayer {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/core/fatal_exit.h"
-#include "engine/core/log.h"
+#include "engine/core/memory/fatal_exit.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/sound_output_state.h"
 
 namespace {

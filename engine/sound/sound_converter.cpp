@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/converter_kinds.h"
 #include "engine/sound/converter_stream.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 #include "platform/acm/msacm.h"
 #include "platform/dsound/wave_format.h"
 

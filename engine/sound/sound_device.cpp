@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/sound_output_state.h"
 #include "platform/com/ole32.h"
 #include "platform/kernel/module_registry.h"

@@ -1,8 +1,8 @@
 // The public calls on sound handles: play, stop, query, volume and play time.
 #include "engine/sound/sound_handles.h"
 
-#include "engine/core/message_pump.h"
-#include "engine/core/window_utils.h"
+#include "engine/core/frame/message_pump.h"
+#include "engine/core/frame/window_utils.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_output_state.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/core/handle_manager.h"
+#include "engine/core/memory/handle_manager.h"
 #include "engine/sound/sound_record.h"
 
 // The record of a valid sound handle; null without a DirectSound object, for an invalid handle, or,

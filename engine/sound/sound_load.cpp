@@ -3,11 +3,11 @@
 // made. Loads run at once or as asynchronous-loading jobs.
 #include <cstring>
 
-#include "engine/core/async_load.h"
-#include "engine/core/file_access.h"
-#include "engine/core/library_init.h"  // IsAsyncLoadEnabled
-#include "engine/core/log.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/files/file_access.h"
+#include "engine/core/frame/library_init.h"  // IsAsyncLoadEnabled
+#include "engine/core/memory/async_load.h"
+#include "engine/core/memory/log.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_converter.h"

@@ -2,10 +2,10 @@
 // stream thread.
 #include <cstring>
 
-#include "engine/core/handle_manager.h"
-#include "engine/core/log.h"
-#include "engine/core/message_pump.h"
-#include "engine/core/system_info.h"
+#include "engine/core/frame/message_pump.h"
+#include "engine/core/frame/system_info.h"
+#include "engine/core/memory/handle_manager.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/music_handles.h"
 #include "engine/sound/soft_sound_players.h"
 #include "engine/sound/sound.h"

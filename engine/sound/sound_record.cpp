@@ -1,5 +1,5 @@
 // The sound handle type's record lookup and its init and delete callbacks.
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_output_state.h"

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "engine/core/file_access.h"
-#include "engine/core/handle_manager.h"
+#include "engine/core/files/file_access.h"
+#include "engine/core/memory/handle_manager.h"
 #include "engine/sound/sound_converter.h"
 #include "platform/dsound/dsound.h"
 

@@ -2,8 +2,8 @@
 // first source's format, and released with the handle.
 #include <cstring>
 
-#include "engine/core/log.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/log.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/converter_stream.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_handles.h"

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/log.h"
-#include "engine/core/string_helpers.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/helpers/string_helpers.h"
+#include "engine/core/memory/log.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/glyph_cache_layout.h"
 #include "platform/gdi/gdi32.h"

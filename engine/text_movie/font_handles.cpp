@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/async_load.h"
-#include "engine/core/log.h"
-#include "engine/core/string_helpers.h"
+#include "engine/core/helpers/string_helpers.h"
+#include "engine/core/memory/async_load.h"
+#include "engine/core/memory/log.h"
 #include "engine/text_movie/font_create.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/fonts.h"

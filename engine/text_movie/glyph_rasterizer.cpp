@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/fatal_exit.h"
-#include "engine/core/log.h"
+#include "engine/core/memory/fatal_exit.h"
+#include "engine/core/memory/log.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/glyph_cache_layout.h"
 #include "engine/text_movie/glyph_cell_store.h"

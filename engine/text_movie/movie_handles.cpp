@@ -3,9 +3,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/core/file_access.h"
-#include "engine/core/library_init.h"
-#include "engine/core/log.h"
+#include "engine/core/files/file_access.h"
+#include "engine/core/frame/library_init.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/text_movie/movie_record.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/core/handle_manager.h"
+#include "engine/core/memory/handle_manager.h"
 #include "engine/image/soft_image.h"
 
 struct TheoraMovie;

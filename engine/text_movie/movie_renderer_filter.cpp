@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/image/yuv_convert.h"
 #include "platform/dshow/video_types.h"
 

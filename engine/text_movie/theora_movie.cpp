@@ -8,8 +8,8 @@
 #include <new>
 #include <vector>
 
-#include "engine/core/log.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/log.h"
+#include "engine/core/memory/tracked_allocator.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 #include "engine/image/soft_image.h"
 #include "platform/kernel/kernel32.h"
 

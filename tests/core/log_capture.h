@@ -10,8 +10,8 @@
 #include <mutex>
 #include <string>
 
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/log.h"
 #include "platform/kernel/debug_output.h"
 
 class LogCapture : public ::testing::Test {

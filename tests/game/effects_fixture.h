@@ -2,8 +2,8 @@
 // main loop runs them; and where a task stands in the draw layers.
 #pragma once
 
-#include "game/character.h"
-#include "game/task_registry.h"
+#include "game/frame/character.h"
+#include "game/frame/task_registry.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/task_queries.h"
 

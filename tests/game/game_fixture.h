@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.h"
-#include "game/input_mask.h"
-#include "game/records_file.h"
-#include "game/replay_file.h"
-#include "game/settings_file.h"
-#include "game/task_registry.h"
+#include "game/frame/game_state.h"
+#include "game/frame/input_mask.h"
+#include "game/frame/records_file.h"
+#include "game/frame/replay_file.h"
+#include "game/frame/settings_file.h"
+#include "game/frame/task_registry.h"
 #include "tests/game/byte_files.h"
 #include "tests/game/recording_library.h"
 

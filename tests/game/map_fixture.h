@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/map_data.h"
+#include "game/map/map_data.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/map_file.h"
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/key_config.h"
-#include "game/map_data.h"
-#include "game/player_task.h"
-#include "game/sound_effects.h"
-#include "game/task_factory.h"
+#include "game/frame/key_config.h"
+#include "game/frame/task_factory.h"
+#include "game/map/map_data.h"
+#include "game/player/player_task.h"
+#include "game/sound_text/sound_effects.h"
 #include "tests/game/game_fixture.h"
 
 class PlayerTest : public GameTest {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/input.h"
+#include "engine/core/input/input.h"
 
 namespace recording {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "game/character.h"
-#include "game/input_mask.h"
-#include "game/sound_effects.h"
-#include "game/text_drawing.h"
+#include "game/frame/character.h"
+#include "game/frame/input_mask.h"
+#include "game/sound_text/sound_effects.h"
+#include "game/sound_text/text_drawing.h"
 #include "tests/game/game_fixture.h"
 
 constexpr int kTestFontGraphic = 77;

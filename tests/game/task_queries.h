@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "game/character.h"
-#include "game/task_registry.h"
+#include "game/frame/character.h"
+#include "game/frame/task_registry.h"
 
 // The tasks of class T registered in the group, in registry order.
 template <class T>

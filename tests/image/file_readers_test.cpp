@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/log.h"
+#include "engine/core/memory/log.h"
 #include "engine/image/default_tga_images.h"
 #include "engine/image/dib_import.h"
 #include "engine/image/image_loader.h"

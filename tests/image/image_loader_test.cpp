@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/image/block_decode.h"
 #include "engine/image/image_memory.h"
 #include "tests/image/image_test_util.h"

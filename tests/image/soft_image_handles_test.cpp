@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 
 // A read-only stream over a byte vector for driving readers directly, with the memory-stream semantics
 // (whole elements; a last partial element is copied and counts as one).

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/core/cpu_simd_flag.h"
+#include "engine/core/frame/cpu_simd_flag.h"
 #include "engine/softrender/image_kernels.h"
 #include "tests/softrender/reference_image.h"
 #include "tests/softrender/soft_test_support.h"

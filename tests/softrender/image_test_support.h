@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/cpu_simd_flag.h"
+#include "engine/core/frame/cpu_simd_flag.h"
 #include "engine/softrender/image_kernels.h"
 #include "engine/softrender/mem_img.h"
 #include "engine/softrender/soft_render_state.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/cpu_simd_flag.h"
+#include "engine/core/frame/cpu_simd_flag.h"
 #include "engine/softrender/colour_kernels.h"
 #include "engine/softrender/image_kernels.h"
 #include "engine/softrender/pixel_rules.h"

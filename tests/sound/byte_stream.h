@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 
 // A seekable stream over a byte vector, handed out as a StreamDescriptor.
 class ByteStream {

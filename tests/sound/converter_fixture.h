@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "byte_stream.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound_converter.h"
 
 // A converter over its own stream, released at the end of the test.

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/mem_reader.h"
 #include "engine/sound/sample_grabber.h"
 #include "engine/sound/sound_converter.h"

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
-#include "engine/core/library_state.h"
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/log.h"
 #include "mp3_test_data.h"
 #include "platform/com/class_registry.h"
 #include "platform/dshow/dshow.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "converter_fixture.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound_converter.h"
 #include "sound_test_data.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "byte_stream.h"
-#include "engine/core/system_functions.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_converter.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "converter_fixture.h"
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "sound_test_data.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/system_functions.h"
+#include "engine/core/frame/system_functions.h"
 #include "engine/sound/sound_buffers.h"
 #include "engine/sound/sound_device.h"
 #include "engine/sound/sound_output_state.h"

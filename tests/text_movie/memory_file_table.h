@@ -1,7 +1,7 @@
 // Movie files read from memory streams in the tests.
 #pragma once
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 
 // A file table whose files are memory streams; open is not used by the decoder.
 inline const FileAccessTable* MemoryFileTable() {

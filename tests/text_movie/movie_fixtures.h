@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 #include "tests/text_movie/memory_file_table.h"
 
 inline std::vector<uint8_t> ReadMovieFixture(const std::string& name) {

@@ -10,12 +10,12 @@
 #include <mutex>
 #include <string>
 
-#include "engine/core/handle_manager.h"
-#include "engine/core/library_init.h"
-#include "engine/core/library_state.h"
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
-#include "engine/core/system_info.h"
+#include "engine/core/frame/library_init.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/frame/system_info.h"
+#include "engine/core/memory/handle_manager.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_output_state.h"
 #include "engine/text_movie/theora_movie.h"

@@ -5,7 +5,7 @@
 // damage reaches the decoder (it once made the decoder's picture be read before any frame was decoded).
 #include <cstdint>
 
-#include "engine/core/file_access.h"
+#include "engine/core/files/file_access.h"
 #include "engine/text_movie/theora_movie.h"
 #include "tests/text_movie/memory_file_table.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/archive_lz.h"
+#include "engine/core/files/archive_lz.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/core/archive_reader.h"
-#include "engine/core/archive_tables.h"
+#include "engine/core/files/archive_reader.h"
+#include "engine/core/files/archive_tables.h"
 #include "tools/archive/folder_tree.h"
 
 namespace {

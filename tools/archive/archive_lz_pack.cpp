@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/core/archive_format.h"
-#include "engine/core/archive_lz.h"
+#include "engine/core/files/archive_format.h"
+#include "engine/core/files/archive_lz.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <deque>
 
-#include "engine/core/archive_format.h"
-#include "engine/core/archive_key.h"
-#include "engine/core/string_helpers.h"
+#include "engine/core/files/archive_format.h"
+#include "engine/core/files/archive_key.h"
+#include "engine/core/helpers/string_helpers.h"
 #include "tools/archive/archive_lz_pack.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/archive_reader.h"
+#include "engine/core/files/archive_reader.h"
 #include "tools/archive/archive_writer.h"
 #include "tools/archive/folder_tree.h"
 

@@ -2,12 +2,12 @@
 // over to the title, the idle title goes back to the opening, and a new game plays area 1.
 #include <string>
 
-#include "game/game_state.h"
-#include "game/op_demo_task.h"
-#include "game/player_task.h"
-#include "game/stage_start_task.h"
-#include "game/talk_demo_task.h"
-#include "game/title_screen_task.h"
+#include "game/frame/game_state.h"
+#include "game/player/player_task.h"
+#include "game/scenes/op_demo_task.h"
+#include "game/scenes/stage_start_task.h"
+#include "game/scenes/talk_demo_task.h"
+#include "game/scenes/title_screen_task.h"
 #include "tests/game/live/live_program.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "game/game_state.h"
-#include "game/player_task.h"
+#include "game/frame/game_state.h"
+#include "game/player/player_task.h"
 #include "tests/game/live/live_program.h"
 
 namespace {

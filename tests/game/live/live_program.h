@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "game/main_loop.h"
-#include "game/task_registry.h"
+#include "game/frame/main_loop.h"
+#include "game/frame/task_registry.h"
 #include "platform/host/host.h"
 
 // The first living task of class T in any group, or null.

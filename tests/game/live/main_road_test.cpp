@@ -4,14 +4,14 @@
 // the same area time.
 #include <string>
 
-#include "game/area_select.h"
-#include "game/game_state.h"
-#include "game/goal_flower_task.h"
-#include "game/player_task.h"
-#include "game/records_file.h"
-#include "game/stage_clear_task.h"
-#include "game/stage_start_task.h"
-#include "game/title_screen_task.h"
+#include "game/devices/goal_flower_task.h"
+#include "game/frame/game_state.h"
+#include "game/frame/records_file.h"
+#include "game/player/player_task.h"
+#include "game/scenes/area_select.h"
+#include "game/scenes/stage_clear_task.h"
+#include "game/scenes/stage_start_task.h"
+#include "game/scenes/title_screen_task.h"
 #include "tests/game/live/live_program.h"
 #include "tests/game/map_file.h"
 

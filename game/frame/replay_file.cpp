@@ -1,0 +1,117 @@
+#include "game/frame/replay_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "game/frame/binary_file.h"
+#include "game/frame/game_state.h"
+#include "game/frame/key_config.h"
+
+ReplayBuffer replayBuffer = {};
+
+namespace {
+
+constexpr char kMagic[3] = {'K', 'V', 'R'};
+constexpr int kNameAttempts = 9999;
+
+// The key assignment in the order of the replay file.
+int32_t* const kReplayOrder[] = {
+    &keyConfig.padAttack, &keyConfig.padJump,  &keyConfig.padStart, &keyConfig.padBoost, &keyConfig.padBomb,
+    &keyConfig.keyDown,   &keyConfig.keyLeft,  &keyConfig.keyRight, &keyConfig.keyUp,    &keyConfig.keyAttack,
+    &keyConfig.keyJump,   &keyConfig.keyStart, &keyConfig.keyBoost, &keyConfig.keyBomb,
+};
+constexpr int kKeyFieldCount = sizeof(kReplayOrder) / sizeof(kReplayOrder[0]);
+
+void FormatReplayName(char name[kReplayNameSize], int n) {
+    if (replayBuffer.mode == 1) {
+        if (n == 0) {
+            std::snprintf(name, kReplayNameSize, "replay.rep");
+        } else {
+            std::snprintf(name, kReplayNameSize, "replay(%d).rep", n + 1);
+        }
+    } else if (n == 0) {
+        std::snprintf(name, kReplayNameSize, "area%d.rep", replayBuffer.area);
+    } else {
+        std::snprintf(name, kReplayNameSize, "area%d(%d).rep", replayBuffer.area, n + 1);
+    }
+}
+
+void WriteReplay(BinaryFile& file) {
+    const int32_t count =
+        replayBuffer.lastIndex < kReplayCapacity - 1 ? replayBuffer.lastIndex : kReplayCapacity - 1;
+    file.WriteBytes(kMagic, sizeof(kMagic));
+    file.WriteI32(count);
+    file.WriteI32(replayBuffer.seed);
+    file.WriteU8(replayBuffer.mode);
+    file.WriteU8(replayBuffer.area);
+    for (const int32_t* field : kReplayOrder) file.WriteI32(*field);
+    for (int32_t i = 0; i < count; ++i) file.WriteU32(replayBuffer.masks[i]);
+}
+
+// What a replay file holds, read whole before anything live changes.
+struct ReplayContents {
+    int32_t count;
+    int32_t seed;
+    uint8_t mode;
+    uint8_t area;
+    int32_t keys[kKeyFieldCount];
+};
+
+bool ReadHeader(BinaryFile& file, ReplayContents* contents) {
+    char magic[3];
+    if (!file.ReadBytes(magic, 3) || std::memcmp(magic, kMagic, 3) != 0) return false;
+    if (!file.ReadI32(&contents->count) || !file.ReadI32(&contents->seed) || !file.ReadU8(&contents->mode) ||
+        !file.ReadU8(&contents->area)) {
+        return false;
+    }
+    for (int32_t& key : contents->keys) {
+        if (!file.ReadI32(&key)) return false;
+    }
+    return contents->count >= 0 && contents->count <= kReplayCapacity;
+}
+
+}  // namespace
+
+void StartReplayRecording(uint8_t mode, uint8_t area, int32_t seed) {
+    replayBuffer.hasData = 1;
+    replayBuffer.mode = mode;
+    replayBuffer.area = area;
+    replayBuffer.lastIndex = 0;
+    replayBuffer.seed = seed;
+}
+
+int SaveReplay(char name[kReplayNameSize]) {
+    for (int n = 0; n < kNameAttempts; ++n) {
+        FormatReplayName(name, n);
+        BinaryFile file(name, BinaryFile::Mode::kCreateNew);
+        if (!file.IsOpen()) continue;
+        WriteReplay(file);
+        return n;
+    }
+    return -1;
+}
+
+bool LoadReplay(const char* path) {
+    BinaryFile file(path, BinaryFile::Mode::kRead);
+    if (!file.IsOpen()) return false;
+    ReplayContents contents;
+    if (!ReadHeader(file, &contents)) return false;
+    // The masks go to a scratch copy first so that a file cut short changes nothing.
+    auto masks = std::make_unique<uint32_t[]>(static_cast<size_t>(contents.count) + 1);
+    for (int32_t i = 0; i < contents.count; ++i) {
+        if (!file.ReadU32(&masks[i])) return false;
+    }
+    std::memcpy(replayBuffer.masks, masks.get(), sizeof(uint32_t) * static_cast<size_t>(contents.count));
+    playbackLength = contents.count;
+    replaySeed = contents.seed;
+    fullGameMode = contents.mode;
+    areaNumber = static_cast<int8_t>(contents.area);
+    for (int i = 0; i < kKeyFieldCount; ++i) *kReplayOrder[i] = contents.keys[i];
+    if (contents.mode == 0) {
+        runTimerStopped = 1;
+    } else {
+        areaNumber = 1;
+    }
+    return true;
+}

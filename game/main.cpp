@@ -1,9 +1,0 @@
-#include <string>
-
-#include "game/command_line.h"
-#include "game/main_loop.h"
-
-int main(int argc, char** argv) {
-    std::string line = JoinCommandLine(argc, argv);
-    return WinMain(nullptr, nullptr, line.data(), 1);
-}
