@@ -122,9 +122,6 @@ int ChangeScreenModeCore(int, int, int, int, int) {
     return 0;
 }
 
-int HasD3DDevice() {
-    return 0;
-}
 int IsDeviceLost() {
     return 0;
 }
