@@ -47,6 +47,18 @@ struct StreamSource {
 };
 
 constexpr int kStreamNotFilled = -800;
+// Marks kept of where the runs of source data written into a stream's buffer begin.
+constexpr int kMaxStreamMarks = 16;
+
+// Where in the sources the data written into the buffer from byte `written` on comes from; `end` marks
+// the end of the last source, after which only silence is written.
+struct StreamMark {
+    int64_t written;
+    int source;
+    int loopCounter;
+    int bytesRead;
+    int end;
+};
 
 struct StreamSoundData {
     int playType;
@@ -68,11 +80,17 @@ struct StreamSoundData {
     uint8_t refillActive;
     uint8_t draining;
     uint8_t loopPending;
-    uint8_t ended;
+    uint8_t ended;         // the last byte of the last source has been played
     int endDataPosition;   // buffer position where the last data ends
     int endCursor;         // play cursor when the last data was written
     int loopTargetOffset;  // byte offset in its source of the data after the loop point
     int loopPoint;         // buffer position where that data begins
+    // Since the last prepare: bytes written into the buffer and bytes the play cursor went over, and
+    // the marks that map the played bytes back to the sources when the stream stops.
+    int64_t written;
+    int64_t played;
+    StreamMark marks[kMaxStreamMarks];
+    int markCount;
 };
 
 struct SoundRecord {

@@ -66,6 +66,7 @@ void UpdatePlayedBytes(const StreamContext& context) {
     const int cursor = PlayCursor(context.buffer);
     if (cursor == stream.rememberedCursor) return;
     const int moved = Forward(stream.rememberedCursor, cursor, context.size);
+    stream.played += moved;
     if (stream.loopPending && Forward(stream.rememberedCursor, stream.loopPoint, context.size) <= moved) {
         stream.bytesPlayed = Forward(stream.loopPoint, cursor, context.size) + stream.loopTargetOffset;
         stream.loopPending = 0;
@@ -75,16 +76,57 @@ void UpdatePlayedBytes(const StreamContext& context) {
     stream.rememberedCursor = cursor;
 }
 
+bool ContinuesLastMark(const StreamSoundData& stream, int64_t written) {
+    if (stream.markCount == 0) return false;
+    const StreamMark& last = stream.marks[stream.markCount - 1];
+    return !last.end && last.source == stream.currentSource && last.loopCounter == stream.loopCounter &&
+           last.bytesRead + (written - last.written) == stream.bytesRead;
+}
+
+// Notes where the sources stand at byte `written` of the buffer's data, unless the data there simply
+// goes on from the last mark. Marks whose data has all been played are dropped.
+void AddMark(StreamSoundData& stream, int64_t written, int end) {
+    int drop = 0;
+    while (drop + 1 < stream.markCount && stream.marks[drop + 1].written <= stream.played) ++drop;
+    if (stream.markCount - drop == kMaxStreamMarks) ++drop;
+    std::copy(stream.marks + drop, stream.marks + stream.markCount, stream.marks);
+    stream.markCount -= drop;
+    if (!end && ContinuesLastMark(stream, written)) return;
+    stream.marks[stream.markCount++] =
+        StreamMark{written, stream.currentSource, stream.loopCounter, stream.bytesRead, end};
+}
+
+// Sets the sources back to the data the play cursor has reached, so that the next play goes on from
+// what was heard rather than from what was read ahead. Past the end of the last source the stream has
+// ended.
+void RewindToPlayed(StreamSoundData& stream, int align) {
+    const int64_t played = std::min(stream.played, stream.written);
+    const StreamMark* mark = nullptr;
+    for (int i = 0; i < stream.markCount; ++i)
+        if (stream.marks[i].written <= played) mark = &stream.marks[i];
+    if (!mark) return;
+    stream.draining = 0;
+    if (mark->end) {
+        stream.ended = 1;
+        stream.refillActive = 0;
+        return;
+    }
+    stream.currentSource = mark->source;
+    stream.loopCounter = mark->loopCounter;
+    stream.bytesRead = mark->bytesRead + static_cast<int>((played - mark->written) / align * align);
+}
+
 void MarkLoopPoint(StreamSoundData& stream, int bufferPosition, int targetOffset) {
     stream.loopPending = 1;
     stream.loopPoint = bufferPosition;
     stream.loopTargetOffset = targetOffset;
 }
 
-// The current source has ended at `bufferPosition`: play it again, go on with the next, start the list
-// again, or end the stream.
-void StepSource(const StreamContext& context, int bufferPosition) {
+// The current source has ended at byte `written` of the buffer's data: play it again, go on with the
+// next, start the list again, or drain the buffer after the last.
+void StepSource(const StreamContext& context, int64_t written) {
     StreamSoundData& stream = context.record->stream;
+    const int bufferPosition = static_cast<int>(written % context.size);
     StreamSource& source = stream.sources[stream.currentSource];
     ++stream.loopCounter;
     stream.bytesRead = 0;
@@ -100,10 +142,10 @@ void StepSource(const StreamContext& context, int bufferPosition) {
             stream.currentSource = 0;
             MarkLoopPoint(stream, bufferPosition, 0);
         } else {
-            stream.ended = 1;
             stream.draining = 1;
             stream.endDataPosition = bufferPosition;
             stream.endCursor = PlayCursor(context.buffer);
+            AddMark(stream, written, 1);
         }
     }
     SeekCurrentSource(stream, context.align);
@@ -113,13 +155,14 @@ void FillSilence(const StreamContext& context, uint8_t* out, int bytes) {
     std::memset(out, context.record->format.wBitsPerSample == 8 ? 128 : 0, static_cast<size_t>(bytes));
 }
 
-// Fills `bytes` of the buffer region starting at `bufferPosition` from the sources; silence after the end.
-void FillFromSources(const StreamContext& context, uint8_t* out, int bytes, int bufferPosition) {
+// Fills `bytes` of the buffer region that holds the data from byte `written` on from the sources;
+// silence after the end.
+void FillFromSources(const StreamContext& context, uint8_t* out, int bytes, int64_t written) {
     StreamSoundData& stream = context.record->stream;
     int done = 0;
     int emptyReads = 0;
     while (done < bytes) {
-        if (stream.ended || emptyReads > stream.sourceCount) {
+        if (stream.draining || emptyReads > stream.sourceCount) {
             FillSilence(context, out + done, bytes - done);
             return;
         }
@@ -127,6 +170,7 @@ void FillFromSources(const StreamContext& context, uint8_t* out, int bytes, int 
         int want = bytes - done;
         if (source.loopEnd >= 0)
             want = std::clamp(source.loopEnd * context.align - stream.bytesRead, 0, want);
+        AddMark(stream, written + done, 0);
         const int got = want > 0 ? ConvertSoundBlock(&source.converter, out + done, want) : 0;
         if (got > 0) {
             stream.bytesRead += got;
@@ -135,11 +179,11 @@ void FillFromSources(const StreamContext& context, uint8_t* out, int bytes, int 
             continue;
         }
         ++emptyReads;
-        StepSource(context, (bufferPosition + done) % context.size);
+        StepSource(context, written + done);
     }
 }
 
-using RegionFill = void (*)(const StreamContext&, uint8_t*, int, int);
+using RegionFill = void (*)(const StreamContext&, uint8_t*, int, int64_t);
 
 bool FillBuffer(const StreamContext& context, int start, int bytes, RegionFill fill) {
     void* region[2] = {};
@@ -147,13 +191,16 @@ bool FillBuffer(const StreamContext& context, int start, int bytes, RegionFill f
     if (SoundBufferLock(context.buffer, static_cast<DWORD>(start), static_cast<DWORD>(bytes), &region[0],
                         &size[0], &region[1], &size[1]) != 0)
         return false;
-    fill(context, static_cast<uint8_t*>(region[0]), static_cast<int>(size[0]), start);
-    if (region[1]) fill(context, static_cast<uint8_t*>(region[1]), static_cast<int>(size[1]), 0);
+    StreamSoundData& stream = context.record->stream;
+    for (int i = 0; i < 2 && region[i]; ++i) {
+        fill(context, static_cast<uint8_t*>(region[i]), static_cast<int>(size[i]), stream.written);
+        stream.written += size[i];
+    }
     SoundBufferUnlock(context.buffer, region[0], size[0], region[1], size[1]);
     return true;
 }
 
-void FillSilenceRegion(const StreamContext& context, uint8_t* out, int bytes, int) {
+void FillSilenceRegion(const StreamContext& context, uint8_t* out, int bytes, int64_t) {
     FillSilence(context, out, bytes);
 }
 
@@ -174,6 +221,7 @@ void FinishDrain(const StreamContext& context) {
     stream.loopCounter = 0;
     stream.currentSource = 0;
     stream.refillActive = 0;
+    stream.ended = 1;
 }
 
 bool MakeContext(SoundRecord* record, StreamContext* context) {
@@ -235,15 +283,35 @@ void RestartFromTop(StreamSoundData& stream) {
     stream.loopPending = 0;
 }
 
+// Stops the buffer under the record that plays through it, leaving its sources at the data played.
+void HaltPlayer(const StreamContext& context) {
+    UpdatePlayedBytes(context);
+    SoundBufferStop(context.buffer);
+    RewindToPlayed(context.record->stream, context.align);
+}
+
 void StopRecord(SoundRecord* record, int handle) {
     StreamContext context;
     if (!MakeContext(record, &context)) return;
-    UpdatePlayedBytes(context);
     SoundRecord* owner = BufferOwner(record);
-    if (owner->stream.currentPlayer != handle || !IsBufferPlaying(context.buffer)) return;
-    SoundBufferStop(context.buffer);
+    if (owner->stream.currentPlayer != handle) return;
+    if (!IsBufferPlaying(context.buffer)) {
+        UpdatePlayedBytes(context);
+        return;
+    }
+    HaltPlayer(context);
     owner->pauseTaken[0] = 0;
     owner->wasPlaying[0] = 0;
+}
+
+// The handle that played through the buffer before another takes it over.
+void ReleaseBufferFrom(int player, bool playing) {
+    if (player == -1) return;
+    auto* other = static_cast<SoundRecord*>(GetTypedHandleData(player, kHandleTypeSound));
+    StreamContext context;
+    if (!other || !MakeContext(other, &context)) return;
+    if (playing) HaltPlayer(context);
+    other->stream.refillActive = 0;
 }
 
 }  // namespace
@@ -255,14 +323,10 @@ void PrepareStreamSound(int handle, int fromJob) {
     if (!record || !MakeContext(record, &context)) return;
     SoundRecord* owner = BufferOwner(record);
     const int previous = owner->stream.currentPlayer;
-    if (IsBufferPlaying(context.buffer)) {
-        if (previous == handle) return;
-        SoundBufferStop(context.buffer);
-    }
-    if (previous != handle && previous != -1) {
-        auto* other = static_cast<SoundRecord*>(GetTypedHandleData(previous, kHandleTypeSound));
-        if (other) other->stream.refillActive = 0;
-    }
+    const bool playing = IsBufferPlaying(context.buffer);
+    if (playing && previous == handle) return;
+    if (previous != handle) ReleaseBufferFrom(previous, playing);
+    SoundBufferStop(context.buffer);
     owner->stream.currentPlayer = handle;
     SoundBufferSetPosition(context.buffer, 0);
     StreamSoundData& stream = record->stream;
@@ -271,6 +335,9 @@ void PrepareStreamSound(int handle, int fromJob) {
     stream.rememberedCursor = 0;
     stream.draining = 0;
     stream.loopPending = 0;
+    stream.written = 0;
+    stream.played = 0;
+    stream.markCount = 0;
     SeekCurrentSource(stream, context.align);
     stream.refillActive = 1;
     RefillRecord(context);
@@ -328,6 +395,12 @@ int IsStreamSoundPlaying(int handle) {
     SoundBuffer* buffer = StreamBuffer(record);
     if (!buffer || BufferOwner(record)->stream.currentPlayer != handle) return 0;
     return IsBufferPlaying(buffer) ? 1 : 0;
+}
+
+int HasStreamSoundEnded(int handle) {
+    SoundRecord* record = GetSoundRecord(handle, 0);
+    if (!record || !record->streamFlag) return -1;
+    return record->stream.ended;
 }
 
 int GetStreamPlayTime(int handle) {

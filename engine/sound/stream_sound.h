@@ -28,6 +28,9 @@ int RefillStreamSound(int handle, int fromJob);
 int PlayStreamSound(int handle, int playType, int fromTop);
 int StopStreamSound(int handle);
 int IsStreamSoundPlaying(int handle);
+// 1 once the last byte of a stream that does not loop has been played (until it plays again), else 0;
+// -1 for a handle that is not a stream sound.
+int HasStreamSoundEnded(int handle);
 // Milliseconds played, at most the total time of all sources.
 int GetStreamPlayTime(int handle);
 // Releases every source of the handle (closing a kept caller's stream).
