@@ -8,6 +8,7 @@
 #include "engine/core/memory/log.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_handles.h"
+#include "engine/sound/stream_sound.h"
 #include "engine/text_movie/movie_record.h"
 #include "engine/text_movie/movie_renderer_filter.h"
 #include "engine/text_movie/movie_services.h"
@@ -108,11 +109,27 @@ int OpenTheoraPath(MovieRecord* m, const char* fileName, int* width, int* height
     return 0;
 }
 
+// The sound track has played its last byte: a looping movie starts again from frame 0 with its sound,
+// another shows its last frame and stops. False while the sound goes on.
+bool FinishWithSound(MovieRecord* m, int last) {
+    if (m->soundHandle == -1 || HasStreamSoundEnded(m->soundHandle) != 1) return false;
+    const int current = GetTheoraCurrentFrame(m->decoder);
+    if (m->playType & 2) {
+        PlaySoundHandle(m->soundHandle, m->playType, 1);
+        if (current != 0) AdvanceTheoraFrame(m->decoder, last + 1 - current);
+        return true;
+    }
+    if (current < last) AdvanceTheoraFrame(m->decoder, last - current);
+    m->wasPlaying = 0;
+    m->stopped = 1;
+    return true;
+}
+
 void UpdateTheoraMovie(MovieRecord* m) {
     TheoraMovieInfo info{};
     GetTheoraMovieInfo(m->decoder, &info);
     const int last = info.frameCount - 1;
-    if (!m->stopped) {
+    if (!m->stopped && !FinishWithSound(m, last)) {
         int64_t target;
         if (m->soundHandle != -1) {
             const int64_t played = GetSoundPlayTime(m->soundHandle);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/library_state.h"
@@ -82,6 +84,17 @@ class MovieHandlesTest : public ::testing::Test {
         return log_;
     }
     bool Logged(const char* text) { return Log().find(text) != std::string::npos; }
+    // Mixes `frames` output frames 10 ms at a time; after each step the stream sounds are refilled and
+    // the movie updated, as a frame of the game does. The mixed stereo samples.
+    std::vector<int16_t> Run(int movie, uint32_t frames) {
+        TakeManualAudioFrames();
+        for (uint32_t done = 0; done < frames; done += 441) {
+            AdvanceManualAudioOutputs(std::min<uint32_t>(441, frames - done));
+            UpdateAllStreamSounds();
+            UpdateMovieFrame(movie);
+        }
+        return TakeManualAudioFrames();
+    }
     int Open(const std::string& path, int* width = nullptr, int* height = nullptr) {
         const int32_t halfWidth = 1;
         return OpenMovie(&halfWidth, path.c_str(), width, height, 0, 0);
@@ -305,6 +318,74 @@ TEST_F(MovieHandlesTest, WithSoundTheLastFrameWaitsForTheSound) {
     for (int i = 0; i < 3; i++) UpdateMovieFrame(handle);
     EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), 9);
     EXPECT_EQ(m->stopped, 0);
+}
+
+// A pause and a resume go on with the sound heard at the pause, and the picture goes with the sound.
+TEST_F(MovieHandlesTest, PauseAndResumeKeepSoundAndPictureTogether) {
+    StartSound();
+    const int handle = Open(Fixture("tiny_sound.ogv"));
+    ASSERT_NE(handle, -1);
+    MovieRecord* m = GetMovieData(handle);
+    ASSERT_NE(m->soundHandle, -1);
+    PlayMovie(handle, 1, 0);
+    const std::vector<int16_t> uninterrupted = Run(handle, 44100 * 4 / 5);
+    PauseMovie(handle, 0);
+    ASSERT_EQ(DeleteHandle(handle), 0);
+
+    const int again = Open(Fixture("tiny_sound.ogv"));
+    ASSERT_NE(again, -1);
+    m = GetMovieData(again);
+    PlayMovie(again, 1, 0);
+    std::vector<int16_t> cut;
+    uint32_t heard = 0;
+    for (uint32_t pauseAt : {6616u, 15436u, 26460u}) {
+        const std::vector<int16_t> part = Run(again, pauseAt - heard);
+        cut.insert(cut.end(), part.begin(), part.end());
+        heard = pauseAt;
+        PauseMovie(again, 0);
+        const int64_t shown = GetTheoraCurrentFrame(m->decoder);
+        EXPECT_EQ(shown, int64_t(heard) * 10 / 44100) << "at " << heard;
+        EXPECT_EQ(GetSoundPlayTime(m->soundHandle), int(int64_t(heard) * 1000 / 44100));
+        Run(again, 4410);
+        EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), shown) << "paused";
+        PlayMovie(again, 1, 0);
+    }
+    const std::vector<int16_t> rest = Run(again, 44100 * 4 / 5 - heard);
+    cut.insert(cut.end(), rest.begin(), rest.end());
+    EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), 8);
+    ASSERT_EQ(cut.size(), uninterrupted.size());
+    EXPECT_EQ(cut, uninterrupted);
+}
+
+// When the sound track has played out, a movie that does not loop shows its last frame and stops; a
+// looping one goes round with its sound.
+TEST_F(MovieHandlesTest, MovieWithSoundEndsWithItsSound) {
+    StartSound();
+    for (int playType : {1, 3}) {
+        SCOPED_TRACE(playType);
+        const int handle = Open(Fixture("tiny_sound.ogv"));
+        ASSERT_NE(handle, -1);
+        MovieRecord* m = GetMovieData(handle);
+        ASSERT_NE(m->soundHandle, -1);
+        PlayMovie(handle, playType, 0);
+        Run(handle, 44100 * 5 / 2);
+        const int playTime = GetSoundPlayTime(m->soundHandle);
+        if (playType == 1) {
+            EXPECT_EQ(m->stopped, 1);
+            EXPECT_EQ(m->wasPlaying, 0);
+            EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), kFixtureFrames - 1);
+            EXPECT_EQ(QuerySoundPlaying(m->soundHandle), 0);
+            Run(handle, 4410);
+            EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), kFixtureFrames - 1);
+        } else {
+            EXPECT_EQ(m->stopped, 0);
+            EXPECT_EQ(QuerySoundPlaying(m->soundHandle), 1);
+            EXPECT_GT(playTime, 0);
+            EXPECT_LT(playTime, 1000);
+            EXPECT_EQ(GetTheoraCurrentFrame(m->decoder), std::min(playTime / 100, kFixtureFrames - 1));
+        }
+        DeleteHandle(handle);
+    }
 }
 
 // Files the Theora decoder refuses go to DirectShow, whose graph renders no file here: the open fails
