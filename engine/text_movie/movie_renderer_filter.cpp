@@ -30,6 +30,13 @@ const SubtypeCode kSubtypes[] = {
     {&MEDIASUBTYPE_RGB32, kMovieFrameRgb32}, {&MEDIASUBTYPE_RGB24, kMovieFrameRgb24},
 };
 
+// The format code of a sub-type, or -1 for one this renderer does not take.
+int32_t CodeOfSubtype(const GUID& subtype) {
+    for (const SubtypeCode& entry : kSubtypes)
+        if (subtype == *entry.subtype) return entry.code;
+    return -1;
+}
+
 typedef int (*YuvConverter)(const uint8_t* source, int width, int height, SoftImage* image);
 
 YuvConverter ConverterFor(int32_t code) {
@@ -93,17 +100,14 @@ HRESULT T_CMovieRendererFilter::CheckMediaType(const T_CMediaType* type) {
     if (!type) return E_POINTER;
     if (type->formattype != FORMAT_VideoInfo) return E_INVALIDARG;
     if (type->majortype != MEDIATYPE_Video) return E_FAIL;
-    for (const SubtypeCode& entry : kSubtypes) {
-        if (type->subtype == *entry.subtype) {
-            formatCode = entry.code;
-            return S_OK;
-        }
-    }
-    return E_FAIL;
+    return CodeOfSubtype(type->subtype) >= 0 ? S_OK : E_FAIL;
 }
 
 HRESULT T_CMovieRendererFilter::SetMediaType(const T_CMediaType* type) {
     if (!type || !type->pbFormat || type->cbFormat < sizeof(VIDEOINFOHEADER)) return E_INVALIDARG;
+    // The samples are copied by the connected type alone: a later type check only answers.
+    const int32_t code = CodeOfSubtype(type->subtype);
+    if (code < 0) return E_FAIL;
     VIDEOINFOHEADER info;
     std::memcpy(&info, type->pbFormat, sizeof info);
     const int64_t newWidth = info.bmiHeader.biWidth;
@@ -113,6 +117,7 @@ HRESULT T_CMovieRendererFilter::SetMediaType(const T_CMediaType* type) {
         return E_INVALIDARG;
 
     std::lock_guard<std::mutex> lock(frameLock_);
+    formatCode = code;
     width = int32_t(newWidth);
     height = int32_t(newHeight);
     bottomUp = rawHeight > 0 ? 1 : 0;

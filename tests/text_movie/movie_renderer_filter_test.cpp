@@ -58,26 +58,26 @@ struct Chain {
     }
 };
 
+// A check only answers: the code the samples are copied by is the connection's.
 TEST(MovieRendererFilter, ChecksTypesInItsOwnOrder) {
     struct Case {
         GUID major, subtype, format;
         HRESULT result;
-        int code;  // stored code after the check, -1: unchanged
     };
     const GUID audio = MEDIATYPE_Audio;
     const Case cases[] = {
-        {MEDIATYPE_Video, MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, S_OK, kMovieFrameRgb24},
-        {MEDIATYPE_Video, MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, S_OK, kMovieFrameRgb32},
-        {MEDIATYPE_Video, MEDIASUBTYPE_YV12, FORMAT_VideoInfo, S_OK, kMovieFrameYv12},
-        {MEDIATYPE_Video, MEDIASUBTYPE_NV12, FORMAT_VideoInfo, S_OK, kMovieFrameNv12},
-        {MEDIATYPE_Video, MEDIASUBTYPE_YUY2, FORMAT_VideoInfo, S_OK, kMovieFrameYuy2},
-        {MEDIATYPE_Video, MEDIASUBTYPE_UYVY, FORMAT_VideoInfo, S_OK, kMovieFrameUyvy},
-        {MEDIATYPE_Video, MEDIASUBTYPE_YVYU, FORMAT_VideoInfo, S_OK, kMovieFrameYvyu},
-        {MEDIATYPE_Video, MEDIASUBTYPE_NV11, FORMAT_VideoInfo, S_OK, kMovieFrameNv11},
-        {MEDIATYPE_Video, MEDIASUBTYPE_PCM, FORMAT_VideoInfo, E_FAIL, -1},
-        {audio, MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, E_FAIL, -1},
-        {MEDIATYPE_Video, MEDIASUBTYPE_RGB32, FORMAT_WaveFormatEx, E_INVALIDARG, -1},
-        {audio, MEDIASUBTYPE_PCM, FORMAT_WaveFormatEx, E_INVALIDARG, -1},
+        {MEDIATYPE_Video, MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_YV12, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_NV12, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_YUY2, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_UYVY, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_YVYU, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_NV11, FORMAT_VideoInfo, S_OK},
+        {MEDIATYPE_Video, MEDIASUBTYPE_PCM, FORMAT_VideoInfo, E_FAIL},
+        {audio, MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, E_FAIL},
+        {MEDIATYPE_Video, MEDIASUBTYPE_RGB32, FORMAT_WaveFormatEx, E_INVALIDARG},
+        {audio, MEDIASUBTYPE_PCM, FORMAT_WaveFormatEx, E_INVALIDARG},
     };
     HRESULT created = E_FAIL;
     T_CMovieRendererFilter* renderer = CreateMovieRenderer(nullptr, &created);
@@ -88,7 +88,7 @@ TEST(MovieRendererFilter, ChecksTypesInItsOwnOrder) {
         renderer->formatCode = 99;
         VideoFormat format(c.subtype, 4, 4, c.major, c.format);
         EXPECT_EQ(renderer->CheckMediaType(&format.type), c.result);
-        EXPECT_EQ(renderer->formatCode, c.code < 0 ? 99 : c.code);
+        EXPECT_EQ(renderer->formatCode, 99);
     }
     CLSID clsid{};
     renderer->GetClassID(&clsid);
@@ -212,6 +212,47 @@ TEST(MovieRendererFilter, YuvFramesGoThroughTheirOwnConverter) {
             }
             ReleaseSoftImage(&expected);
         }
+    }
+}
+
+// The upstream filter may ask about other types after the connection; the samples keep being read as
+// the connected type.
+TEST(MovieRendererFilter, TypeQueriesAfterTheConnectionLeaveTheCopyAlone) {
+    typedef int (*Converter)(const uint8_t*, int, int, SoftImage*);
+    struct Case {
+        GUID connected;
+        Converter convert;  // null: the sample's rows are the frame's
+        size_t bytes;       // of a 6x4 frame
+        GUID queried;
+    };
+    const Case cases[] = {
+        {MEDIASUBTYPE_YUY2, ConvertYuy2ToImage, 48, MEDIASUBTYPE_NV12},
+        {MEDIASUBTYPE_NV12, ConvertNv12ToImage, 36, MEDIASUBTYPE_RGB32},
+        {MEDIASUBTYPE_YV12, ConvertYv12ToImage, 36, MEDIASUBTYPE_UYVY},
+        {MEDIASUBTYPE_RGB32, nullptr, 96, MEDIASUBTYPE_YV12},
+    };
+    for (const Case& c : cases) {
+        VideoFormat format(c.connected, 6, -4);
+        Chain chain(format.type);
+        ASSERT_EQ(chain.connected, S_OK);
+        VideoFormat other(c.queried, 6, -4);
+        EXPECT_EQ(chain.renderer->GetPin(0)->QueryAccept(&other.type), S_OK);
+        const std::vector<BYTE> sample = RandomBytes(c.bytes, 11);
+        ASSERT_EQ(chain.source->Push(sample), S_OK);
+        ASSERT_EQ(chain.renderer->TakeNewFrame(), 1);
+        std::vector<BYTE> want(sample);
+        if (c.convert) {
+            SoftImage expected{};
+            ASSERT_EQ(CreateSoftImageXrgb8(6, 4, &expected), 0);
+            c.convert(sample.data(), 6, 4, &expected);
+            want.clear();
+            for (int row = 0; row < 4; row++) {
+                const BYTE* line = static_cast<const BYTE*>(expected.pixels) + row * expected.pitch;
+                want.insert(want.end(), line, line + 24);
+            }
+            ReleaseSoftImage(&expected);
+        }
+        EXPECT_EQ(std::vector<BYTE>(chain.renderer->frameBuffer, chain.renderer->frameBuffer + 96), want);
     }
 }
 
