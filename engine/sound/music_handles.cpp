@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/core/frame/message_pump.h"
 #include "engine/core/frame/system_functions.h"
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/memory/tracked_allocator.h"
@@ -16,6 +17,8 @@ constexpr UINT kMciClose = 0x0804;
 constexpr UINT kMciPlay = 0x0806;
 constexpr DWORD kMciNotify = 0x1;
 constexpr DWORD kMciFrom = 0x4;
+// Pumps after the MCI device is closed, so that its last notification is served.
+constexpr int kPumpsAfterClose = 5;
 
 struct MciPlayParameters {
     DWORD_PTR callback;
@@ -87,10 +90,18 @@ int StopMusicHandle(int handle) {
     if (!record) return -1;
     music.mciLoop = 0;
     ReplayOrCloseMidiMci();
+    for (int i = 0; i < kPumpsAfterClose; ++i) PumpMessagesCore();
     DeleteTemporaryMidiFile();
     record->playing = 0;
     record->playSeen = 0;
     return 0;
+}
+
+int QueryMusicPlaying(int handle) {
+    if (music.current != 0 && music.currentIsSound) return QuerySoundPlaying(music.current);
+    const auto* record = static_cast<MusicRecord*>(GetTypedHandleData(handle, kHandleTypeMusic));
+    if (!record) return -1;
+    return soundOutput.musicEngineMode == 1 ? record->playing : music.mciPlaying;
 }
 
 // The DirectMusic mode is never used, so there is no segment whose play state could change.

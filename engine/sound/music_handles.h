@@ -19,5 +19,8 @@ struct MusicRecord {
 int InitMusicRecord(HandleHeader* data);
 int ReleaseMusicRecord(HandleHeader* data);
 int StopMusicHandle(int handle);
+// 1 while the music plays: the background music when it is a sound, else the MCI playback (the
+// handle's own flag in the DirectMusic mode); -1 for an invalid handle.
+int QueryMusicPlaying(int handle);
 // Deletes the temporary MIDI file of the MCI playback when one was written.
 void DeleteTemporaryMidiFile();

@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "engine/core/async_load.h"
-#include "engine/core/handle_manager.h"
-#include "engine/core/library_state.h"
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
-#include "engine/core/system_info.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/frame/system_info.h"
+#include "engine/core/memory/async_load.h"
+#include "engine/core/memory/handle_manager.h"
+#include "engine/core/memory/log.h"
 #include "engine/sound/acm_functions.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_handles.h"

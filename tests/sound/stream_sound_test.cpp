@@ -1,8 +1,8 @@
 // Stream sounds heard through the manually clocked output: sources played in turn, the refusals of
 // sources, stop and resume, the pause of all sounds, and the refill made by the message pump.
 #include "engine/sound/stream_sound.h"
-#include "engine/core/library_state.h"
-#include "engine/core/message_pump.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/frame/message_pump.h"
 #include "tests/sound/sound_handles_fixture.h"
 
 namespace {
