@@ -398,6 +398,7 @@ int IsStreamSoundPlaying(int handle) {
 }
 
 int HasStreamSoundEnded(int handle) {
+    SoundTypeLock lock;
     SoundRecord* record = GetSoundRecord(handle, 0);
     if (!record || !record->streamFlag) return -1;
     return record->stream.ended;
