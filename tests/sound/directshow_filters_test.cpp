@@ -4,12 +4,12 @@
 
 #include <cstring>
 #include <new>
+#include <ostream>
+#include <string>
 #include <vector>
 
-#include "engine/core/memory/tracked_allocator.h"
 #include "engine/sound/mem_reader.h"
 #include "engine/sound/sample_grabber.h"
-#include "engine/sound/sound_converter.h"
 #include "engine/sound/wav_dest_filter.h"
 #include "platform/com/ole32.h"
 #include "sound_test_data.h"
@@ -322,14 +322,33 @@ class StreamSink : public T_CBaseFilter {
     Pin pin_;
 };
 
-// PCM pushed through the WAV writer makes a WAVE that the sound converter reads back unchanged.
-TEST(WavDestFilter, WritesTheHeaderInFrontOfThePassedSamples) {
+// PCM pushed through the WAV writer in three samples gives the file that Python's wave module wrote from
+// the same PCM (fixtures/make_wav_dest_fixtures.sh, where sox and Python's wave module read each file
+// back), byte for byte, whether the connected format block is 16 bytes or a WAVEFORMATEX of 18.
+struct WavDestCase {
+    ULONG formatBytes;
+    const char* fixture;
+};
+
+void PrintTo(const WavDestCase& param, std::ostream* out) {
+    *out << param.formatBytes << "-byte format block, " << param.fixture;
+}
+
+class WavDestFile : public ::testing::TestWithParam<WavDestCase> {};
+
+TEST_P(WavDestFile, EqualsTheIndependentlyWrittenWave) {
+    const WavDestCase& param = GetParam();
+    const std::vector<uint8_t> pcm = ReadFixture("wav_dest.raw");
+    const std::vector<uint8_t> expected = ReadFixture(param.fixture);
+    ASSERT_EQ(pcm.size(), 8000u);
+    ASSERT_EQ(expected.size(), 28 + param.formatBytes + pcm.size());
+
     const WAVEFORMATEX format = WaveFormat(WAVE_FORMAT_PCM, 2, 22050, 16);
     AM_MEDIA_TYPE pcmType{};
     pcmType.majortype = MEDIATYPE_Audio;
     pcmType.subtype = MEDIASUBTYPE_PCM;
     pcmType.formattype = FORMAT_WaveFormatEx;
-    pcmType.cbFormat = sizeof format;
+    pcmType.cbFormat = param.formatBytes;
     pcmType.pbFormat = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(&format));
     auto* source = new TestPushSource(pcmType, 4096);
     auto* writer = new T_CWavDestFilter();
@@ -338,35 +357,25 @@ TEST(WavDestFilter, WritesTheHeaderInFrontOfThePassedSamples) {
     ASSERT_EQ(source->GetPin(0)->Connect(writer->GetPin(0), nullptr), S_OK);
     ASSERT_EQ(writer->GetPin(1)->Connect(sink->GetPin(0), nullptr), S_OK);
     for (IBaseFilter* filter : {filters[2], filters[1], filters[0]}) ASSERT_EQ(filter->Pause(), S_OK);
-    std::vector<BYTE> pcm;
+    size_t offset = 0;
     for (size_t piece : {4000, 1000, 3000}) {
-        const std::vector<BYTE> bytes = Pattern(piece);
-        ASSERT_EQ(source->Push(bytes), S_OK);
-        pcm.insert(pcm.end(), bytes.begin(), bytes.end());
+        ASSERT_EQ(source->Push(std::vector<BYTE>(pcm.begin() + offset, pcm.begin() + offset + piece)), S_OK);
+        offset += piece;
     }
     for (IBaseFilter* filter : filters) filter->Stop();
 
     const std::vector<BYTE>& file = sink->File();
-    ASSERT_EQ(file.size(), 28 + sizeof format + pcm.size());
-    const std::vector<uint8_t> expected =
-        WaveBuilder().Fmt(format, sizeof format).Data(std::vector<uint8_t>(pcm.begin(), pcm.end())).Build();
     EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.end()), expected);
-
-    ByteStream stream(std::vector<uint8_t>(file.begin(), file.end()));
-    StreamDescriptor descriptor = stream.Descriptor();
-    SoundConverter converter{};
-    ASSERT_EQ(StartSoundConverter(&converter, &descriptor, kConverterSkipMp3Graph, 2, 0), 0);
-    void* data = nullptr;
-    uint32_t size = 0;
-    WAVEFORMATEX read{};
-    ASSERT_EQ(ConvertSoundWhole(&converter, &data, &size, &read), 0);
-    EXPECT_EQ(std::vector<BYTE>(static_cast<BYTE*>(data), static_cast<BYTE*>(data) + size), pcm);
-    EXPECT_EQ(read.nSamplesPerSec, 22050u);
-    TrackedFree(data);
-    ReleaseSoundConverter(&converter);
 
     ReleaseFilterChain({filters[0], filters[1], filters[2]});
 }
+
+INSTANTIATE_TEST_SUITE_P(FormatBlocks, WavDestFile,
+                         ::testing::Values(WavDestCase{16, "wav_dest_fmt16.wav"},
+                                           WavDestCase{18, "wav_dest_fmt18.wav"}),
+                         [](const ::testing::TestParamInfo<WavDestCase>& info) {
+                             return "FormatBlockOf" + std::to_string(info.param.formatBytes);
+                         });
 
 TEST(WavDestFilter, OutputIsAWaveStreamOnly) {
     auto* writer = new T_CWavDestFilter();
