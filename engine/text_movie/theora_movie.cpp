@@ -10,6 +10,7 @@
 
 #include "engine/core/memory/log.h"
 #include "engine/core/memory/tracked_allocator.h"
+#include "engine/text_movie/theora_yuv_tables.h"
 
 namespace {
 
@@ -17,16 +18,7 @@ constexpr int kReadChunk = 4096;
 constexpr int kIndexGrowth = 1000;
 constexpr int64_t kFrameLimit = 0x7FFFFF00;
 
-// Fixed-point BT.601 tables, in units of 1/16384.
-struct YuvTables {
-    int32_t vToRed[256];
-    int32_t uToGreen[256];
-    int32_t vToGreen[256];
-    int32_t uToBlue[256];
-    int32_t luma[256];
-};
-
-YuvTables yuvTables;
+YuvToRgbTables yuvTables;
 
 inline uint8_t ClampByte(int value) {
     return uint8_t(std::clamp(value, 0, 255));
@@ -397,10 +389,7 @@ void ConvertSlot(const TheoraMovie* m, const TheoraFrameSlot& slot, SoftImage* i
             const int U = slot.planes[1][chromaRow + (sx >> shiftX)];
             const int V = slot.planes[2][chromaRow + (sx >> shiftX)];
             if (is420) {
-                const int l = yuvTables.luma[Y];
-                out[0] = ClampByte((l + yuvTables.uToBlue[U]) / 16384);
-                out[1] = ClampByte((l + yuvTables.uToGreen[U] + yuvTables.vToGreen[V]) / 16384);
-                out[2] = ClampByte((l + yuvTables.vToRed[V]) / 16384);
+                ConvertYuvPixelThroughTables(Y, U, V, out);
             } else {
                 const float l = float(Y - 16) * 1.164f;
                 out[0] = ClampByte(int(l + 2.018f * float(U - 128)));
@@ -438,6 +427,17 @@ void FreeTheoraMovie(TheoraMovie* m) {
 }
 
 }  // namespace
+
+const YuvToRgbTables& GetYuvToRgbTables() {
+    return yuvTables;
+}
+
+void ConvertYuvPixelThroughTables(int y, int u, int v, uint8_t* bgr) {
+    const int l = yuvTables.luma[y];
+    bgr[0] = ClampByte((l + yuvTables.uToBlue[u]) / 16384);
+    bgr[1] = ClampByte((l + yuvTables.uToGreen[u] + yuvTables.vToGreen[v]) / 16384);
+    bgr[2] = ClampByte((l + yuvTables.vToRed[v]) / 16384);
+}
 
 int InitYuvToRgbTables() {
     for (int i = 0; i < 256; i++) {
