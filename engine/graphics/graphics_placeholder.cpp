@@ -6,24 +6,21 @@
 #include "engine/core/files/file_access.h"
 #include "engine/core/frame/library_state.h"
 #include "engine/core/memory/screen_log.h"
+#include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/placeholder_calls.h"
+#include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_handles.h"
 #include "platform/user/user32.h"
 
 namespace {
 
 struct PlaceholderScreen {
-    int width = 640;
-    int height = 480;
-    int colorBits = 16;
-    int refreshRate = 60;
-    int halfSize = 0;
     int drawTarget = kDrawTargetBackBuffer;
     int waitVsync = 1;
     int filterMode = 0;
     int maskDrawing = 0;
-    int dialogBoxMode = 0;
     GraphicsRestoreCallback restore = nullptr;
     int hasRestore = 0;
     int started = 0;
@@ -39,11 +36,16 @@ int NewGraphic() {
 }  // namespace
 
 int ScreenHeight() {
-    return screen.height;
+    return screenSettings.height;
 }
 
 // The font handle type starts and ends with graphics; the on-screen log learns about the display.
 int InitGraphicsSystem() {
+    if (screenSettings.width == 0 || screenSettings.height == 0) SetScreenSize(640, 480);
+    if (screenSettings.colorBits == 0) {
+        SetColorDepthSetting(16);
+        SetMemImgDefaultKind(0);
+    }
     screen.started = 1;
     InitFontSystem();
     SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
@@ -64,70 +66,16 @@ int EndModelHandleTypes() {
 int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
     if (width <= 0 || height <= 0) return -1;
     if (colorBits != 8 && colorBits != 16 && colorBits != 24 && colorBits != 32) return -1;
-    screen.width = width;
-    screen.height = height;
-    screen.colorBits = colorBits;
-    screen.refreshRate = refreshRate;
-    return 0;
-}
-int GetColorDepth() {
-    return screen.colorBits;
-}
-
-int GetDisplayModeCount() {
-    DEVMODEA mode;
-    int count = 0;
-    while (EnumDisplaySettingsA(nullptr, count, &mode)) ++count;
-    return count;
-}
-
-int GetDisplayModeAt(int index, DisplayMode* out) {
-    DEVMODEA mode;
-    if (index < 0 || !EnumDisplaySettingsA(nullptr, index, &mode)) return -1;
-    *out = DisplayMode{int(mode.dmPelsWidth), int(mode.dmPelsHeight), int(mode.dmBitsPerPel),
-                       int(mode.dmDisplayFrequency)};
+    SetScreenSize(width, height);
+    SetColorDepthSetting(colorBits);
+    SetRefreshRateSetting(refreshRate);
     return 0;
 }
 
-int GetLogicalScreenSize(int* width, int* height) {
-    *width = screen.halfSize ? screen.width / 2 : screen.width;
-    *height = screen.halfSize ? screen.height / 2 : screen.height;
-    return 0;
-}
-int GetScreenSize(int* width, int* height, int* colorBits) {
-    if (width) *width = screen.width;
-    if (height) *height = screen.height;
-    if (colorBits) *colorBits = screen.colorBits;
-    return 0;
-}
-int SetScreenSize(int width, int height) {
-    screen.width = width;
-    screen.height = height;
-    return 0;
-}
-int SetHalfSizeEmulation(int flag) {
-    screen.halfSize = flag;
-    return 0;
-}
-int GetHalfSizeEmulation() {
-    return screen.halfSize;
-}
-int IsHardwareDrawingEnabled() {
-    return 1;
-}
-int IsFullScreenMode() {
-    return libraryState.settings.windowMode == 0;
-}
 int ChangeScreenModeCore(int, int, int, int, int) {
     return 0;
 }
 
-int IsDeviceLost() {
-    return 0;
-}
-void* GetDirectDrawObject() {
-    return nullptr;
-}
 int IsDisplayReady() {
     return screen.started && libraryState.settings.mainWindow != nullptr;
 }
@@ -147,16 +95,6 @@ int SetRestoreCallback(GraphicsRestoreCallback callback) {
 }
 int HasRestoreCallback() {
     return screen.hasRestore;
-}
-int SetDialogBoxModeSafe(int flag) {
-    return SetDialogBoxModeFlag(flag);
-}
-int SetDialogBoxModeFlag(int flag) {
-    screen.dialogBoxMode = flag;
-    return 0;
-}
-int GetDialogBoxModeFlag() {
-    return screen.dialogBoxMode;
 }
 
 int GetDrawTargetHandle() {
@@ -195,16 +133,8 @@ int CopyDrawScreenToGraphic(int, int, int, int, int) {
 int IsGraphicAlive(int graphic) {
     return graphic > 0 && graphic < screen.nextGraphic;
 }
-int GetGraphicSize(int, int* width, int* height) {
-    *width = screen.width;
-    *height = screen.height;
-    return 0;
-}
 
 int SetTransparentColour(int, int, int) {
-    return 0;
-}
-int SetGraphicCreateOption(int) {
     return 0;
 }
 
@@ -243,7 +173,7 @@ int SetBright(int, int, int) {
     return 0;
 }
 uint32_t PackColor(int red, int green, int blue) {
-    if (screen.colorBits == 16)
+    if (GetColorDepth() == 16)
         return uint32_t(((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xF8) >> 3));
     return uint32_t(((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF));
 }
@@ -279,4 +209,61 @@ int OutlineBox(int, int, int, int, uint32_t) {
 // Nothing is drawn, so there is no screen to save.
 int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
     return -1;
+}
+
+// Calls of the built modules into parts still to come.
+int FlushVertexBatch(int) {
+    return 0;
+}
+void ClearSceneLatch() {}
+int GetShaderModel() {
+    return 0;
+}
+void ForgetCachedVertexFormatAndShaders() {}
+void InvalidateCachedStatesAfterProbe() {}
+int IsRenderStateForced() {
+    return 0;
+}
+int GetCachedLighting() {
+    return 0;
+}
+void SetCachedLighting(int) {}
+void MarkRenderStatesChanged() {}
+int GetCachedTexCoordIndex(int stage) {
+    return stage;
+}
+void SetCachedTexCoordIndex(int, int) {}
+void RecomputeShaderPermutation() {}
+IDirect3DSurface9* GetSubBackBuffer() {
+    return nullptr;
+}
+MEMIMG* GetScreenMemImage() {
+    return nullptr;
+}
+int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
+    return -1;
+}
+int UnlockBackBuffer() {
+    return 0;
+}
+int SwapDrawScreen(int handle) {
+    int previous = screen.drawTarget;
+    screen.drawTarget = handle;
+    return previous;
+}
+uint32_t GetTransparentColor() {
+    return 0;
+}
+// Every live graphic number answers with the screen's size.
+int GetGraphicEntrySize(int graphic, int, int* width, int* height) {
+    if (!IsGraphicAlive(graphic)) return -1;
+    *width = screenSettings.width;
+    *height = screenSettings.height;
+    return 0;
+}
+int GetGraphicFirstTextureSize(int graphic, int* width, int* height) {
+    return GetGraphicEntrySize(graphic, 0, width, height);
+}
+int SetGraphicCreateParamWord(int, int32_t) {
+    return 0;
 }
