@@ -19,6 +19,7 @@ struct Controls {
     bool ex_available = false;
     bool device_lost = false;
     bool trace_enabled = false;
+    bool vertical_blank_jitter = false;
     std::map<std::string, int> failures;
     std::vector<std::string> trace;
 };
@@ -52,6 +53,16 @@ void D3D9SetExAvailable(bool available) {
 bool D3D9ExAvailable() {
     std::lock_guard lock(State().mutex);
     return State().ex_available;
+}
+
+void D3D9SetVerticalBlankJitter(bool jitter) {
+    std::lock_guard lock(State().mutex);
+    State().vertical_blank_jitter = jitter;
+}
+
+bool D3D9VerticalBlankJitter() {
+    std::lock_guard lock(State().mutex);
+    return State().vertical_blank_jitter;
 }
 
 void D3D9SetDeviceLost(bool lost) {
@@ -115,6 +126,7 @@ void D3D9ResetControls() {
         State().ex_available = false;
         State().device_lost = false;
         State().trace_enabled = false;
+        State().vertical_blank_jitter = false;
         State().failures.clear();
         State().trace.clear();
     }

@@ -1,5 +1,5 @@
-// Switches of the Direct3D 9 stand-in for tests and hosts: the capability profile, the Ex export, a lost
-// device, creation failures, the call trace and the last presented picture.
+// Switches of the Direct3D 9 stand-in for tests and hosts: the capability profile, the Ex export, an
+// unsteady vertical blank, a lost device, creation failures, the call trace and the last presented picture.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,11 @@ D3D9CapabilityProfile D3D9GetCapabilityProfile();
 // Whether "d3d9.dll" offers Direct3DCreate9Ex (off by default).
 void D3D9SetExAvailable(bool available);
 bool D3D9ExAvailable();
+
+// Makes the vertical blank unsteady: every second wait lets one blank pass and waits for the next, so
+// no two successive intervals agree (off by default: the blank is a steady 60 Hz grid).
+void D3D9SetVerticalBlankJitter(bool jitter);
+bool D3D9VerticalBlankJitter();
 
 // Makes every device lost (TestCooperativeLevel answers D3DERR_DEVICELOST, the contents of DEFAULT-pool
 // resources are dropped, Present fails, device creation fails). Cleared, a lost device answers

@@ -184,15 +184,11 @@ void DeriveCapabilityFlags() {
     flags.backBufferLock = 0;
 }
 
-// The display format from the back buffer; its log name stays null for a format the library does not show.
 void ReadDisplayFormat() {
     D3DSURFACE_DESC desc{};
     SurfaceGetDesc(BackBufferSurface, &desc);
     deviceFormatTable.display = int32_t(desc.Format);
-    const int code = deviceFormatTable.display;
-    const char* name = code == 22 || code == 23 || code == 24 ? Direct3DFormatName(code) : nullptr;
-    if (name == nullptr) LogPrintf("バックバッファが対応していないフォーマット %d です", code);
-    LogPrintf("画面のフォーマットは %s です", NameOr(name));
+    LogDisplayFormat(deviceFormatTable.display);
 }
 
 bool ChooseDepthFormat() {
@@ -359,6 +355,13 @@ const char* Direct3DFormatName(int code) {
             return "D3DFMT_D16";
     }
     return nullptr;
+}
+
+// A format the library does not show is logged by its number, and its name as "(null)".
+void LogDisplayFormat(int code) {
+    const char* name = code == 22 || code == 23 || code == 24 ? Direct3DFormatName(code) : nullptr;
+    if (name == nullptr) LogPrintf("バックバッファが対応していないフォーマット %d です", code);
+    LogPrintf("画面のフォーマットは %s です", NameOr(name));
 }
 
 int ProbeDeviceFormats() {

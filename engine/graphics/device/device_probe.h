@@ -8,3 +8,6 @@ int ProbeDeviceFormats();
 
 // The log name of a display, texture or depth format code; null for another code.
 const char* Direct3DFormatName(int code);
+
+// The log lines of the display format.
+void LogDisplayFormat(int code);
