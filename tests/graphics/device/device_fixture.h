@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/library_state.h"
-#include "engine/core/log.h"
-#include "engine/core/system_functions.h"
+#include "engine/core/frame/library_state.h"
+#include "engine/core/frame/system_functions.h"
+#include "engine/core/memory/log.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/present_frame.h"
