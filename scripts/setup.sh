@@ -15,11 +15,14 @@ packages=(
   vorbis-tools sox
 )
 
+# One query of the package database for all of them; a package it does not know is missing too.
+declare -A installed=()
+while read -r name want ok state; do
+  [ "$want $ok $state" = "install ok installed" ] && installed[$name]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
+  [ -n "${installed[$p]:-}" ] || missing+=("$p")
 done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
