@@ -43,11 +43,13 @@ class SdlPadBackend : public PadBackend {
                     SDL_GameControllerGetButton(pad->controller, SDL_GameControllerButton(button)) ? 1 : 0;
             return true;
         }
-        for (int axis = 0; axis < pad->info.axes; ++axis)
+        // The counts were bounded when the pad was opened; bounding them here again lets the compiler see
+        // that every write stays inside the reading.
+        for (int axis = 0; axis < std::min(pad->info.axes, kPadMaxAxes); ++axis)
             reading->axes[axis] = SDL_JoystickGetAxis(pad->joystick, axis);
-        for (int button = 0; button < pad->info.buttons; ++button)
+        for (int button = 0; button < std::min(pad->info.buttons, kPadMaxButtons); ++button)
             reading->buttons[button] = SDL_JoystickGetButton(pad->joystick, button) ? 1 : 0;
-        for (int hat = 0; hat < pad->info.hats; ++hat)
+        for (int hat = 0; hat < std::min(pad->info.hats, kPadMaxHats); ++hat)
             reading->hats[hat] = SDL_JoystickGetHat(pad->joystick, hat);
         return true;
     }

@@ -83,7 +83,7 @@ std::string MapWindowsPath(const std::string& windowsPath) {
         mapped += next + "/";
     }
     if (!mapped.empty() && mapped != "/" && !trailingSlash) mapped.pop_back();
-    if (mapped.empty()) mapped = ".";
+    if (mapped.empty()) return ".";
     return mapped;
 }
 
