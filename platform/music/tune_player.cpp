@@ -109,7 +109,7 @@ bool TunePlayer::Load(const char* path) {
     auto score = std::make_unique<TuneScore>();
     std::string error;
     if (!LoadTuneScore(MapWindowsPath(path), score.get(), &error)) {
-        std::fprintf(stderr, "pxtone: %s\n", error.c_str());
+        std::fprintf(stderr, "music: %s\n", error.c_str());
         return false;
     }
     std::lock_guard<std::mutex> guard(mutex_);
