@@ -1,5 +1,4 @@
-// The recording double's definitions of the library calls (this file carries the _test suffix only so
-// that the test build picks it up).
+// The recording double's definitions of the library calls.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
