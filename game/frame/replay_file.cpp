@@ -1,8 +1,10 @@
 #include "game/frame/replay_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "game/frame/binary_file.h"
 #include "game/frame/game_state.h"
@@ -56,6 +58,7 @@ struct ReplayContents {
     uint8_t mode;
     uint8_t area;
     int32_t keys[kKeyFieldCount];
+    std::unique_ptr<uint32_t[]> masks;
 };
 
 bool ReadHeader(BinaryFile& file, ReplayContents* contents) {
@@ -68,7 +71,27 @@ bool ReadHeader(BinaryFile& file, ReplayContents* contents) {
     for (int32_t& key : contents->keys) {
         if (!file.ReadI32(&key)) return false;
     }
-    return contents->count >= 0 && contents->count <= kReplayCapacity;
+    return true;
+}
+
+// Reads path whole into contents; returns why it is not a replay, or an empty text when it is one.
+std::string ReadReplay(const char* path, ReplayContents* contents) {
+    errno = 0;
+    BinaryFile file(path, BinaryFile::Mode::kRead);
+    if (!file.IsOpen()) return std::string("cannot be opened: ") + std::strerror(errno);
+    if (!ReadHeader(file, contents)) return "is not a replay (no replay header)";
+    if (contents->count < 0 || contents->count > kReplayCapacity) {
+        return "is not a replay (its frame count " + std::to_string(contents->count) + " is outside 0 to " +
+               std::to_string(kReplayCapacity) + ")";
+    }
+    contents->masks = std::make_unique<uint32_t[]>(static_cast<size_t>(contents->count) + 1);
+    for (int32_t i = 0; i < contents->count; ++i) {
+        if (!file.ReadU32(&contents->masks[i])) {
+            return "is cut short (" + std::to_string(i) + " of its " + std::to_string(contents->count) +
+                   " frames)";
+        }
+    }
+    return "";
 }
 
 }  // namespace
@@ -92,17 +115,16 @@ int SaveReplay(char name[kReplayNameSize]) {
     return -1;
 }
 
-bool LoadReplay(const char* path) {
-    BinaryFile file(path, BinaryFile::Mode::kRead);
-    if (!file.IsOpen()) return false;
+std::string ReplayProblem(const char* path) {
     ReplayContents contents;
-    if (!ReadHeader(file, &contents)) return false;
-    // The masks go to a scratch copy first so that a file cut short changes nothing.
-    auto masks = std::make_unique<uint32_t[]>(static_cast<size_t>(contents.count) + 1);
-    for (int32_t i = 0; i < contents.count; ++i) {
-        if (!file.ReadU32(&masks[i])) return false;
-    }
-    std::memcpy(replayBuffer.masks, masks.get(), sizeof(uint32_t) * static_cast<size_t>(contents.count));
+    return ReadReplay(path, &contents);
+}
+
+bool LoadReplay(const char* path) {
+    ReplayContents contents;
+    if (!ReadReplay(path, &contents).empty()) return false;
+    std::memcpy(replayBuffer.masks, contents.masks.get(),
+                sizeof(uint32_t) * static_cast<size_t>(contents.count));
     playbackLength = contents.count;
     replaySeed = contents.seed;
     fullGameMode = contents.mode;

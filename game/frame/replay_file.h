@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // One hour at 60 frames a second.
 constexpr int32_t kReplayCapacity = 216000;
@@ -27,3 +28,6 @@ void StartReplayRecording(uint8_t mode, uint8_t area, int32_t seed);
 int SaveReplay(char name[kReplayNameSize]);
 // Reads a replay into the buffer and the playback state; false (nothing changed) when path is not one.
 bool LoadReplay(const char* path);
+// Why LoadReplay would refuse path, as a phrase following the file's name ("cannot be opened: ...");
+// empty when it would take it. Changes nothing.
+std::string ReplayProblem(const char* path);

@@ -30,6 +30,7 @@ struct HostState {
     InputScript script;
     size_t script_next = 0;
     bool script_loaded = false;
+    bool script_given = false;  // KORVALUND_INPUT named a readable file, or a test loaded a script
     int64_t frame = 0;
     void (*key_observer)(uint8_t dik, bool down) = nullptr;
     void (*pump_observer)(int64_t frame) = nullptr;
@@ -63,9 +64,12 @@ HostKind KindFromEnvironment() {
     const char* value = std::getenv("KORVALUND_HOST");
     if (value && std::strcmp(value, "headless") == 0) return HostKind::kHeadless;
     if (value && std::strcmp(value, "sdl") == 0) return HostKind::kSdl;
-    if (value && *value)
-        std::fprintf(stderr, "korvalund: KORVALUND_HOST=%s is neither sdl nor headless\n", value);
-    return DisplayExists() ? HostKind::kSdl : HostKind::kHeadless;
+    const HostKind kind = DisplayExists() ? HostKind::kSdl : HostKind::kHeadless;
+    if (value && *value) {
+        std::fprintf(stderr, "korvalund: KORVALUND_HOST=%s is neither sdl nor headless; using %s\n", value,
+                     kind == HostKind::kSdl ? "sdl" : "headless");
+    }
+    return kind;
 }
 
 HostBackend& Backend() {
@@ -112,6 +116,7 @@ void LoadScriptFromEnvironment(HostState& state) {
     std::stringstream text;
     text << file.rdbuf();
     HostLoadInputScript(text.str());
+    state.script_given = true;
 }
 
 HostEvent EventOfAction(const ScriptAction& action) {
@@ -305,6 +310,13 @@ void HostSetPumpObserver(void (*observer)(int64_t frame)) {
     State().pump_observer = observer;
 }
 
+bool HostHasInputScript() {
+    HostState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (!state.script_loaded) LoadScriptFromEnvironment(state);
+    return state.script_given;
+}
+
 int64_t HostPumpFrame() {
     std::lock_guard lock(State().mutex);
     return State().frame;
@@ -316,6 +328,7 @@ bool HostLoadInputScript(const std::string& text) {
     state.script = ParseInputScript(text);
     state.script_next = 0;
     state.script_loaded = true;
+    state.script_given = true;
     state.frame = 0;
     for (const std::string& error : state.script.errors)
         std::fprintf(stderr, "korvalund: input script %s (line skipped)\n", error.c_str());
@@ -374,5 +387,6 @@ void HostResetForTests() {
     state.script = InputScript{};
     state.script_next = 0;
     state.script_loaded = false;
+    state.script_given = false;
     state.frame = 0;
 }

@@ -130,6 +130,9 @@ void HostPumpTick();
 void HostSetPumpObserver(void (*observer)(int64_t frame));
 // Pumps counted so far (the frame number the next HostPumpTick delivers).
 int64_t HostPumpFrame();
+// True when an input script drives this run: KORVALUND_INPUT names a readable file (read now if not yet),
+// or a test loaded one.
+bool HostHasInputScript();
 // Tests: loads an input script from text (replacing the one of KORVALUND_INPUT) and restarts the frame
 // count. Returns false and writes the reason to standard error for each bad line (which is skipped).
 bool HostLoadInputScript(const std::string& text);

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -33,6 +34,10 @@ struct ProcessClock {
         if (env && std::strcmp(env, "virtual") == 0) {
             mode = ClockMode::kVirtual;
             isVirtual = true;
+        } else if (env && *env && std::strcmp(env, "real") != 0) {
+            std::fprintf(stderr,
+                         "korvalund: KORVALUND_CLOCK=%s is neither real nor virtual; using the real clock\n",
+                         env);
         }
     }
 };

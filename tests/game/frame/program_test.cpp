@@ -3,12 +3,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/game/byte_files.h"
@@ -30,16 +34,28 @@ class ProgramTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    // Runs the program with an input script (may be empty) and arguments; returns its exit status.
-    int Run(const std::string& script, const std::vector<std::string>& args) {
-        std::ofstream(folder_ / "input.txt") << script;
+    // Runs the program with an input script (none: no KORVALUND_INPUT) and arguments, headless with a
+    // virtual clock and the null sound output unless environment_ says otherwise; returns its exit
+    // status. What it wrote to standard error is left in stderr.txt. A run is bounded at 60 s by an
+    // alarm, which then shows as status 128 + SIGALRM.
+    int Run(const std::optional<std::string>& script, const std::vector<std::string>& args) {
+        if (script) std::ofstream(folder_ / "input.txt") << *script;
         pid_t child = fork();
         if (child == 0) {
             if (chdir(folder_.c_str()) != 0) _exit(101);
+            if (!std::freopen("stderr.txt", "w", stderr)) _exit(103);
+            alarm(60);
             setenv("KORVALUND_HOST", "headless", 1);
             setenv("KORVALUND_CLOCK", "virtual", 1);
             setenv("KORVALUND_AUDIO", "null", 1);
-            setenv("KORVALUND_INPUT", (folder_ / "input.txt").c_str(), 1);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            for (const auto& [name, value] : environment_) setenv(name.c_str(), value.c_str(), 1);
+            if (script) {
+                setenv("KORVALUND_INPUT", (folder_ / "input.txt").c_str(), 1);
+            } else {
+                unsetenv("KORVALUND_INPUT");
+            }
             std::vector<char*> argv{const_cast<char*>(KORVALUND_GAME_EXE)};
             for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
@@ -51,7 +67,13 @@ class ProgramTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
+    std::string ErrorText() const {
+        std::ifstream file(folder_ / "stderr.txt");
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
     fs::path folder_;
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
@@ -98,6 +120,53 @@ TEST_F(ProgramTest, BundledDemoReplayPlaysToItsEnd) {
 TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {
     EXPECT_EQ(Run("120 close\n", {}), 0);
     EXPECT_TRUE(fs::exists(folder_ / "setting.dat"));
+}
+
+TEST_F(ProgramTest, ReplayArgumentThatIsNoReplayIsNamedOnOneLine) {
+    std::ofstream(folder_ / "garbage.rep") << "these bytes are not a replay\n";
+    const struct {
+        const char* what;
+        const char* file;
+        std::optional<std::string> script;
+        int status;
+        const char* reason;
+    } cases[] = {
+        // Headless with no input script: nothing could end the run, so the program ends at once.
+        {"missing, nothing to end the run", "nosuch.rep", std::nullopt, 2, "cannot be opened"},
+        {"garbage, nothing to end the run", "garbage.rep", std::nullopt, 2, "is not a replay"},
+        // With an input script the game starts after the line, and the script's close ends it.
+        {"garbage, scripted close", "garbage.rep", "120 close\n", 0, "is not a replay"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.script, {c.file}), c.status) << c.what;
+        const std::string error = ErrorText();
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << c.what << ": " << error;
+        EXPECT_NE(error.find(std::string("\"") + c.file + "\" " + c.reason), std::string::npos)
+            << c.what << ": " << error;
+        // Only a game that started writes its settings when it ends.
+        EXPECT_EQ(fs::exists(folder_ / "setting.dat"), c.status == 0) << c.what;
+        fs::remove(folder_ / "setting.dat");
+    }
+}
+
+TEST_F(ProgramTest, UnknownEnvironmentValueIsNamedOnOneLineAndTheRunGoesOn) {
+    const struct {
+        const char* name;
+        const char* line;
+    } cases[] = {
+        {"KORVALUND_CLOCK",
+         "korvalund: KORVALUND_CLOCK=bogus is neither real nor virtual; using the real clock\n"},
+        {"KORVALUND_HOST", "korvalund: KORVALUND_HOST=bogus is neither sdl nor headless; using headless\n"},
+        {"KORVALUND_AUDIO",
+         "korvalund: KORVALUND_AUDIO=bogus is not sdl, null or capture:<file.wav>; using the null output\n"},
+    };
+    for (const auto& c : cases) {
+        environment_ = {{c.name, "bogus"}};
+        EXPECT_EQ(Run("10 close\n", {}), 0) << c.name;
+        EXPECT_EQ(ErrorText(), c.line);
+        EXPECT_TRUE(fs::exists(folder_ / "setting.dat")) << c.name;
+        fs::remove(folder_ / "setting.dat");
+    }
 }
 
 }  // namespace

@@ -114,22 +114,27 @@ TEST_F(ReplayFileTest, NotAReplayChangesNothing) {
     const struct {
         const char* what;
         std::vector<uint8_t> bytes;
+        const char* problem;
     } cases[] = {
-        {"bad magic", badMagic},
-        {"negative count", ReplayBytes(-1, 5, 1, 2, {})},
-        {"count above one hour", ReplayBytes(kReplayCapacity + 1, 5, 1, 2, {1, 2})},
-        {"masks cut short", ReplayBytes(3, 5, 1, 2, {1, 2})},
-        {"header cut short", shortHeader},
-        {"empty", {}},
+        {"bad magic", badMagic, "is not a replay (no replay header)"},
+        {"negative count", ReplayBytes(-1, 5, 1, 2, {}),
+         "is not a replay (its frame count -1 is outside 0 to 216000)"},
+        {"count above one hour", ReplayBytes(kReplayCapacity + 1, 5, 1, 2, {1, 2}),
+         "is not a replay (its frame count 216001 is outside 0 to 216000)"},
+        {"masks cut short", ReplayBytes(3, 5, 1, 2, {1, 2}), "is cut short (2 of its 3 frames)"},
+        {"header cut short", shortHeader, "is not a replay (no replay header)"},
+        {"empty", {}, "is not a replay (no replay header)"},
     };
     for (const auto& c : cases) {
         WriteBytes("bad.rep", c.bytes);
+        EXPECT_EQ(ReplayProblem("bad.rep"), c.problem) << c.what;
         EXPECT_FALSE(LoadReplay("bad.rep")) << c.what;
         EXPECT_EQ(playbackLength, 0) << c.what;
         EXPECT_EQ(replaySeed, 0) << c.what;
         EXPECT_EQ(keyConfig.padAttack, 16) << c.what;
         EXPECT_EQ(replayBuffer.masks[0], 0u) << c.what;
     }
+    EXPECT_EQ(ReplayProblem("no such file.rep"), "cannot be opened: No such file or directory");
     EXPECT_FALSE(LoadReplay("no such file.rep"));
     EXPECT_FALSE(LoadReplay(""));
 }
@@ -137,6 +142,7 @@ TEST_F(ReplayFileTest, NotAReplayChangesNothing) {
 TEST_F(ReplayFileTest, FullHourLoads) {
     std::vector<uint32_t> masks(kReplayCapacity, 5);
     WriteBytes("hour.rep", ReplayBytes(kReplayCapacity, 1, 1, 1, masks));
+    EXPECT_EQ(ReplayProblem("hour.rep"), "");
     ASSERT_TRUE(LoadReplay("hour.rep"));
     EXPECT_EQ(playbackLength, kReplayCapacity);
     EXPECT_EQ(replayBuffer.masks[kReplayCapacity - 1], 5u);
