@@ -108,8 +108,13 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<SoundMixer>& 
         case Kind::Sdl: {
             auto output = OpenSdlAudioOutput(mixer, &error);
             if (output) return output;
-            std::fprintf(stderr, "korvalund: SDL audio unavailable (%s); using the null output\n",
-                         error.c_str());
+            // Every sound device of the process meets the same missing device: one line says it.
+            static std::once_flag said;
+            std::call_once(said, [&] {
+                std::fprintf(stderr,
+                             "korvalund: no sound device could be opened (%s); using the null output\n",
+                             error.c_str());
+            });
             return NullOutput(mixer);
         }
         case Kind::Capture:

@@ -1,10 +1,29 @@
 // The SDL2 audio device: its callback pulls mixed frames at the device's pace.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include "platform/dsound/audio_output.h"
 #include "platform/dsound/sound_mixer.h"
 
 namespace {
+
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error,
+                                  const char* format, ...);
+using AlsaSetErrorHandler = int (*)(AlsaErrorHandler handler);
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// While SDL looks for a device, the ALSA library writes its own errors to standard error (a machine
+// without a sound card gets a screenful); the caller's one line says what matters. The handler is set in
+// the library SDL loads itself (the same shared object), which stays loaded; null restores ALSA's own.
+void SetAlsaErrorHandler(AlsaErrorHandler handler) {
+    static const AlsaSetErrorHandler set = []() -> AlsaSetErrorHandler {
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (alsa == nullptr) return nullptr;
+        return reinterpret_cast<AlsaSetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    }();
+    if (set != nullptr) set(handler);
+}
 
 class SdlAudioOutput : public AudioOutput {
   public:
@@ -17,6 +36,14 @@ class SdlAudioOutput : public AudioOutput {
     const char* Description() const override { return "Korvalund SDL2 audio output"; }
 
     bool Open(std::string* error) {
+        SetAlsaErrorHandler(&IgnoreAlsaError);
+        const bool opened = OpenDevice(error);
+        SetAlsaErrorHandler(nullptr);
+        return opened;
+    }
+
+  private:
+    bool OpenDevice(std::string* error) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             *error = SDL_GetError();
             return false;
@@ -38,7 +65,6 @@ class SdlAudioOutput : public AudioOutput {
         return true;
     }
 
-  private:
     static void Pull(void* self, Uint8* stream, int bytes) {
         auto* output = static_cast<SdlAudioOutput*>(self);
         output->mixer_->Mix(reinterpret_cast<int16_t*>(stream), static_cast<uint32_t>(bytes) / 4);
