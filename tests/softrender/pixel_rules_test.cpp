@@ -182,7 +182,9 @@ TEST(PixelRules, ImageAddSubtractLeafTable) {
         EXPECT_EQ(add.scale == SourceScale::None, plain);
         EXPECT_EQ(add.combine, Combine::Word);
         // The plain leaf compares the low bits of the transparent value.
-        if (r.variants & kVariantTransparent) EXPECT_EQ(add.transparent, Transparency::Low);
+        if (r.variants & kVariantTransparent) {
+            EXPECT_EQ(add.transparent, Transparency::Low);
+        }
     }
     // Below full parameter there is no plain leaf; at zero nothing is drawn.
     EXPECT_EQ(Image(row, kK1, pal, 2, ParamCase::Other, kVariantSimd).word, WordOp::MaskedAdd);
@@ -272,7 +274,7 @@ TEST(PixelRules, ImageInverseAndMultiplyAlphaTable) {
 }
 
 // The stretch differs from the row loop only where its own table says so.
-TEST(PixelRules, StretchDiffersFromTheRowLoopWhereDocumented) {
+TEST(PixelRules, StretchDiffersFromTheRowLoopOnlyWhereItsTableSays) {
     const SourceKind sources[] = {SourceKind::Palette, SourceKind::Direct, SourceKind::DirectAlpha,
                                   SourceKind::DirectOpaque};
     for (Depth depth : {kK0, kK1}) {
@@ -305,7 +307,9 @@ TEST(PixelRules, StretchDiffersFromTheRowLoopWhereDocumented) {
                             EXPECT_EQ(stretch.word, WordOp::MaskedSub);
                             EXPECT_EQ(stretch.transparent, row.transparent);
                         }
-                        if (m == 2 && differs) EXPECT_EQ(stretch.word, WordOp::MaskedAdd);
+                        if (m == 2 && differs) {
+                            EXPECT_EQ(stretch.word, WordOp::MaskedAdd);
+                        }
                     }
                 }
             }

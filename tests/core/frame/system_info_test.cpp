@@ -180,7 +180,9 @@ TEST_F(LayeredOutputTest, TransparentColourPixelsAreFullyTransparentInEveryForma
         for (int i : {0, 4}) EXPECT_EQ(shown[i] >> 24, 0u) << "key pixel " << i << " os " << c.code;
         for (int i : {1, 2, 3, 5}) {
             EXPECT_EQ(shown[i] >> 24, 0xFFu) << i;
-            if (c.exact) EXPECT_EQ(shown[i] & 0xFFFFFF, colours[i]) << i;
+            if (c.exact) {
+                EXPECT_EQ(shown[i] & 0xFFFFFF, colours[i]) << i;
+            }
         }
         // White and black stay white and black in every format.
         EXPECT_EQ(shown[2], 0xFFFFFFFFu);

@@ -692,7 +692,7 @@ class CheckPointRespawnTest : public MapTest {
         replay.push_back(1);
         for (int32_t key : {16, 32, 128, 512, 64, 208, 203, 205, 200, 44, 45, 57, 46, 30})
             AppendI32(replay, key);
-        for (int i = 0; i < kFrames; ++i) AppendI32(replay, i < 40 ? kInputRight : 0);
+        for (int i = 0; i < kFrames; ++i) AppendI32(replay, i < 40 ? static_cast<int32_t>(kInputRight) : 0);
         WriteBytes("run.rep", replay);
     }
 

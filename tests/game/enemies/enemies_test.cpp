@@ -558,7 +558,9 @@ TEST_F(ShulkenTest, OutOfViewItHoldsFireAndWaitsAgainOnComingIntoView) {
         ClearCalls();
         for (int n = 0; n < 300; ++n) Frame();
         EXPECT_EQ(EffectsPlayed().size(), c.inView ? 2u : 0u) << c.cameraX << "," << c.cameraY;
-        if (!c.inView) EXPECT_EQ(turret->timer, 54);
+        if (!c.inView) {
+            EXPECT_EQ(turret->timer, 54);
+        }
     }
     // Long out of view, then in view: 55 frames of waiting before the warning starts again.
     cameraX = 0;

@@ -120,7 +120,9 @@ TEST_F(BoostEffectsTest, BurstDrawsAddedAndTurnedWithItsSurface) {
         EXPECT_EQ(calls[1].args[2], 180);
         EXPECT_EQ(calls[1].args[3], 220);
         EXPECT_EQ(calls[1].args.back(), c.turn) << "surface " << c.surface << " flip " << c.flip;
-        if (calls[1].name == "DrawImagePartRotated") EXPECT_EQ(calls[1].args[7], Bits(kQuarter));
+        if (calls[1].name == "DrawImagePartRotated") {
+            EXPECT_EQ(calls[1].args[7], Bits(kQuarter));
+        }
         EXPECT_EQ(calls[2].args, (std::vector<int64_t>{0, 0}));
     }
 }
@@ -231,7 +233,9 @@ TEST_F(BoostEffectsTest, AfterImageDrawsRedTintedPiecesTurnedAboutTheSpriteCentr
             EXPECT_EQ(draw.args[2], upper ? 380 : 340);
             EXPECT_EQ(draw.args[3], c.twoPiece == 0 ? 100 : upper ? 0 : 70);
             EXPECT_EQ(draw.args[5], upper ? 40 : 30);
-            if (draw.name == "DrawImagePartRotated") EXPECT_EQ(draw.args[7], Bits(c.angle));
+            if (draw.name == "DrawImagePartRotated") {
+                EXPECT_EQ(draw.args[7], Bits(c.angle));
+            }
             EXPECT_EQ(draw.args.back(), 1);  // mirrored
         }
         EXPECT_EQ(calls[calls.size() - 2].args, (std::vector<int64_t>{0, 0}));

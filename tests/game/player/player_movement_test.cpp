@@ -222,7 +222,8 @@ TEST_F(PlayerMovementTest, AfterImageJitterDrawsTwoRandomValuesInOrder) {
     SeedRandom(99);
     Step(kRight);
     Character* shadow = nullptr;
-    for (Character* effect : Effects()) {
+    const std::vector<Character*> effects = Effects();
+    for (Character* effect : effects) {
         if (effect->w == 40 && effect->h == 40) shadow = effect;
     }
     ASSERT_NE(shadow, nullptr);

@@ -31,8 +31,12 @@ TEST_F(WindowCreationTest, SizeAndMoveCarryTheClientAreaOfTheAdjustedRectangle) 
     EXPECT_EQ(client.right, 800);
     EXPECT_EQ(client.bottom, 600);
     for (const RecordedMessage& m : recorded) {
-        if (m.message == WM_SIZE) EXPECT_EQ(m.lParam, MAKELONG(800, 600));
-        if (m.message == WM_MOVE) EXPECT_EQ(m.lParam, MAKELONG(100 - rect.left, 50 - rect.top));
+        if (m.message == WM_SIZE) {
+            EXPECT_EQ(m.lParam, MAKELONG(800, 600));
+        }
+        if (m.message == WM_MOVE) {
+            EXPECT_EQ(m.lParam, MAKELONG(100 - rect.left, 50 - rect.top));
+        }
     }
     POINT origin{0, 0};
     ASSERT_TRUE(ClientToScreen(window, &origin));
@@ -58,7 +62,9 @@ TEST_F(WindowCreationTest, CreateReturningMinusOneDestroysTheWindowAndFails) {
 TEST_F(WindowCreationTest, MessagesSentFromCreateAreHandledInsideIt) {
     const UINT custom = WM_USER + 5;
     handler = [&](HWND window, UINT message, WPARAM, LPARAM, LRESULT* result) {
-        if (message == WM_CREATE) EXPECT_EQ(SendMessageA(window, custom, 1, 2), 42);
+        if (message == WM_CREATE) {
+            EXPECT_EQ(SendMessageA(window, custom, 1, 2), 42);
+        }
         if (message != custom) return false;
         *result = 42;
         return true;
