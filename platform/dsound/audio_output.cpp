@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
+#include <string>
 
 #include "platform/dsound/audio_output_override.h"
 #include "platform/dsound/clocked_audio_output.h"
@@ -37,6 +39,15 @@ std::string ChoiceText() {
 bool HostIsHeadless() {
     const char* host = std::getenv("KORVALUND_HOST");
     return host && std::string(host) == "headless";
+}
+
+// Every sound device of the process (the game has two) meets the same choice and the same missing
+// device: each such line is written to standard error once.
+void SayOnce(const std::string& line) {
+    static std::mutex mutex;
+    static std::set<std::string> said;
+    std::lock_guard<std::mutex> guard(mutex);
+    if (said.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 std::unique_ptr<AudioOutput> NullOutput(const std::shared_ptr<SoundMixer>& mixer) {
@@ -87,10 +98,8 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<SoundMixer>& 
     const std::string text = ChoiceText();
     AudioOutputChoice choice;
     if (!ParseAudioOutputChoice(text, &choice)) {
-        std::fprintf(stderr,
-                     "korvalund: KORVALUND_AUDIO=%s is not sdl, null or capture:<file.wav>; "
-                     "using the null output\n",
-                     text.c_str());
+        SayOnce("korvalund: KORVALUND_AUDIO=" + text +
+                " is not sdl, null or capture:<file.wav>; using the null output");
         return NullOutput(mixer);
     }
     if (choice.kind == Kind::Automatic) choice.kind = HostIsHeadless() ? Kind::Null : Kind::Sdl;
@@ -108,13 +117,7 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<SoundMixer>& 
         case Kind::Sdl: {
             auto output = OpenSdlAudioOutput(mixer, &error);
             if (output) return output;
-            // Every sound device of the process meets the same missing device: one line says it.
-            static std::once_flag said;
-            std::call_once(said, [&] {
-                std::fprintf(stderr,
-                             "korvalund: no sound device could be opened (%s); using the null output\n",
-                             error.c_str());
-            });
+            SayOnce("korvalund: no sound device could be opened (" + error + "); using the null output");
             return NullOutput(mixer);
         }
         case Kind::Capture:
