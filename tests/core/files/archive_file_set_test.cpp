@@ -148,15 +148,21 @@ TEST_F(ArchiveFileSetTest, SearchesWithoutAnArchiveGoToTheDisk) {
 TEST_F(ArchiveFileSetTest, SeekTellAndIdleWorkOnBothKinds) {
     WriteArchive();
     folder_.Write("plain/c.txt", Bytes("PLAIN-C"));
-    for (const char* name : {"data\\a.png", "plain\\c.txt"}) {
-        uintptr_t file = CallFileOpen(Path(name).c_str(), 0, 1, 0);
-        ASSERT_NE(file, 0u) << name;
+    const struct {
+        const char* name;
+        int64_t size;
+        const char* tail;
+    } cases[] = {{"data\\a.png", 6, "-A"}, {"plain\\c.txt", 7, "-C"}};  // "ARCH-A" in the archive, "PLAIN-C"
+    for (const auto& c : cases) {
+        uintptr_t file = CallFileOpen(Path(c.name).c_str(), 0, 1, 0);
+        ASSERT_NE(file, 0u) << c.name;
         EXPECT_EQ(CallFileIdle(file), 1);
         EXPECT_EQ(CallFileSeek(file, -2, SEEK_ORIGIN_END), 0);
+        EXPECT_EQ(CallFileTell(file), c.size - 2) << c.name;
         char tail[3] = {};
         EXPECT_EQ(CallFileRead(tail, 2, 1, file), 1u);
-        EXPECT_EQ(CallFileTell(file), CallFileTell(file));
-        EXPECT_EQ(std::string(tail), std::string(name)[0] == 'd' ? "-A" : "-C");
+        EXPECT_EQ(CallFileTell(file), c.size) << c.name;
+        EXPECT_EQ(std::string(tail), c.tail);
         EXPECT_EQ(CallFileClose(file), 0);
     }
     EXPECT_EQ(CallFileTell(kOpenFileTag | 5), -1);
