@@ -80,7 +80,7 @@ void AlienTask::Update() {
 
 void AlienTask::Wait() {
     if (counter == 0) {
-        CreateTask<UfoTask>(&state, map);
+        ufo = CreateTask<UfoTask>(&state, map);
         inputEnabled = 0;
         runTimerStopped = 1;
     }
@@ -139,5 +139,6 @@ void AlienTask::Flee() {
 void AlienTask::Leave() {
     if (counter != kBoardFrame) return;
     CreateStageClearTask(map);
+    if (ufo != nullptr) ufo->pilotState = nullptr;
     dead = 1;
 }

@@ -6,6 +6,8 @@
 
 #include "game/frame/character.h"
 
+class UfoTask;
+
 class AlienTask : public Character {
   public:
     enum AlienState : int32_t {
@@ -23,6 +25,8 @@ class AlienTask : public Character {
 
     double& SpeedX() { return param; }
     double& SpeedY() { return real1; }
+
+    UfoTask* ufo = nullptr;  // the craft it brought, which points at its state until the pilot goes
 
   private:
     void Wait();

@@ -977,6 +977,8 @@ TEST_F(UfoBossTest, WholeFightFromTheRecordToTheClearBoard) {
         cleared = !TasksOf<StageClearTask>(kGroupSceneControl).empty();
         if (cleared) {
             EXPECT_EQ(pilot->dead, 1);
+            EXPECT_EQ(pilot->ufo, ufo);
+            EXPECT_EQ(ufo->pilotState, nullptr);  // the pilot is about to be deleted
         }
     }
     ASSERT_TRUE(cleared);
