@@ -18,12 +18,6 @@ function(korvalund_sources out dir exclude)
   if(exclude)
     list(FILTER found EXCLUDE REGEX "${exclude}")
   endif()
-  if(NOT found)
-    # A folder whose modules have not arrived yet still makes a (empty) library.
-    set(empty ${CMAKE_CURRENT_BINARY_DIR}/empty.cpp)
-    file(WRITE ${empty} "")
-    set(found ${empty})
-  endif()
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 

@@ -1,4 +1,4 @@
-// Placeholder for the font drawing of the fonts and movies subsystem until it lands: text is not drawn.
+// Text drawn with font handles is not built: the call checks its font handle and draws nothing.
 #include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/fonts.h"
 

@@ -183,6 +183,4 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
 
 // ---- Fonts ----
 
-#if __has_include("platform/gdi/gdi32_font.h")
 #include "platform/gdi/gdi32_font.h"
-#endif

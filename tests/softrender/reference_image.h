@@ -1,4 +1,4 @@
-// Reference for the image kernels (1:1 and stretched), pixel by pixel from the documented pipeline:
+// Reference for the image kernels (1:1 and stretched), pixel by pixel through the whole pipeline:
 // fetch, transparent test, source alpha, tint by trunc(c * b / 255), blend-image weight, then the
 // mode's formula with plain division and per-channel readings of the word operations. Shares no code
 // with the kernels.

@@ -1,5 +1,5 @@
-// A slow reference for the colour kernels, written pixel by pixel from the formulas of the renderer's
-// documentation: plain integer division where the kernels use tables, per-channel readings where the
+// A slow reference for the colour kernels, written pixel by pixel from the renderer's formulas: plain
+// integer division where the kernels use tables, per-channel readings where the
 // kernels use masked words, point lists where the kernels walk addresses. It shares no code with the
 // kernels and works on its own copy of the destination bytes.
 #pragma once
@@ -195,7 +195,7 @@ inline int Trunc(double v) {
     return int(v);
 }
 
-// Points of a line: clipped end points as documented, then step i at major start + i and minor
+// Points of a line: the clipped end points, then step i at major start + i and minor
 // start + floor(i * minor delta / major delta).
 inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const State& st, int x1, int y1,
                                                      int x2, int y2) {

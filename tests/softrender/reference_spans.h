@@ -1,4 +1,4 @@
-// Reference for the triangle, image-quad and rotated-image kernels, written from their documented
+// Reference for the triangle, image-quad and rotated-image kernels, written from their
 // geometry: each triangle row's span ends computed directly from the edge's start and slope, each
 // pixel's texel position from the reference point and the gradients, the rotation's texel positions
 // from the box's start and steps. 14.18 positions become whole pixels by rounding down. The pixels

@@ -59,7 +59,7 @@ class TriangleKernel : public testing::Test {
     }
 };
 
-TEST_F(TriangleKernel, CoverageOfTheDocumentedTriangles) {
+TEST_F(TriangleKernel, FlatTrianglesCoverTheRowsBetweenTheirEdges) {
     EXPECT_EQ(Flat({{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}}),
               Rows({{0, {0, 4}}, {1, {0, 3}}, {2, {0, 2}}, {3, {0, 1}}}));
     // The lower right segment starts one 14.18 unit right of the middle corner.

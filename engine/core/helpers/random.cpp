@@ -76,7 +76,7 @@ void RefillRandomState() {
     g_randomState.index = 0;
 }
 
-// The vector refill of the original produced the same values as the plain one; a scalar loop serves.
+// The vector refill gives the same values as the plain refill, so it is the plain refill.
 void RefillRandomStateMmx() {
     RefillRandomState();
 }

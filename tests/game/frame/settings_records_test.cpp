@@ -12,7 +12,7 @@ std::vector<uint8_t> DefaultSettingsBytes() {
     return bytes;
 }
 
-TEST_F(SettingsRecordsTest, DefaultsWriteTheDocumentedSettingsLayout) {
+TEST_F(SettingsRecordsTest, DefaultsWriteTheSixtyTwoByteSettingsLayout) {
     SaveSettings();
     const auto bytes = ReadBytes(kSettingsFileName);
     ASSERT_EQ(bytes.size(), 62u);

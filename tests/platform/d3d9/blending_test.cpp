@@ -1,5 +1,5 @@
-// Blending, texture stages and alpha test against values worked out with the documented arithmetic in
-// floating point: channels are fractions of full scale, the result is clamped to [0, 1] and rounded to
+// Blending, texture stages and alpha test against values worked out with Direct3D 9's blend arithmetic
+// in floating point: channels are fractions of full scale, the result is clamped to [0, 1] and rounded to
 // the target's precision; a 16-bit target reads its channels as the nearest 8-bit value.
 #include <cmath>
 
