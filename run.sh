@@ -55,7 +55,7 @@ else
   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVALUND_TESTS=OFF >/dev/null
 fi
 say "build: the game, and the data pack when content/ or tools/datapack changed"
-cmake --build build-release -j "$(nproc)"
+(cd build-release && ninja)
 say "data pack: build-release/data, build-release/bgm and build-release/demo.rep are up to date"
 
 host=${KORVALUND_HOST:-}
