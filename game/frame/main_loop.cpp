@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/core/files/file_access.h"
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/helpers/random.h"
@@ -13,6 +14,7 @@
 #include "game/frame/input_mask.h"
 #include "game/frame/records_file.h"
 #include "game/frame/replay_file.h"
+#include "game/frame/required_data.h"
 #include "game/frame/scene_code.h"
 #include "game/frame/settings_file.h"
 #include "game/frame/task_factory.h"
@@ -79,13 +81,21 @@ void SetUpDrawTarget() {
     SetClipRect(0, 0, kLogicalWidth, kLogicalHeight);
 }
 
+// Set when a data file the game needs is missing or damaged: the game ends with kDataFailureStatus.
+bool dataFailed = false;
+
+void FailOnData(const char* path, bool missing) {
+    ReportDataFailure(path, missing);
+    dataFailed = true;
+}
+
 void StartUpAfterInit(LPSTR commandLine) {
     SetUpDrawTarget();
     pxtone_Ready(GetMainWindowHandle(), 1, MusicSampleRate(bgmQuality), 16, 0.1f, 1, nullptr);
     pxtone_Tune_SetVolume(static_cast<float>(kMusicVolume));
     currentTune[0] = '\0';
     LoadSoundEffects();
-    LoadTextFont();
+    if (!LoadTextFont()) dataFailed = true;  // its own message box said so
     ResetBestTimes();
     replayBuffer.hasData = 0;
     LoadRecords();
@@ -146,12 +156,12 @@ void SetUpArea() {
     if (sceneCode != kSceneOpeningDemo) sceneCode = kSceneStay;
     areaMap.Clear();
     if (sceneCode == kSceneOpeningDemo) {
-        areaMap.Load("./data/map/op.dat");
+        if (!areaMap.Load("./data/map/op.dat")) FailOnData("./data/map/op.dat", false);
         sceneCode = kSceneStay;
     } else {
         char path[kMapPathLength];
         std::snprintf(path, sizeof(path), "./data/map/%d.dat", areaNumber);
-        areaMap.Load(path);
+        if (!areaMap.Load(path)) FailOnData(path, GetFileSizeByPath(path) < 0);
         if (areaMap.kind < kFirstScriptedMapKind) {
             CreatePlayerTask(&areaMap);
             CreateStageStartTask(&areaMap);
@@ -274,6 +284,7 @@ bool EndArea() {
 
 bool RunAreaPhase() {
     SetUpArea();
+    if (dataFailed) return false;
     while (QuitCheck() && sceneCode == kSceneStay) {
         if (!RunAreaFrame()) break;
     }
@@ -328,8 +339,14 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     LoadSettings();
     ChangeToSettingWindowMode();
     if (LibraryInit() == -1) return -1;
+    if (const char* missing = FirstMissingDataFile()) {
+        ReportDataFailure(missing, true);
+        LibraryEnd();
+        return kDataFailureStatus;
+    }
     StartUpAfterInit(commandLine);
     for (;;) {
+        if (dataFailed) break;
         ForgetAllTasks();
         if (sceneCode == kSceneStay || sceneCode == kSceneTitle || sceneCode == kSceneAreaSelect) {
             if (!RunTitlePhase()) break;
@@ -337,5 +354,5 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         if (!RunAreaPhase()) break;
     }
     ShutDown();
-    return 0;
+    return dataFailed ? kDataFailureStatus : 0;
 }

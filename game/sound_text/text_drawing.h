@@ -18,6 +18,7 @@ void DrawBitmapText(int x, int y, const char* text, int maxChars);
 void DrawNumber(int value, int digits, int x, int y);
 // At most maxChars characters (fewer than 300) with a grey drop shadow.
 void DrawFontText(int x, int y, const char* text, int maxChars);
-void LoadTextFont();
+// False (after its message box) when the font file is missing or damaged.
+bool LoadTextFont();
 // Removes the memory font added by LoadTextFont.
 void RemoveTextFont();

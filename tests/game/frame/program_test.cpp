@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,20 +32,24 @@ class ProgramTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    // Runs the program with an input script (may be empty) and arguments; returns its exit status.
-    int Run(const std::string& script, const std::vector<std::string>& args) {
+    // Runs the program with an input script (may be empty) and arguments; returns its exit status. With
+    // `errors` given, its standard error goes to that file.
+    int Run(const std::string& script, const std::vector<std::string>& args, const fs::path& errors = {}) {
         std::ofstream(folder_ / "input.txt") << script;
         pid_t child = fork();
         if (child == 0) {
             if (chdir(folder_.c_str()) != 0) _exit(101);
+            if (!errors.empty() && !freopen(errors.c_str(), "w", stderr)) _exit(103);
             setenv("KORVALUND_HOST", "headless", 1);
             setenv("KORVALUND_CLOCK", "virtual", 1);
             setenv("KORVALUND_AUDIO", "null", 1);
             setenv("KORVALUND_INPUT", (folder_ / "input.txt").c_str(), 1);
-            std::vector<char*> argv{const_cast<char*>(KORVALUND_GAME_EXE)};
+            std::vector<char*> argv;
+            for (const std::string& w : wrapper_) argv.push_back(const_cast<char*>(w.c_str()));
+            argv.push_back(const_cast<char*>(KORVALUND_GAME_EXE));
             for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execv(KORVALUND_GAME_EXE, argv.data());
+            execv(argv[0], argv.data());
             _exit(102);
         }
         int status = 0;
@@ -52,6 +58,7 @@ class ProgramTest : public ::testing::Test {
     }
 
     fs::path folder_;
+    std::vector<std::string> wrapper_;  // a program, and its arguments, that starts the game
 };
 
 TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
@@ -98,6 +105,55 @@ TEST_F(ProgramTest, BundledDemoReplayPlaysToItsEnd) {
 TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {
     EXPECT_EQ(Run("120 close\n", {}), 0);
     EXPECT_TRUE(fs::exists(folder_ / "setting.dat"));
+}
+
+TEST_F(ProgramTest, WithoutItsDataTheProgramSaysWhichFileIsMissingAndEnds) {
+    fs::remove(folder_ / "data");
+    const fs::path messages = folder_ / "stderr.txt";
+    EXPECT_EQ(Run("100000 close\n", {}, messages), 2);
+    std::ifstream in(messages);
+    std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("data/k8x12S.ttf was not found"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
+}
+
+// A save hit by a fault at its write: the process killed there (as by a crash or power cut), or every
+// write failing as on a full disk. The old settings and records stay byte-identical; a full disk is
+// reported, one line for each file.
+TEST_F(ProgramTest, AFaultAtTheSavesWriteKeepsTheOldFiles) {
+    const std::vector<uint8_t> settings(62, 0x01), records(20, 0x7F);
+    const struct {
+        const char* inject;
+        int status;
+        size_t lines;
+    } cases[] = {{"write:signal=KILL", 128 + 9, 0}, {"write:error=ENOSPC", 0, 2}};
+    for (const auto& c : cases) {
+        WriteBytes(folder_ / "setting.dat", settings);
+        WriteBytes(folder_ / "record.dat", records);
+        wrapper_ = {"/usr/bin/strace",
+                    "-f",
+                    "-o",
+                    "/dev/null",
+                    "-e",
+                    "trace=write",
+                    "-e",
+                    std::string("inject=") + c.inject,
+                    "-P",
+                    (folder_ / "setting.dat.tmp").string(),
+                    "-P",
+                    (folder_ / "record.dat.tmp").string()};
+        const fs::path messages = folder_ / "stderr.txt";
+        const int status = Run("0 down 1\n", {}, messages);  // Esc: the program ends and saves
+        EXPECT_EQ(status, c.status) << c.inject;
+        EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), settings) << c.inject;
+        EXPECT_EQ(ReadBytes(folder_ / "record.dat"), records) << c.inject;
+        std::ifstream in(messages);
+        size_t lines = 0;
+        for (std::string line; std::getline(in, line);)
+            lines += line.find("could not save") != std::string::npos;
+        EXPECT_EQ(lines, c.lines) << c.inject;
+    }
 }
 
 }  // namespace
