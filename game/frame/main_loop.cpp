@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/core/files/file_access.h"
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/helpers/random.h"
@@ -14,7 +13,6 @@
 #include "game/frame/input_mask.h"
 #include "game/frame/records_file.h"
 #include "game/frame/replay_file.h"
-#include "game/frame/required_data.h"
 #include "game/frame/scene_code.h"
 #include "game/frame/settings_file.h"
 #include "game/frame/task_factory.h"
@@ -81,21 +79,13 @@ void SetUpDrawTarget() {
     SetClipRect(0, 0, kLogicalWidth, kLogicalHeight);
 }
 
-// Set when a data file the game needs is missing or damaged: the game ends with kDataFailureStatus.
-bool dataFailed = false;
-
-void FailOnData(const char* path, bool missing) {
-    ReportDataFailure(path, missing);
-    dataFailed = true;
-}
-
 void StartUpAfterInit(LPSTR commandLine) {
     SetUpDrawTarget();
     pxtone_Ready(GetMainWindowHandle(), 1, MusicSampleRate(bgmQuality), 16, 0.1f, 1, nullptr);
     pxtone_Tune_SetVolume(static_cast<float>(kMusicVolume));
     currentTune[0] = '\0';
     LoadSoundEffects();
-    if (!LoadTextFont()) dataFailed = true;  // its own message box said so
+    LoadTextFont();
     ResetBestTimes();
     replayBuffer.hasData = 0;
     LoadRecords();
@@ -156,12 +146,12 @@ void SetUpArea() {
     if (sceneCode != kSceneOpeningDemo) sceneCode = kSceneStay;
     areaMap.Clear();
     if (sceneCode == kSceneOpeningDemo) {
-        if (!areaMap.Load("./data/map/op.dat")) FailOnData("./data/map/op.dat", false);
+        areaMap.Load("./data/map/op.dat");
         sceneCode = kSceneStay;
     } else {
         char path[kMapPathLength];
         std::snprintf(path, sizeof(path), "./data/map/%d.dat", areaNumber);
-        if (!areaMap.Load(path)) FailOnData(path, GetFileSizeByPath(path) < 0);
+        areaMap.Load(path);
         if (areaMap.kind < kFirstScriptedMapKind) {
             CreatePlayerTask(&areaMap);
             CreateStageStartTask(&areaMap);
@@ -284,7 +274,6 @@ bool EndArea() {
 
 bool RunAreaPhase() {
     SetUpArea();
-    if (dataFailed) return false;
     while (QuitCheck() && sceneCode == kSceneStay) {
         if (!RunAreaFrame()) break;
     }
@@ -339,14 +328,8 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     LoadSettings();
     ChangeToSettingWindowMode();
     if (LibraryInit() == -1) return -1;
-    if (const char* missing = FirstMissingDataFile()) {
-        ReportDataFailure(missing, true);
-        LibraryEnd();
-        return kDataFailureStatus;
-    }
     StartUpAfterInit(commandLine);
     for (;;) {
-        if (dataFailed) break;
         ForgetAllTasks();
         if (sceneCode == kSceneStay || sceneCode == kSceneTitle || sceneCode == kSceneAreaSelect) {
             if (!RunTitlePhase()) break;
@@ -354,5 +337,5 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         if (!RunAreaPhase()) break;
     }
     ShutDown();
-    return dataFailed ? kDataFailureStatus : 0;
+    return 0;
 }

@@ -18,7 +18,6 @@ void DrawBitmapText(int x, int y, const char* text, int maxChars);
 void DrawNumber(int value, int digits, int x, int y);
 // At most maxChars characters (fewer than 300) with a grey drop shadow.
 void DrawFontText(int x, int y, const char* text, int maxChars);
-// False (after its message box) when the font file is missing or damaged.
-bool LoadTextFont();
+void LoadTextFont();
 // Removes the memory font added by LoadTextFont.
 void RemoveTextFont();

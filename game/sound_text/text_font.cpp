@@ -32,7 +32,7 @@ uint8_t* ReadFontFile(int64_t* size) {
 
 HANDLE memoryFont = nullptr;
 
-bool LoadTextFont() {
+void LoadTextFont() {
     int64_t size = 0;
     uint8_t* buffer = ReadFontFile(&size);
     DWORD fonts = 0;
@@ -41,11 +41,10 @@ bool LoadTextFont() {
     if (memoryFont == nullptr) {
         delete[] buffer;
         MessageBoxA(nullptr, "フォント読込失敗", "", MB_OK);
-        return false;
+        return;
     }
     textFont = CreateFontPublic("k8x12S", 12, 1, 0, -1, -1, 0, -1);
     delete[] buffer;
-    return textFont >= 0;
 }
 
 void RemoveTextFont() {

@@ -107,17 +107,6 @@ TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {
     EXPECT_TRUE(fs::exists(folder_ / "setting.dat"));
 }
 
-TEST_F(ProgramTest, WithoutItsDataTheProgramSaysWhichFileIsMissingAndEnds) {
-    fs::remove(folder_ / "data");
-    const fs::path messages = folder_ / "stderr.txt";
-    EXPECT_EQ(Run("100000 close\n", {}, messages), 2);
-    std::ifstream in(messages);
-    std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(said.find("data/k8x12S.ttf was not found"), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
-}
-
 // A save hit by a fault at its write: the process killed there (as by a crash or power cut), or every
 // write failing as on a full disk. The old settings and records stay byte-identical; a full disk is
 // reported, one line for each file.
