@@ -17,9 +17,6 @@
 
 namespace {
 
-// Noted on a handle until its request has a slot: cancelling it fails, so a deletion waits instead.
-constexpr uint32_t kNoJobSlot = 0xFFFFFFFF;
-
 // What a DirectSound buffer can hold; anything else could not even become a stream sound.
 bool IsPlayableFormat(const WAVEFORMATEX& format) {
     return format.wFormatTag == WAVE_FORMAT_PCM && (format.nChannels == 1 || format.nChannels == 2) &&
@@ -116,12 +113,10 @@ void LoadSoundJob(AsyncLoadRequest* request) {
     const int bufferCount = static_cast<int>(UnpackAsyncArgInt(arguments, &offset));
     const int joinHandle = static_cast<int>(UnpackAsyncArgInt(arguments, &offset));
     const int result = path ? LoadSoundSync(&settings, handle, path, bufferCount, joinHandle, 1) : -1;
-    DropHandleLoadJob(handle);
-    if (result != 0) DeleteHandle(handle);
+    FinishHandleLoadJob(handle, result);
 }
 
-// Packs the load into a request and queues it, counting the job on the handle first so that it can
-// never finish before it counted.
+// Packs the load into a request and queues it on the handle.
 bool QueueLoadJob(const SoundLoadSettings& settings, int handle, const char* fullPath, int bufferCount,
                   int joinHandle) {
     auto pack = [&](unsigned char* buffer) {
@@ -136,17 +131,7 @@ bool QueueLoadJob(const SoundLoadSettings& settings, int handle, const char* ful
     AsyncLoadRequest* request = AllocAsyncLoadRequest(pack(nullptr));
     if (!request) return false;
     pack(AsyncLoadArguments(request));
-    if (AddHandleLoadJob(handle, kNoJobSlot) != 0) {
-        TrackedFree(request);
-        return false;
-    }
-    request->job = LoadSoundJob;
-    // The job drops its count under this lock, so the request stays alive until its slot is noted.
-    SoundTypeLock lock;
-    AddAsyncLoadRequest(request);
-    auto* record = static_cast<SoundRecord*>(GetTypedHandleData(handle, kHandleTypeSound));
-    if (record && IsHandleLoading(handle) == 1) record->header.asyncJob = request->slot;
-    return true;
+    return QueueHandleLoadJob(handle, request, LoadSoundJob) == 0;
 }
 
 }  // namespace

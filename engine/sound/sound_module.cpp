@@ -48,7 +48,7 @@ void DeleteSoundAndSoftSoundHandles() {
 }
 
 void StartStreamThread() {
-    soundOutput.streamStop = 0;
+    __atomic_store_n(&soundOutput.streamStop, 0, __ATOMIC_RELEASE);
     HANDLE thread = CreateThread(nullptr, 0, SoundStreamThreadMain, nullptr, CREATE_SUSPENDED,
                                  &soundOutput.streamThreadId);
     if (!thread) return;
@@ -62,7 +62,7 @@ void StartStreamThread() {
 // the handles that the end is about to delete.
 void StopStreamThread() {
     if (!soundOutput.streamThread) return;
-    soundOutput.streamStop = 1;
+    __atomic_store_n(&soundOutput.streamStop, 1, __ATOMIC_RELEASE);
     bool pumping = PumpMessagesCore() == 0;
     while (__atomic_load_n(&soundOutput.streamStop, __ATOMIC_ACQUIRE) == 1) {
         Sleep(2);

@@ -20,7 +20,7 @@ struct SoundOutputState {
     HandleListNode playerHead, playerTail;  // soft-sound players
     void* streamThread;
     DWORD streamThreadId;
-    volatile int streamStop;  // 0 running, 1 stop requested, 2 ended
+    int streamStop;  // 0 running, 1 stop requested, 2 ended; atomic accesses only
     int captureOpen;
     void* captureFile;
     uint32_t captureFrames;

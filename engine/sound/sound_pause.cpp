@@ -7,8 +7,11 @@ int PauseAllSounds(int pause) {
     if (!soundOutput.directSound || !handleTypes[kHandleTypeSound].registered) return -1;
     SoundTypeLock lock;
     const HandleTypeRecord& type = handleTypes[kHandleTypeSound];
-    for (HandleListNode* node = type.head.next; node && node != &type.tail; node = node->next)
+    // A failed load's handle is deleted by its loading check, so the next node is read first.
+    for (HandleListNode *node = type.head.next, *next; node && node != &type.tail; node = next) {
+        next = node->next;
         if (IsHandleLoading(static_cast<int>(node->handle)) == 0)
             PauseSoundRecord(static_cast<SoundRecord*>(node->data), pause);
+    }
     return 0;
 }

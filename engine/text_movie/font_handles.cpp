@@ -67,8 +67,7 @@ void CreateFontAsyncJob(AsyncLoadRequest* request) {
     for (int& value : values) value = int(UnpackAsyncArgInt(arguments, &offset));
     int result = CreateFontToHandle(values[0], settings, handle, face, values[1], values[2], values[3],
                                     values[4], values[5], 1);
-    DropHandleLoadJob(handle);
-    if (result != 0) DeleteHandle(handle);
+    FinishHandleLoadJob(handle, result);
 }
 
 int PackFontRequest(unsigned char* buffer, const FontCreateSettings& settings, int handle, const char* face,
@@ -163,11 +162,7 @@ int CreateFontHandleCore(const FontCreateSettings& settings, const char* face, i
         return -1;
     }
     PackFontRequest(AsyncLoadArguments(request), settings, handle, face, values);
-    request->job = CreateFontAsyncJob;
-    AddHandleLoadJob(handle, request->slot);
-    if (AddAsyncLoadRequest(request) < 0) {
-        DropHandleLoadJob(handle);
-        FreeAsyncLoadRequest(int(request->slot), 0);
+    if (QueueHandleLoadJob(handle, request, CreateFontAsyncJob) != 0) {
         DeleteHandle(handle);
         return -1;
     }

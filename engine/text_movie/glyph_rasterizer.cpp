@@ -1,5 +1,6 @@
 #include "engine/text_movie/glyph_rasterizer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +15,8 @@
 namespace {
 
 const MAT2 kIdentity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+// The widest or tallest glyph bitmap taken, in cells at the sampled size.
+constexpr int kLargestGlyphCells = 4;
 
 int FloorDiv(int a, int b) {
     int q = a / b;
@@ -97,6 +100,17 @@ void StoreGlyph(FontRecord* font, CellPosition cell, const GlyphPixels& pixels, 
     (void)entry;
 }
 
+// Whether GDI's bitmap is one the cell can take: no wider or taller than a few cells at the sampled
+// size (a damaged font can ask for far more), and `size` bytes hold every row of it.
+bool GlyphBitsFit(const FontRecord& font, const RenderSetup& setup, const GLYPHMETRICS& gm, DWORD size) {
+    const uint64_t bound = uint64_t(kLargestGlyphCells) * uint64_t(std::max(font.cellSize, 1)) *
+                           uint64_t(std::max(setup.superSample, 1));
+    if (gm.gmBlackBoxX > bound || gm.gmBlackBoxY > bound) return false;
+    const uint64_t width = gm.gmBlackBoxX;
+    const uint64_t pitch = setup.fetchFormat == GGO_BITMAP ? (width + 31) / 32 * 4 : (width + 3) / 4 * 4;
+    return pitch * gm.gmBlackBoxY <= size;
+}
+
 // Renders one character into the next slot; null when GDI cannot render it.
 GlyphEntry* RasterizeOne(FontRecord* font, const RenderSetup& setup, const uint8_t* c) {
     GlyphEntry* entry = &font->glyphs[font->nextSlot];
@@ -112,6 +126,10 @@ GlyphEntry* RasterizeOne(FontRecord* font, const RenderSetup& setup, const uint8
     }
     int s = setup.superSample;
     int room = font->textureCache ? font->cellSize - 2 : font->cellSize;
+    if (size != 0 && !IsSpace(*font, c) && !GlyphBitsFit(*font, setup, gm, size)) {
+        WriteLogText("GetGlyphOutline 関数が失敗しました\n");
+        return nullptr;
+    }
     if (IsSpace(*font, c) || size == 0 || gm.gmBlackBoxY == 0) {
         entry->advance = int16_t((gm.gmCellIncX + s / 2) / s);
         entry->xOffset = entry->yOffset = 0;

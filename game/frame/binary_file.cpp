@@ -1,23 +1,7 @@
 #include "game/frame/binary_file.h"
 
-namespace {
-
-const char* ModeString(BinaryFile::Mode mode) {
-    switch (mode) {
-        case BinaryFile::Mode::kRead:
-            return "rb";
-        case BinaryFile::Mode::kCreateOrTruncate:
-            return "wb";
-        case BinaryFile::Mode::kCreateNew:
-            return "wbx";
-    }
-    return "rb";
-}
-
-}  // namespace
-
-BinaryFile::BinaryFile(const char* path, Mode mode) {
-    if (path != nullptr) file_ = std::fopen(path, ModeString(mode));
+BinaryFile::BinaryFile(const char* path, Mode) {
+    if (path != nullptr) file_ = std::fopen(path, "rb");
 }
 
 BinaryFile::~BinaryFile() {
@@ -49,22 +33,4 @@ bool BinaryFile::ReadI32(int32_t* value) {
     if (!ReadU32(&bits)) return false;
     *value = static_cast<int32_t>(bits);
     return true;
-}
-
-bool BinaryFile::WriteBytes(const void* data, size_t size) {
-    return file_ != nullptr && std::fwrite(data, 1, size, file_) == size;
-}
-
-bool BinaryFile::WriteU8(uint8_t value) {
-    return WriteBytes(&value, 1);
-}
-
-bool BinaryFile::WriteU32(uint32_t value) {
-    const uint8_t b[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    return WriteBytes(b, 4);
-}
-
-bool BinaryFile::WriteI32(int32_t value) {
-    return WriteU32(static_cast<uint32_t>(value));
 }

@@ -1,5 +1,5 @@
-// The game's own files (settings, records, replays) in the working directory: plain C file calls,
-// little-endian fields written and read one after the other.
+// Reading the game's own files (settings, records, replays) in the working directory: plain C file
+// calls, little-endian fields read one after the other. Saves go through safe_save.h.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 class BinaryFile {
   public:
-    enum class Mode { kRead, kCreateOrTruncate, kCreateNew };
+    enum class Mode { kRead };
 
     BinaryFile(const char* path, Mode mode);
     ~BinaryFile();
@@ -20,10 +20,6 @@ class BinaryFile {
     bool ReadU8(uint8_t* value);
     bool ReadI32(int32_t* value);
     bool ReadU32(uint32_t* value);
-    bool WriteBytes(const void* data, size_t size);
-    bool WriteU8(uint8_t value);
-    bool WriteI32(int32_t value);
-    bool WriteU32(uint32_t value);
 
   private:
     FILE* file_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "game/frame/binary_file.h"
 #include "game/frame/game_state.h"
+#include "game/frame/safe_save.h"
 
 int32_t bestTimes[kBestTimeCount] = {kNoBestTime, kNoBestTime, kNoBestTime, kNoBestTime, kNoBestTime};
 int32_t areaTimes[kAreaTimeCount] = {};
@@ -17,10 +18,9 @@ void LoadRecords() {
     }
 }
 
-void SaveRecords() {
-    if (playbackFlag) return;
-    BinaryFile file(kRecordsFileName, BinaryFile::Mode::kCreateOrTruncate);
-    for (int32_t time : bestTimes) {
-        if (!file.WriteI32(time)) return;
-    }
+bool SaveRecords() {
+    if (playbackFlag) return true;
+    FileImage file;
+    for (int32_t time : bestTimes) file.WriteI32(time);
+    return ReplaceFileSafely(kRecordsFileName, file);
 }

@@ -15,5 +15,6 @@ extern int32_t areaTimes[kAreaTimeCount];
 void ResetBestTimes();
 // A missing file leaves the times as they are; a short one fills the whole fields it holds.
 void LoadRecords();
-// Skipped while a replay plays, and silently when the file cannot be created.
-void SaveRecords();
+// Skipped while a replay plays. Written safely (safe_save.h): false, with the failure reported and
+// the old file kept, when the save fails.
+bool SaveRecords();

@@ -1,5 +1,7 @@
 #include "game/frame/replay_file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include "game/frame/binary_file.h"
 #include "game/frame/game_state.h"
 #include "game/frame/key_config.h"
+#include "game/frame/safe_save.h"
 
 ReplayBuffer replayBuffer = {};
 
@@ -39,7 +42,7 @@ void FormatReplayName(char name[kReplayNameSize], int n) {
     }
 }
 
-void WriteReplay(BinaryFile& file) {
+void WriteReplay(FileImage& file) {
     const int32_t count =
         replayBuffer.lastIndex < kReplayCapacity - 1 ? replayBuffer.lastIndex : kReplayCapacity - 1;
     file.WriteBytes(kMagic, sizeof(kMagic));
@@ -105,13 +108,19 @@ void StartReplayRecording(uint8_t mode, uint8_t area, int32_t seed) {
 }
 
 int SaveReplay(char name[kReplayNameSize]) {
+    FileImage file;
+    WriteReplay(file);
+    FormatReplayName(name, 0);
+    const std::string temporary = TemporaryNameFor(name);
+    if (WriteTemporaryFile(temporary, file) != 0) return -1;
+    // Only a name that exists moves the save on to the next one; any other error ends it.
     for (int n = 0; n < kNameAttempts; ++n) {
         FormatReplayName(name, n);
-        BinaryFile file(name, BinaryFile::Mode::kCreateNew);
-        if (!file.IsOpen()) continue;
-        WriteReplay(file);
-        return n;
+        int error = MoveTemporaryFile(temporary, name, false);
+        if (error == 0) return n;
+        if (error != EEXIST) break;
     }
+    unlink(temporary.c_str());
     return -1;
 }
 

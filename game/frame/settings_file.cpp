@@ -2,6 +2,7 @@
 
 #include "game/frame/binary_file.h"
 #include "game/frame/game_state.h"
+#include "game/frame/safe_save.h"
 
 uint8_t bgmQuality = 3;
 uint8_t soundEffectsOn = 1;
@@ -36,14 +37,14 @@ void LoadSettings() {
     }
 }
 
-void SaveSettings() {
-    if (playbackFlag) return;
-    BinaryFile file(kSettingsFileName, BinaryFile::Mode::kCreateOrTruncate);
-    if (!file.IsOpen()) return;
+bool SaveSettings() {
+    if (playbackFlag) return true;
+    FileImage file;
     file.WriteU8(bgmQuality);
     file.WriteU8(soundEffectsOn);
     file.WriteI32(screenModeSetting);
     for (const int32_t* field : kFileOrder) file.WriteI32(*field);
+    return ReplaceFileSafely(kSettingsFileName, file);
 }
 
 int MusicSampleRate(uint8_t quality) {

@@ -15,7 +15,8 @@ extern int32_t screenModeSetting;  // 1 window, 0 full screen
 void ResetSettingsToDefaults();
 // A missing file leaves the settings as they are; a short one fills the whole fields it holds.
 void LoadSettings();
-// Skipped while a replay plays, and silently when the file cannot be created.
-void SaveSettings();
+// Skipped while a replay plays. Written safely (safe_save.h): false, with the failure reported and
+// the old file kept, when the save fails.
+bool SaveSettings();
 // The music player's sample rate for a music quality (44100 for anything but 1 and 2).
 int MusicSampleRate(uint8_t quality);

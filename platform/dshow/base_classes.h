@@ -220,7 +220,8 @@ class T_CBaseFilter : public IBaseFilter, public T_CUnknown {
   protected:
     ~T_CBaseFilter() override;
     T_CCritSec* filterLock_;
-    FILTER_STATE state_ = State_Stopped;
+    // Changed under the filter lock; atomic because streaming threads read it without the lock.
+    std::atomic<FILTER_STATE> state_{State_Stopped};
     REFERENCE_TIME start_ = 0;
 
   private:

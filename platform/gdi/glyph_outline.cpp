@@ -7,6 +7,7 @@
 
 #include "platform/gdi/gdi_fonts.h"
 
+#include <freetype/ftoutln.h>
 #include <freetype/ftsynth.h>
 
 #include "platform/kernel/code_pages.h"
@@ -68,6 +69,20 @@ void WriteBitmap(const FT_Bitmap& bitmap, UINT format, int width, int pitch, boo
     }
 }
 
+// A damaged font can scale one glyph far beyond its cell (a broken em or ascent makes a 12-pixel
+// request a glyph thousands of pixels wide); rendering it would take seconds and a bitmap of many
+// megabytes. Glyphs whose outline reaches beyond this many cell heights are refused before rendering.
+constexpr int kLargestGlyphCells = 8;
+
+bool OutlineWithinBound(FT_GlyphSlot slot, long cellHeight) {
+    if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
+    FT_BBox box;
+    FT_Outline_Get_CBox(&slot->outline, &box);
+    const int64_t bound = (kLargestGlyphCells * int64_t(std::max(cellHeight, 1L)) + 64) * 64;
+    return int64_t(box.xMax) - box.xMin <= bound && int64_t(box.yMax) - box.yMin <= bound &&
+           std::abs(int64_t(box.xMin)) <= bound && std::abs(int64_t(box.yMax)) <= bound;
+}
+
 }  // namespace
 
 DWORD WINAPI GetGlyphOutlineA(HDC dc, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
@@ -86,6 +101,7 @@ DWORD WINAPI GetGlyphOutlineA(HDC dc, UINT character, UINT format, GLYPHMETRICS*
     if (FT_Load_Glyph(face, glyph, mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL) != 0) return GDI_ERROR;
     FT_GlyphSlot slot = face->glyph;
     bool noOutline = slot->format == FT_GLYPH_FORMAT_OUTLINE && slot->outline.n_points == 0;
+    if (!OutlineWithinBound(slot, font->metrics.tmHeight)) return GDI_ERROR;
     if (font->slanted && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Oblique(slot);
     if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return GDI_ERROR;
     const FT_Bitmap& bitmap = slot->bitmap;
@@ -100,7 +116,9 @@ DWORD WINAPI GetGlyphOutlineA(HDC dc, UINT character, UINT format, GLYPHMETRICS*
     metrics->gmCellIncY = 0;
     if (format == GGO_METRICS) return 0;
     int pitch = format == GGO_BITMAP ? (width + 31) / 32 * 4 : (width + 3) / 4 * 4;
-    DWORD needed = DWORD(pitch) * DWORD(rows);
+    const uint64_t bytes = uint64_t(pitch) * uint64_t(rows);
+    if (bytes >= GDI_ERROR) return GDI_ERROR;
+    DWORD needed = DWORD(bytes);
     if (!buffer || bufferSize == 0) return needed;
     if (bufferSize < needed) return GDI_ERROR;
     std::memset(buffer, 0, needed);

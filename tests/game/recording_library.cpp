@@ -1,5 +1,6 @@
 // The recording double's definitions of the library calls.
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -8,6 +9,7 @@
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/input/input.h"
+#include "engine/core/memory/log.h"
 #include "engine/graphics/graphics.h"
 #include "engine/sound/sound.h"
 #include "engine/text_movie/fonts.h"
@@ -90,6 +92,14 @@ KORVALUND_DOUBLE int GetLocalDateTime(int dateTime[6]) {
     return 0;
 }
 
+KORVALUND_DOUBLE int LogPrintf(const char* format, ...) {
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return Record("LogPrintf", {}, text);
+}
 KORVALUND_DOUBLE int SetFileLogEnabled(int enabled) {
     return Record("SetFileLogEnabled", {enabled});
 }

@@ -267,7 +267,7 @@ TEST_F(SoundHandlesTest, AsynchronousLoadRefusesTheHandleUntilItIsDone) {
         Sleep(1);
     }
     EXPECT_EQ(IsHandleLoading(handle), 0);
-    EXPECT_EQ(IsHandleLoading(missing), -1);  // the failed load deleted its handle
+    EXPECT_EQ(IsHandleLoading(missing), -1);  // the check deleted the failed load's handle
     EXPECT_EQ(Record(handle)->bufferCount, 3);
     EXPECT_EQ(PlaySoundHandle(handle, 1, 1), 0);
     EXPECT_EQ(QuerySoundPlaying(handle), 1);

@@ -70,4 +70,27 @@ TEST_F(FontSystemTest, RecreateAllFontsKeepsHandleValues) {
     EXPECT_EQ(GetFontRecord(font)->spacing, 3);
 }
 
+// A damaged font whose 'A' reaches 17 ems up: the character is skipped like any unrenderable one, and
+// the font's other characters render.
+TEST(BrokenFontTest, AGlyphFarBeyondTheCellIsSkipped) {
+    std::ifstream file(std::string(KORVALUND_SOURCE_DIR) + "/tests/platform/gdi/fixtures/kv_test_broken.ttf",
+                       std::ios::binary);
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(file), {});
+    DWORD count = 0;
+    HANDLE memoryFont = AddFontMemResourceEx(bytes.data(), DWORD(bytes.size()), nullptr, &count);
+    ASSERT_NE(memoryFont, nullptr);
+    ASSERT_EQ(InitFontSystem(), 0);
+    for (int fontType : {0, 1, 2, 3, 18, 19, 34, 35}) {
+        int font = CreateFontPublic("KvBroken", 12, 1, fontType, -1, 1, 0, -1);
+        ASSERT_GE(font, 0) << fontType;
+        const uint8_t a[] = {'A', 0, 0}, b[] = {'B', 0, 0};
+        EXPECT_EQ(RasterizeGlyph(font, 1, a), nullptr) << fontType;
+        GlyphEntry* glyph = RasterizeGlyph(font, 1, b);
+        ASSERT_NE(glyph, nullptr) << fontType;
+        EXPECT_GT(glyph->width, 0) << fontType;
+    }
+    EXPECT_EQ(EndFontSystem(), 0);
+    RemoveFontMemResourceEx(memoryFont);
+}
+
 }  // namespace

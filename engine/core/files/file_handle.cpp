@@ -10,9 +10,6 @@
 namespace {
 
 constexpr int kFileHandleLimit = 32768;
-// The job slot noted on a handle until its request has one: cancelling it fails, so a deletion
-// waits for the job instead.
-constexpr uint32_t kNoJobSlot = 0xFFFFFFFF;
 
 struct FileHandleData {
     HandleHeader header;
@@ -63,8 +60,7 @@ void OpenFileHandleJob(AsyncLoadRequest* request) {
     const char* path = UnpackAsyncArgString(arguments, &offset);
     int backgroundFlag = int(UnpackAsyncArgInt(arguments, &offset));
     int result = path != nullptr ? OpenFileForHandle(handle, path, backgroundFlag, true) : -1;
-    DropHandleLoadJob(handle);
-    if (result != 0) DeleteHandle(handle);
+    FinishHandleLoadJob(handle, result);
 }
 
 void ReadFileHandleJob(AsyncLoadRequest* request) {
@@ -78,18 +74,8 @@ void ReadFileHandleJob(AsyncLoadRequest* request) {
     DropHandleLoadJob(handle);
 }
 
-// Counts the job on the handle before it is queued, so that it can never finish before it counted.
 bool QueueHandleJob(int handle, AsyncLoadRequest* request, AsyncLoadJob job) {
-    if (request == nullptr) return false;
-    if (AddHandleLoadJob(handle, kNoJobSlot) != 0) {
-        TrackedFree(request);
-        return false;
-    }
-    request->job = job;
-    AddAsyncLoadRequest(request);
-    FileHandleData* record = static_cast<FileHandleData*>(GetTypedHandleData(handle, kHandleTypeFile));
-    if (record != nullptr && IsHandleLoading(handle) == 1) record->header.asyncJob = request->slot;
-    return true;
+    return QueueHandleLoadJob(handle, request, job) == 0;
 }
 
 }  // namespace

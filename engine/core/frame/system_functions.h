@@ -5,6 +5,7 @@
 
 #include "platform/com/unknown.h"
 #include "platform/kernel/win_types.h"
+#include "platform/user/winmm.h"
 
 typedef void(CALLBACK* SystemTimerCallback)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1,
                                             DWORD_PTR reserved2);
@@ -38,8 +39,9 @@ struct SystemFunctionTable {
     UINT(WINAPI* timeBeginPeriod)(UINT period);
     UINT(WINAPI* timeEndPeriod)(UINT period);
     DWORD(WINAPI* timeGetTime)();
-    UINT(WINAPI* timeGetDevCaps)(void* caps, UINT size);
-    UINT(WINAPI* joyGetPosEx)(UINT joystick, void* info);
+    // Declared with the functions' own types: a call through a pointer of another type is undefined.
+    UINT(WINAPI* timeGetDevCaps)(LPTIMECAPS caps, UINT size);
+    UINT(WINAPI* joyGetPosEx)(UINT joystick, LPJOYINFOEX info);
     UINT(WINAPI* joyGetDevCapsA)(UINT_PTR joystick, void* caps, UINT size);
     DWORD(WINAPI* mciSendCommandA)(UINT device, UINT message, DWORD_PTR flags, DWORD_PTR parameters);
 

@@ -215,7 +215,7 @@ int StopAsyncLoadThreads() {
                 if (worker.ended) break;
             }
             ProcessMainThreadRequests();
-            if (__atomic_load_n(&queue.running, __ATOMIC_ACQUIRE) == 0) WakeWorkers(0, true);
+            if (GetAsyncLoadRunningCount() == 0) WakeWorkers(0, true);
             Sleep(1);
         }
         WaitForSingleObject(worker.thread.handle, INFINITE);
@@ -247,7 +247,7 @@ int AddAsyncLoadRequest(AsyncLoadRequest* request) {
     ++queue.queued;
     if (slot == queue.highMark) ++queue.highMark;
     WakeWorkers(0, true);
-    return 0;
+    return slot;
 }
 
 int FreeAsyncLoadRequest(int slot, int onlyIfNotStarted) {

@@ -44,7 +44,8 @@ int StartAsyncLoadThreads(int processorCount);
 int StopAsyncLoadThreads();
 // 0; -1 when not initialised.
 int EndAsyncLoad();
-// Queues the request (ends the process when 32768 are queued). 0.
+// Queues the request (ends the process when 32768 are queued). The request's slot; the request
+// itself may already be run and freed when this returns.
 int AddAsyncLoadRequest(AsyncLoadRequest* request);
 // 0; -1 for an empty slot; -2 when onlyIfNotStarted is set and the request has started.
 int FreeAsyncLoadRequest(int slot, int onlyIfNotStarted);

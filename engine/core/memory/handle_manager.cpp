@@ -160,11 +160,10 @@ ResourceHandle AddHandle(int type, ResourceHandle handle) {
     return ResourceHandle(header->handle);
 }
 
-int DeleteHandle(ResourceHandle handle) {
-    if (handle < 0) return -1;
-    HandleTypeRecord* record = RegisteredRecord(HandleTypeOf(handle));
-    if (!record) return -1;
-    TypeLock lock(record);
+namespace {
+
+// With the type's lock held by `lock`.
+int DeleteLockedHandle(HandleTypeRecord* record, TypeLock& lock, ResourceHandle handle) {
     HandleHeader* header = ValidHeader(handle);
     if (!header) return -1;
     if (header->lostFlag) *header->lostFlag = -1;
@@ -184,6 +183,16 @@ int DeleteHandle(ResourceHandle handle) {
     TrackedFree(header);
     ForgetSlot(record, index);
     return 0;
+}
+
+}  // namespace
+
+int DeleteHandle(ResourceHandle handle) {
+    if (handle < 0) return -1;
+    HandleTypeRecord* record = RegisteredRecord(HandleTypeOf(handle));
+    if (!record) return -1;
+    TypeLock lock(record);
+    return DeleteLockedHandle(record, lock, handle);
 }
 
 int ResizeHandleData(ResourceHandle handle, int newSize) {
@@ -248,26 +257,66 @@ void* GetTypedHandleData(ResourceHandle handle, int type) {
 }
 
 int IsHandleLoading(ResourceHandle handle) {
+    HandleTypeRecord* record = handle < 0 ? nullptr : RegisteredRecord(HandleTypeOf(handle));
+    if (!record) return -1;
+    TypeLock lock(record);
     HandleHeader* header = ValidHeader(handle);
     if (!header) return -1;
-    return PendingLoads(header) != 0 ? 1 : 0;
+    if (PendingLoads(header) != 0) return 1;
+    if (header->asyncFailed == 0) return 0;
+    DeleteLockedHandle(record, lock, handle);
+    return -1;
 }
 
-int AddHandleLoadJob(ResourceHandle handle, uint32_t job) {
+namespace {
+
+// Runs `change` on the handle's header under its type's lock. 0, or -1 for an invalid handle.
+template <typename Change>
+int ChangeLockedHeader(ResourceHandle handle, Change change) {
+    HandleTypeRecord* record = handle < 0 ? nullptr : RegisteredRecord(HandleTypeOf(handle));
+    if (!record) return -1;
+    TypeLock lock(record);
     HandleHeader* header = ValidHeader(handle);
     if (!header) return -1;
-    TypeLock lock(&handleTypes[HandleTypeOf(handle)]);
-    __atomic_add_fetch(&header->asyncLoadCount, 1u, __ATOMIC_ACQ_REL);
-    header->asyncJob = job;
+    return change(header);
+}
+
+int DropLoad(HandleHeader* header) {
+    if (PendingLoads(header) > 0) __atomic_sub_fetch(&header->asyncLoadCount, 1u, __ATOMIC_ACQ_REL);
     return 0;
+}
+
+}  // namespace
+
+int AddHandleLoadJob(ResourceHandle handle, uint32_t job) {
+    return ChangeLockedHeader(handle, [job](HandleHeader* header) {
+        __atomic_add_fetch(&header->asyncLoadCount, 1u, __ATOMIC_ACQ_REL);
+        header->asyncJob = job;
+        return 0;
+    });
 }
 
 int DropHandleLoadJob(ResourceHandle handle) {
-    HandleHeader* header = ValidHeader(handle);
-    if (!header) return -1;
-    TypeLock lock(&handleTypes[HandleTypeOf(handle)]);
-    if (PendingLoads(header) > 0) __atomic_sub_fetch(&header->asyncLoadCount, 1u, __ATOMIC_ACQ_REL);
-    return 0;
+    return ChangeLockedHeader(handle, DropLoad);
+}
+
+int FinishHandleLoadJob(ResourceHandle handle, int result) {
+    return ChangeLockedHeader(handle, [result](HandleHeader* header) {
+        if (result != 0) header->asyncFailed = 1;
+        return DropLoad(header);
+    });
+}
+
+int QueueHandleLoadJob(ResourceHandle handle, AsyncLoadRequest* request, AsyncLoadJob job) {
+    if (!request) return -1;
+    int result = ChangeLockedHeader(handle, [request, job](HandleHeader* header) {
+        __atomic_add_fetch(&header->asyncLoadCount, 1u, __ATOMIC_ACQ_REL);
+        request->job = job;
+        header->asyncJob = uint32_t(AddAsyncLoadRequest(request));
+        return 0;
+    });
+    if (result != 0) TrackedFree(request);
+    return result;
 }
 
 int SetHandleLostFlag(ResourceHandle handle, int* flag) {

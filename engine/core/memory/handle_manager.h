@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/core/memory/async_load.h"
 #include "platform/kernel/kernel32.h"
 
 // bit 31: 0; bits 26-30: type; bits 16-25: check value; bits 0-15: slot index. -1: no handle.
@@ -60,6 +61,7 @@ struct HandleHeader {
     int* lostFlag;            // set to -1 when the handle is deleted
     uint32_t asyncLoadCount;  // asynchronous loads still pending on the handle
     uint32_t asyncJob;        // request slot of the last job added
+    uint32_t asyncFailed;     // set by a failed job; the owner's next loading check deletes the handle
     HandleListNode node;
 };
 
@@ -106,10 +108,18 @@ int EndHandleType(int type);
 void* GetHandleData(ResourceHandle handle);
 // As GetHandleData, and null unless the handle is of the given type.
 void* GetTypedHandleData(ResourceHandle handle, int type);
-// 1 while asynchronous loads are pending, 0 when none, -1 for an invalid handle.
+// 1 while asynchronous loads are pending, 0 when none, -1 for an invalid handle. Reads under the type's
+// lock; a handle whose job failed is deleted here, on its owner's thread, and gives -1.
 int IsHandleLoading(ResourceHandle handle);
 int AddHandleLoadJob(ResourceHandle handle, uint32_t job);
 int DropHandleLoadJob(ResourceHandle handle);
+// Counts the job on the handle, queues the request and notes its slot, all under the type's lock, so
+// the job cannot end (and its request be freed) before the handle knows it. 0; -1 for an invalid
+// handle, and the request is freed.
+int QueueHandleLoadJob(ResourceHandle handle, AsyncLoadRequest* request, AsyncLoadJob job);
+// From a job at its end: drops its count; a non-zero `result` marks the handle failed. The job never
+// deletes the handle itself, since its owner may be reading it.
+int FinishHandleLoadJob(ResourceHandle handle, int result);
 int SetHandleLostFlag(ResourceHandle handle, int* flag);
 
 void InitHandleList(HandleListNode* head, HandleListNode* tail);

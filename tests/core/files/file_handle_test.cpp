@@ -58,7 +58,7 @@ TEST_F(FileHandleTest, AsynchronousOpenOfAMissingFileInvalidatesTheHandle) {
     ASSERT_GT(present, 0);
     for (int i = 0; i < 5000 && (IsHandleLoading(missing) == 1 || IsHandleLoading(present) == 1); ++i)
         Sleep(1);
-    EXPECT_EQ(IsHandleLoading(missing), -1);  // deleted by its job
+    EXPECT_EQ(IsHandleLoading(missing), -1);  // failed by its job, deleted by the check
     EXPECT_EQ(IsHandleLoading(present), 0);
     char buffer[4] = {};
     EXPECT_EQ(ReadFileHandleSyncOrAsync(present, buffer, 2, 1), 0);

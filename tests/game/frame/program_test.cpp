@@ -35,8 +35,8 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs the program with an input script (none: no KORVALUND_INPUT) and arguments, headless with a
-    // virtual clock and the null sound output unless environment_ says otherwise; returns its exit
-    // status. What it wrote to standard error is left in stderr.txt. A run is bounded at 60 s by an
+    // virtual clock and the null sound output unless environment_ says otherwise, started through
+    // wrapper_ when one is set; returns its exit status. What it wrote to standard error is left in stderr.txt. A run is bounded at 60 s by an
     // alarm, which then shows as status 128 + SIGALRM.
     int Run(const std::optional<std::string>& script, const std::vector<std::string>& args) {
         if (script) std::ofstream(folder_ / "input.txt") << *script;
@@ -56,10 +56,12 @@ class ProgramTest : public ::testing::Test {
             } else {
                 unsetenv("KORVALUND_INPUT");
             }
-            std::vector<char*> argv{const_cast<char*>(KORVALUND_GAME_EXE)};
+            std::vector<char*> argv;
+            for (const std::string& w : wrapper_) argv.push_back(const_cast<char*>(w.c_str()));
+            argv.push_back(const_cast<char*>(KORVALUND_GAME_EXE));
             for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execv(KORVALUND_GAME_EXE, argv.data());
+            execv(argv[0], argv.data());
             _exit(102);
         }
         int status = 0;
@@ -74,6 +76,7 @@ class ProgramTest : public ::testing::Test {
 
     fs::path folder_;
     std::vector<std::pair<std::string, std::string>> environment_;
+    std::vector<std::string> wrapper_;  // a program, and its arguments, that starts the game
 };
 
 TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
@@ -166,6 +169,43 @@ TEST_F(ProgramTest, UnknownEnvironmentValueIsNamedOnOneLineAndTheRunGoesOn) {
         EXPECT_EQ(ErrorText(), c.line);
         EXPECT_TRUE(fs::exists(folder_ / "setting.dat")) << c.name;
         fs::remove(folder_ / "setting.dat");
+    }
+}
+
+// A save hit by a fault at its write: the process killed there (as by a crash or power cut), or every
+// write failing as on a full disk. The old settings and records stay byte-identical; a full disk is
+// reported, one line for each file.
+TEST_F(ProgramTest, AFaultAtTheSavesWriteKeepsTheOldFiles) {
+    const std::vector<uint8_t> settings(62, 0x01), records(20, 0x7F);
+    const struct {
+        const char* inject;
+        int status;
+        size_t lines;
+    } cases[] = {{"write:signal=KILL", 128 + 9, 0}, {"write:error=ENOSPC", 0, 2}};
+    for (const auto& c : cases) {
+        WriteBytes(folder_ / "setting.dat", settings);
+        WriteBytes(folder_ / "record.dat", records);
+        wrapper_ = {"/usr/bin/strace",
+                    "-f",
+                    "-o",
+                    "/dev/null",
+                    "-e",
+                    "trace=write",
+                    "-e",
+                    std::string("inject=") + c.inject,
+                    "-P",
+                    (folder_ / "setting.dat.tmp").string(),
+                    "-P",
+                    (folder_ / "record.dat.tmp").string()};
+        const int status = Run("0 down 1\n", {});  // Esc: the program ends and saves
+        EXPECT_EQ(status, c.status) << c.inject;
+        EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), settings) << c.inject;
+        EXPECT_EQ(ReadBytes(folder_ / "record.dat"), records) << c.inject;
+        std::ifstream in(folder_ / "stderr.txt");
+        size_t lines = 0;
+        for (std::string line; std::getline(in, line);)
+            lines += line.find("could not save") != std::string::npos;
+        EXPECT_EQ(lines, c.lines) << c.inject;
     }
 }
 

@@ -1,48 +1,21 @@
 // Any bytes given as a map file: loaded or refused, never read or written out of bounds. The map may name
-// the layer "a", whose tile file holds more bytes than any layer may.
-#include <unistd.h>
-
+// the layer "a", whose tile file holds more bytes than any layer may. The map reads its layers by
+// relative names, so each input runs inside the fuzz folder and the working directory comes back after.
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "game/map/map_data.h"
-
-namespace {
-
-// The working folder of this process, removed at exit.
-struct FuzzFolder {
-    std::filesystem::path path;
-    ~FuzzFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
-std::filesystem::path MakeFolder() {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("korvalund_map_fuzz_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder / "data" / "map");
-    const std::vector<uint8_t> tiles(kLayerTileCapacity + 100, 1);
-    FILE* file = std::fopen((folder / "data" / "map" / "a.lyr").c_str(), "wb");
-    if (file != nullptr) {
-        std::fwrite(tiles.data(), 1, tiles.size(), file);
-        std::fclose(file);
-    }
-    std::filesystem::current_path(folder);
-    return folder;
-}
-
-}  // namespace
+#include "tests/fuzz_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const FuzzFolder folder{MakeFolder()};
-    FILE* file = std::fopen("data/map/fuzz.dat", "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static const FuzzFolder folder("korvalund_map_fuzz");
+    static const bool layerWritten = [] {
+        const std::vector<uint8_t> tiles(kLayerTileCapacity + 100, 1);
+        return folder.Write("data/map/a.lyr", tiles.data(), tiles.size());
+    }();
+    if (!layerWritten) return 0;
+    if (!folder.Write("data/map/fuzz.dat", data, size)) return 0;
+    InFuzzFolder inside(folder);
     static MapData map;
     map.Clear();
     if (map.Load("./data/map/fuzz.dat")) {

@@ -189,6 +189,21 @@ TEST(GdiFont, SpaceHasAdvanceAndNoPixels) {
     EXPECT_EQ(gm.gmCellIncX, 5);
 }
 
+TEST(GdiFont, AGlyphFarBeyondItsEmIsRefusedBeforeItIsRendered) {
+    MemoryFont broken("kv_test_broken.ttf");
+    FontDc font(12, FW_NORMAL, DEFAULT_CHARSET, "KvBroken");
+    for (UINT format : {GGO_BITMAP, GGO_GRAY4_BITMAP, GGO_GRAY8_BITMAP}) {
+        GLYPHMETRICS gm{};
+        EXPECT_EQ(GetGlyphOutlineA(font.dc(), 'A', format, &gm, 0, nullptr, &kIdentity), GDI_ERROR) << format;
+        // The font's sound glyphs, even one twice the cell high, still render.
+        for (UINT code : {UINT('B'), UINT('C')}) {
+            Glyph glyph = FetchGlyph(font.dc(), code, format);
+            EXPECT_NE(glyph.size, GDI_ERROR) << format << " " << code;
+            EXPECT_GT(glyph.size, 0u) << format << " " << code;
+        }
+    }
+}
+
 TEST(GdiFont, ShortBufferAndOtherMatricesFail) {
     MemoryFont square("kv_test_square.ttf");
     FontDc font(10, FW_NORMAL, DEFAULT_CHARSET, "KvSquare");
