@@ -19,19 +19,6 @@ int64_t GetMicrosecondCount() {
     return int64_t(microseconds);
 }
 
-// The clock is read in a loop for the last stretch only: a sleep may overrun by a scheduler tick.
-constexpr int64_t kSpinMicroseconds = 1000;
-
-int64_t WaitForMicrosecondCount(int64_t deadline) {
-    int64_t now = GetMicrosecondCount();
-    while (now >= 0 && now < deadline) {
-        const int64_t sleepable = deadline - now - kSpinMicroseconds;
-        if (sleepable >= 1000) Sleep(DWORD(sleepable / 1000));
-        now = GetMicrosecondCount();
-    }
-    return now;
-}
-
 int GetLocalDateTime(int dateTime[6]) {
     SYSTEMTIME time;
     GetLocalTime(&time);
