@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "engine/softrender/pixel_math.h"
 #include "engine/softrender/pixel_ops.h"
@@ -48,22 +49,67 @@ class ImageOp {
     // The walker hands over two neighbouring pixels at a time (the 565 pair form of add and subtract).
     static constexpr bool kPairs = R.word == WordOp::PairAdd || R.word == WordOp::PairSub;
 
+    // Bytes of a destination and of a source pixel.
+    static constexpr int kDstBytes = DepthTraits<D>::kBytes;
+    static constexpr int kSrcBytes = S == SourceKind::Palette ? 1 : S == SourceKind::Direct ? kDstBytes : 4;
+
+    // The arguments are copied: the walkers' stores through byte pointers then cannot reach them,
+    // and the compiler keeps them in registers.
     explicit ImageOp(const ImageArgs& args) : a_(args) {}
 
     // Row loop and stretch: every test the rule asks for.
     void operator()(uint8_t* dst, const uint8_t* src, const uint8_t* blend) const {
-        const FetchedPixel f = Fetch(src);
-        if (Skipped(f)) return;
-        if constexpr (R.alpha == AlphaUse::Shortcut || R.alpha == AlphaUse::OpaqueShortcut) {
-            if (f.alpha == 255) return Draw<O>(dst, f, blend);
+        StorePixel<D>(dst, Pixel(LoadPixel<D>(dst), src, blend));
+    }
+
+    // A row of n pixels of the row loop. Pairs start at the row's first drawn pixel; an odd last
+    // pixel goes alone.
+    void Row(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int32_t n) const {
+        if constexpr (CopiesSource(R)) {
+            std::memcpy(dst, src, static_cast<size_t>(n) * kDstBytes);
+            return;
         }
-        Draw<SinglePixelRule(R)>(dst, f, blend);
+        int32_t x = 0;
+        if constexpr (kPairs) {
+            for (; x + 1 < n; x += 2) Pair(dst + x * kDstBytes, src + x * kSrcBytes);
+        }
+        if (blend != nullptr) {
+            for (; x < n; ++x) (*this)(dst + x * kDstBytes, src + x * kSrcBytes, blend + x);
+        } else {
+            for (; x < n; ++x) (*this)(dst + x * kDstBytes, src + x * kSrcBytes, nullptr);
+        }
+    }
+
+    // Run-table fast path: a run of n opaque pixels, and of n translucent ones.
+    void OpaqueRun(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int32_t n) const {
+        Run<O>(dst, src, blend, n);
+    }
+    void TranslucentRun(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int32_t n) const {
+        Run<R>(dst, src, blend, n);
+    }
+
+  private:
+    // A rule whose every pixel is the source pixel's bytes unchanged: its rows are copied whole.
+    static constexpr bool CopiesSource(PixelRule rule) {
+        return rule.combine == Combine::StoreWhole && rule.transparent == Transparency::None &&
+               rule.alpha == AlphaUse::None && rule.tint == TintRule::None && S != SourceKind::Palette &&
+               kSrcBytes == kDstBytes;
+    }
+
+    // The new value of one destination pixel; its own value where the pixel is skipped, so that the
+    // row loops store unconditionally and the compiler may vectorise them.
+    uint32_t Pixel(uint32_t dst, const uint8_t* src, const uint8_t* blend) const {
+        const FetchedPixel f = Fetch(src);
+        if (Skipped(f)) return dst;
+        if constexpr (R.alpha == AlphaUse::Shortcut || R.alpha == AlphaUse::OpaqueShortcut) {
+            if (f.alpha == 255) return Value<O>(dst, f, blend);
+        }
+        return Value<SinglePixelRule(R)>(dst, f, blend);
     }
 
     // Two neighbouring pixels: one word operation when both are drawn, else the drawn one alone.
-    void Pair(uint8_t* dst, const uint8_t* src, const uint8_t*) const requires kPairs {
-        constexpr int srcBytes = S == SourceKind::Palette ? 1 : DepthTraits<D>::kBytes;
-        const FetchedPixel left = Fetch(src), right = Fetch(src + srcBytes);
+    void Pair(uint8_t* dst, const uint8_t* src) const requires kPairs {
+        const FetchedPixel left = Fetch(src), right = Fetch(src + kSrcBytes);
         const bool skipLeft = Skipped(left), skipRight = Skipped(right);
         if (!skipLeft && !skipRight) {
             const uint32_t word = ApplyWordOp<R, D>(LoadAs<uint32_t>(dst), left.value | (right.value << 16));
@@ -71,19 +117,22 @@ class ImageOp {
         } else if (!skipLeft) {
             Draw<SinglePixelRule(R)>(dst, left, nullptr);
         } else if (!skipRight) {
-            Draw<SinglePixelRule(R)>(dst + DepthTraits<D>::kBytes, right, nullptr);
+            Draw<SinglePixelRule(R)>(dst + kDstBytes, right, nullptr);
         }
     }
 
-    // Run-table fast path: an opaque run, and a translucent run.
-    void Opaque(uint8_t* dst, const uint8_t* src, const uint8_t* blend) const {
-        Draw<O>(dst, Fetch(src), blend);
-    }
-    void Translucent(uint8_t* dst, const uint8_t* src, const uint8_t* blend) const {
-        Draw<R>(dst, Fetch(src), blend);
+    template <PixelRule Rule>
+    void Run(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int32_t n) const {
+        // Runs are short (at most 64 pixels): a copy in place of a call.
+        if (blend != nullptr) {
+            for (int32_t i = 0; i < n; ++i)
+                Draw<Rule>(dst + i * kDstBytes, Fetch(src + i * kSrcBytes), blend + i);
+        } else {
+            for (int32_t i = 0; i < n; ++i)
+                Draw<Rule>(dst + i * kDstBytes, Fetch(src + i * kSrcBytes), nullptr);
+        }
     }
 
-  private:
     static constexpr uint32_t LowMask() {
         if constexpr (S == SourceKind::Palette) {
             return 0xFF;
@@ -151,7 +200,7 @@ class ImageOp {
     }
 
     template <PixelRule Rule>
-    void Draw(uint8_t* dst, const FetchedPixel& f, const uint8_t* blend) const {
+    uint32_t Value(uint32_t dst, const FetchedPixel& f, const uint8_t* blend) const {
         int64_t weight = 1;
         if constexpr ((Rule.factors & kFactorW) != 0) weight *= a_.weights[*blend];
         if constexpr ((Rule.factors & kFactorA) != 0) weight *= f.alpha;
@@ -165,11 +214,15 @@ class ImageOp {
                 s = PerChannel<D>(s, s, [](int32_t c, int32_t, int bits) { return Complement(c, bits); });
             if constexpr (Rule.tint == TintRule::Table) s = Tinted(s);
         }
-        StorePixel<D>(dst,
-                      CombinePixel<PreparedTargetRule(Rule), D>(LoadPixel<D>(dst), src, s, weight, a_.rows));
+        return CombinePixel<PreparedTargetRule(Rule), D>(dst, src, s, weight, a_.rows);
     }
 
-    const ImageArgs& a_;
+    template <PixelRule Rule>
+    void Draw(uint8_t* dst, const FetchedPixel& f, const uint8_t* blend) const {
+        StorePixel<D>(dst, Value<Rule>(LoadPixel<D>(dst), f, blend));
+    }
+
+    const ImageArgs a_;
 };
 
 }  // namespace softrender

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "engine/softrender/mem_img.h"
 
@@ -23,54 +24,45 @@ struct BlitGeometry {
     const MemImgRunTable* runs;  // fast path only
 };
 
-// The row loop.
+// The row loop. The geometry is read into locals once: stores through the rows' byte pointers could
+// otherwise alias it.
 template <class Op>
 void Walk(const Op& op, const BlitGeometry& g) {
-    for (int32_t y = 0; y < g.height; ++y) {
-        uint8_t* d = g.dst + y * g.dstPitch;
-        const uint8_t* s = g.src + y * g.srcPitch;
-        const uint8_t* b = g.blend ? g.blend + y * g.blendPitch : nullptr;
-        for (int32_t x = 0; x < g.width; ++x) {
-            if constexpr (Op::kPairs) {
-                // Pairs start at the row's first drawn pixel; an odd last pixel goes alone.
-                if (x + 1 < g.width) {
-                    op.Pair(d + x * g.dstBytes, s + x * g.srcBytes, b ? b + x : nullptr);
-                    ++x;
-                    continue;
-                }
-            }
-            op(d + x * g.dstBytes, s + x * g.srcBytes, b ? b + x : nullptr);
-        }
+    uint8_t* d = g.dst;
+    const uint8_t* s = g.src;
+    const uint8_t* b = g.blend;
+    const ptrdiff_t dstPitch = g.dstPitch, srcPitch = g.srcPitch, blendPitch = g.blendPitch;
+    const int32_t width = g.width;
+    for (int32_t y = g.height; y > 0; --y, d += dstPitch, s += srcPitch) {
+        op.Row(d, s, b, width);
+        if (b != nullptr) b += blendPitch;
     }
 }
 
 template <class Op>
 void WalkRuns(const Op& op, const BlitGeometry& g) {
+    constexpr ptrdiff_t kDst = Op::kDstBytes, kSrc = Op::kSrcBytes;
     const MemImgRunTable* run = g.runs;
-    for (int32_t y = 0; y < g.height; ++y, ++run) {
-        uint8_t* d = g.dst + y * g.dstPitch;
-        const uint8_t* s = g.src + y * g.srcPitch;
-        const uint8_t* b = g.blend ? g.blend + y * g.blendPitch : nullptr;
+    uint8_t* rowDst = g.dst;
+    const uint8_t* rowSrc = g.src;
+    const uint8_t* rowBlend = g.blend;
+    const ptrdiff_t dstPitch = g.dstPitch, srcPitch = g.srcPitch, blendPitch = g.blendPitch;
+    for (int32_t y = g.height; y > 0; --y, ++run, rowDst += dstPitch, rowSrc += srcPitch) {
         int32_t x = 0;
         for (; (*run & kMemImgRunEnd) != kMemImgRunEnd; ++run) {
             const int32_t n = (*run & 0x3F) + 1;
             const int kind = *run >> 6;
-            for (int32_t i = x; i < x + n && kind != 0; ++i) {
-                uint8_t* dp = d + i * g.dstBytes;
-                const uint8_t* sp = s + i * g.srcBytes;
-                const uint8_t* bp = b ? b + i : nullptr;
-                if (kind == 1) {
-                    op.Opaque(dp, sp, bp);
-                } else {
-                    op.Translucent(dp, sp, bp);
-                }
+            const uint8_t* b = rowBlend != nullptr ? rowBlend + x : nullptr;
+            if (kind == 1) {
+                op.OpaqueRun(rowDst + x * kDst, rowSrc + x * kSrc, b, n);
+            } else if (kind == 2) {
+                op.TranslucentRun(rowDst + x * kDst, rowSrc + x * kSrc, b, n);
             }
             x += n;
         }
+        if (rowBlend != nullptr) rowBlend += blendPitch;
     }
 }
-
-}  // namespace softrender
 
 // A stretched draw in 16.16 steps. Destination pixel (i, j) of the clipped area shows source column
 // column0 + columnStep * (columns advanced so far), the column advancing while the accumulator is 0
@@ -91,20 +83,40 @@ struct StretchGeometry {
     int64_t accX0, accY0;
 };
 
+// The source column of every destination column; the same for every row, so it is walked once.
+inline std::vector<int32_t> StretchColumns(const StretchGeometry& g) {
+    std::vector<int32_t> columns(static_cast<size_t>(g.width));
+    int64_t accX = g.accX0;
+    int32_t column = g.column0;
+    for (int32_t& c : columns) {
+        c = column;
+        for (accX -= 0x10000; accX <= 0; accX += g.stepX) column += g.columnStep;
+    }
+    return columns;
+}
+
 template <class Op>
 void Walk(const Op& op, const StretchGeometry& g) {
+    constexpr ptrdiff_t kDst = Op::kDstBytes, kSrc = Op::kSrcBytes;
+    const std::vector<int32_t> columns = StretchColumns(g);
+    const int32_t* column = columns.data();
+    const int32_t width = g.width;
+    const ptrdiff_t dstPitch = g.dstPitch, srcPitch = g.srcPitch, blendPitch = g.blendPitch;
+    const int64_t stepY = g.stepY;
+    const int32_t rowStep = g.rowStep;
     int64_t accY = g.accY0;
     int32_t row = g.row0;
-    for (int32_t y = 0; y < g.height; ++y) {
-        uint8_t* d = g.dst + y * g.dstPitch;
-        const uint8_t* s = g.src + row * g.srcPitch;
-        const uint8_t* b = g.blend ? g.blend + row * g.blendPitch : nullptr;
-        int64_t accX = g.accX0;
-        int32_t column = g.column0;
-        for (int32_t x = 0; x < g.width; ++x) {
-            op(d + x * g.dstBytes, s + column * g.srcBytes, b ? b + column : nullptr);
-            for (accX -= 0x10000; accX <= 0; accX += g.stepX) column += g.columnStep;
+    uint8_t* d = g.dst;
+    for (int32_t y = g.height; y > 0; --y, d += dstPitch) {
+        const uint8_t* s = g.src + row * srcPitch;
+        if (g.blend != nullptr) {
+            const uint8_t* b = g.blend + row * blendPitch;
+            for (int32_t x = 0; x < width; ++x) op(d + x * kDst, s + column[x] * kSrc, b + column[x]);
+        } else {
+            for (int32_t x = 0; x < width; ++x) op(d + x * kDst, s + column[x] * kSrc, nullptr);
         }
-        for (accY -= 0x10000; accY <= 0; accY += g.stepY) row += g.rowStep;
+        for (accY -= 0x10000; accY <= 0; accY += stepY) row += rowStep;
     }
 }
+
+}  // namespace softrender

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace softrender {
 
@@ -113,9 +114,11 @@ constexpr int32_t ScaleStep(const int32_t* row, int32_t v) {
 constexpr int32_t DiffScaleMix(int32_t d, int32_t t, const int32_t* centre) {
     return d + centre[t - d];
 }
-// d moved toward t by floor((t - d) * product / 2^shift); exact in 64 bits.
-constexpr int32_t FloorMix(int32_t d, int32_t t, int64_t product, int shift) {
-    return d + static_cast<int32_t>((static_cast<int64_t>(t - d) * product) >> shift);
+// d moved toward t by floor((t - d) * product / 2^shift), exact in the product's type P: 32 bits hold
+// a product of up to two 8-bit factors (and loops of it vectorise), three need 64.
+template <class P = int64_t>
+constexpr int32_t FloorMix(int32_t d, int32_t t, std::type_identity_t<P> product, int shift) {
+    return d + static_cast<int32_t>((static_cast<P>(t - d) * product) >> shift);
 }
 // d moved toward a target kept with five fraction bits (fine = target * 32): floor over 2^(shift + 5).
 constexpr int32_t FineFloorMix(int32_t d, int32_t fine, int64_t product, int shift) {

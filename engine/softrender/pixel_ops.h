@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/softrender/pixel_math.h"
 #include "engine/softrender/pixel_rules.h"
@@ -84,7 +85,8 @@ constexpr uint32_t CombinePixel(uint32_t dst, uint32_t src, Rgb s, int64_t weigh
                     if constexpr (R.target == Target::ProductFineGreen) {
                         if (bits == 6) return FineFloorMix(dc, tc, weight, weightShift);
                     }
-                    return FloorMix(dc, tc, weight, weightShift);
+                    using Weight = std::conditional_t<(FactorCount(R.factors) <= 2), int32_t, int64_t>;
+                    return FloorMix<Weight>(dc, tc, static_cast<Weight>(weight), weightShift);
                 } else if constexpr (R.combine == Combine::DiffMix) {
                     return DiffScaleMix(dc, tc, rows.diffCentre);
                 } else {

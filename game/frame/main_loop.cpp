@@ -57,12 +57,10 @@ void Present() {
     SelectDrawTarget(drawTarget);
 }
 
-// Busy-waits until a frame's time has passed since the end of the previous wait. A clock that answers
-// -1 (not running) ends the wait at once instead of holding the loop forever.
+// Waits until a frame's time has passed since the end of the previous wait, asleep for most of it. A
+// clock that answers -1 (not running) ends the wait at once instead of holding the loop forever.
 void Pace() {
-    int64_t now = GetMicrosecondCount();
-    while (now >= 0 && now < lastFrameTime + kFrameMicroseconds) now = GetMicrosecondCount();
-    lastFrameTime = now;
+    lastFrameTime = WaitForMicrosecondCount(lastFrameTime + kFrameMicroseconds);
 }
 
 void ChangeToSettingWindowMode() {

@@ -176,6 +176,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPSECURITY
         SetLastError(errno == ENOENT ? ErrorForMissing(path) : ErrorFromErrno(errno));
         return INVALID_HANDLE_VALUE;
     }
+    if (!existed) ForgetFolderListings();
     struct stat info {};
     fstat(descriptor, &info);
     HANDLE handle = AddKernelHandle(new FileObject(descriptor, {info.st_dev, info.st_ino}, access, share));
@@ -324,6 +325,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
         SetLastError(ErrorFromErrno(errno));
         return FALSE;
     }
+    ForgetFolderListings();
     return TRUE;
 }
 
@@ -345,6 +347,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
                                      : (errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno)));
         return FALSE;
     }
+    ForgetFolderListings();
     return TRUE;
 }
 
@@ -354,5 +357,6 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
         SetLastError(ErrorFromErrno(errno));
         return FALSE;
     }
+    ForgetFolderListings();
     return TRUE;
 }

@@ -3,8 +3,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/kernel/code_pages.h"
@@ -16,28 +21,85 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = x - 'A' + 'a';
-        if (y >= 'A' && y <= 'Z') y = y - 'A' + 'a';
-        if (x != y) return false;
+std::string LowerAscii(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     }
+    return s;
+}
+
+// A folder's names by their lower-case form (the first in byte order where several differ only in
+// case), with what identifies the folder's state when it was read.
+struct FolderListing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    std::unordered_map<std::string, std::string> names;
+};
+
+bool SameState(const FolderListing& l, const struct stat& info) {
+    return l.device == info.st_dev && l.inode == info.st_ino && l.modified.tv_sec == info.st_mtim.tv_sec &&
+           l.modified.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+// A folder changed within this time of its reading may change again without a new modification time
+// (file times advance by the scheduler tick): such a listing is not kept.
+constexpr int64_t kSettledNanoseconds = 50000000;
+
+bool Settled(const struct stat& info) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t age =
+        (int64_t(now.tv_sec) - info.st_mtim.tv_sec) * 1000000000 + now.tv_nsec - info.st_mtim.tv_nsec;
+    return age > kSettledNanoseconds;
+}
+
+struct ListingCache {
+    std::mutex lock;
+    std::unordered_map<std::string, FolderListing> folders;
+};
+
+ListingCache& Listings() {
+    static ListingCache cache;
+    return cache;
+}
+
+bool ReadListing(const std::string& folder, FolderListing* out) {
+    DIR* directory = opendir(folder.c_str());
+    if (!directory) return false;
+    while (dirent* entry = readdir(directory)) {
+        const std::string name = entry->d_name;
+        auto [it, added] = out->names.emplace(LowerAscii(name), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    closedir(directory);
     return true;
 }
 
 // The entry of `folder` that equals `name` ignoring ASCII case (the first in byte order), or "".
-std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
-    DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
-    if (!directory) return {};
-    std::vector<std::string> matches;
-    while (dirent* entry = readdir(directory)) {
-        if (EqualIgnoringAsciiCase(entry->d_name, name)) matches.push_back(entry->d_name);
+// Listings are kept per folder and read again once the folder's modification time or identity changes.
+std::string FindIgnoringCase(const std::string& folderPath, const std::string& name) {
+    const std::string folder = folderPath.empty() ? "." : folderPath;
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) return {};
+    ListingCache& cache = Listings();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    auto it = cache.folders.find(folder);
+    if (it == cache.folders.end() || !SameState(it->second, info)) {
+        FolderListing listing;
+        if (!ReadListing(folder, &listing)) return {};
+        listing.device = info.st_dev;
+        listing.inode = info.st_ino;
+        listing.modified = info.st_mtim;
+        if (!Settled(info)) {
+            const auto found = listing.names.find(LowerAscii(name));
+            if (it != cache.folders.end()) cache.folders.erase(it);
+            return found == listing.names.end() ? std::string() : found->second;
+        }
+        it = cache.folders.insert_or_assign(folder, std::move(listing)).first;
     }
-    closedir(directory);
-    if (matches.empty()) return {};
-    return *std::min_element(matches.begin(), matches.end());
+    const auto found = it->second.names.find(LowerAscii(name));
+    return found == it->second.names.end() ? std::string() : found->second;
 }
 
 std::vector<std::string> SplitComponents(const std::string& path) {
@@ -85,6 +147,12 @@ std::string MapWindowsPath(const std::string& windowsPath) {
     if (!mapped.empty() && mapped != "/" && !trailingSlash) mapped.pop_back();
     if (mapped.empty()) return ".";
     return mapped;
+}
+
+void ForgetFolderListings() {
+    ListingCache& cache = Listings();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.folders.clear();
 }
 
 std::string ToWindowsPath(const std::string& linuxPath) {

@@ -1,6 +1,6 @@
 // Windows paths of the library onto the Linux file system: one drive (any "X:" names the root),
 // "\" and "/" both separate, CP932 names become UTF-8, and a component that does not exist exactly
-// is looked up in its folder ignoring ASCII case.
+// is looked up in its folder ignoring ASCII case (folder listings are remembered until the folder changes).
 #pragma once
 
 #include <string>
@@ -9,3 +9,5 @@
 std::string MapWindowsPath(const std::string& windowsPath);
 // The Windows form ("C:\..." in CP932) of an absolute Linux path.
 std::string ToWindowsPath(const std::string& linuxPath);
+// The file layer created or deleted a name: remembered folder listings are read again.
+void ForgetFolderListings();

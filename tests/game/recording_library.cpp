@@ -87,6 +87,14 @@ KORVALUND_DOUBLE int64_t GetMicrosecondCount() {
     return lib.microseconds;
 }
 
+// The frame wait on the double's clock: it reads the clock until the deadline (the library's own wait
+// sleeps on the process clock, which this clock does not follow).
+KORVALUND_DOUBLE int64_t WaitForMicrosecondCount(int64_t deadline) {
+    int64_t now = GetMicrosecondCount();
+    while (now >= 0 && now < deadline) now = GetMicrosecondCount();
+    return now;
+}
+
 KORVALUND_DOUBLE int GetLocalDateTime(int dateTime[6]) {
     std::memcpy(dateTime, recording::Lib().dateTime, sizeof(recording::Lib().dateTime));
     return 0;

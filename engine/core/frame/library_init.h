@@ -20,6 +20,9 @@ int GetMillisecondCount();
 // Microseconds of the performance counter (or of the millisecond clock when the counter is not used);
 // -1 while winmm is not loaded.
 int64_t GetMicrosecondCount();
+// Sleeps until about a millisecond before the microsecond count reaches `deadline`, then reads the count
+// until it does; answers the reading that ended the wait (-1 while the clock is not running).
+int64_t WaitForMicrosecondCount(int64_t deadline);
 // year, month, day, hour, minute, second.
 int GetLocalDateTime(int dateTime[6]);
 

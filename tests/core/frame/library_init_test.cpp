@@ -227,6 +227,23 @@ TEST_F(LibraryTest, ClocksAnswerMinusOneWithoutWinmm) {
     EXPECT_EQ(GetMicrosecondCount(), -1);
 }
 
+TEST_F(LibraryTest, FrameWaitEndsAtItsDeadline) {
+    ChangeWindowMode(1);
+    ASSERT_EQ(LibraryInit(), 0);
+    for (const int64_t ahead : {int64_t(-5), int64_t(0), int64_t(400), int64_t(16666), int64_t(250000)}) {
+        const int64_t start = GetMicrosecondCount();
+        const int64_t reached = WaitForMicrosecondCount(start + ahead);
+        EXPECT_GE(reached, start + ahead) << ahead;
+        EXPECT_GE(reached, start) << ahead;
+        EXPECT_LE(reached, GetMicrosecondCount()) << ahead;
+    }
+}
+
+TEST_F(LibraryTest, FrameWaitEndsAtOnceWithoutAClock) {
+    FreeSystemLibraries();
+    EXPECT_EQ(WaitForMicrosecondCount(int64_t(1) << 40), -1);
+}
+
 TEST_F(LibraryTest, FatalExitRunsTheEndSequence) {
     GTEST_FLAG_SET(death_test_style, "fast");
     ChangeWindowMode(1);

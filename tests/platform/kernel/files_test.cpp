@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -60,6 +61,34 @@ TEST_F(KernelFiles, PathMappingTable) {
     };
     for (const Case& c : cases) EXPECT_EQ(MapWindowsPath(c.windows), c.linux) << c.windows;
     EXPECT_EQ(ToWindowsPath("/usr/\xE8\xA1\xA8"), "C:\\usr\\\x95\x5C");
+}
+
+// A folder whose listing was read is found again as it now stands: after a change by anyone (its
+// modification time moves on), and after the file layer's own creation and deletion even where the
+// modification time reads as before (file times advance by the scheduler tick).
+TEST_F(KernelFiles, CaseInsensitiveLookupsFollowFolderChanges) {
+    mkdir((root_ + "/Data").c_str(), 0755);
+    Touch("Data/Alpha.txt");
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    auto backdate = [&] { ASSERT_EQ(utimensat(AT_FDCWD, (root_ + "/Data").c_str(), past, 0), 0); };
+    backdate();
+    EXPECT_EQ(MapWindowsPath("DATA\\ALPHA.TXT"), "Data/Alpha.txt");
+    EXPECT_EQ(MapWindowsPath("data\\beta.txt"), "Data/beta.txt");
+
+    Touch("Data/BETA.txt");
+    EXPECT_EQ(MapWindowsPath("data\\beta.txt"), "Data/BETA.txt") << "the folder's time moved on";
+
+    backdate();
+    EXPECT_EQ(MapWindowsPath("DATA\\GAMMA.TXT"), "Data/GAMMA.TXT");
+    HANDLE file = CreateFileA("Data\\Gamma.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    backdate();
+    EXPECT_EQ(MapWindowsPath("DATA\\GAMMA.TXT"), "Data/Gamma.txt") << "created through the file layer";
+
+    ASSERT_TRUE(DeleteFileA("Data\\Alpha.txt"));
+    backdate();
+    EXPECT_EQ(MapWindowsPath("DATA\\ALPHA.TXT"), "Data/ALPHA.TXT") << "deleted through the file layer";
 }
 
 TEST_F(KernelFiles, OpenDispositions) {
