@@ -117,6 +117,8 @@ void PrepareDrawStates(uintptr_t texture, uint32_t flags) {
         renderStateCache.textureTransformPending = 0;
     }
     PrepareAddressing(flags);
+    // The writes above are this preparation's own: they leave nothing for the next draw to prepare.
+    drawStateLatch.statesChanged = 0;
     drawStateLatch.texture = texture;
     drawStateLatch.flags = flags;
 }

@@ -24,15 +24,17 @@ uint32_t FloatBits(float value) {
 }
 
 // The common rule of every setter: no device -1; an unchanged value is skipped unless forced; a
-// changed one flushes the batch first; then the value is sent and kept.
+// changed one flushes the batch first; then the value is sent and kept. A state whose `known` mark is
+// clear has never been sent, so the device may hold its own default there: it counts as changed.
 template <class T, class Send>
-int WriteCached(T& cached, const T& value, Send send) {
+int WriteCached(T& cached, const T& value, Send send, uint8_t* known = nullptr) {
     if (!HasD3DDevice()) return -1;
-    const bool same = std::memcmp(&cached, &value, sizeof(T)) == 0;
+    const bool same = (known == nullptr || *known) && std::memcmp(&cached, &value, sizeof(T)) == 0;
     if (same && !renderStateCache.force) return 0;
     if (!same) FlushVertexBatch(0);
     send();
     std::memcpy(&cached, &value, sizeof(T));
+    if (known) *known = 1;
     MarkStatesChanged();
     return 0;
 }
@@ -104,22 +106,25 @@ const bool cachePreset = (ResetRenderStateCache(), true);
 int SetCachedRenderState(D3DRENDERSTATETYPE state, uint32_t value) {
     (void)cachePreset;
     if (state < 0 || state >= kRenderStateCount) return -1;
-    renderStateCache.renderKnown[state] = 1;
-    return WriteCached(renderStateCache.render[state], value, [&] { DeviceSetRenderState(state, value); });
+    return WriteCached(
+        renderStateCache.render[state], value, [&] { DeviceSetRenderState(state, value); },
+        &renderStateCache.renderKnown[state]);
 }
 
 int SetCachedSamplerState(int sampler, D3DSAMPLERSTATETYPE type, uint32_t value) {
     if (sampler < 0 || sampler >= kCachedSamplerCount || type < 0 || type >= kSamplerStateCount) return -1;
-    renderStateCache.samplerKnown[sampler][type] = 1;
-    return WriteCached(renderStateCache.sampler[sampler][type], value,
-                       [&] { DeviceSetSamplerState(DWORD(sampler), type, value); });
+    return WriteCached(
+        renderStateCache.sampler[sampler][type], value,
+        [&] { DeviceSetSamplerState(DWORD(sampler), type, value); },
+        &renderStateCache.samplerKnown[sampler][type]);
 }
 
 int SetCachedStageState(int stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) {
     if (stage < 0 || stage >= kCachedStageCount || type < 0 || type >= kStageStateCount) return -1;
-    renderStateCache.stageKnown[stage][type] = 1;
-    return WriteCached(renderStateCache.stage[stage][type], value,
-                       [&] { DeviceSetTextureStageState(DWORD(stage), type, value); });
+    return WriteCached(
+        renderStateCache.stage[stage][type], value,
+        [&] { DeviceSetTextureStageState(DWORD(stage), type, value); },
+        &renderStateCache.stageKnown[stage][type]);
 }
 
 int SetCachedTexture(int stage, uintptr_t texture) {
@@ -267,10 +272,13 @@ int SetCullMode(int value) {
     static const uint32_t modes[3] = {D3DCULL_NONE, D3DCULL_CCW, D3DCULL_CW};
     if (value < 0 || value > 2) return -1;
     RenderStateCache& c = renderStateCache;
-    return WriteCached(c.cullMode, int32_t(value), [&] {
-        DeviceSetRenderState(D3DRS_CULLMODE, modes[value]);
-        c.render[D3DRS_CULLMODE] = modes[value];
-    });
+    return WriteCached(
+        c.cullMode, int32_t(value),
+        [&] {
+            DeviceSetRenderState(D3DRS_CULLMODE, modes[value]);
+            c.render[D3DRS_CULLMODE] = modes[value];
+        },
+        &c.renderKnown[D3DRS_CULLMODE]);
 }
 int SetAmbientColour(uint32_t colour) {
     const int result = SetCachedRenderState(D3DRS_AMBIENT, colour);
