@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "engine/core/tracked_allocator.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "engine/graphics/draw/device_buffers.h"
 #include "tests/graphics/draw/draw_test_support.h"
 

@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include <atomic>
+
 #include "engine/core/frame/library_state.h"
+#include "engine/core/memory/async_load.h"
 #include "tests/graphics/draw/draw_test_support.h"
 
 namespace graphics_test {
@@ -161,6 +164,38 @@ TEST_F(VertexBatchTest, ScreenSpaceVerticesArePresetWithRhwOneAndWhiteSpecular) 
             }
         }
     }
+}
+
+std::atomic<int> postedFlushResult{99};
+
+void PostingFlushJob(AsyncLoadRequest*) {
+    postedFlushResult = FlushVertexBatch(1);
+}
+
+TEST_F(VertexBatchTest, AFlushPostedFromALoaderThreadRunsOnTheMainThread) {
+    MakeDevice(16, 16);
+    Append(6, D3DPT_TRIANGLELIST);
+    ASSERT_EQ(InitAsyncLoad(GetCurrentThreadId()), 0);
+    ASSERT_EQ(StartAsyncLoadThreads(2), 0);
+    postedFlushResult = 99;
+    AsyncLoadRequest* request = AllocAsyncLoadRequest(0);
+    ASSERT_NE(request, nullptr);
+    request->job = PostingFlushJob;
+    StartTrace();
+    AddAsyncLoadRequest(request);
+    // The worker only queues the flush: nothing is drawn until the main thread serves the queue.
+    for (int i = 0; i < 10000 && GetMainThreadCallCount() == 0; ++i) Sleep(1);
+    ASSERT_EQ(GetMainThreadCallCount(), 1);
+    EXPECT_EQ(vertexBatch.vertexCount, 6);
+    for (int i = 0; i < 10000 && postedFlushResult == 99; ++i) {
+        ProcessMainThreadRequests();
+        Sleep(1);
+    }
+    EXPECT_EQ(postedFlushResult, 0);
+    EXPECT_EQ(CountLines(TakeTrace(), "IDirect3DDevice9::DrawPrimitiveUP(4, 2, ptr, 28)"), 1);
+    EXPECT_EQ(vertexBatch.vertexCount, 0);
+    StopAsyncLoadThreads();
+    EXPECT_EQ(EndAsyncLoad(), 0);
 }
 
 class SceneLatchTest : public DrawFixture {};
