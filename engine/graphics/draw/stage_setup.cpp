@@ -275,18 +275,19 @@ void WriteStage(int stage, const StageRecord& r) {
     write(D3DTSS_COLORARG2, r.colourArg2);
 }
 
-// Only the textures: where each goes for the blend kind in use.
-void RebindTextures() {
+// Only the textures: where each goes for the blend kind in use. The library pixel shaders read the
+// graphic from stage 0 and the blend texture from stage 1 whatever the kind.
+void RebindTextures(bool programmable) {
     const StageSetupInputs& in = renderStateCache.stageSetup;
     if (in.blendTexture == 0) {
         SetCachedTexture(0, in.texture);
+    } else if (programmable || in.blendKind == 2) {
+        SetCachedTexture(0, in.texture), SetCachedTexture(1, in.blendTexture);
     } else if (in.blendKind == 0) {
         SetCachedTexture(0, in.blendTexture), SetCachedTexture(1, in.texture);
     } else if (in.blendKind == 1) {
         SetCachedTexture(0, in.blendTexture);
         SetCachedTexture(in.alphaBlend ? 2 : 1, in.texture);
-    } else {
-        SetCachedTexture(0, in.texture), SetCachedTexture(1, in.blendTexture);
     }
 }
 
@@ -337,7 +338,7 @@ int D3DDrawSetup(const StageSetupBlock* override, int stageCount, int textureIsH
     } else {
         if (!renderStateCache.force && !in.dirty) {
             if (!in.textureChanged) return -1;
-            RebindTextures();
+            RebindTextures(programmable);
             in.textureChanged = 0;
             return 0;
         }

@@ -217,6 +217,24 @@ TEST_F(StageSetupTest, ASetupWithNothingChangedFailsWithoutTouchingTheDevice) {
     EXPECT_EQ(TakeTrace(), rebind);
 }
 
+TEST_F(StageSetupTest, ATextureOnlyChangeUnderACrossFadeRebindsTheGraphicOnStageOne) {
+    MakeDevice(8, 8);
+    SetStageTexture(Texture());
+    SetBlendTexture(Texture(), 4, 4);
+    const int cross[1] = {50};
+    SetBlendTextureState(0, cross);
+    ASSERT_EQ(D3DDrawSetup(nullptr, 1, 0), 0);
+    SetStageTexture(Texture());
+    StartTrace();
+    EXPECT_EQ(D3DDrawSetup(nullptr, 1, 0), 0);
+    const std::vector<std::string> rebind = {"IDirect3DDevice9::SetTexture(1, ptr)"};
+    EXPECT_EQ(TakeTrace(), rebind);
+    IDirect3DBaseTexture9* bound = nullptr;
+    Device()->GetTexture(1, &bound);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(bound), renderStateCache.stageSetup.texture);
+    if (bound) bound->Release();
+}
+
 TEST_F(StageSetupTest, TheSecondBlendPairOverridesTheAlphaTest) {
     MakeDevice(8, 8);
     SetStageTexture(Texture());
