@@ -5,6 +5,7 @@
 
 #include "engine/core/files/file_access.h"
 #include "engine/core/frame/library_state.h"
+#include "engine/core/helpers/vector_math.h"
 #include "engine/core/memory/screen_log.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/graphics.h"
@@ -83,9 +84,6 @@ int ReleaseGraphicsDevice() {
     return 0;
 }
 int RestartGraphicsKeepMode() {
-    return 0;
-}
-int EndSceneIfBegun() {
     return 0;
 }
 int SetRestoreCallback(GraphicsRestoreCallback callback) {
@@ -212,28 +210,6 @@ int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
 }
 
 // Calls of the built modules into parts still to come.
-int FlushVertexBatch(int) {
-    return 0;
-}
-void ClearSceneLatch() {}
-int GetShaderModel() {
-    return 0;
-}
-void ForgetCachedVertexFormatAndShaders() {}
-void InvalidateCachedStatesAfterProbe() {}
-int IsRenderStateForced() {
-    return 0;
-}
-int GetCachedLighting() {
-    return 0;
-}
-void SetCachedLighting(int) {}
-void MarkRenderStatesChanged() {}
-int GetCachedTexCoordIndex(int stage) {
-    return stage;
-}
-void SetCachedTexCoordIndex(int, int) {}
-void RecomputeShaderPermutation() {}
 IDirect3DSurface9* GetSubBackBuffer() {
     return nullptr;
 }
@@ -265,5 +241,35 @@ int GetGraphicFirstTextureSize(int graphic, int* width, int* height) {
     return GetGraphicEntrySize(graphic, 0, width, height);
 }
 int SetGraphicCreateParamWord(int, int32_t) {
+    return 0;
+}
+
+// Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
+GraphicEntry* LookupGraphic(int, int) {
+    return nullptr;
+}
+uintptr_t GraphicFirstTexture(const GraphicEntry*) {
+    return 0;
+}
+int LoadGraphFromMemory(const void*, int) {
+    return -1;
+}
+int GetProgrammableShaderFlag() {
+    return 0;
+}
+IDirect3DPixelShader9* GetNoTexturePixelShader(int) {
+    return nullptr;
+}
+IDirect3DPixelShader9* GetBlendPixelShader(int) {
+    return nullptr;
+}
+const void* FindBuiltinShaderFile(const char*, int*) {
+    return nullptr;
+}
+int GetDrawArea(IntRect* area) {
+    *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
+    return 0;
+}
+int RefreshLightTable() {
     return 0;
 }

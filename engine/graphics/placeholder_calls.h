@@ -7,31 +7,11 @@
 #include "platform/d3d9/d3d9.h"
 #include "platform/kernel/win_types.h"
 
+struct ColorFormat;
+struct GraphicEntry;
+struct IntRect;
 struct MEMIMG;
 struct SoftImage;
-
-// Vertex batch: draws what is queued (postToMainThread 0: here). 0, or -1 without a device.
-int FlushVertexBatch(int postToMainThread);
-
-// Scene latch: forgets an open scene without ending it (the device is going away).
-void ClearSceneLatch();
-
-// Shader constant cache: the shader model in use (200 for 2.0, 0 without programmable shaders).
-int GetShaderModel();
-
-// Render-state cache: forget the bound vertex format, declaration and shaders; after a probe, mark the
-// device-dependent cached values unknown and the states changed.
-void ForgetCachedVertexFormatAndShaders();
-void InvalidateCachedStatesAfterProbe();
-// Render-state cache entries the lighting switch and the texture-coordinate reset read and write.
-int IsRenderStateForced();
-int GetCachedLighting();
-void SetCachedLighting(int flag);
-void MarkRenderStatesChanged();
-int GetCachedTexCoordIndex(int stage);
-void SetCachedTexCoordIndex(int stage, int index);
-// Draw-state preparation: choose the shader permutation again (lighting or fog changed).
-void RecomputeShaderPermutation();
 
 // Device objects: the sub back buffer, null until drawing moves there.
 IDirect3DSurface9* GetSubBackBuffer();
@@ -55,3 +35,23 @@ int GetGraphicFirstTextureSize(int graphic, int* width, int* height);
 
 // Graphic creation: one word of the creation parameters.
 int SetGraphicCreateParamWord(int word, int32_t value);
+
+// Graphic records: the entry of a handle (null when invalid, or loading unless allowed), the Direct3D
+// texture of its first tile (0 when none), a graphic made from an image file held in memory (-1 on
+// failure).
+GraphicEntry* LookupGraphic(int handle, int allowLoading);
+uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
+int LoadGraphFromMemory(const void* image, int size);
+
+// The built-in shaders: 1 when they were made; the no-texture pixel shader of a type and the blend
+// pixel shader of a table entry (null when absent); a file of the built-in shader archive (null when
+// the archive is not open or holds no such file).
+int GetProgrammableShaderFlag();
+IDirect3DPixelShader9* GetNoTexturePixelShader(int type);
+IDirect3DPixelShader9* GetBlendPixelShader(int entry);
+const void* FindBuiltinShaderFile(const char* fileName, int* size);
+
+// The draw area of the current draw target (right and bottom exclusive). 0.
+int GetDrawArea(IntRect* area);
+// Writes the light table into the device by light type. 0.
+int RefreshLightTable();

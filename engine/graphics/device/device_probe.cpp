@@ -13,6 +13,9 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/device/vertical_blank.h"
+#include "engine/graphics/draw/render_state_cache.h"
+#include "engine/graphics/draw/scene_latch.h"
+#include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/placeholder_calls.h"
 
 namespace {
@@ -368,7 +371,7 @@ int ProbeDeviceFormats() {
     if (!HasDirect3D9Object()) return -1;
     ReleaseAndClear(BackBufferSurface);
     ReleaseDirect3DDevice();
-    ClearSceneLatch();
+    sceneLatch = 0;
     if (GetShaderModel() < 200) {
         deviceCreationSettings.multiSampleType = 0;
         deviceCreationSettings.multiSampleQuality = 0;

@@ -10,6 +10,7 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/device/vertical_blank.h"
+#include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/image/soft_image.h"

@@ -4,6 +4,7 @@
 #include "engine/core/helpers/vector_math.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "platform/kernel/kernel32.h"
@@ -225,25 +226,12 @@ int SetGraphicCreateOption(int flag) {
 
 int SetLightingEnabled(int flag) {
     if (!HasD3DDevice()) return 0;
-    const bool forced = IsRenderStateForced();
-    if (flag == GetCachedLighting() && !forced) return 0;
-    if (!forced) FlushVertexBatch(0);
-    SetCachedLighting(flag);
-    MarkRenderStatesChanged();
-    RecomputeShaderPermutation();
-    return FAILED(DeviceSetRenderState(D3DRS_LIGHTING, DWORD(flag))) ? -1 : 0;
+    return SetLightingEnable(flag);
 }
 
 int ResetTextureCoordinateIndices() {
     if (!HasD3DDevice()) return 0;
-    const bool forced = IsRenderStateForced();
-    for (int stage = 0; stage < kTextureStages; ++stage) {
-        if (GetCachedTexCoordIndex(stage) == stage && !forced) continue;
-        if (!forced) FlushVertexBatch(0);
-        DeviceSetTextureStageState(DWORD(stage), D3DTSS_TEXCOORDINDEX, DWORD(stage));
-        SetCachedTexCoordIndex(stage, stage);
-        MarkRenderStatesChanged();
-    }
+    for (int stage = 0; stage < kTextureStages; ++stage) SetTextureCoordIndex(stage, stage);
     return 0;
 }
 

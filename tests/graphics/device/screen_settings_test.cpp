@@ -121,9 +121,16 @@ TEST_F(DeviceTest, LightingAndTextureCoordinatesReachTheDevice) {
     ASSERT_EQ(CreateDirect3DDevice(), 0);
     D3D9SetTraceEnabled(true);
     EXPECT_EQ(SetLightingEnabled(1), 0);
-    EXPECT_EQ(SetLightingEnabled(0), 0);  // the cache still holds 0 here
+    EXPECT_EQ(SetLightingEnabled(1), 0);  // unchanged: nothing sent
+    EXPECT_EQ(SetLightingEnabled(0), 0);
     EXPECT_EQ(ResetTextureCoordinateIndices(), 0);
+    EXPECT_EQ(ResetTextureCoordinateIndices(), 0);  // every stage already holds its own index
     std::vector<std::string> trace = D3D9TakeTrace();
     EXPECT_EQ(Count(trace, "IDirect3DDevice9::SetRenderState(137, 1)"), 1);
-    EXPECT_EQ(Count(trace, "IDirect3DDevice9::SetRenderState(137, 0)"), 0);
+    EXPECT_EQ(Count(trace, "IDirect3DDevice9::SetRenderState(137, 0)"), 1);
+    for (int stage = 0; stage < 8; ++stage)
+        EXPECT_EQ(Count(trace, "IDirect3DDevice9::SetTextureStageState(" + std::to_string(stage) + ", 11, " +
+                                   std::to_string(stage) + ")"),
+                  1)
+            << stage;
 }

@@ -1,0 +1,49 @@
+// The draw settings that the draw-state preparation reads. Their public setters belong with the draw
+// target and draw-state API; this block holds their values.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/helpers/vector_math.h"
+#include "platform/d3d9/d3d9.h"
+
+struct DepthSettings {
+    int32_t zEnable;
+    int32_t zWrite;
+    int32_t zFunction;
+    float depthBias;
+};
+
+struct DrawSettings {
+    int32_t blendMode;  // 0 none; else a row of the blend-state table
+    int32_t blendParam;
+    int32_t secondBlendMode;  // -1: none
+    int32_t secondBlendParam;
+    uint32_t bright;         // 0x00RRGGBB
+    int32_t blendGraphicOn;  // a blend graphic is set
+    DepthSettings depth2D;
+    DepthSettings depth3D;
+    int32_t fillMode;
+    int32_t cullMode;  // 0 none, 1 counter-clockwise, 2 clockwise
+    int32_t fogEnable;
+    int32_t addressU[8];
+    int32_t addressV[8];
+    int32_t drawMode;  // 0 nearest, 1 bilinear, 2 anisotropic
+    int32_t maxAnisotropy;
+    int32_t textureTransformOn;
+    Matrix4 textureTransform;
+    int32_t lightTableRefresh;  // the light table waits to be written to the device
+    int32_t materialChanged;
+    D3DMATERIAL9 material;
+    int32_t diffuseFromMaterial;   // 0: diffuse from vertex colour 1
+    int32_t specularFromMaterial;  // 0: specular from vertex colour 2
+    int32_t noLighting;
+    int32_t noSpecular;
+    int32_t stageInput;  // handed through to the stage setup (its ignore-colour input)
+};
+
+extern DrawSettings drawSettings;
+
+// The values before any setter ran: no second blend mode, white bright, fill mode solid, clamped
+// addressing, depth function less-equal.
+void ResetDrawSettingsBlock();
