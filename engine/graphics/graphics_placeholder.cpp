@@ -280,3 +280,58 @@ int OutlineBox(int, int, int, int, uint32_t) {
 int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
     return -1;
 }
+
+// ---- Calls of the image filters: no graphic exists yet, so every lookup fails ----
+#include "engine/graphics/placeholder_calls.h"
+
+int ShaderFilterVerified = 0;
+
+GraphicEntry* LookupGraphic(int, int) {
+    return nullptr;
+}
+int IsRenderTargetGraphic(int) {
+    return 0;
+}
+int UpdateRenderTargetTexture(int) {
+    return -1;
+}
+int BeginSceneIfNeeded() {
+    return 0;
+}
+int GetProgrammableShaderFlag() {
+    return 0;
+}
+// The inverse of PackColor's format choice.
+int UnpackColor(uint32_t color, int* red, int* green, int* blue) {
+    if (screen.colorBits == 16) {
+        *red = int((color >> 11) & 31) * 255 / 31;
+        *green = int((color >> 5) & 63) * 255 / 63;
+        *blue = int(color & 31) * 255 / 31;
+    } else {
+        *red = int((color >> 16) & 255);
+        *green = int((color >> 8) & 255);
+        *blue = int(color & 255);
+    }
+    return 0;
+}
+int ReadGraphicToImage(int, SoftImage*, const RECT*) {
+    return -1;
+}
+int ReadFilterImages(GraphicFilterContext*, int, int, int) {
+    return -1;
+}
+int FinishFilterResult(GraphicFilterContext*) {
+    return -1;
+}
+int SaveFilterDrawState(GraphicFilterContext*) {
+    return 0;
+}
+int RestoreFilterDrawState(GraphicFilterContext*) {
+    return 0;
+}
+int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
+    return -1;
+}
+int CreatePixelShaderFromArchive(const char*) {
+    return -1;
+}
