@@ -273,3 +273,44 @@ int GetDrawArea(IntRect* area) {
 int RefreshLightTable() {
     return 0;
 }
+
+// Seams of the image filters: no graphic exists yet, so every lookup fails.
+int ShaderFilterVerified = 0;
+
+int IsRenderTargetGraphic(int) {
+    return 0;
+}
+int UpdateRenderTargetTexture(int) {
+    return -1;
+}
+// The inverse of PackColor's format choice.
+int UnpackColor(uint32_t color, int* red, int* green, int* blue) {
+    if (screenSettings.colorBits == 16) {
+        *red = int((color >> 11) & 31) * 255 / 31;
+        *green = int((color >> 5) & 63) * 255 / 63;
+        *blue = int(color & 31) * 255 / 31;
+    } else {
+        *red = int((color >> 16) & 255);
+        *green = int((color >> 8) & 255);
+        *blue = int(color & 255);
+    }
+    return 0;
+}
+int ReadGraphicToImage(int, SoftImage*, const RECT*) {
+    return -1;
+}
+int ReadFilterImages(GraphicFilterContext*, int, int, int) {
+    return -1;
+}
+int FinishFilterResult(GraphicFilterContext*) {
+    return -1;
+}
+int SaveFilterDrawState(GraphicFilterContext*) {
+    return 0;
+}
+int RestoreFilterDrawState(GraphicFilterContext*) {
+    return 0;
+}
+int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
+    return -1;
+}

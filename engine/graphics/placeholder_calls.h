@@ -9,6 +9,7 @@
 
 struct ColorFormat;
 struct GraphicEntry;
+struct GraphicFilterContext;
 struct IntRect;
 struct MEMIMG;
 struct SoftImage;
@@ -55,3 +56,22 @@ const void* FindBuiltinShaderFile(const char* fileName, int* size);
 int GetDrawArea(IntRect* area);
 // Writes the light table into the device by light type. 0.
 int RefreshLightTable();
+
+// Image filters.
+int IsRenderTargetGraphic(int handle);
+// Copies a render-target graphic's drawn surface into its texture so that reading the texture sees it.
+int UpdateRenderTargetTexture(int graphic);
+extern int ShaderFilterVerified;
+int UnpackColor(uint32_t color, int* red, int* green, int* blue);
+// A 32-bit image of rect (null: the whole graphic) of the graphic.
+int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
+// The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
+// the destination's rectangle or, with blankDestination, a blank image of width x height.
+int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int width, int height);
+// Writes the destination image into the destination graphic at the destination position and releases
+// the images.
+int FinishFilterResult(GraphicFilterContext* context);
+int SaveFilterDrawState(GraphicFilterContext* context);
+int RestoreFilterDrawState(GraphicFilterContext* context);
+int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
+                         int* source);

@@ -1,0 +1,37 @@
+// The colour filters computed on the processor: each reads the source image and writes the destination
+// image pixel by pixel (32-bit B, G, R, A, each image with its own pitch), over the area both cover.
+#pragma once
+
+#include "engine/image/soft_image.h"
+
+// Four floats R, G, B, A in 0.0-1.0.
+struct FilterColorBlock {
+    float red;
+    float green;
+    float blue;
+    float alpha;
+};
+
+// Bright-clip comparisons.
+constexpr int kBrightClipLess = 2;
+constexpr int kBrightClipGreater = 5;
+
+// cb and cr as the operation converts them (argument x 100 / 255).
+void MonoPixels(const SoftImage& source, const SoftImage& destination, float cb, float cr);
+// The destination holds the pixels to keep. fill null keeps them; -1 for a comparison other than 2 or 5.
+int BrightClipPixels(const SoftImage& source, const SoftImage& destination, int comparison, float level,
+                     const FilterColorBlock* fill);
+// hue in degrees; saturation and brightness in percent.
+void HsbPixels(const SoftImage& source, const SoftImage& destination, int mode, float hue, float saturation,
+               float brightness);
+void InvertPixels(const SoftImage& source, const SoftImage& destination);
+// Levels on the 0-255 scale; gamma 1.0 is linear.
+void LevelPixels(const SoftImage& source, const SoftImage& destination, float inputMin, float inputMax,
+                 float gamma, float outputMin, float outputMax);
+// threshold on the 0-255 luma scale.
+void TwoColorPixels(const SoftImage& source, const SoftImage& destination, float threshold,
+                    const FilterColorBlock& color1, const FilterColorBlock& color2);
+// The first row of gradient gives the colour of each luma; -1 for a gradient without pixels.
+int GradientMapPixels(const SoftImage& source, const SoftImage& destination, const SoftImage& gradient,
+                      int reverse);
+void PremultipliedAlphaPixels(const SoftImage& source, const SoftImage& destination);
