@@ -213,9 +213,6 @@ int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
 IDirect3DSurface9* GetSubBackBuffer() {
     return nullptr;
 }
-MEMIMG* GetScreenMemImage() {
-    return nullptr;
-}
 int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
     return -1;
 }

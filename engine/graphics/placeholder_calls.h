@@ -17,9 +17,6 @@ struct SoftImage;
 // Device objects: the sub back buffer, null until drawing moves there.
 IDirect3DSurface9* GetSubBackBuffer();
 
-// The screen's software image (software mode), null while none exists.
-MEMIMG* GetScreenMemImage();
-
 // Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();

@@ -8,6 +8,7 @@
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/device/vertical_blank.h"
 #include "engine/graphics/draw/vertex_batch.h"
