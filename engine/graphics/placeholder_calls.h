@@ -72,3 +72,17 @@ int SaveFilterDrawState(GraphicFilterContext* context);
 int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
+
+// Device-wide objects of the graphics start and end: the built-in shaders and their vertex
+// declarations, the brightness volume texture, the sub back buffer, the device objects of 3D models.
+// Each 0.
+int StartShaderSystem();
+int CreateVertexDeclarations();
+int CreateBrightnessVolumeTexture();
+int ReleaseVertexDeclarations();
+int ReleasePixelShaders();
+int ReleaseBrightnessVolumeTexture();
+int ReleaseSubBackBuffer();
+int ReleaseModelDeviceObjects();
+// Draw target: render-target slots 1 and up emptied. 0.
+int ClearRenderTargetSlots();

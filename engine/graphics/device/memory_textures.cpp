@@ -10,8 +10,7 @@ MemoryTexturePool memoryTexturePool;
 namespace {
 
 void ReleaseEntryTexture(MemoryTexture& entry) {
-    if (entry.texture != nullptr) ReleaseComObject(entry.texture);
-    entry.texture = nullptr;
+    ReleaseAndClear(entry.texture);
 }
 
 int CreateEntryTexture(MemoryTexture& entry) {
