@@ -213,15 +213,6 @@ uintptr_t GraphicFirstTexture(const GraphicEntry*) {
 int LoadGraphFromMemory(const void*, int) {
     return -1;
 }
-int GetProgrammableShaderFlag() {
-    return 0;
-}
-IDirect3DPixelShader9* GetNoTexturePixelShader(int) {
-    return nullptr;
-}
-IDirect3DPixelShader9* GetBlendPixelShader(int) {
-    return nullptr;
-}
 const void* FindBuiltinShaderFile(const char*, int*) {
     return nullptr;
 }
@@ -275,22 +266,10 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
 }
 
 // Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
-int StartShaderSystem() {
-    return 0;
-}
 int CreateVertexDeclarations() {
     return 0;
 }
-int CreateBrightnessVolumeTexture() {
-    return 0;
-}
 int ReleaseVertexDeclarations() {
-    return 0;
-}
-int ReleasePixelShaders() {
-    return 0;
-}
-int ReleaseBrightnessVolumeTexture() {
     return 0;
 }
 int ReleaseSubBackBuffer() {
@@ -300,5 +279,9 @@ int ReleaseModelDeviceObjects() {
     return 0;
 }
 int ClearRenderTargetSlots() {
+    return 0;
+}
+// The built-in shader archives cannot be opened yet.
+int OpenBuiltinShaderArchives() {
     return 0;
 }

@@ -41,13 +41,10 @@ GraphicEntry* LookupGraphic(int handle, int allowLoading);
 uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
 int LoadGraphFromMemory(const void* image, int size);
 
-// The built-in shaders: 1 when they were made; the no-texture pixel shader of a type and the blend
-// pixel shader of a table entry (null when absent); a file of the built-in shader archive (null when
-// the archive is not open or holds no such file).
-int GetProgrammableShaderFlag();
-IDirect3DPixelShader9* GetNoTexturePixelShader(int type);
-IDirect3DPixelShader9* GetBlendPixelShader(int entry);
+// The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
+// or holds no such file); opening the archives (1, or 0 when they cannot be opened).
 const void* FindBuiltinShaderFile(const char* fileName, int* size);
+int OpenBuiltinShaderArchives();
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
@@ -73,15 +70,11 @@ int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
 
-// Device-wide objects of the graphics start and end: the built-in shaders and their vertex
-// declarations, the brightness volume texture, the sub back buffer, the device objects of 3D models.
+// Device-wide objects of the graphics start and end: the vertex declarations of the built-in shaders,
+// the sub back buffer, the device objects of 3D models.
 // Each 0.
-int StartShaderSystem();
 int CreateVertexDeclarations();
-int CreateBrightnessVolumeTexture();
 int ReleaseVertexDeclarations();
-int ReleasePixelShaders();
-int ReleaseBrightnessVolumeTexture();
 int ReleaseSubBackBuffer();
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.

@@ -6,6 +6,7 @@
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_environment.h"
@@ -48,6 +49,8 @@ int ScreenHeight() {
 int InitGraphicsSystem() {
     if (graphicsStarted) return 0;
     ApplyScreenDefaults();
+    ResetShaderConstantCache(&shaderConstantCache);
+    SelectShaderConstantSets(&shaderConstantCache, 1);
     if (StartGraphicsSystem() != 0) {
         ShutdownGraphics();
         return -1;

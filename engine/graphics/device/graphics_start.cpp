@@ -7,6 +7,8 @@
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/frame/window_utils.h"
 #include "engine/core/memory/log.h"
+#include "engine/graphics/device/brightness_volume_texture.h"
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_objects.h"
 #include "engine/graphics/device/device_probe.h"
