@@ -266,12 +266,6 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
 }
 
 // Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
-int CreateVertexDeclarations() {
-    return 0;
-}
-int ReleaseVertexDeclarations() {
-    return 0;
-}
 int ReleaseSubBackBuffer() {
     return 0;
 }

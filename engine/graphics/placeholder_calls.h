@@ -70,11 +70,9 @@ int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
 
-// Device-wide objects of the graphics start and end: the vertex declarations of the built-in shaders,
-// the sub back buffer, the device objects of 3D models.
+// Device-wide objects of the graphics start and end: the sub back buffer, the device objects of 3D
+// models.
 // Each 0.
-int CreateVertexDeclarations();
-int ReleaseVertexDeclarations();
 int ReleaseSubBackBuffer();
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.

@@ -16,6 +16,7 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/present_frame.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/device/vertex_declarations.h"
 #include "engine/graphics/device/vertical_blank.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/placeholder_calls.h"
