@@ -172,9 +172,6 @@ int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
 }
 
 // Calls of the built modules into parts still to come.
-IDirect3DSurface9* GetSubBackBuffer() {
-    return nullptr;
-}
 int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
     return -1;
 }
@@ -266,9 +263,6 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
 }
 
 // Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
-int ReleaseSubBackBuffer() {
-    return 0;
-}
 int ReleaseModelDeviceObjects() {
     return 0;
 }

@@ -14,9 +14,6 @@ struct IntRect;
 struct MEMIMG;
 struct SoftImage;
 
-// Device objects: the sub back buffer, null until drawing moves there.
-IDirect3DSurface9* GetSubBackBuffer();
-
 // Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
@@ -70,10 +67,7 @@ int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
 
-// Device-wide objects of the graphics start and end: the sub back buffer, the device objects of 3D
-// models.
-// Each 0.
-int ReleaseSubBackBuffer();
+// Releases the device objects of every 3D model. 0.
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();

@@ -42,3 +42,25 @@ int ReleaseDepthBuffer() {
     deviceObjects.depthHeight = 0;
     return 0;
 }
+
+int CreateSubBackBuffer() {
+    if (!HasD3DDevice()) return -1;
+    ReleaseSubBackBuffer();
+    HRESULT result = DeviceCreateRenderTarget(
+        UINT(screenSettings.width), UINT(screenSettings.height), D3DFORMAT(deviceFormatTable.display),
+        D3DMULTISAMPLE_TYPE(deviceCreationSettings.multiSampleType),
+        DWORD(deviceCreationSettings.multiSampleQuality), FALSE, &deviceObjects.subBackBuffer, nullptr);
+    if (SUCCEEDED(result)) return 0;
+    deviceObjects.subBackBuffer = nullptr;
+    LogText("サブバックバッファの作成に失敗しました\n");
+    return -1;
+}
+
+int ReleaseSubBackBuffer() {
+    ReleaseAndClear(deviceObjects.subBackBuffer);
+    return 0;
+}
+
+IDirect3DSurface9* GetSubBackBuffer() {
+    return deviceObjects.subBackBuffer;
+}

@@ -1,4 +1,5 @@
-// Device-wide objects every draw relies on: the depth buffer that goes with the screen.
+// Device-wide objects every draw relies on: the depth buffer that goes with the screen, and the sub back
+// buffer that drawing can be moved onto.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@ struct DeviceObjects {
     IDirect3DSurface9* depthBuffer;
     int32_t depthWidth;  // powers of two covering the screen
     int32_t depthHeight;
+    IDirect3DSurface9* subBackBuffer;  // null until first needed
 };
 
 extern DeviceObjects deviceObjects;
@@ -19,3 +21,10 @@ int DepthEdge(int size);
 int CreateDepthBuffer();
 // Null-safe; clears the reference. 0.
 int ReleaseDepthBuffer();
+// A render target of the screen size in the display format with the device's multisampling, not
+// lockable. 0, or -1 without a device or on failure.
+int CreateSubBackBuffer();
+// Null-safe; clears the reference. 0.
+int ReleaseSubBackBuffer();
+// Null while none exists.
+IDirect3DSurface9* GetSubBackBuffer();

@@ -6,6 +6,7 @@
 #include "engine/core/frame/window_mode.h"
 #include "engine/core/frame/window_utils.h"
 #include "engine/graphics/device/device_capabilities.h"
+#include "engine/graphics/device/device_objects.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_mem_image.h"

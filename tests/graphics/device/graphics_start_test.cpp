@@ -231,3 +231,24 @@ TEST_F(GraphicsStartTest, UnlistedFullScreenModeKeepsTheEmulatedScreen) {
     // The emulated size itself is what the screen has.
     EXPECT_EQ(SetScreenMode(320, 240, 16, 0), 0);
 }
+
+TEST_F(GraphicsStartTest, SubBackBufferHasTheScreenSizeAndGoesWithTheDevice) {
+    EXPECT_EQ(CreateSubBackBuffer(), -1);  // no device
+    ASSERT_EQ(InitGraphicsSystem(), 0);
+    EXPECT_EQ(GetSubBackBuffer(), nullptr);
+    ASSERT_EQ(CreateSubBackBuffer(), 0);
+    ASSERT_NE(GetSubBackBuffer(), nullptr);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(SurfaceGetDesc(GetSubBackBuffer(), &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, 800u);
+    EXPECT_EQ(desc.Height, 600u);
+    EXPECT_EQ(int(desc.Format), deviceFormatTable.display);
+    EXPECT_EQ(desc.Usage, DWORD(D3DUSAGE_RENDERTARGET));
+    D3D9FailCreation("CreateRenderTarget", 1);
+    EXPECT_EQ(CreateSubBackBuffer(), -1);
+    EXPECT_TRUE(LoggedPart("サブバックバッファの作成に失敗しました"));
+    EXPECT_EQ(GetSubBackBuffer(), nullptr);
+    ASSERT_EQ(CreateSubBackBuffer(), 0);
+    ShutdownGraphics();
+    EXPECT_EQ(GetSubBackBuffer(), nullptr);
+}
