@@ -24,7 +24,6 @@ struct PlaceholderScreen {
     int maskDrawing = 0;
     GraphicsRestoreCallback restore = nullptr;
     int hasRestore = 0;
-    int started = 0;
     int nextGraphic = 1;
 };
 
@@ -36,27 +35,6 @@ int NewGraphic() {
 
 }  // namespace
 
-int ScreenHeight() {
-    return screenSettings.height;
-}
-
-// The font handle type starts and ends with graphics; the on-screen log learns about the display.
-int InitGraphicsSystem() {
-    if (screenSettings.width == 0 || screenSettings.height == 0) SetScreenSize(640, 480);
-    if (screenSettings.colorBits == 0) {
-        SetColorDepthSetting(16);
-        SetMemImgDefaultKind(0);
-    }
-    screen.started = 1;
-    InitFontSystem();
-    SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
-    return 0;
-}
-int ShutdownGraphics() {
-    EndFontSystem();
-    screen.started = 0;
-    return 0;
-}
 int RegisterModelHandleTypes() {
     return 0;
 }
@@ -64,22 +42,6 @@ int EndModelHandleTypes() {
     return 0;
 }
 
-int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
-    if (width <= 0 || height <= 0) return -1;
-    if (colorBits != 8 && colorBits != 16 && colorBits != 24 && colorBits != 32) return -1;
-    SetScreenSize(width, height);
-    SetColorDepthSetting(colorBits);
-    SetRefreshRateSetting(refreshRate);
-    return 0;
-}
-
-int ChangeScreenModeCore(int, int, int, int, int) {
-    return 0;
-}
-
-int IsDisplayReady() {
-    return screen.started && libraryState.settings.mainWindow != nullptr;
-}
 int ReleaseGraphicsDevice() {
     return 0;
 }
@@ -210,12 +172,6 @@ int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
 }
 
 // Calls of the built modules into parts still to come.
-IDirect3DSurface9* GetSubBackBuffer() {
-    return nullptr;
-}
-MEMIMG* GetScreenMemImage() {
-    return nullptr;
-}
 int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
     return -1;
 }
@@ -253,15 +209,6 @@ uintptr_t GraphicFirstTexture(const GraphicEntry*) {
 }
 int LoadGraphFromMemory(const void*, int) {
     return -1;
-}
-int GetProgrammableShaderFlag() {
-    return 0;
-}
-IDirect3DPixelShader9* GetNoTexturePixelShader(int) {
-    return nullptr;
-}
-IDirect3DPixelShader9* GetBlendPixelShader(int) {
-    return nullptr;
 }
 const void* FindBuiltinShaderFile(const char*, int*) {
     return nullptr;
@@ -313,4 +260,16 @@ int RestoreFilterDrawState(GraphicFilterContext*) {
 }
 int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
+}
+
+// Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
+int ReleaseModelDeviceObjects() {
+    return 0;
+}
+int ClearRenderTargetSlots() {
+    return 0;
+}
+// The built-in shader archives cannot be opened yet.
+int OpenBuiltinShaderArchives() {
+    return 0;
 }

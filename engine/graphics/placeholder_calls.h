@@ -14,12 +14,6 @@ struct IntRect;
 struct MEMIMG;
 struct SoftImage;
 
-// Device objects: the sub back buffer, null until drawing moves there.
-IDirect3DSurface9* GetSubBackBuffer();
-
-// The screen's software image (software mode), null while none exists.
-MEMIMG* GetScreenMemImage();
-
 // Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
@@ -44,13 +38,10 @@ GraphicEntry* LookupGraphic(int handle, int allowLoading);
 uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
 int LoadGraphFromMemory(const void* image, int size);
 
-// The built-in shaders: 1 when they were made; the no-texture pixel shader of a type and the blend
-// pixel shader of a table entry (null when absent); a file of the built-in shader archive (null when
-// the archive is not open or holds no such file).
-int GetProgrammableShaderFlag();
-IDirect3DPixelShader9* GetNoTexturePixelShader(int type);
-IDirect3DPixelShader9* GetBlendPixelShader(int entry);
+// The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
+// or holds no such file); opening the archives (1, or 0 when they cannot be opened).
 const void* FindBuiltinShaderFile(const char* fileName, int* size);
+int OpenBuiltinShaderArchives();
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
@@ -75,3 +66,8 @@ int SaveFilterDrawState(GraphicFilterContext* context);
 int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
+
+// Releases the device objects of every 3D model. 0.
+int ReleaseModelDeviceObjects();
+// Draw target: render-target slots 1 and up emptied. 0.
+int ClearRenderTargetSlots();

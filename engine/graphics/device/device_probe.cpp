@@ -236,13 +236,6 @@ struct ReadBackTimes {
     int64_t renderTarget = -1;
 };
 
-template <class Object>
-void ReleaseAndClear(Object*& object) {
-    if (object == nullptr) return;
-    ReleaseComObject(object);
-    object = nullptr;
-}
-
 void CopyRows(const D3DLOCKED_RECT& from, const D3DLOCKED_RECT& to, int rows, int rowBytes) {
     for (int y = 0; y < rows; ++y)
         std::memcpy(static_cast<uint8_t*>(to.pBits) + int64_t(y) * to.Pitch,

@@ -222,3 +222,10 @@ inline HRESULT BufferUnlock(Buffer* buffer) {
 inline ULONG ReleaseComObject(IUnknown* object) {
     return object->Release();
 }
+// Releases a held object, if any, and clears the reference: safe to call twice.
+template <class Object>
+void ReleaseAndClear(Object*& object) {
+    if (object == nullptr) return;
+    ReleaseComObject(object);
+    object = nullptr;
+}

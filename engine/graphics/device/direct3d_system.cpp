@@ -22,13 +22,6 @@ namespace {
 typedef IDirect3D9*(WINAPI* Direct3DCreate9Function)(UINT sdkVersion);
 typedef HRESULT(WINAPI* Direct3DCreate9ExFunction)(UINT sdkVersion, IDirect3D9Ex** object);
 
-template <class Object>
-void ReleaseAndClear(Object*& object) {
-    if (object == nullptr) return;
-    ReleaseComObject(object);
-    object = nullptr;
-}
-
 // The Ex interface is the Direct3D object itself: one reference for both fields.
 void ReleaseDirect3DObjects() {
     ReleaseAndClear(direct3DSystem.direct3D);

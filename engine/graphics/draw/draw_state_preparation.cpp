@@ -1,5 +1,6 @@
 #include "engine/graphics/draw/draw_state_preparation.h"
 
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/render_state_cache.h"

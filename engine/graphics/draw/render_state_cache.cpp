@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/core/memory/log.h"
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/draw/draw_state_preparation.h"

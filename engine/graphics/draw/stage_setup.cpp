@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/memory/handle_manager.h"
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/color_format_tables.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"

@@ -4,6 +4,7 @@
 
 #include "engine/core/memory/log.h"
 #include "engine/core/memory/tracked_allocator.h"
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/draw/render_state_cache.h"

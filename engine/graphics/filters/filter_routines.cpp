@@ -1,5 +1,6 @@
 #include "engine/graphics/filters/filter_routines.h"
 
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"

@@ -6,6 +6,7 @@
 #include "engine/core/frame/system_functions.h"
 #include "engine/core/memory/async_load.h"
 #include "engine/core/memory/fatal_exit.h"
+#include "engine/graphics/device/screen_settings.h"
 #include "platform/kernel/kernel32.h"
 #include "tests/core/frame/library_fixture.h"
 
@@ -58,6 +59,23 @@ const std::vector<std::string> kInitLines = {
     "\t プライマリ MONO = *",
     "\t セカンダリ MONO = *",
     "DirectSound の初期化は正常に終了しました",
+    "DirectDraw オブジェクトの取得を行います....  成功",
+    "引き続き初期化処理... 初期化に成功しました",
+    "IDirect3D9Ex オブジェクトを取得します.... *成功",
+    "IDirect3DDevice9* オブジェクトを取得します.... *",
+    "成功",
+    "Driver:*",
+    "*フォーマット*...",
+    "一度に描画できるプリミティブの最大数:*",
+    "対応している最大頂点インデックス:*",
+    "同時にレンダリングできるバッファの数:*",
+    "最大テクスチャサイズ*",
+    "テクスチャステージテンポラリレジスタ*",
+    "減算合成のハードウェア対応*",
+    "*シェーダーバージョンコード*...",
+    "バックバッファロック*...",
+    "Ｚバッファを作成します.... 成功",
+    "プログラマブルシェーダーを使用しません",
     "フォントの初期化を行います",
     "フォントの初期化は正常に終了しました",
     "文字コードバッファの初期化を行います... 完了しました",
@@ -65,6 +83,8 @@ const std::vector<std::string> kInitLines = {
 const std::vector<std::string> kEndLines = {
     "フォントの初期化を行います",
     "フォントの初期化は正常に終了しました",
+    "Direct3DDevice9 の解放 2",
+    "Direct3D9 DLL の解放 1",
     "DirectInput 関連の終了処理... 完了",
     "DirectSound の終了処理は正常に終了しました",
     "ウインドウを閉じようとしています",
@@ -103,7 +123,8 @@ TEST_F(LibraryTest, SecondInitDoesNothingAndEndBeforeInitReturnsZero) {
 
 TEST_F(LibraryTest, RequestedTwentyFourBitsRefusesInitAndUndoesWhatItStarted) {
     ChangeWindowMode(1);
-    SetScreenMode(800, 600, 24, 60);
+    EXPECT_EQ(SetScreenMode(800, 600, 24, 60), -1);  // refused before init too
+    SetColorDepthSetting(24);
     EXPECT_EQ(LibraryInit(), -1);
     EXPECT_THAT(ReadLog(), HasSubstr("ＴＶライブラリは２４ビットカラーモードに対応していません\r\n"));
     EXPECT_EQ(libraryFlags.initialising, 0);

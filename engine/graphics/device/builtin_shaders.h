@@ -1,0 +1,32 @@
+// The built-in shaders: the programmable-shader flag and the shader objects made at graphics start, and
+// their release.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d9/d3d9.h"
+
+inline constexpr int kNoTexturePixelShaderCount = 4;
+inline constexpr int kBlendPixelShaderCount =
+    64;  // blend kind x 16 + type x 4 + colour-ignore x 2 + alpha-ignore
+
+struct BuiltinShaders {
+    int32_t programmable;  // 1 when the built-in shaders were made
+    IDirect3DVertexShader9* vertexShader;
+    IDirect3DPixelShader9* pixelShader;
+    IDirect3DPixelShader9* noTexture[kNoTexturePixelShaderCount];
+    IDirect3DPixelShader9* blend[kBlendPixelShaderCount];
+    IDirect3DPixelShader9* maskBlend;
+};
+
+extern BuiltinShaders builtinShaders;
+
+// Makes the built-in shaders when the device has vertex and pixel shader 2.0, logs whether programmable
+// shaders are used and sets the library's pixel constants. 0.
+int StartShaderSystem();
+// Unbinds the shaders and releases every built-in shader object, the vertex shader included. 0.
+int ReleasePixelShaders();
+
+int GetProgrammableShaderFlag();
+IDirect3DPixelShader9* GetNoTexturePixelShader(int type);
+IDirect3DPixelShader9* GetBlendPixelShader(int entry);

@@ -1,0 +1,75 @@
+#include "engine/graphics/device/graphics_init.h"
+
+#include "engine/core/memory/screen_log.h"
+#include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphics_start.h"
+#include "engine/graphics/device/memory_textures.h"
+#include "engine/graphics/device/screen_mem_image.h"
+#include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/shader_constant_cache.h"
+#include "engine/graphics/graphics_services.h"
+#include "engine/softrender/soft_render_state.h"
+#include "engine/text_movie/font_environment.h"
+#include "engine/text_movie/font_handles.h"
+
+int graphicsStarted = 0;
+
+namespace {
+
+int NoDirect3DDrawing() {
+    return 0;
+}
+
+// Fonts draw through the software cache until graphics can make cache textures.
+void InstallFontEnvironment() {
+    SetFontEnvironment(nullptr);
+    FontEnvironment environment = GetFontEnvironment();
+    environment.direct3DDrawing = NoDirect3DDrawing;
+    SetFontEnvironment(&environment);
+}
+
+void ApplyScreenDefaults() {
+    if (screenSettings.width == 0 || screenSettings.height == 0) SetScreenSize(640, 480);
+    if (screenSettings.colorBits == 0) {
+        SetColorDepthSetting(16);
+        SetMemImgDefaultKind(0);
+    }
+    if (IsFullScreenMode() && screenSettings.width == 320 && screenSettings.height == 240) {
+        SetHalfSizeEmulation(1);
+        SetScreenSize(640, 480);
+    }
+}
+
+int ScreenHeight() {
+    return screenSettings.height;
+}
+
+}  // namespace
+
+int InitGraphicsSystem() {
+    if (graphicsStarted) return 0;
+    ApplyScreenDefaults();
+    ResetShaderConstantCache(&shaderConstantCache);
+    SelectShaderConstantSets(&shaderConstantCache, 1);
+    if (StartGraphicsSystem() != 0) {
+        ShutdownGraphics();
+        return -1;
+    }
+    graphicsStarted = 1;
+    if (!Direct3DMode) CreateScreenMemImage();
+    InstallFontEnvironment();
+    InitFontSystem();
+    SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
+    return 0;
+}
+
+// Ends the graphics system also after a failed start, which leaves graphicsStarted 0.
+int ShutdownGraphics() {
+    EndFontSystem();
+    SetFontEnvironment(nullptr);
+    ReleaseAllMemoryTextures();
+    EndGraphicsSystem();
+    ReleaseScreenMemImages();
+    graphicsStarted = 0;
+    return 0;
+}
