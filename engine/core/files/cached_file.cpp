@@ -263,6 +263,10 @@ int EofCachedFile(CachedFile* file) {
     return file->endFlag ? -1 : 0;
 }
 
+void WaitCachedFileIdle(CachedFile* file) {
+    if (file->usesThread) WaitDone(file);
+}
+
 int IsCachedFileIdle(CachedFile* file) {
     if (!file->usesThread) return 1;
     return WaitForSingleObject(file->doneEvent, 0) == WAIT_OBJECT_0 ? 1 : 0;
