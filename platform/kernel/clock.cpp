@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
+
+#include "platform/kernel/kernel_object.h"
 
 namespace {
 
@@ -23,9 +26,12 @@ int64_t MonotonicNanoseconds() {
 struct ProcessClock {
     std::mutex lock;
     ClockMode mode = ClockMode::kReal;
-    int64_t realOrigin = 0;  // monotonic reading at which the process clock read 0
-    int64_t virtualNow = 0;  // the reading while virtual
-    int idleReadings = 0;    // virtual readings in a row with no time passing
+    int64_t realOrigin = 0;            // monotonic reading at which the process clock read 0
+    int64_t virtualNow = 0;            // the reading while virtual
+    int idleReadings = 0;              // virtual readings in a row with no time passing
+    const void* owner = nullptr;       // the owning thread's token, null while no thread owns the clock
+    bool ownerBlocked = false;         // the owner waits without a time-out
+    std::multiset<int64_t> deadlines;  // of the waits that wait for the owner's clock
     std::atomic<bool> isVirtual{false};
 
     ProcessClock() {
@@ -43,8 +49,41 @@ struct ProcessClock {
 };
 
 ProcessClock& Clock() {
-    static ProcessClock clock;
-    return clock;
+    static ProcessClock* clock = new ProcessClock;
+    return *clock;
+}
+
+// Each thread's token identifies it as the owner; its end (thread exit) gives the clock up.
+struct OwnerToken {
+    ~OwnerToken();
+};
+
+thread_local OwnerToken ownerToken;
+
+void WakeWaiters() {
+    { std::lock_guard<std::mutex> guard(WaitLock()); }
+    WaitCondition().notify_all();
+}
+
+OwnerToken::~OwnerToken() {
+    ProcessClock& clock = Clock();
+    {
+        std::lock_guard<std::mutex> guard(clock.lock);
+        if (clock.owner != this) return;
+        clock.owner = nullptr;
+        clock.ownerBlocked = false;
+    }
+    WakeWaiters();
+}
+
+// With the clock's lock held.
+bool DeadlineDue(const ProcessClock& clock) {
+    return !clock.deadlines.empty() && *clock.deadlines.begin() <= clock.virtualNow;
+}
+
+// With the clock's lock held.
+bool MovesClock(const ProcessClock& clock) {
+    return clock.owner == nullptr || clock.owner == &ownerToken;
 }
 
 int64_t RealReading(const ProcessClock& clock) {
@@ -70,35 +109,97 @@ void SetClockMode(ClockMode mode) {
     }
     clock.mode = mode;
     clock.isVirtual = mode == ClockMode::kVirtual;
+    clock.owner = nullptr;
+    clock.ownerBlocked = false;
+}
+
+void ClaimVirtualClock() {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    if (!clock.owner) clock.owner = &ownerToken;
+}
+
+bool WaitsMoveVirtualClock() {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    return clock.mode == ClockMode::kVirtual && MovesClock(clock);
+}
+
+bool VirtualDeadlineReached(int64_t deadline) {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    if (clock.mode != ClockMode::kVirtual || clock.virtualNow >= deadline) return true;
+    if (clock.owner) return clock.ownerBlocked;
+    clock.virtualNow = deadline;
+    clock.idleReadings = 0;
+    return true;
+}
+
+VirtualDeadline::VirtualDeadline(int64_t nanoseconds) {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    at = (clock.mode == ClockMode::kVirtual ? clock.virtualNow : RealReading(clock)) + nanoseconds;
+    clock.deadlines.insert(at);
+}
+
+VirtualDeadline::~VirtualDeadline() {
+    ProcessClock& clock = Clock();
+    std::lock_guard<std::mutex> guard(clock.lock);
+    clock.deadlines.erase(clock.deadlines.find(at));
+}
+
+void MarkClockOwnerBlocked(bool blocked) {
+    ProcessClock& clock = Clock();
+    {
+        std::lock_guard<std::mutex> guard(clock.lock);
+        if (clock.owner != &ownerToken || clock.ownerBlocked == blocked) return;
+        clock.ownerBlocked = blocked;
+    }
+    if (blocked) WaitCondition().notify_all();
 }
 
 int64_t ClockNowNanoseconds() {
     ProcessClock& clock = Clock();
-    std::lock_guard<std::mutex> guard(clock.lock);
-    if (clock.mode != ClockMode::kVirtual) return RealReading(clock);
-    // A busy-wait on a clock that stands still would never end: after a run of readings with no time
-    // passing, the virtual clock moves on a little, as reading a real clock takes time.
-    if (++clock.idleReadings >= kSpinReadings) {
+    int64_t now = 0;
+    {
+        std::lock_guard<std::mutex> guard(clock.lock);
+        if (clock.mode != ClockMode::kVirtual) return RealReading(clock);
+        // A busy-wait on a clock that stands still would never end: after a run of readings with no
+        // time passing, the virtual clock moves on a little, as reading a real clock takes time.
+        if (!MovesClock(clock) || ++clock.idleReadings < kSpinReadings) return clock.virtualNow;
         clock.idleReadings = 0;
         clock.virtualNow += kSpinStepNanoseconds;
+        now = clock.virtualNow;
+        if (!DeadlineDue(clock)) return now;
     }
-    return clock.virtualNow;
+    WakeWaiters();
+    return now;
 }
 
 void AdvanceVirtualClock(int64_t nanoseconds) {
     if (nanoseconds <= 0) return;
     ProcessClock& clock = Clock();
-    std::lock_guard<std::mutex> guard(clock.lock);
-    if (clock.mode != ClockMode::kVirtual) return;
-    clock.virtualNow += nanoseconds;
-    clock.idleReadings = 0;
+    {
+        std::lock_guard<std::mutex> guard(clock.lock);
+        if (clock.mode != ClockMode::kVirtual) return;
+        clock.virtualNow += nanoseconds;
+        clock.idleReadings = 0;
+        if (!DeadlineDue(clock)) return;
+    }
+    WakeWaiters();
 }
 
 void ClockSleepNanoseconds(int64_t nanoseconds) {
     ProcessClock& clock = Clock();
     if (clock.isVirtual) {
-        AdvanceVirtualClock(nanoseconds);
-        sched_yield();
+        if (WaitsMoveVirtualClock()) {
+            AdvanceVirtualClock(nanoseconds);
+            sched_yield();
+            return;
+        }
+        VirtualDeadline deadline(nanoseconds);
+        std::unique_lock<std::mutex> lock(WaitLock());
+        WaitCondition().wait(lock, [&] { return VirtualDeadlineReached(deadline.at); });
         return;
     }
     if (nanoseconds <= 0) {

@@ -56,13 +56,22 @@ DWORD WaitForObjects(std::vector<WaitableObject*>& objects, bool waitAll, DWORD 
     if (ready >= 0) return WAIT_OBJECT_0 + DWORD(ready);
     if (milliseconds == 0) return WAIT_TIMEOUT;
     if (milliseconds == INFINITE) {
+        MarkClockOwnerBlocked(true);
         WaitCondition().wait(lock, [&] { return (ready = ReadyIndex(objects, waitAll)) >= 0; });
+        MarkClockOwnerBlocked(false);
         return WAIT_OBJECT_0 + DWORD(ready);
     }
     if (GetClockMode() == ClockMode::kVirtual) {
-        lock.unlock();
-        AdvanceVirtualClock(int64_t(milliseconds) * 1000000);
-        return WAIT_TIMEOUT;
+        if (WaitsMoveVirtualClock()) {
+            lock.unlock();
+            AdvanceVirtualClock(int64_t(milliseconds) * 1000000);
+            return WAIT_TIMEOUT;
+        }
+        VirtualDeadline deadline(int64_t(milliseconds) * 1000000);
+        WaitCondition().wait(lock, [&] {
+            return (ready = ReadyIndex(objects, waitAll)) >= 0 || VirtualDeadlineReached(deadline.at);
+        });
+        return ready >= 0 ? WAIT_OBJECT_0 + DWORD(ready) : WAIT_TIMEOUT;
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     if (WaitCondition().wait_until(lock, deadline,

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/host/host.h"
+#include "platform/kernel/clock.h"
 #include "platform/user/host_input.h"
 #include "platform/user/keyboard_state.h"
 #include "platform/user/user_thread.h"
@@ -186,6 +187,7 @@ void ResetMessageQueuesForTests() {
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
     if (!msg) return FALSE;
+    ClaimVirtualClock();
     DWORD me = UserThreadId();
     bool remove = (removeFlags & PM_REMOVE) != 0;
     DeliverSentMessages(me);

@@ -15,7 +15,7 @@ uint8_t* AllocBuffer(uint32_t size) {
 }
 
 void WaitFileRead(ArchiveFileState* state) {
-    while (PollArchiveFileRead(state) == 0) Sleep(1);
+    while (PollArchiveFileRead(state) == 0) WaitCachedFileIdle(state->file);
 }
 
 void StartBackgroundRead(ArchiveFileState* state, uint32_t kind, uint8_t* destination, uint32_t position,

@@ -255,7 +255,7 @@ int ReadArchiveBytes(OpenArchive* archive, CachedFile* file, void* buffer, uint3
     if (uint64_t(position) + size > archive->archiveSize) return -1;
     if (TellCachedFile(file) != position && SeekCachedFile(file, position, SEEK_ORIGIN_START) != 0) return -1;
     size_t got = ReadCachedFile(buffer, 1, size, file);
-    while (!IsCachedFileIdle(file)) Sleep(1);
+    WaitCachedFileIdle(file);
     if (got != size) return -1;
     XorWithArchiveKey(size, buffer, keyPosition, archive->key);
     return 0;

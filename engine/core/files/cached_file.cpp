@@ -110,9 +110,8 @@ void WaitDone(CachedFile* file) {
     WaitForSingleObject(file->doneEvent, INFINITE);
 }
 
-void WaitThreadExit(CachedFile* file, DWORD sleep) {
-    DWORD code = STILL_ACTIVE;
-    while (GetExitCodeThread(file->thread, &code) && code == STILL_ACTIVE) Sleep(sleep);
+void WaitThreadExit(CachedFile* file) {
+    WaitForSingleObject(file->thread, INFINITE);
 }
 
 void FreeThreadParts(CachedFile* file) {
@@ -152,7 +151,7 @@ CachedFile* OpenThreaded(CachedFile* file) {
     PostRequest(file, CACHED_FILE_OPEN);
     WaitDone(file);
     if (file->openFailed) {
-        WaitThreadExit(file, 0);
+        WaitThreadExit(file);
         FreeThreadParts(file);
         TrackedFree(file);
         LogPrintf("ファイルのオープンに失敗しました\n");
@@ -191,7 +190,7 @@ int CloseCachedFile(CachedFile* file) {
         WaitDone(file);
         PostRequest(file, CACHED_FILE_END);
         WaitDone(file);
-        WaitThreadExit(file, 1);
+        WaitThreadExit(file);
         FreeThreadParts(file);
     }
     TrackedFree(file);
@@ -261,6 +260,10 @@ size_t ReadCachedFile(void* buffer, size_t size, size_t count, CachedFile* file)
 
 int EofCachedFile(CachedFile* file) {
     return file->endFlag ? -1 : 0;
+}
+
+void WaitCachedFileIdle(CachedFile* file) {
+    if (file->usesThread) WaitDone(file);
 }
 
 int IsCachedFileIdle(CachedFile* file) {

@@ -55,6 +55,8 @@ int SeekCachedFile(CachedFile* file, int64_t offset, int origin);
 size_t ReadCachedFile(void* buffer, size_t size, size_t count, CachedFile* file);
 int EofCachedFile(CachedFile* file);
 int IsCachedFileIdle(CachedFile* file);
+// Blocks until a background read has ended (at once when idle).
+void WaitCachedFileIdle(CachedFile* file);
 
 // The plain set of the twelve file functions, over CachedFile and the kernel's directory search.
 const FileAccessTable* GetPlainFileFunctionTable();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <thread>
 
 #include "platform/kernel/clock.h"
@@ -75,6 +78,115 @@ TEST(KernelClock, VirtualClockAdvancesByWhatWasWaitedFor) {
     SetClockMode(ClockMode::kReal);
     EXPECT_GE(timeGetTime(), still);  // never backwards across a switch
     CloseHandle(event);
+}
+
+// The test thread owns the virtual clock, as a message pump would.
+class OwnedVirtualClock : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetClockMode(ClockMode::kVirtual);
+        ClaimVirtualClock();
+    }
+    void TearDown() override { SetClockMode(ClockMode::kReal); }
+};
+
+void LetOthersRun() {
+    usleep(30000);
+}
+
+TEST_F(OwnedVirtualClock, WorkerSleepWaitsForTheOwnersClockWithoutMovingIt) {
+    const DWORD start = timeGetTime();
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        Sleep(50);
+        done = true;
+    });
+    LetOthersRun();
+    EXPECT_EQ(timeGetTime(), start);
+    EXPECT_FALSE(done);
+    Sleep(30);
+    LetOthersRun();
+    EXPECT_FALSE(done);
+    EXPECT_EQ(timeGetTime() - start, 30u);
+    Sleep(30);
+    worker.join();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(timeGetTime() - start, 60u);
+}
+
+TEST_F(OwnedVirtualClock, WorkerTimedWaitEndsAtOnceWhenSignalledAndAtTheOwnersDeadline) {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    const DWORD start = timeGetTime();
+    DWORD results[2] = {0, 0};
+    std::atomic<int> finished{0};
+    std::thread worker([&] {
+        results[0] = WaitForSingleObject(event, 10000);
+        finished = 1;
+        results[1] = WaitForSingleObject(event, 40);
+        finished = 2;
+    });
+    LetOthersRun();
+    EXPECT_EQ(finished, 0);
+    SetEvent(event);
+    while (finished == 0) std::this_thread::yield();
+    EXPECT_EQ(results[0], WAIT_OBJECT_0);
+    EXPECT_EQ(timeGetTime(), start);
+    LetOthersRun();
+    EXPECT_EQ(finished, 1);
+    Sleep(40);
+    worker.join();
+    EXPECT_EQ(results[1], WAIT_TIMEOUT);
+    EXPECT_EQ(timeGetTime() - start, 40u);
+    CloseHandle(event);
+}
+
+DWORD WINAPI SleepThenEnd(LPVOID) {
+    for (int i = 0; i < 10; ++i) Sleep(10);
+    return 7;
+}
+
+TEST_F(OwnedVirtualClock, OwnerWaitingWithoutTimeOutLetsASleepingWorkerEnd) {
+    HANDLE thread = CreateThread(nullptr, 0, SleepThenEnd, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const DWORD start = timeGetTime();
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(timeGetTime(), start);  // time stands still while the owner waits
+    // Back from its wait the owner moves the clock alone again.
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        Sleep(20);
+        done = true;
+    });
+    LetOthersRun();
+    EXPECT_FALSE(done);
+    Sleep(20);
+    worker.join();
+    CloseHandle(thread);
+}
+
+TEST(KernelClock, OwnerThreadEndingFreesWaitersOnItsClock) {
+    SetClockMode(ClockMode::kVirtual);
+    std::atomic<bool> claimed{false}, release{false};
+    std::thread owner([&] {
+        ClaimVirtualClock();
+        claimed = true;
+        while (!release) std::this_thread::yield();
+    });
+    while (!claimed) std::this_thread::yield();
+    const DWORD start = timeGetTime();
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        Sleep(25);
+        done = true;
+    });
+    LetOthersRun();
+    EXPECT_FALSE(done);
+    release = true;
+    owner.join();
+    worker.join();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(timeGetTime() - start, 25u);
+    SetClockMode(ClockMode::kReal);
 }
 
 TEST(KernelCriticalSection, ReentrantForOwnerExclusiveForOthers) {
