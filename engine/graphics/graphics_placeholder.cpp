@@ -210,9 +210,6 @@ uintptr_t GraphicFirstTexture(const GraphicEntry*) {
 int LoadGraphFromMemory(const void*, int) {
     return -1;
 }
-const void* FindBuiltinShaderFile(const char*, int*) {
-    return nullptr;
-}
 int GetDrawArea(IntRect* area) {
     *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
     return 0;
@@ -269,7 +266,4 @@ int ReleaseModelDeviceObjects() {
 int ClearRenderTargetSlots() {
     return 0;
 }
-// The built-in shader archives cannot be opened yet.
-int OpenBuiltinShaderArchives() {
-    return 0;
-}
+

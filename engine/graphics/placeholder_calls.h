@@ -38,11 +38,6 @@ GraphicEntry* LookupGraphic(int handle, int allowLoading);
 uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
 int LoadGraphFromMemory(const void* image, int size);
 
-// The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
-// or holds no such file); opening the archives (1, or 0 when they cannot be opened).
-const void* FindBuiltinShaderFile(const char* fileName, int* size);
-int OpenBuiltinShaderArchives();
-
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
 // Writes the light table into the device by light type. 0.

@@ -1,11 +1,14 @@
 #include "engine/graphics/device/builtin_shaders.h"
 
+#include <cstdio>
+
 #include "engine/core/memory/log.h"
+#include "engine/graphics/device/builtin_shader_archives.h"
+#include "engine/graphics/device/builtin_shader_layout.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
-#include "engine/graphics/placeholder_calls.h"
 
 BuiltinShaders builtinShaders;
 
@@ -18,18 +21,67 @@ void SetLibraryPixelConstants() {
     SetShaderConstants(&shaderConstantCache, kBankPixelFloat, 0, 3, steps, 1, 0);
 }
 
+bool CreateFromCodeTable(int table, IDirect3DVertexShader9** vertex, IDirect3DPixelShader9** pixel) {
+    int size = 0;
+    auto code = static_cast<const DWORD*>(GetShaderCodeTableEntry(
+        table, table == 2 ? kBuiltinVertexShaderEntry : kBuiltinPixelShaderEntry, &size));
+    if (!code) return false;
+    return vertex ? DeviceCreateVertexShader(code, vertex) == D3D_OK
+                  : DeviceCreatePixelShader(code, pixel) == D3D_OK;
+}
+
+bool CreateNamedPixelShader(const char* name, IDirect3DPixelShader9** shader) {
+    int size = 0;
+    auto code = static_cast<const DWORD*>(FindBuiltinShaderFile(name, &size));
+    return code && DeviceCreatePixelShader(code, shader) == D3D_OK;
+}
+
+bool CreateLibraryPixelShaders() {
+    char name[64];
+    for (int n = 0; n < kNoTexturePixelShaderCount; ++n) {
+        std::snprintf(name, sizeof name, "ps_nonetex_type%d.pso", n);
+        if (!CreateNamedPixelShader(name, &builtinShaders.noTexture[n])) return false;
+    }
+    for (int entry = 0; entry < kBlendPixelShaderCount; ++entry) {
+        std::snprintf(name, sizeof name, "ps_blend%d_type%d_igcolor%d_igtalpha%d.pso", entry / 16,
+                      entry / 4 % 4, entry / 2 % 2, entry % 2);
+        if (!CreateNamedPixelShader(name, &builtinShaders.blend[entry])) return false;
+    }
+    return true;
+}
+
+// The shader steps of the start; false (with the failure logged) leaves the fixed-function path.
+bool CreateBuiltinShaders() {
+    if (!OpenBuiltinShaderArchives()) {
+        LogText("シェーダーコードを展開するメモリ領域の確保に失敗しました\n");
+        return false;
+    }
+    if (!CreateFromCodeTable(2, &builtinShaders.vertexShader, nullptr)) {
+        LogText("頂点シェーダーオブジェクトの作成に失敗しました\n");
+        return false;
+    }
+    if (!CreateFromCodeTable(3, nullptr, &builtinShaders.pixelShader)) {
+        LogText("ピクセルシェーダーオブジェクトの作成に失敗しました\n");
+        return false;
+    }
+    if (!CreateLibraryPixelShaders()) {
+        LogText("基本シェーダーオブジェクトの作成に失敗しました\n");
+        return false;
+    }
+    if (!CreateNamedPixelShader("ps_mask_blend.pso", &builtinShaders.maskBlend)) {
+        LogText("マスク処理用シェーダーオブジェクトの作成に失敗しました\n");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int StartShaderSystem() {
     ReleasePixelShaders();
     builtinShaders.programmable = 0;
-    if (deviceCapabilityFlags.vertexShader2 && deviceCapabilityFlags.pixelShader2) {
-        builtinShaders.programmable = 1;
-        if (!OpenBuiltinShaderArchives()) {
-            LogText("シェーダーコードを展開するメモリ領域の確保に失敗しました\n");
-            builtinShaders.programmable = 0;
-        }
-    }
+    if (deviceCapabilityFlags.vertexShader2 && deviceCapabilityFlags.pixelShader2)
+        builtinShaders.programmable = CreateBuiltinShaders() ? 1 : 0;
     LogText(builtinShaders.programmable ? "プログラマブルシェーダーを使用します\n"
                                         : "プログラマブルシェーダーを使用しません\n");
     SetLibraryPixelConstants();
@@ -47,6 +99,8 @@ int ReleasePixelShaders() {
     for (IDirect3DPixelShader9*& shader : builtinShaders.noTexture) ReleaseAndClear(shader);
     for (IDirect3DPixelShader9*& shader : builtinShaders.blend) ReleaseAndClear(shader);
     ReleaseAndClear(builtinShaders.maskBlend);
+    for (IDirect3DPixelShader9*& shader : builtinShaders.permutationsA) ReleaseAndClear(shader);
+    for (IDirect3DPixelShader9*& shader : builtinShaders.permutationsB) ReleaseAndClear(shader);
     return 0;
 }
 

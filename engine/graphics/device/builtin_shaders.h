@@ -10,6 +10,9 @@ inline constexpr int kNoTexturePixelShaderCount = 4;
 inline constexpr int kBlendPixelShaderCount =
     64;  // blend kind x 16 + type x 4 + colour-ignore x 2 + alpha-ignore
 
+inline constexpr int kPermutationTableA = 124416;
+inline constexpr int kPermutationTableB = 98304;
+
 struct BuiltinShaders {
     int32_t programmable;  // 1 when the built-in shaders were made
     IDirect3DVertexShader9* vertexShader;
@@ -17,6 +20,9 @@ struct BuiltinShaders {
     IDirect3DPixelShader9* noTexture[kNoTexturePixelShaderCount];
     IDirect3DPixelShader9* blend[kBlendPixelShaderCount];
     IDirect3DPixelShader9* maskBlend;
+    // Shader slots of permutations no draw path selects; released with the rest.
+    IDirect3DPixelShader9* permutationsA[kPermutationTableA];
+    IDirect3DPixelShader9* permutationsB[kPermutationTableB];
 };
 
 extern BuiltinShaders builtinShaders;

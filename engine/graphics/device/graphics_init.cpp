@@ -1,6 +1,7 @@
 #include "engine/graphics/device/graphics_init.h"
 
 #include "engine/core/memory/screen_log.h"
+#include "engine/graphics/device/builtin_shader_archives.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/graphics_start.h"
 #include "engine/graphics/device/memory_textures.h"
@@ -70,6 +71,7 @@ int ShutdownGraphics() {
     ReleaseAllMemoryTextures();
     EndGraphicsSystem();
     ReleaseScreenMemImages();
+    CloseBuiltinShaderArchives();
     graphicsStarted = 0;
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/core/memory/log.h"
 #include "engine/core/memory/tracked_allocator.h"
+#include "engine/graphics/device/builtin_shader_archives.h"
 #include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"

@@ -44,15 +44,17 @@ TEST_F(BuiltinShaderTest, WithoutShaderTwoTheFixedPathIsUsed) {
     ExpectPixelConstant(3, {0.0f, 0.5f, 1.0f, 2.0f});
 }
 
-TEST_F(BuiltinShaderTest, ShaderTwoDeviceWithoutArchivesFallsBack) {
+// The archives open, but the stand-in makes no shader objects: the first creation fails.
+TEST_F(BuiltinShaderTest, ShaderTwoDeviceFallsBackWhenTheDeviceMakesNoShaders) {
     D3D9CapabilityProfile profile;
     profile.vertex_shader_version = D3DVS_VERSION(2, 0);
     profile.pixel_shader_version = D3DPS_VERSION(2, 0);
     D3D9SetCapabilityProfile(profile);
     ASSERT_EQ(InitGraphicsSystem(), 0);
     EXPECT_EQ(Direct3DMode, 1);
-    ExpectLinesInOrder({"シェーダーコードを展開するメモリ領域の確保に失敗しました",
-                        "プログラマブルシェーダーを使用しません"});
+    ExpectLinesInOrder(
+        {"頂点シェーダーオブジェクトの作成に失敗しました", "プログラマブルシェーダーを使用しません"});
+    EXPECT_FALSE(Logged("シェーダーコードを展開するメモリ領域の確保に失敗しました"));
     EXPECT_EQ(GetProgrammableShaderFlag(), 0);
 }
 
