@@ -267,3 +267,8 @@ int ClearRenderTargetSlots() {
     return 0;
 }
 
+
+// No graphic has textures yet.
+int RecreateAllGraphicTextures() {
+    return 0;
+}

@@ -66,3 +66,6 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Device restart: every graphic's textures made again (graphic creation). 0.
+int RecreateAllGraphicTextures();

@@ -106,6 +106,18 @@ int SetIndexBufferData(int first, const void* data, int count, int handle) {
     return SetData(kHandleTypeIndexBuffer, first, data, count, handle);
 }
 
+int ReleaseDeviceBufferObjects(int type) {
+    if (type != kHandleTypeVertexBuffer && type != kHandleTypeIndexBuffer) return 0;
+    const HandleTypeRecord& t = handleTypes[type];
+    if (!t.registered) return 0;
+    for (HandleListNode* node = t.head.next; node && node != &t.tail; node = node->next) {
+        auto* record = static_cast<DeviceBufferRecord*>(node->data);
+        if (record->buffer) ReleaseComObject(record->buffer);
+        record->buffer = nullptr;
+    }
+    return 0;
+}
+
 int RecreateDeviceBufferObjects(int type) {
     if (!HasD3DDevice() || (type != kHandleTypeVertexBuffer && type != kHandleTypeIndexBuffer)) return 0;
     const HandleTypeRecord& t = handleTypes[type];

@@ -30,6 +30,8 @@ int CreateDeviceIndexBuffer(int count);
 int SetVertexBufferData(int first, const void* data, int count, int handle);
 int SetIndexBufferData(int first, const void* data, int count, int handle);
 
+// Before a device restart: every buffer handle of the type loses its device buffer; the copy stays. 0.
+int ReleaseDeviceBufferObjects(int type);
 // After a device restart: a new device buffer for every buffer handle of the type, refilled from its
 // copy. 0.
 int RecreateDeviceBufferObjects(int type);

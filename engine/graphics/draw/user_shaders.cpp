@@ -64,6 +64,27 @@ int SetNext(int handle, int kind, int32_t& next) {
     return 0;
 }
 
+HRESULT MakeShaderObject(UserShaderRecord* record, const void* code) {
+    if (record->kind == 1) {
+        IDirect3DVertexShader9* shader = nullptr;
+        const HRESULT hr = DeviceCreateVertexShader(static_cast<const DWORD*>(code), &shader);
+        record->shader = shader;
+        return hr;
+    }
+    IDirect3DPixelShader9* shader = nullptr;
+    const HRESULT hr = DeviceCreatePixelShader(static_cast<const DWORD*>(code), &shader);
+    record->shader = shader;
+    return hr;
+}
+
+template <typename Visit>
+void ForEachShader(Visit visit) {
+    const HandleTypeRecord& t = handleTypes[kHandleTypeShader];
+    if (!t.registered) return;
+    for (HandleListNode* node = t.head.next; node && node != &t.tail; node = node->next)
+        visit(static_cast<UserShaderRecord*>(node->data));
+}
+
 }  // namespace
 
 void ResetUserShaderBinding() {
@@ -111,17 +132,7 @@ int CreateUserShader(int kind, const void* code, int size, int asyncFlag, int re
     if (handle < 0) return -1;
     auto* record = static_cast<UserShaderRecord*>(GetHandleData(handle));
     record->kind = kind ? 1 : 0;
-    HRESULT hr;
-    if (record->kind == 1) {
-        IDirect3DVertexShader9* shader = nullptr;
-        hr = DeviceCreateVertexShader(static_cast<const DWORD*>(code), &shader);
-        record->shader = shader;
-    } else {
-        IDirect3DPixelShader9* shader = nullptr;
-        hr = DeviceCreatePixelShader(static_cast<const DWORD*>(code), &shader);
-        record->shader = shader;
-    }
-    if (hr != D3D_OK) {
+    if (MakeShaderObject(record, code) != D3D_OK) {
         if (record->kind == 1) LogText("頂点シェーダーの作成に失敗しました\n");
         DeleteHandle(handle);
         return -1;
@@ -136,6 +147,22 @@ int CreateUserShader(int kind, const void* code, int size, int asyncFlag, int re
     record->codeSize = size;
     FindConstantTable(record);
     return handle;
+}
+
+int ReleaseUserShaderObjects() {
+    ForEachShader([](UserShaderRecord* record) {
+        if (record->shader) ReleaseComObject(record->shader);
+        record->shader = nullptr;
+    });
+    return 0;
+}
+
+int RecreateUserShaderObjects() {
+    if (!HasD3DDevice()) return 0;
+    ForEachShader([](UserShaderRecord* record) {
+        if (!record->shader && record->code) MakeShaderObject(record, record->code);
+    });
+    return 0;
 }
 
 int CreatePixelShaderFromArchive(const char* fileName) {

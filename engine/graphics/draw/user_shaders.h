@@ -49,6 +49,10 @@ int ShaderModelFromVersions(uint32_t vertexVersion, uint32_t pixelVersion);
 // kind 1 vertex, 0 pixel. New handle, or -1 (no device, no programmable shaders, bad code, failure).
 int CreateUserShader(int kind, const void* code, int size, int asyncFlag, int relaxed);
 int CreatePixelShaderFromArchive(const char* fileName);
+// Around a device restart: every shader handle's device object released (the handles and their code
+// stay), then made again from the kept code. 0.
+int ReleaseUserShaderObjects();
+int RecreateUserShaderObjects();
 
 int BindUserVertexShader(int handle);
 int BindUserPixelShader(int handle);

@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "engine/core/memory/tracked_allocator.h"
+#include "engine/graphics/device/device_capabilities.h"
+#include "engine/graphics/device/device_recreation.h"
+#include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/draw/device_buffers.h"
 #include "tests/graphics/draw/draw_test_support.h"
 
@@ -105,6 +108,43 @@ TEST_F(ShadersAndBuffersTest, ARestartMakesTheDeviceBufferAgainFromTheKeptCopy) 
     EXPECT_EQ(DeviceBytes(vb, kHandleTypeVertexBuffer), std::vector<uint8_t>(data, data + 16));
     EXPECT_EQ(DeleteHandle(vb), 0);
     EXPECT_EQ(GetHandleData(vb), nullptr);
+}
+
+// Buffers come back after a restart only where the device processes vertices itself.
+TEST_F(ShadersAndBuffersTest, RestartRecreatesBuffersOnlyWithHardwareVerticesOrShaderTwo) {
+    struct Case {
+        int hardware, shader2;
+        bool remade;
+    };
+    for (Case c : {Case{0, 0, false}, Case{1, 0, true}, Case{0, 1, true}}) {
+        MakeDevice(8, 8);
+        const int vb = CreateDeviceVertexBuffer(4, 2);
+        const int ib = CreateDeviceIndexBuffer(3);
+        const uint8_t vertices[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        const uint16_t indices[3] = {7, 0, 65535};
+        ASSERT_EQ(SetVertexBufferData(0, vertices, 2, vb), 0);
+        ASSERT_EQ(SetIndexBufferData(0, indices, 3, ib), 0);
+        EXPECT_EQ(ReleaseDeviceBufferObjects(kHandleTypeVertexBuffer), 0);
+        EXPECT_EQ(ReleaseDeviceBufferObjects(kHandleTypeIndexBuffer), 0);
+        auto* v = static_cast<DeviceBufferRecord*>(GetTypedHandleData(vb, kHandleTypeVertexBuffer));
+        auto* i = static_cast<DeviceBufferRecord*>(GetTypedHandleData(ib, kHandleTypeIndexBuffer));
+        ASSERT_EQ(v->buffer, nullptr);
+        ASSERT_EQ(i->buffer, nullptr);
+        deviceCreationSettings.hardwareVertexProcessing = c.hardware;
+        deviceCapabilityFlags.vertexShader2 = c.shader2;
+        EXPECT_EQ(RecreateDeviceBuffers(), 0);
+        EXPECT_EQ(v->buffer != nullptr, c.remade) << c.hardware << c.shader2;
+        EXPECT_EQ(i->buffer != nullptr, c.remade) << c.hardware << c.shader2;
+        if (c.remade) {
+            EXPECT_EQ(DeviceBytes(vb, kHandleTypeVertexBuffer), std::vector<uint8_t>(vertices, vertices + 8));
+            EXPECT_EQ(DeviceBytes(ib, kHandleTypeIndexBuffer), CopyBytes(ib, kHandleTypeIndexBuffer));
+        }
+        deviceCreationSettings.hardwareVertexProcessing = 0;
+        deviceCapabilityFlags.vertexShader2 = 0;
+        DeleteHandle(vb);
+        DeleteHandle(ib);
+        DropDevice();
+    }
 }
 
 TEST_F(ShadersAndBuffersTest, WithoutADeviceABufferKeepsOnlyItsCopy) {
