@@ -61,8 +61,7 @@ struct OwnerToken {
 thread_local OwnerToken ownerToken;
 
 void WakeWaiters() {
-    { std::lock_guard<std::mutex> guard(WaitLock()); }
-    WaitCondition().notify_all();
+    NotifyWaitKey(ClockWaitKey());
 }
 
 OwnerToken::~OwnerToken() {
@@ -155,7 +154,7 @@ void MarkClockOwnerBlocked(bool blocked) {
         if (clock.owner != &ownerToken || clock.ownerBlocked == blocked) return;
         clock.ownerBlocked = blocked;
     }
-    if (blocked) WaitCondition().notify_all();
+    if (blocked) NotifyWaitKeyLocked(ClockWaitKey());
 }
 
 int64_t ClockNowNanoseconds() {
@@ -199,7 +198,8 @@ void ClockSleepNanoseconds(int64_t nanoseconds) {
         }
         VirtualDeadline deadline(nanoseconds);
         std::unique_lock<std::mutex> lock(WaitLock());
-        WaitCondition().wait(lock, [&] { return VirtualDeadlineReached(deadline.at); });
+        const void* key = ClockWaitKey();
+        WaitOnKeys(lock, &key, 1, [&] { return VirtualDeadlineReached(deadline.at); });
         return;
     }
     if (nanoseconds <= 0) {
