@@ -57,17 +57,15 @@ void StartStreamThread() {
     ResumeThread(thread);
 }
 
-// Waits until the stream thread has ended. The pump keeps the window served while waiting; once it
-// reports the window closed it is not run again, but the wait goes on: the thread must not touch
-// the handles that the end is about to delete.
+// Waits until the stream thread has ended: the thread must not touch the handles that the end is
+// about to delete. The window is served once first; the wait itself is on the thread's handle, since
+// a polling sleep would move the virtual clock by as many steps as the thread took to see the flag,
+// and the sound mixed before the end would depend on thread scheduling.
 void StopStreamThread() {
     if (!soundOutput.streamThread) return;
     __atomic_store_n(&soundOutput.streamStop, 1, __ATOMIC_RELEASE);
-    bool pumping = PumpMessagesCore() == 0;
-    while (__atomic_load_n(&soundOutput.streamStop, __ATOMIC_ACQUIRE) == 1) {
-        Sleep(2);
-        if (pumping) pumping = PumpMessagesCore() == 0;
-    }
+    PumpMessagesCore();
+    WaitForSingleObject(soundOutput.streamThread, INFINITE);
     CloseHandle(soundOutput.streamThread);
     soundOutput.streamThread = nullptr;
     soundOutput.streamThreadId = 0;

@@ -10,7 +10,10 @@
 
 namespace {
 
-// The process clock, so that a virtual clock plays sound at the pace the program's waits set.
+// The process clock, so that a virtual clock plays sound at the pace the program's waits set: on the
+// virtual clock the output mixes after each of its moves, so what is mixed depends on the program's
+// waits alone, not on when a polling thread happened to run (it could fall more than the longest
+// catch-up behind a fast-running virtual clock, and that sound was dropped).
 constexpr uint64_t kLongestCatchUp = SoundMixer::kOutputRate;
 
 int64_t ClockMicroseconds() {
@@ -28,7 +31,11 @@ ClockedAudioOutput::ClockedAudioOutput(std::shared_ptr<SoundMixer> mixer, Clock 
     }
     startMicroseconds_ = ClockMicroseconds();
     mixer_->SetCatchUp([this] { CatchUp(); });
-    thread_ = std::thread([this] { Run(); });
+    followsVirtualClock_ = GetClockMode() == ClockMode::kVirtual;
+    if (followsVirtualClock_)
+        AddVirtualClockListener(CatchUpListener, this);
+    else
+        thread_ = std::thread([this] { Run(); });
 }
 
 ClockedAudioOutput::~ClockedAudioOutput() {
@@ -37,18 +44,26 @@ ClockedAudioOutput::~ClockedAudioOutput() {
         return;
     }
     mixer_->SetCatchUp(nullptr);
-    {
-        std::lock_guard<std::mutex> guard(stopMutex_);
-        stop_ = true;
+    if (followsVirtualClock_) {
+        RemoveVirtualClockListener(CatchUpListener, this);
+    } else {
+        {
+            std::lock_guard<std::mutex> guard(stopMutex_);
+            stop_ = true;
+        }
+        stopSignal_.notify_all();
+        thread_.join();
     }
-    stopSignal_.notify_all();
-    thread_.join();
     CatchUp();
 }
 
 const char* ClockedAudioOutput::Description() const {
     if (clock_ == Clock::Manual) return "Korvalund manually clocked output";
     return capture_ ? "Korvalund WAV capture output" : "Korvalund null output";
+}
+
+void ClockedAudioOutput::CatchUpListener(void* output) {
+    static_cast<ClockedAudioOutput*>(output)->CatchUp();
 }
 
 void ClockedAudioOutput::Run() {

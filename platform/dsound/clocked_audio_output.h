@@ -1,7 +1,7 @@
 // An output without a device: it mixes as much as its clock says has been played, either by the
-// process clock (the null sink and the capture, with a thread that keeps up every 10 ms and a catch-up
-// before every buffer query) or only when a test advances it (the manual sink, which keeps what it
-// mixed for the test to read).
+// process clock (the null sink and the capture, with a catch-up before every buffer query and change,
+// and after every move of a virtual clock; on the real clock a thread keeps up every 10 ms) or only when a
+// test advances it (the manual sink, which keeps what it mixed for the test to read).
 #pragma once
 
 #include <atomic>
@@ -32,6 +32,7 @@ class ClockedAudioOutput : public AudioOutput {
   private:
     void Render(uint64_t frames);
     void Run();
+    static void CatchUpListener(void* output);
 
     std::shared_ptr<SoundMixer> mixer_;
     Clock clock_;
@@ -45,4 +46,5 @@ class ClockedAudioOutput : public AudioOutput {
     std::mutex stopMutex_;
     std::condition_variable stopSignal_;
     bool stop_ = false;
+    bool followsVirtualClock_ = false;
 };

@@ -3,12 +3,15 @@
 #include <sched.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "platform/kernel/kernel_object.h"
 
@@ -60,9 +63,24 @@ struct OwnerToken {
 
 thread_local OwnerToken ownerToken;
 
+struct ListenerList {
+    std::mutex lock;  // held while the listeners run, so that a removal waits for a call under way
+    std::vector<std::pair<VirtualClockListener, void*>> entries;
+};
+
+ListenerList& Listeners() {
+    static ListenerList* list = new ListenerList;
+    return *list;
+}
+
+void CallListeners() {
+    ListenerList& list = Listeners();
+    std::lock_guard<std::mutex> guard(list.lock);
+    for (const auto& [listener, context] : list.entries) listener(context);
+}
+
 void WakeWaiters() {
-    { std::lock_guard<std::mutex> guard(WaitLock()); }
-    WaitCondition().notify_all();
+    NotifyWaitKey(ClockWaitKey());
 }
 
 OwnerToken::~OwnerToken() {
@@ -155,7 +173,7 @@ void MarkClockOwnerBlocked(bool blocked) {
         if (clock.owner != &ownerToken || clock.ownerBlocked == blocked) return;
         clock.ownerBlocked = blocked;
     }
-    if (blocked) WaitCondition().notify_all();
+    if (blocked) NotifyWaitKeyLocked(ClockWaitKey());
 }
 
 int64_t ClockNowNanoseconds() {
@@ -179,14 +197,28 @@ int64_t ClockNowNanoseconds() {
 void AdvanceVirtualClock(int64_t nanoseconds) {
     if (nanoseconds <= 0) return;
     ProcessClock& clock = Clock();
+    bool due;
     {
         std::lock_guard<std::mutex> guard(clock.lock);
         if (clock.mode != ClockMode::kVirtual) return;
         clock.virtualNow += nanoseconds;
         clock.idleReadings = 0;
-        if (!DeadlineDue(clock)) return;
+        due = DeadlineDue(clock);
     }
-    WakeWaiters();
+    CallListeners();
+    if (due) WakeWaiters();
+}
+
+void AddVirtualClockListener(VirtualClockListener listener, void* context) {
+    std::lock_guard<std::mutex> guard(Listeners().lock);
+    Listeners().entries.emplace_back(listener, context);
+}
+
+void RemoveVirtualClockListener(VirtualClockListener listener, void* context) {
+    std::lock_guard<std::mutex> guard(Listeners().lock);
+    auto& entries = Listeners().entries;
+    entries.erase(std::remove(entries.begin(), entries.end(), std::make_pair(listener, context)),
+                  entries.end());
 }
 
 void ClockSleepNanoseconds(int64_t nanoseconds) {
@@ -199,7 +231,8 @@ void ClockSleepNanoseconds(int64_t nanoseconds) {
         }
         VirtualDeadline deadline(nanoseconds);
         std::unique_lock<std::mutex> lock(WaitLock());
-        WaitCondition().wait(lock, [&] { return VirtualDeadlineReached(deadline.at); });
+        const void* key = ClockWaitKey();
+        WaitOnKeys(lock, &key, 1, [&] { return VirtualDeadlineReached(deadline.at); });
         return;
     }
     if (nanoseconds <= 0) {

@@ -45,3 +45,10 @@ int64_t ClockNowNanoseconds();
 void AdvanceVirtualClock(int64_t nanoseconds);
 // Waits (real) or, virtual, advances by the given time or waits for the owner to advance it.
 void ClockSleepNanoseconds(int64_t nanoseconds);
+// Called after every move of the virtual clock by a wait, on the thread that waited, with no lock of
+// the clock held: what keeps pace with the clock (an output mixing the sound played by now) follows
+// it here, in step with the program, instead of polling on the real clock. A listener is not called
+// once its removal has returned.
+using VirtualClockListener = void (*)(void* context);
+void AddVirtualClockListener(VirtualClockListener listener, void* context);
+void RemoveVirtualClockListener(VirtualClockListener listener, void* context);

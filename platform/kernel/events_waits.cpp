@@ -25,11 +25,9 @@ class EventObject : public WaitableObject {
 BOOL ChangeEvent(HANDLE event, bool signalled) {
     HandleRef<EventObject> object(event);
     if (!object) return FALSE;
-    {
-        std::lock_guard<std::mutex> guard(WaitLock());
-        object->Set(signalled);
-    }
-    if (signalled) WaitCondition().notify_all();
+    std::lock_guard<std::mutex> guard(WaitLock());
+    object->Set(signalled);
+    if (signalled) NotifyWaitKeyLocked(static_cast<WaitableObject*>(object.get()));
     return TRUE;
 }
 
@@ -55,9 +53,12 @@ DWORD WaitForObjects(std::vector<WaitableObject*>& objects, bool waitAll, DWORD 
     int ready = ReadyIndex(objects, waitAll);
     if (ready >= 0) return WAIT_OBJECT_0 + DWORD(ready);
     if (milliseconds == 0) return WAIT_TIMEOUT;
+    // The objects' keys, then the clock's for the waits that end by the virtual clock.
+    std::vector<const void*> keys(objects.begin(), objects.end());
+    auto isReady = [&] { return (ready = ReadyIndex(objects, waitAll)) >= 0; };
     if (milliseconds == INFINITE) {
         MarkClockOwnerBlocked(true);
-        WaitCondition().wait(lock, [&] { return (ready = ReadyIndex(objects, waitAll)) >= 0; });
+        WaitOnKeys(lock, keys.data(), keys.size(), isReady);
         MarkClockOwnerBlocked(false);
         return WAIT_OBJECT_0 + DWORD(ready);
     }
@@ -68,14 +69,13 @@ DWORD WaitForObjects(std::vector<WaitableObject*>& objects, bool waitAll, DWORD 
             return WAIT_TIMEOUT;
         }
         VirtualDeadline deadline(int64_t(milliseconds) * 1000000);
-        WaitCondition().wait(lock, [&] {
-            return (ready = ReadyIndex(objects, waitAll)) >= 0 || VirtualDeadlineReached(deadline.at);
-        });
+        keys.push_back(ClockWaitKey());
+        WaitOnKeys(lock, keys.data(), keys.size(),
+                   [&] { return isReady() || VirtualDeadlineReached(deadline.at); });
         return ready >= 0 ? WAIT_OBJECT_0 + DWORD(ready) : WAIT_TIMEOUT;
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    if (WaitCondition().wait_until(lock, deadline,
-                                   [&] { return (ready = ReadyIndex(objects, waitAll)) >= 0; }))
+    if (WaitOnKeysUntil(lock, keys.data(), keys.size(), deadline, isReady))
         return WAIT_OBJECT_0 + DWORD(ready);
     return WAIT_TIMEOUT;
 }

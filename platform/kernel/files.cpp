@@ -139,6 +139,38 @@ int OpenFlags(DWORD access, DWORD disposition, bool* ok) {
     }
 }
 
+// OPEN_EXISTING creates and truncates nothing, so the file is opened first and checked after: the
+// path is walked once, and the look-up ignoring case runs only when the name as written is missing.
+HANDLE OpenExistingFile(LPCSTR fileName, int flags, DWORD access, DWORD share) {
+    std::string path = WindowsPathAsWritten(fileName);
+    std::lock_guard<std::mutex> guard(Sharing().lock);
+    int descriptor = open(path.c_str(), flags);
+    if (descriptor < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        path = MapWindowsPath(fileName);
+        descriptor = open(path.c_str(), flags);
+    }
+    if (descriptor < 0) {
+        SetLastError(errno == ENOENT   ? ErrorForMissing(path)
+                     : errno == EISDIR ? ERROR_ACCESS_DENIED
+                                       : ErrorFromErrno(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    struct stat info {};
+    fstat(descriptor, &info);
+    const DWORD refusal = S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED
+                          : !SharingAllows({info.st_dev, info.st_ino}, access, share)
+                              ? ERROR_SHARING_VIOLATION
+                              : ERROR_SUCCESS;
+    if (refusal != ERROR_SUCCESS) {
+        close(descriptor);
+        SetLastError(refusal);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = AddKernelHandle(new FileObject(descriptor, {info.st_dev, info.st_ino}, access, share));
+    SetLastError(ERROR_SUCCESS);
+    return handle;
+}
+
 }  // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
@@ -153,6 +185,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPSECURITY
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    if (disposition == OPEN_EXISTING) return OpenExistingFile(fileName, flags, access, share);
     std::string path = MapWindowsPath(fileName);
 
     std::lock_guard<std::mutex> guard(Sharing().lock);

@@ -1,5 +1,6 @@
 #include "platform/kernel/kernel_object.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/kernel/kernel32.h"
@@ -25,9 +26,45 @@ std::mutex& WaitLock() {
     return *lock;
 }
 
-std::condition_variable& WaitCondition() {
-    static std::condition_variable* condition = new std::condition_variable;
-    return *condition;
+namespace {
+
+// Sleeping waiters by key; read and changed with the wait lock held.
+std::unordered_multimap<const void*, std::condition_variable*>& Waiters() {
+    static auto* waiters = new std::unordered_multimap<const void*, std::condition_variable*>;
+    return *waiters;
+}
+
+}  // namespace
+
+const void* ClockWaitKey() {
+    static const char key = 0;
+    return &key;
+}
+
+void RegisterWaiter(const void* const* keys, size_t count, std::condition_variable* condition) {
+    for (size_t i = 0; i < count; ++i) Waiters().emplace(keys[i], condition);
+}
+
+void UnregisterWaiter(const void* const* keys, size_t count, std::condition_variable* condition) {
+    for (size_t i = 0; i < count; ++i) {
+        auto range = Waiters().equal_range(keys[i]);
+        for (auto it = range.first; it != range.second; ++it) {
+            if (it->second == condition) {
+                Waiters().erase(it);
+                break;
+            }
+        }
+    }
+}
+
+void NotifyWaitKeyLocked(const void* key) {
+    auto range = Waiters().equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) it->second->notify_one();
+}
+
+void NotifyWaitKey(const void* key) {
+    std::lock_guard<std::mutex> guard(WaitLock());
+    NotifyWaitKeyLocked(key);
 }
 
 HANDLE AddKernelHandle(KernelObject* object) {

@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <mutex>
@@ -116,19 +117,21 @@ std::vector<std::string> SplitComponents(const std::string& path) {
 
 }  // namespace
 
-std::string MapWindowsPath(const std::string& windowsPath) {
+std::string WindowsPathAsWritten(const std::string& windowsPath) {
     // Convert before touching separators: a CP932 trail byte may be 0x5C.
     std::string path = Cp932ToUtf8(windowsPath);
-    bool absolute = false;
-    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
         path.erase(0, 2);
-        absolute = !path.empty() && (path[0] == '\\' || path[0] == '/');
-    } else {
-        absolute = !path.empty() && (path[0] == '\\' || path[0] == '/');
-    }
     std::replace(path.begin(), path.end(), '\\', '/');
-    bool trailingSlash = !path.empty() && path.back() == '/';
+    return path.empty() ? "." : path;
+}
 
+std::string MapWindowsPath(const std::string& windowsPath) {
+    const std::string path = WindowsPathAsWritten(windowsPath);
+    // A path that exists as written needs no look-up: one check instead of one per component.
+    if (Exists(path)) return path;
+    const bool absolute = path[0] == '/';
+    const bool trailingSlash = path.back() == '/';
     std::string mapped = absolute ? "/" : "";
     bool lookUp = true;
     for (const std::string& part : SplitComponents(path)) {
@@ -149,10 +152,21 @@ std::string MapWindowsPath(const std::string& windowsPath) {
     return mapped;
 }
 
+namespace {
+std::atomic<uint64_t> g_folderChanges{0};
+}  // namespace
+
 void ForgetFolderListings() {
     ListingCache& cache = Listings();
-    std::lock_guard<std::mutex> guard(cache.lock);
-    cache.folders.clear();
+    {
+        std::lock_guard<std::mutex> guard(cache.lock);
+        cache.folders.clear();
+    }
+    g_folderChanges.fetch_add(1, std::memory_order_acq_rel);
+}
+
+uint64_t FolderChangeCount() {
+    return g_folderChanges.load(std::memory_order_acquire);
 }
 
 std::string ToWindowsPath(const std::string& linuxPath) {

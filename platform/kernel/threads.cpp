@@ -73,6 +73,11 @@ ThreadObject* ReferenceThread(HANDLE handle) {
     return thread;
 }
 
+// A thread's start, resumption and end are notified under the key its waiters use for it.
+const void* WaitKey(ThreadObject* thread) {
+    return static_cast<WaitableObject*>(thread);
+}
+
 void FinishThread(ThreadObject* self, DWORD exitCode) {
     {
         std::lock_guard<std::mutex> guard(WaitLock());
@@ -80,12 +85,13 @@ void FinishThread(ThreadObject* self, DWORD exitCode) {
         self->exitCode = exitCode;
         self->finished = true;
     }
-    WaitCondition().notify_all();
+    NotifyWaitKey(WaitKey(self));
 }
 
 void WaitWhileSuspended(ThreadObject* self) {
     std::unique_lock<std::mutex> lock(WaitLock());
-    WaitCondition().wait(lock, [&] { return self->suspendCount == 0; });
+    const void* key = WaitKey(self);
+    WaitOnKeys(lock, &key, 1, [&] { return self->suspendCount == 0; });
     self->started = true;
 }
 
@@ -104,7 +110,7 @@ void* ThreadMain(void* argument) {
         std::lock_guard<std::mutex> guard(WaitLock());
         self->id = GetCurrentThreadId();
     }
-    WaitCondition().notify_all();
+    NotifyWaitKey(WaitKey(self));
     pthread_cleanup_push(ThreadCleanup, self);
     WaitWhileSuspended(self);
     DWORD code = self->start(self->parameter);
@@ -141,7 +147,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     }
     {
         std::unique_lock<std::mutex> lock(WaitLock());
-        WaitCondition().wait(lock, [&] { return thread->id != 0; });
+        const void* key = WaitKey(thread);
+        WaitOnKeys(lock, &key, 1, [&] { return thread->id != 0; });
         if (threadId) *threadId = thread->id;
     }
     return AddKernelHandle(thread);
@@ -156,7 +163,8 @@ DWORD WINAPI SuspendThread(HANDLE handle) {
         std::unique_lock<std::mutex> lock(WaitLock());
         if (self || !thread->started) {
             previous = thread->suspendCount++;
-            if (self) WaitCondition().wait(lock, [&] { return thread->suspendCount == 0; });
+            const void* key = WaitKey(thread);
+            if (self) WaitOnKeys(lock, &key, 1, [&] { return thread->suspendCount == 0; });
         } else {
             SetLastError(ERROR_ACCESS_DENIED);
         }
@@ -174,7 +182,7 @@ DWORD WINAPI ResumeThread(HANDLE handle) {
         previous = thread->suspendCount;
         if (thread->suspendCount > 0) --thread->suspendCount;
     }
-    if (previous == 1) WaitCondition().notify_all();
+    if (previous == 1) NotifyWaitKey(WaitKey(thread));
     thread->Release();
     return previous;
 }

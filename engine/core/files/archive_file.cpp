@@ -1,6 +1,9 @@
 // One file opened inside an archive: packed files are unpacked whole at open, plain files are read
-// from the image or the archive file on demand, in the background when asked.
+// from the image or the archive file on demand, in the background when asked. A streamed archive's
+// members read through the archive's own handle; only a member read in the background opens one of its
+// own, for its reading thread.
 #include <cstring>
+#include <mutex>
 
 #include "engine/core/files/archive_key.h"
 #include "engine/core/files/archive_reader.h"
@@ -12,6 +15,15 @@ namespace {
 
 uint8_t* AllocBuffer(uint32_t size) {
     return static_cast<uint8_t*>(TrackedAlloc(size ? size : 1, __FILE__, __LINE__));
+}
+
+// Members share their archive's handle, but each keeps its own position: the seek and the read are one
+// step under this lock.
+int ReadThroughArchiveHandle(OpenArchive* archive, void* buffer, uint32_t position, uint32_t size,
+                             uint64_t keyPosition) {
+    static std::mutex lock;
+    std::lock_guard<std::mutex> guard(lock);
+    return ReadArchiveBytes(archive, archive->file, buffer, position, size, keyPosition);
 }
 
 void WaitFileRead(ArchiveFileState* state) {
@@ -46,7 +58,7 @@ int LoadPackedFile(ArchiveFileState* state, uint32_t position, uint32_t length) 
         return 0;
     }
     int result = -1;
-    if (ReadArchiveBytes(archive, state->file, state->packed, position, length, keyPosition) == 0)
+    if (ReadThroughArchiveHandle(archive, state->packed, position, length, keyPosition) == 0)
         result = UnpackInto(state, state->packed, length);
     TrackedFree(state->packed);
     state->packed = nullptr;
@@ -70,8 +82,8 @@ int OpenArchiveFile(ArchiveFileState* state, OpenArchive* archive, const char* p
         return -1;
     state->archive = archive;
     state->background = background ? 1 : 0;
-    if (!archive->inMemory) {
-        state->file = OpenCachedFile(archive->path, 0, 1, state->background);
+    if (!archive->inMemory && state->background) {
+        state->file = OpenCachedFile(archive->path, 0, 1, 1);
         if (state->file == nullptr) {
             FreeFileState(state);
             return -1;
@@ -127,7 +139,7 @@ int64_t ReadArchiveFile(ArchiveFileState* state, void* buffer, uint32_t bytes) {
         uint64_t keyPosition = ArchiveStoredKeyPosition(archive, entry, stored, state->position);
         if (state->background)
             StartBackgroundRead(state, ARCHIVE_READ_PLAIN, static_cast<uint8_t*>(buffer), at, n, keyPosition);
-        else if (ReadArchiveBytes(archive, state->file, buffer, at, n, keyPosition) != 0)
+        else if (ReadThroughArchiveHandle(archive, buffer, at, n, keyPosition) != 0)
             return -1;
     }
     state->position += n;

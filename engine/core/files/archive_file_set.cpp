@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/core/files/archive_absence.h"
 #include "engine/core/files/full_path.h"
 #include "engine/core/helpers/string_helpers.h"
 #include "engine/core/memory/log.h"
@@ -65,12 +66,17 @@ int ScanFoldersForArchive(const char* path, int* outIndex, int* outFolderLength,
         if (i + 4 >= kArchiveTablePathSize) return -1;
         std::memcpy(outArchivePath, path, size_t(i));
         std::strcpy(outArchivePath + i, ".TVA");
+        uint64_t seen;
+        if (IsArchiveKnownMissing(outArchivePath, &seen)) continue;
         int index = AddArchiveToTable(-1, outArchivePath, 0, 0);
         if (index >= 0) {
             *outIndex = index;
             *outFolderLength = i;
             return 0;
         }
+        // Only absence is remembered: a full table or a damaged archive is tried again next time.
+        if (GetFileAttributesA(outArchivePath) == INVALID_FILE_ATTRIBUTES)
+            NoteArchiveMissing(outArchivePath, seen);
     }
     return -1;
 }
@@ -151,6 +157,7 @@ int AddArchiveToTable(int indexHint, const char* path, int mode, int returnAtOnc
         TrackedFree(entry);
         return -1;
     }
+    NoteArchiveFound(path);
     entry->referenceCount = 1;
     std::strcpy(entry->path, path);
     g_layer.archives[lastFree] = entry;

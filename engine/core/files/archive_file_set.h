@@ -1,6 +1,7 @@
 // The default set of file functions: a folder dir is read from the archive dir.TVA when that archive
 // exists (dir\sub\a.png is the entry sub\a.png of dir.TVA), from the disk otherwise. Keeps the table of
-// open archives with their reference counts, a one-entry cache of the last archive found on a path,
+// open archives with their reference counts, a one-entry cache of the last archive found on a path, the
+// memory of archive paths found missing (archive_absence.h),
 // and the table of open files.
 #pragma once
 

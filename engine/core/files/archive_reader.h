@@ -17,7 +17,7 @@ constexpr int kArchiveSearchNameSize = 1024;
 struct OpenArchive {
     ArchiveHeader header;
     uint32_t charsetCode;
-    CachedFile* file;     // streamed mode
+    CachedFile* file;     // streamed mode; its members read through it too
     uint8_t* image;       // memory and whole-file modes
     uint8_t* tableBlock;  // the name table starts here
     uint32_t currentDir;  // offset of the current ArchiveDirEntry in the directory table
@@ -46,7 +46,7 @@ struct ArchiveFileState {
     ArchiveFileEntry entry;
     uint8_t* unpacked;  // packed files
     uint8_t* packed;    // while a background read of the packed block runs
-    CachedFile* file;   // streamed mode: own handle on the archive file
+    CachedFile* file;   // streamed mode, read in the background: own handle for the reading thread
     uint32_t endFlag;
     uint32_t position;
     uint32_t background;

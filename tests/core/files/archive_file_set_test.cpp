@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/kernel/kernel32.h"
 #include "tests/core/files/archive_test_support.h"
 
 namespace {
@@ -113,6 +114,19 @@ TEST_F(ArchiveFileSetTest, PathCacheAndReferenceCounts) {
     EXPECT_EQ(EndArchiveLayer(), -1);
     EXPECT_EQ(InitArchiveLayer(), 0);
     EXPECT_EQ(InitArchiveLayer(), -1);
+}
+
+// A folder found to hold no archive is not probed again until the library creates or deletes a name:
+// an archive written behind the library's back stays unseen, one written through it is found at once.
+TEST_F(ArchiveFileSetTest, AMissingArchiveIsRememberedUntilTheLibraryChangesAName) {
+    EXPECT_EQ(ReadAll("data\\a.png"), "DISK-A");
+    WriteArchive();  // not through the library
+    EXPECT_EQ(ReadAll("data\\a.png"), "DISK-A");
+
+    HANDLE made = CreateFileA(Path("made.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+    EXPECT_EQ(ReadAll("data\\a.png"), "ARCH-A");
 }
 
 std::vector<std::string> FindAll(const std::string& pattern) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <tuple>
 
 #include "engine/core/files/archive_key.h"
@@ -108,6 +109,43 @@ INSTANTIATE_TEST_SUITE_P(VersionsPackingModesKeys, ArchiveRoundTrip,
                                     ModeName(std::get<2>(info.param)) +
                                     (std::get<3>(info.param) ? "FallbackKey" : "BuiltKey");
                          });
+
+size_t OpenDescriptorCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+// Members of a streamed archive read through the archive's one handle, each from its own position:
+// two open at once, read in turns in small pieces, both come back exact and no descriptor is opened
+// for them.
+TEST(ArchiveReader, StreamedMembersShareTheArchiveHandleAndKeepTheirOwnPositions) {
+    ArchiveWriteOptions options;
+    options.pack = false;
+    ArchiveWriterEntry tree = SampleTree();
+    ArchiveUnderTest t(BuildOrDie(tree, options), STREAMED);
+    ASSERT_EQ(t.result, 0);
+    const size_t before = OpenDescriptorCount();
+    ArchiveFileState a, b;
+    ASSERT_EQ(OpenArchiveFile(&a, &t.archive, "a.png", 0), 0);
+    ASSERT_EQ(OpenArchiveFile(&b, &t.archive, "sub\\deep.bin", 0), 0);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    std::vector<uint8_t> gotA, gotB;
+    uint8_t piece[7];
+    for (bool more = true; more;) {
+        int64_t n = ReadArchiveFile(&a, piece, sizeof piece);
+        ASSERT_GE(n, 0);
+        gotA.insert(gotA.end(), piece, piece + n);
+        int64_t k = ReadArchiveFile(&b, piece, sizeof piece);
+        ASSERT_GE(k, 0);
+        gotB.insert(gotB.end(), piece, piece + k);
+        more = n > 0 || k > 0;
+    }
+    EXPECT_EQ(gotA, tree.children[0].data);
+    EXPECT_EQ(gotB, tree.children[2].children[0].data);
+    CloseArchiveFile(&a);
+    CloseArchiveFile(&b);
+}
 
 TEST(ArchiveReader, KeyStringArchiveOpensOnlyWithThatString) {
     ArchiveWriteOptions options;

@@ -36,8 +36,8 @@ class ProgramTest : public ::testing::Test {
 
     // Runs the program with an input script (none: no KORVALUND_INPUT) and arguments, headless with a
     // virtual clock and the null sound output unless environment_ says otherwise, started through
-    // wrapper_ when one is set; returns its exit status. What it wrote to standard error is left in stderr.txt. A run is bounded at 60 s by an
-    // alarm, which then shows as status 128 + SIGALRM.
+    // wrapper_ when one is set; returns its exit status. What it wrote to standard error is left in
+    // stderr.txt. A run is bounded at 60 s by an alarm, which then shows as status 128 + SIGALRM.
     int Run(const std::optional<std::string>& script, const std::vector<std::string>& args) {
         if (script) std::ofstream(folder_ / "input.txt") << *script;
         pid_t child = fork();
@@ -120,6 +120,31 @@ TEST_F(ProgramTest, BundledDemoReplayPlaysToItsEnd) {
     fs::copy_file(fs::path(KORVALUND_DATAPACK_DIR) / "demo.rep", folder_ / "demo.rep");
     ASSERT_EQ(Run("100000 close\n", {"demo.rep"}), 0);
     EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
+}
+
+// The demo replay played twice on the virtual clock with its sound captured: the two captures are the
+// same bytes (the end must not move the clock by however long a thread took to stop), and they last
+// the replay's frames, not a clock run away from them.
+TEST_F(ProgramTest, TwoSoundCapturesOfTheDemoReplayAreByteIdentical) {
+    fs::copy_file(fs::path(KORVALUND_DATAPACK_DIR) / "demo.rep", folder_ / "demo.rep");
+    const std::vector<uint8_t> replay = ReadBytes(folder_ / "demo.rep");
+    ASSERT_GE(replay.size(), 7u);
+    const uint32_t frames = uint32_t(replay[3]) | uint32_t(replay[4]) << 8 | uint32_t(replay[5]) << 16 |
+                            uint32_t(replay[6]) << 24;
+    std::vector<uint8_t> captures[2];
+    for (int i = 0; i < 2; ++i) {
+        const fs::path wav = folder_ / ("capture" + std::to_string(i) + ".wav");
+        environment_ = {{"KORVALUND_AUDIO", "capture:" + wav.string()}};
+        ASSERT_EQ(Run("100000 close\n", {"demo.rep"}), 0) << ErrorText();
+        captures[i] = ReadBytes(wav);
+    }
+    ASSERT_GT(captures[0].size(), 46u);
+    EXPECT_TRUE(captures[0] == captures[1])
+        << captures[0].size() << " and " << captures[1].size() << " bytes";
+    // 44100 frames of 4 bytes a second after the 46-byte header; a game frame is 1/60 s.
+    const double seconds = double(captures[0].size() - 46) / (44100.0 * 4);
+    EXPECT_GE(seconds, frames / 60.0);
+    EXPECT_LT(seconds, frames / 60.0 + 1.0);
 }
 
 TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {

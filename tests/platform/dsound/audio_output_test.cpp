@@ -1,4 +1,4 @@
-// The output choice, the WAV capture of the mixed sound and the real-time null sink.
+// The output choice, the WAV capture of the mixed sound on both clocks and the real-time null sink.
 #include <time.h>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +8,8 @@
 #include "dsound_fixture.h"
 #include "platform/dsound/audio_output.h"
 #include "platform/dsound/wave_capture.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/kernel32.h"
 
 namespace {
 
@@ -149,6 +151,23 @@ TEST(NullOutput, PlaysByTheRealClock) {
     buffer->Release();
     ds->Release();
     SetAudioOutputOverride(nullptr);
+}
+
+// On the virtual clock a capture holds every moment the clock moved through, however fast the moves
+// come: six half-second sleeps in a row with no buffer call between them are three seconds of sound.
+TEST(CaptureOutput, OnTheVirtualClockHoldsAllTheTimeTheClockMoved) {
+    const std::string path = TempPath("capture_virtual.wav");
+    const std::string choice = "capture:" + path;
+    SetClockMode(ClockMode::kVirtual);
+    SetAudioOutputOverride(choice.c_str());
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    for (int i = 0; i < 6; ++i) Sleep(500);
+    ds->Release();
+    SetAudioOutputOverride(nullptr);
+    SetClockMode(ClockMode::kReal);
+    EXPECT_EQ(ReadFile(path).size(), 46u + 4u * 44100 * 3);
+    std::remove(path.c_str());
 }
 
 TEST(NullOutput, UnknownChoiceFallsBackToTheNullSink) {
