@@ -217,9 +217,6 @@ int GetDrawArea(IntRect* area) {
     *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
     return 0;
 }
-int RefreshLightTable() {
-    return 0;
-}
 
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
@@ -271,5 +268,16 @@ int ClearRenderTargetSlots() {
 }
 // The built-in shader archives cannot be opened yet.
 int OpenBuiltinShaderArchives() {
+    return 0;
+}
+
+// Seams of the draw-settings reset: the fog settings are kept nowhere yet.
+int SetDrawFogMode(int) {
+    return 0;
+}
+int SetDrawFogColor(int, int, int) {
+    return 0;
+}
+int SetDrawFogRange(float, float) {
     return 0;
 }

@@ -45,8 +45,6 @@ int OpenBuiltinShaderArchives();
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
-// Writes the light table into the device by light type. 0.
-int RefreshLightTable();
 
 // Image filters.
 int IsRenderTargetGraphic(int handle);
@@ -71,3 +69,9 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Fog settings of the draw target's setters: mode 0 none, 1 exponential, 2 squared exponential,
+// 3 linear; colour from red, green, blue; range start and end. 0.
+int SetDrawFogMode(int mode);
+int SetDrawFogColor(int red, int green, int blue);
+int SetDrawFogRange(float start, float end);
