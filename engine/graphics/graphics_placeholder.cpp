@@ -35,13 +35,6 @@ int NewGraphic() {
 
 }  // namespace
 
-int RegisterModelHandleTypes() {
-    return 0;
-}
-int EndModelHandleTypes() {
-    return 0;
-}
-
 int ReleaseGraphicsDevice() {
     return 0;
 }
@@ -259,10 +252,7 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
 }
 
-// Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
-int ReleaseModelDeviceObjects() {
-    return 0;
-}
+// Seams of the graphics start: no built-in shaders, no sub back buffer, one render target.
 int ClearRenderTargetSlots() {
     return 0;
 }
@@ -280,4 +270,7 @@ int SetDrawFogColor(int, int, int) {
 }
 int SetDrawFogRange(float, float) {
     return 0;
+}
+int RecreateGraphicFromSoftImages(int, const SoftImage*, const SoftImage*) {
+    return -1;
 }

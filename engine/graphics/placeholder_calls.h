@@ -65,8 +65,6 @@ int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
 
-// Releases the device objects of every 3D model. 0.
-int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
 
@@ -75,3 +73,7 @@ int ClearRenderTargetSlots();
 int SetDrawFogMode(int mode);
 int SetDrawFogColor(int red, int green, int blue);
 int SetDrawFogRange(float start, float end);
+
+// Graphic creation from images: the graphic made again in handle (-1: a new handle) from a colour image
+// and an optional alpha image. The handle, or -1.
+int RecreateGraphicFromSoftImages(int handle, const SoftImage* colour, const SoftImage* alpha);
