@@ -35,8 +35,10 @@ void DeriveAngles(CameraSettings& c) {
     c.angleZ = std::atan2(right.y, up.y);
 }
 
+// Needs the target's viewport: before the first target selection there is none to map back to.
 void ApplyScreenTransform() {
     CameraSettings& c = cameraSettings;
+    if (c.targetWidth <= 0.0f || c.targetHeight <= 0.0f) return;
     Matrix4 centre, screen;
     MakeViewportMatrix(&centre, c.centerX, c.centerY, c.targetWidth * c.screenScale,
                        c.targetHeight * c.screenScale);

@@ -167,6 +167,16 @@ TEST_F(CameraTest, ScreenCentreMovesTheImage) {
     EXPECT_NEAR(out.y, 140.0f, 1e-3);
 }
 
+TEST(CameraWithoutTarget, ScreenCentreWaitsForADrawTarget) {
+    ResetDrawModules();
+    cameraSettings = CameraSettings{};
+    EXPECT_EQ(SetCameraScreenCenter(5.0f, 5.0f), 0);
+    Matrix4 identity;
+    SetIdentityMatrix(&identity);
+    EXPECT_EQ(std::memcmp(&identity, &transformState.second, sizeof identity), 0);
+    EXPECT_EQ(cameraSettings.centerX, 5.0f);
+}
+
 TEST_F(CameraTest, KeptCameraComesBackAfterARestart) {
     ASSERT_EQ(SetCameraPositionAndTarget(1, 2, -5, 0.5f, 1, 3, 0, 1, 0), 0);
     const TransformState before = transformState;
