@@ -63,4 +63,29 @@ TEST_F(DrawSettingsResetTest, TwoResetsLeaveOneDefaultLight) {
     EXPECT_FLOAT_EQ(light->light.Direction.y, -0.57735026f);
 }
 
+class DrawSettingsResetDeviceTest : public graphics_test::DrawFixture {
+  protected:
+    void TearDown() override {
+        lightTable.defaultLight = -1;
+        DeleteAllLights();
+        DrawFixture::TearDown();
+    }
+};
+
+TEST_F(DrawSettingsResetDeviceTest, LitDrawAfterTheResetSendsTheDefaultLightAndMaterial) {
+    MakeDevice(64, 64);
+    ASSERT_EQ(ResetDrawSettings(), 0);
+    PrepareDrawStates(0, kDrawLit);
+    D3DLIGHT9 light{};
+    ASSERT_EQ(Device()->GetLight(0, &light), D3D_OK);
+    EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_FLOAT_EQ(light.Direction.x, 0.57735026f);
+    EXPECT_FLOAT_EQ(light.Direction.y, -0.57735026f);
+    EXPECT_FLOAT_EQ(light.Direction.z, 0.57735026f);
+    D3DMATERIAL9 material{};
+    ASSERT_EQ(Device()->GetMaterial(&material), D3D_OK);
+    EXPECT_FLOAT_EQ(material.Power, 20.0f);
+    EXPECT_EQ(drawSettings.materialChanged, 0);
+}
+
 }  // namespace
