@@ -35,13 +35,6 @@ int NewGraphic() {
 
 }  // namespace
 
-int RegisterModelHandleTypes() {
-    return 0;
-}
-int EndModelHandleTypes() {
-    return 0;
-}
-
 int ReleaseGraphicsDevice() {
     return 0;
 }
@@ -214,9 +207,6 @@ int GetDrawArea(IntRect* area) {
     *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
     return 0;
 }
-int RefreshLightTable() {
-    return 0;
-}
 
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
@@ -259,10 +249,7 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
 }
 
-// Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
-int ReleaseModelDeviceObjects() {
-    return 0;
-}
+// Seams of the graphics start: no built-in shaders, no sub back buffer, one render target.
 int ClearRenderTargetSlots() {
     return 0;
 }
@@ -271,4 +258,18 @@ int ClearRenderTargetSlots() {
 // No graphic has textures yet.
 int RecreateAllGraphicTextures() {
     return 0;
+}
+
+// Seams of the draw-settings reset: the fog settings are kept nowhere yet.
+int SetDrawFogMode(int) {
+    return 0;
+}
+int SetDrawFogColor(int, int, int) {
+    return 0;
+}
+int SetDrawFogRange(float, float) {
+    return 0;
+}
+int RecreateGraphicFromSoftImages(int, const SoftImage*, const SoftImage*) {
+    return -1;
 }

@@ -40,8 +40,6 @@ int LoadGraphFromMemory(const void* image, int size);
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
-// Writes the light table into the device by light type. 0.
-int RefreshLightTable();
 
 // Image filters.
 int IsRenderTargetGraphic(int handle);
@@ -62,10 +60,17 @@ int RestoreFilterDrawState(GraphicFilterContext* context);
 int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
                          int* source);
 
-// Releases the device objects of every 3D model. 0.
-int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
 
 // Device restart: every graphic's textures made again (graphic creation). 0.
 int RecreateAllGraphicTextures();
+// Fog settings of the draw target's setters: mode 0 none, 1 exponential, 2 squared exponential,
+// 3 linear; colour from red, green, blue; range start and end. 0.
+int SetDrawFogMode(int mode);
+int SetDrawFogColor(int red, int green, int blue);
+int SetDrawFogRange(float start, float end);
+
+// Graphic creation from images: the graphic made again in handle (-1: a new handle) from a colour image
+// and an optional alpha image. The handle, or -1.
+int RecreateGraphicFromSoftImages(int handle, const SoftImage* colour, const SoftImage* alpha);
