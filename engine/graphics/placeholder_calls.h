@@ -17,11 +17,6 @@ struct SoftImage;
 // Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
-// Draw target: makes handle the current draw screen without touching the draw area; the previous one.
-int SwapDrawScreen(int handle);
-
-// Draw state: the transparent colour 0x00RRGGBB.
-uint32_t GetTransparentColor();
 
 // Graphic records: the size of a graphic (allowLoading 1: also one still loading) and of its first
 // texture. 0, or -1 for an invalid handle.
@@ -43,8 +38,6 @@ int LoadGraphFromMemory(const void* image, int size);
 const void* FindBuiltinShaderFile(const char* fileName, int* size);
 int OpenBuiltinShaderArchives();
 
-// The draw area of the current draw target (right and bottom exclusive). 0.
-int GetDrawArea(IntRect* area);
 // Writes the light table into the device by light type. 0.
 int RefreshLightTable();
 
@@ -53,7 +46,6 @@ int IsRenderTargetGraphic(int handle);
 // Copies a render-target graphic's drawn surface into its texture so that reading the texture sees it.
 int UpdateRenderTargetTexture(int graphic);
 extern int ShaderFilterVerified;
-int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 // A 32-bit image of rect (null: the whole graphic) of the graphic.
 int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
 // The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
@@ -69,5 +61,18 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 
 // Releases the device objects of every 3D model. 0.
 int ReleaseModelDeviceObjects();
-// Draw target: render-target slots 1 and up emptied. 0.
-int ClearRenderTargetSlots();
+
+// Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
+int ApplyDrawTargetDepthSurface();
+
+// Mask screen: applies a pending mask over the drawn area and clears the pending flag (0); the mask
+// screen's software image and its device surface (null while there is none).
+int ApplyPendingMask();
+MEMIMG* GetMaskScreenImage();
+IDirect3DSurface9* GetMaskScreenSurface();
+// Camera: the 2D camera, projection and screen transform for a draw target of width x height. 0.
+int ResetCameraForDrawTarget(int width, int height);
+// Sub back buffer: further drawing goes to it rather than to the back buffer. 0 or -1.
+int MoveToSubBackBuffer();
+// Texture upload: writes image into the graphic's textures at (destX, destY). 0 or -1.
+int TransferImageToGraphic(int graphic, const SoftImage* image, int destX, int destY);
