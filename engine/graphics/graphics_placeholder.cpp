@@ -90,9 +90,6 @@ int SetMaskDrawingEnabled(int flag) {
 int CopyDrawScreenToGraphic(int, int, int, int, int) {
     return 0;
 }
-int IsGraphicAlive(int graphic) {
-    return graphic > 0 && graphic < screen.nextGraphic;
-}
 
 int SetTransparentColour(int, int, int) {
     return 0;
@@ -107,12 +104,6 @@ int LoadGraphFile(const char* fileName, int) {
 }
 int MakeDrawTarget(int width, int height, int) {
     return width > 0 && height > 0 ? NewGraphic() : -1;
-}
-int FreeGraphic(int graphic, int) {
-    return IsGraphicAlive(graphic) ? 0 : -1;
-}
-int FreeAllGraphics(int) {
-    return 0;
 }
 
 int SelectDrawTarget(int target) {
@@ -186,27 +177,11 @@ int SwapDrawScreen(int handle) {
 uint32_t GetTransparentColor() {
     return 0;
 }
-// Every live graphic number answers with the screen's size.
-int GetGraphicEntrySize(int graphic, int, int* width, int* height) {
-    if (!IsGraphicAlive(graphic)) return -1;
-    *width = screenSettings.width;
-    *height = screenSettings.height;
-    return 0;
-}
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height) {
-    return GetGraphicEntrySize(graphic, 0, width, height);
-}
 int SetGraphicCreateParamWord(int, int32_t) {
     return 0;
 }
 
 // Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-GraphicEntry* LookupGraphic(int, int) {
-    return nullptr;
-}
-uintptr_t GraphicFirstTexture(const GraphicEntry*) {
-    return 0;
-}
 int LoadGraphFromMemory(const void*, int) {
     return -1;
 }
@@ -224,12 +199,6 @@ int RefreshLightTable() {
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
 
-int IsRenderTargetGraphic(int) {
-    return 0;
-}
-int UpdateRenderTargetTexture(int) {
-    return -1;
-}
 // The inverse of PackColor's format choice.
 int UnpackColor(uint32_t color, int* red, int* green, int* blue) {
     if (screenSettings.colorBits == 16) {
@@ -271,5 +240,20 @@ int ClearRenderTargetSlots() {
 }
 // The built-in shader archives cannot be opened yet.
 int OpenBuiltinShaderArchives() {
+    return 0;
+}
+
+// Seams of the graphic handles: slot 0 is the draw target SelectDrawTarget keeps; no depth draw target.
+int GetRenderTargetSlotGraphic(int slot) {
+    return slot == 0 ? screen.drawTarget : -1;
+}
+int SetRenderTargetSlot(int graphic, int slot) {
+    if (slot == 0) SelectDrawTarget(graphic);
+    return 0;
+}
+int GetDepthDrawTarget() {
+    return -2;
+}
+int SetDepthDrawTarget(int) {
     return 0;
 }

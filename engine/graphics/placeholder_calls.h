@@ -23,19 +23,10 @@ int SwapDrawScreen(int handle);
 // Draw state: the transparent colour 0x00RRGGBB.
 uint32_t GetTransparentColor();
 
-// Graphic records: the size of a graphic (allowLoading 1: also one still loading) and of its first
-// texture. 0, or -1 for an invalid handle.
-int GetGraphicEntrySize(int graphic, int allowLoading, int* width, int* height);
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height);
-
 // Graphic creation: one word of the creation parameters.
 int SetGraphicCreateParamWord(int word, int32_t value);
 
-// Graphic records: the entry of a handle (null when invalid, or loading unless allowed), the Direct3D
-// texture of its first tile (0 when none), a graphic made from an image file held in memory (-1 on
-// failure).
-GraphicEntry* LookupGraphic(int handle, int allowLoading);
-uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
+// Graphic creation: a graphic made from an image file held in memory (-1 on failure).
 int LoadGraphFromMemory(const void* image, int size);
 
 // The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
@@ -49,9 +40,6 @@ int GetDrawArea(IntRect* area);
 int RefreshLightTable();
 
 // Image filters.
-int IsRenderTargetGraphic(int handle);
-// Copies a render-target graphic's drawn surface into its texture so that reading the texture sees it.
-int UpdateRenderTargetTexture(int graphic);
 extern int ShaderFilterVerified;
 int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 // A 32-bit image of rect (null: the whole graphic) of the graphic.
@@ -71,3 +59,11 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Draw target: the graphic bound to a render-target slot (-1 none; slot 0: the draw screen), and binding
+// a graphic to a slot (-4 for slot 0: the back screen; -1: none). 0 or -1.
+int GetRenderTargetSlotGraphic(int slot);
+int SetRenderTargetSlot(int graphic, int slot);
+// Draw-state API: the graphic whose depth surface the draw screen uses (-2: none).
+int GetDepthDrawTarget();
+int SetDepthDrawTarget(int graphic);
