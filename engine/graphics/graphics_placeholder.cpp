@@ -58,9 +58,6 @@ int SetMaskDrawingEnabled(int flag) {
     screen.maskDrawing = flag;
     return 0;
 }
-int IsGraphicAlive(int graphic) {
-    return graphic > 0 && graphic < screen.nextGraphic;
-}
 
 // A graphic number for a file that opens; -1 (as for a missing file) otherwise.
 int LoadGraphFile(const char* fileName, int) {
@@ -71,12 +68,6 @@ int LoadGraphFile(const char* fileName, int) {
 }
 int MakeDrawTarget(int width, int height, int) {
     return width > 0 && height > 0 ? NewGraphic() : -1;
-}
-int FreeGraphic(int graphic, int) {
-    return IsGraphicAlive(graphic) ? 0 : -1;
-}
-int FreeAllGraphics(int) {
-    return 0;
 }
 
 int ClearDrawTarget(const RECT*) {
@@ -123,27 +114,11 @@ int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
 int UnlockBackBuffer() {
     return 0;
 }
-// Every live graphic number answers with the screen's size.
-int GetGraphicEntrySize(int graphic, int, int* width, int* height) {
-    if (!IsGraphicAlive(graphic)) return -1;
-    *width = screenSettings.width;
-    *height = screenSettings.height;
-    return 0;
-}
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height) {
-    return GetGraphicEntrySize(graphic, 0, width, height);
-}
 int SetGraphicCreateParamWord(int, int32_t) {
     return 0;
 }
 
 // Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-GraphicEntry* LookupGraphic(int, int) {
-    return nullptr;
-}
-uintptr_t GraphicFirstTexture(const GraphicEntry*) {
-    return 0;
-}
 int LoadGraphFromMemory(const void*, int) {
     return -1;
 }
@@ -157,12 +132,6 @@ int RefreshLightTable() {
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
 
-int IsRenderTargetGraphic(int) {
-    return 0;
-}
-int UpdateRenderTargetTexture(int) {
-    return -1;
-}
 int ReadGraphicToImage(int, SoftImage*, const RECT*) {
     return -1;
 }

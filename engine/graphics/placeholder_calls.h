@@ -18,19 +18,10 @@ struct SoftImage;
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
 
-// Graphic records: the size of a graphic (allowLoading 1: also one still loading) and of its first
-// texture. 0, or -1 for an invalid handle.
-int GetGraphicEntrySize(int graphic, int allowLoading, int* width, int* height);
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height);
-
 // Graphic creation: one word of the creation parameters.
 int SetGraphicCreateParamWord(int word, int32_t value);
 
-// Graphic records: the entry of a handle (null when invalid, or loading unless allowed), the Direct3D
-// texture of its first tile (0 when none), a graphic made from an image file held in memory (-1 on
-// failure).
-GraphicEntry* LookupGraphic(int handle, int allowLoading);
-uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
+// Graphic creation: a graphic made from an image file held in memory (-1 on failure).
 int LoadGraphFromMemory(const void* image, int size);
 
 // The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
@@ -42,9 +33,6 @@ int OpenBuiltinShaderArchives();
 int RefreshLightTable();
 
 // Image filters.
-int IsRenderTargetGraphic(int handle);
-// Copies a render-target graphic's drawn surface into its texture so that reading the texture sees it.
-int UpdateRenderTargetTexture(int graphic);
 extern int ShaderFilterVerified;
 // A 32-bit image of rect (null: the whole graphic) of the graphic.
 int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);

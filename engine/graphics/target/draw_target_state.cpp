@@ -4,6 +4,7 @@
 
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/placeholder_calls.h"
 

@@ -13,6 +13,7 @@
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
