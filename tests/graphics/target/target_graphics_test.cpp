@@ -98,6 +98,7 @@ TEST_F(TargetGraphicsTest, CopiesOutsideTheSourceOrDestinationAreRefused) {
     const int dest = MakeSoftwareGraphic({16, 16, 0, 0});
     ASSERT_EQ(SelectDrawTarget(target), 0);
     SetSoftPixel(LookupGraphic(source, 0)->softView, 0, 0, 0x1234);
+    FillMemImgRect(&LookupGraphic(dest, 0)->softView, nullptr, 0);
     struct Case {
         int source, x1, y1, x2, y2, tx, ty;
     } refused[] = {
