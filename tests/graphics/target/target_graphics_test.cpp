@@ -157,6 +157,7 @@ TEST_F(TargetGraphicsTest, Direct3DCopyIntoADrawableGraphicReadsTheTargetPixels)
     const int copy = MakeTextureGraphic(Device(), {10, 10, 1, 0});
     ASSERT_EQ(SelectDrawTarget(target), 0);
     IDirect3DSurface9* drawn = LookupGraphic(target, 0)->block->tiles[0].surface;
+    EXPECT_EQ(drawTargetState.boundSurfaces[0], drawn);
     const RECT spot{10, 20, 20, 30};
     ASSERT_EQ(Device()->ColorFill(drawn, &spot, 0x00FF0000), D3D_OK);
     EXPECT_EQ(CopyDrawScreenToGraphic(10, 20, 21, 30, copy), -1);
@@ -184,7 +185,14 @@ TEST_F(TargetGraphicsTest, DepthDrawTargetNeedsADepthSurface) {
     const int target = MakeTextureGraphic(Device(), {64, 64, 1, 0});
     EXPECT_EQ(SetDepthDrawTarget(target), -1);
     EXPECT_EQ(drawSettings.depthDrawTarget, -2);
+    GraphicTextureTile& tile = LookupGraphic(target, 0)->block->tiles[0];
+    ASSERT_EQ(Device()->CreateDepthStencilSurface(64, 64, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                  &tile.depthSurface, nullptr),
+              D3D_OK);
+    EXPECT_EQ(SetDepthDrawTarget(target), 0);
+    EXPECT_EQ(drawSettings.depthDrawTarget, target);
     FreeGraphic(target, 0);
+    EXPECT_EQ(drawSettings.depthDrawTarget, -2);
 }
 
 }  // namespace
