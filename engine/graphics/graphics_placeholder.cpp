@@ -8,6 +8,8 @@
 #include "engine/core/helpers/vector_math.h"
 #include "engine/core/memory/screen_log.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/transforms.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/placeholder_calls.h"
@@ -18,12 +20,7 @@
 namespace {
 
 struct PlaceholderScreen {
-    int drawTarget = kDrawTargetBackBuffer;
-    int waitVsync = 1;
-    int filterMode = 0;
     int maskDrawing = 0;
-    GraphicsRestoreCallback restore = nullptr;
-    int hasRestore = 0;
     int nextGraphic = 1;
 };
 
@@ -42,52 +39,16 @@ int RestartGraphicsKeepMode() {
     return 0;
 }
 int SetRestoreCallback(GraphicsRestoreCallback callback) {
-    screen.restore = callback;
-    screen.hasRestore = 1;  // null installs the default restore
+    drawSettings.restoreCallback = callback;
+    drawSettings.hasRestoreCallback = 1;  // null installs the default restore
     return 0;
-}
-int HasRestoreCallback() {
-    return screen.hasRestore;
 }
 
-int GetDrawTargetHandle() {
-    return screen.drawTarget;
-}
-int FlipFrameEntry() {
-    return 0;
-}
-int FlipFrameDefault() {
-    return 0;
-}
-int SetWaitVerticalSync(int flag) {
-    screen.waitVsync = flag;
-    return 0;
-}
-int IsWaitVerticalSync() {
-    return screen.waitVsync;
-}
-int SetTextureFilterMode(int mode) {
-    screen.filterMode = mode;
-    return 0;
-}
-int GetTextureFilterMode() {
-    return screen.filterMode;
-}
 int GetMaskDrawingEnabled() {
     return screen.maskDrawing;
 }
 int SetMaskDrawingEnabled(int flag) {
     screen.maskDrawing = flag;
-    return 0;
-}
-int CopyDrawScreenToGraphic(int, int, int, int, int) {
-    return 0;
-}
-int IsGraphicAlive(int graphic) {
-    return graphic > 0 && graphic < screen.nextGraphic;
-}
-
-int SetTransparentColour(int, int, int) {
     return 0;
 }
 
@@ -101,34 +62,9 @@ int LoadGraphFile(const char* fileName, int) {
 int MakeDrawTarget(int width, int height, int) {
     return width > 0 && height > 0 ? NewGraphic() : -1;
 }
-int FreeGraphic(int graphic, int) {
-    return IsGraphicAlive(graphic) ? 0 : -1;
-}
-int FreeAllGraphics(int) {
-    return 0;
-}
 
-int SelectDrawTarget(int target) {
-    screen.drawTarget = target;
-    return 0;
-}
-int SetClipRect(int, int, int, int) {
-    return 0;
-}
 int ClearDrawTarget(const RECT*) {
     return 0;
-}
-
-int SetBlend(int, int) {
-    return 0;
-}
-int SetBright(int, int, int) {
-    return 0;
-}
-uint32_t PackColor(int red, int green, int blue) {
-    if (GetColorDepth() == 16)
-        return uint32_t(((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xF8) >> 3));
-    return uint32_t(((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF));
 }
 
 int DrawImageAt(int, int, int, int) {
@@ -171,65 +107,18 @@ int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
 int UnlockBackBuffer() {
     return 0;
 }
-int SwapDrawScreen(int handle) {
-    int previous = screen.drawTarget;
-    screen.drawTarget = handle;
-    return previous;
-}
-uint32_t GetTransparentColor() {
-    return 0;
-}
-// Every live graphic number answers with the screen's size.
-int GetGraphicEntrySize(int graphic, int, int* width, int* height) {
-    if (!IsGraphicAlive(graphic)) return -1;
-    *width = screenSettings.width;
-    *height = screenSettings.height;
-    return 0;
-}
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height) {
-    return GetGraphicEntrySize(graphic, 0, width, height);
-}
 int SetGraphicCreateParamWord(int, int32_t) {
     return 0;
 }
 
 // Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-GraphicEntry* LookupGraphic(int, int) {
-    return nullptr;
-}
-uintptr_t GraphicFirstTexture(const GraphicEntry*) {
-    return 0;
-}
 int LoadGraphFromMemory(const void*, int) {
     return -1;
-}
-int GetDrawArea(IntRect* area) {
-    *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
-    return 0;
 }
 
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
 
-int IsRenderTargetGraphic(int) {
-    return 0;
-}
-int UpdateRenderTargetTexture(int) {
-    return -1;
-}
-// The inverse of PackColor's format choice.
-int UnpackColor(uint32_t color, int* red, int* green, int* blue) {
-    if (screenSettings.colorBits == 16) {
-        *red = int((color >> 11) & 31) * 255 / 31;
-        *green = int((color >> 5) & 63) * 255 / 63;
-        *blue = int(color & 31) * 255 / 31;
-    } else {
-        *red = int((color >> 16) & 255);
-        *green = int((color >> 8) & 255);
-        *blue = int(color & 255);
-    }
-    return 0;
-}
 int ReadGraphicToImage(int, SoftImage*, const RECT*) {
     return -1;
 }
@@ -249,27 +138,34 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
 }
 
-// Seams of the graphics start: no built-in shaders, no sub back buffer, one render target.
-int ClearRenderTargetSlots() {
-    return 0;
-}
-
-
 // No graphic has textures yet.
 int RecreateAllGraphicTextures() {
     return 0;
 }
 
-// Seams of the draw-settings reset: the fog settings are kept nowhere yet.
-int SetDrawFogMode(int) {
-    return 0;
-}
-int SetDrawFogColor(int, int, int) {
-    return 0;
-}
-int SetDrawFogRange(float, float) {
-    return 0;
-}
 int RecreateGraphicFromSoftImages(int, const SoftImage*, const SoftImage*) {
+    return -1;
+}
+
+// Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
+int ApplyDrawTargetDepthSurface() {
+    return 0;
+}
+
+// Seams of the draw target: no mask screen yet; the camera keeps only the screen transform of the
+// target (what the draw area is mapped through); no sub back buffer move; no texture upload.
+int ApplyPendingMask() {
+    return 0;
+}
+MEMIMG* GetMaskScreenImage() {
+    return nullptr;
+}
+IDirect3DSurface9* GetMaskScreenSurface() {
+    return nullptr;
+}
+int MoveToSubBackBuffer() {
+    return 0;
+}
+int TransferImageToGraphic(int, const SoftImage*, int, int) {
     return -1;
 }

@@ -17,36 +17,19 @@ struct SoftImage;
 // Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
-// Draw target: makes handle the current draw screen without touching the draw area; the previous one.
-int SwapDrawScreen(int handle);
-
-// Draw state: the transparent colour 0x00RRGGBB.
-uint32_t GetTransparentColor();
-
-// Graphic records: the size of a graphic (allowLoading 1: also one still loading) and of its first
-// texture. 0, or -1 for an invalid handle.
-int GetGraphicEntrySize(int graphic, int allowLoading, int* width, int* height);
-int GetGraphicFirstTextureSize(int graphic, int* width, int* height);
 
 // Graphic creation: one word of the creation parameters.
 int SetGraphicCreateParamWord(int word, int32_t value);
 
-// Graphic records: the entry of a handle (null when invalid, or loading unless allowed), the Direct3D
-// texture of its first tile (0 when none), a graphic made from an image file held in memory (-1 on
-// failure).
-GraphicEntry* LookupGraphic(int handle, int allowLoading);
-uintptr_t GraphicFirstTexture(const GraphicEntry* entry);
+// Graphic creation: a graphic made from an image file held in memory (-1 on failure).
 int LoadGraphFromMemory(const void* image, int size);
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
 
+
 // Image filters.
-int IsRenderTargetGraphic(int handle);
-// Copies a render-target graphic's drawn surface into its texture so that reading the texture sees it.
-int UpdateRenderTargetTexture(int graphic);
 extern int ShaderFilterVerified;
-int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 // A 32-bit image of rect (null: the whole graphic) of the graphic.
 int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
 // The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
@@ -65,12 +48,20 @@ int ClearRenderTargetSlots();
 
 // Device restart: every graphic's textures made again (graphic creation). 0.
 int RecreateAllGraphicTextures();
-// Fog settings of the draw target's setters: mode 0 none, 1 exponential, 2 squared exponential,
-// 3 linear; colour from red, green, blue; range start and end. 0.
-int SetDrawFogMode(int mode);
-int SetDrawFogColor(int red, int green, int blue);
-int SetDrawFogRange(float start, float end);
 
 // Graphic creation from images: the graphic made again in handle (-1: a new handle) from a colour image
 // and an optional alpha image. The handle, or -1.
 int RecreateGraphicFromSoftImages(int handle, const SoftImage* colour, const SoftImage* alpha);
+
+// Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
+int ApplyDrawTargetDepthSurface();
+
+// Mask screen: applies a pending mask over the drawn area and clears the pending flag (0); the mask
+// screen's software image and its device surface (null while there is none).
+int ApplyPendingMask();
+MEMIMG* GetMaskScreenImage();
+IDirect3DSurface9* GetMaskScreenSurface();
+// Sub back buffer: further drawing goes to it rather than to the back buffer. 0 or -1.
+int MoveToSubBackBuffer();
+// Texture upload: writes image into the graphic's textures at (destX, destY). 0 or -1.
+int TransferImageToGraphic(int graphic, const SoftImage* image, int destX, int destY);

@@ -9,6 +9,7 @@
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_handles.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/font_handles.h"
@@ -56,6 +57,7 @@ int InitGraphicsSystem() {
         ShutdownGraphics();
         return -1;
     }
+    RegisterGraphicsHandleTypes();
     graphicsStarted = 1;
     if (!Direct3DMode) CreateScreenMemImage();
     InstallFontEnvironment();
@@ -68,10 +70,12 @@ int InitGraphicsSystem() {
 int ShutdownGraphics() {
     EndFontSystem();
     SetFontEnvironment(nullptr);
+    if (graphicsStarted) FreeAllGraphics(0);
     ReleaseAllMemoryTextures();
     EndGraphicsSystem();
     ReleaseScreenMemImages();
     CloseBuiltinShaderArchives();
+    if (graphicsStarted) EndGraphicsHandleTypes();
     graphicsStarted = 0;
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "engine/graphics/filters/filter_arguments.h"
 
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
 #include "engine/graphics/placeholder_calls.h"

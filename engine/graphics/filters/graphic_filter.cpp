@@ -4,6 +4,7 @@
 
 #include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
@@ -11,6 +12,7 @@
 #include "engine/graphics/filters/filter_geometry.h"
 #include "engine/graphics/filters/filter_routines.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/placeholder_calls.h"
 
 namespace {

@@ -8,6 +8,8 @@
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/scene3d/lights.h"
+#include "engine/graphics/target/frame_flip.h"
+#include "engine/graphics/target/render_target_slots.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ int ResetDrawSettings() {
     SetBright(255, 255, 255);
     SetTextureFilterMode(0);
     SetDrawFogMode(3);
-    SetDrawFogColor(255, 255, 255);
+    SetDrawFogColour(255, 255, 255);
     SetDrawFogRange(0.0f, 1500.0f);
     SetMaskDrawingEnabled(0);
     SwapDrawScreen(kDrawTargetBackBuffer);

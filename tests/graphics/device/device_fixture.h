@@ -49,6 +49,7 @@ class DeviceTest : public ::testing::Test {
         InitLogOutput();
         libraryState.settings.windowMode = 1;
         libraryState.settings.mainWindow = MakeWindow(800, 600);
+        libraryState.run.active = 1;  // as once the window has been shown: no call waits for it
         SetScreenSize(800, 600);
         SetColorDepthSetting(16);
     }

@@ -1,0 +1,53 @@
+#include "engine/graphics/target/draw_target_state.h"
+
+#include <cstring>
+
+#include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/graphics.h"
+#include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/graphic_records.h"
+#include "engine/graphics/placeholder_calls.h"
+
+DrawTargetState drawTargetState;
+
+namespace {
+
+void ResetState() {
+    std::memset(&drawTargetState, 0, sizeof drawTargetState);
+    drawTargetState.slots[0] = kDrawTargetBackBuffer;
+}
+
+const bool statePreset = (ResetState(), true);
+
+}  // namespace
+
+bool IsScreenTarget(int handle) {
+    return handle >= -5 && handle <= -2;
+}
+
+int GetDrawTargetSize(int handle, int* width, int* height) {
+    if (IsScreenTarget(handle)) {
+        *width = screenSettings.width;
+        *height = screenSettings.height;
+        return 0;
+    }
+    const GraphicEntry* entry = LookupGraphic(handle, 0);
+    if (entry == nullptr) return -1;
+    *width = entry->width;
+    *height = entry->height;
+    return 0;
+}
+
+int GetDrawTargetHandle() {
+    return drawTargetState.slots[0];
+}
+
+int GetDrawArea(IntRect* area) {
+    *area = drawTargetState.area;
+    return 0;
+}
+
+void ResetDrawTargetStateForTests() {
+    (void)statePreset;
+    ResetState();
+}
