@@ -24,14 +24,10 @@ struct PlaceholderScreen {
     int maskDrawing = 0;
     GraphicsRestoreCallback restore = nullptr;
     int hasRestore = 0;
-    int nextGraphic = 1;
+    uint32_t transparentColor = 0;
 };
 
 PlaceholderScreen screen;
-
-int NewGraphic() {
-    return screen.nextGraphic++;
-}
 
 }  // namespace
 
@@ -91,19 +87,9 @@ int CopyDrawScreenToGraphic(int, int, int, int, int) {
     return 0;
 }
 
-int SetTransparentColour(int, int, int) {
+int SetTransparentColour(int red, int green, int blue) {
+    screen.transparentColor = uint32_t(((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF));
     return 0;
-}
-
-// A graphic number for a file that opens; -1 (as for a missing file) otherwise.
-int LoadGraphFile(const char* fileName, int) {
-    uintptr_t file = CallFileOpen(fileName, 1, 1, 0);
-    if (file == 0) return -1;
-    CallFileClose(file);
-    return NewGraphic();
-}
-int MakeDrawTarget(int width, int height, int) {
-    return width > 0 && height > 0 ? NewGraphic() : -1;
 }
 
 int SelectDrawTarget(int target) {
@@ -175,16 +161,10 @@ int SwapDrawScreen(int handle) {
     return previous;
 }
 uint32_t GetTransparentColor() {
-    return 0;
-}
-int SetGraphicCreateParamWord(int, int32_t) {
-    return 0;
+    return screen.transparentColor;
 }
 
 // Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-int LoadGraphFromMemory(const void*, int) {
-    return -1;
-}
 const void* FindBuiltinShaderFile(const char*, int*) {
     return nullptr;
 }

@@ -23,12 +23,6 @@ int SwapDrawScreen(int handle);
 // Draw state: the transparent colour 0x00RRGGBB.
 uint32_t GetTransparentColor();
 
-// Graphic creation: one word of the creation parameters.
-int SetGraphicCreateParamWord(int word, int32_t value);
-
-// Graphic creation: a graphic made from an image file held in memory (-1 on failure).
-int LoadGraphFromMemory(const void* image, int size);
-
 // The built-in shader archives: a file of the built-in shader archive (null when the archive is not open
 // or holds no such file); opening the archives (1, or 0 when they cannot be opened).
 const void* FindBuiltinShaderFile(const char* fileName, int* size);
