@@ -2,6 +2,7 @@
 // and upload; PNG fixtures written into the test's folder; texels read straight from the stand-in.
 #pragma once
 
+#include <array>
 #include <cstring>
 #include <string>
 
