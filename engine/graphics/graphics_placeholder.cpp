@@ -21,14 +21,9 @@ namespace {
 
 struct PlaceholderScreen {
     int maskDrawing = 0;
-    int nextGraphic = 1;
 };
 
 PlaceholderScreen screen;
-
-int NewGraphic() {
-    return screen.nextGraphic++;
-}
 
 }  // namespace
 
@@ -51,18 +46,6 @@ int SetMaskDrawingEnabled(int flag) {
     screen.maskDrawing = flag;
     return 0;
 }
-
-// A graphic number for a file that opens; -1 (as for a missing file) otherwise.
-int LoadGraphFile(const char* fileName, int) {
-    uintptr_t file = CallFileOpen(fileName, 1, 1, 0);
-    if (file == 0) return -1;
-    CallFileClose(file);
-    return NewGraphic();
-}
-int MakeDrawTarget(int width, int height, int) {
-    return width > 0 && height > 0 ? NewGraphic() : -1;
-}
-
 int ClearDrawTarget(const RECT*) {
     return 0;
 }
@@ -106,14 +89,6 @@ int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
 }
 int UnlockBackBuffer() {
     return 0;
-}
-int SetGraphicCreateParamWord(int, int32_t) {
-    return 0;
-}
-
-// Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-int LoadGraphFromMemory(const void*, int) {
-    return -1;
 }
 
 // Seams of the image filters: no graphic exists yet, so every lookup fails.

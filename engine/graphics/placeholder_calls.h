@@ -18,11 +18,6 @@ struct SoftImage;
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
 
-// Graphic creation: one word of the creation parameters.
-int SetGraphicCreateParamWord(int word, int32_t value);
-
-// Graphic creation: a graphic made from an image file held in memory (-1 on failure).
-int LoadGraphFromMemory(const void* image, int size);
 
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);

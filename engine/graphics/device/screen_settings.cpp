@@ -6,6 +6,7 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "platform/kernel/kernel32.h"

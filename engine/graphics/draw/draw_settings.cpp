@@ -11,6 +11,7 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/placeholder_calls.h"

@@ -39,6 +39,12 @@ int ResetDrawSettings() {
     drawSettings.lightTableRefresh = kept.lightTableRefresh;
     drawSettings.diffuseFromMaterial = kept.diffuseFromMaterial;
     drawSettings.specularFromMaterial = kept.specularFromMaterial;
+    drawSettings.drawingSuspended = kept.drawingSuspended;
+    drawSettings.transparentColor = kept.transparentColor;
+    drawSettings.noVsyncWait = kept.noVsyncWait;
+    drawSettings.noVsyncWaitAtStart = kept.noVsyncWaitAtStart;
+    drawSettings.hasRestoreCallback = kept.hasRestoreCallback;
+    drawSettings.restoreCallback = kept.restoreCallback;
 
     SetBright(255, 255, 255);
     SetTextureFilterMode(0);

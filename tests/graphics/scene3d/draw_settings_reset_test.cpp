@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/scene3d/camera.h"
@@ -14,8 +15,13 @@ void RestoreNothing() {}
 
 class DrawSettingsResetTest : public ::testing::Test {
   protected:
-    void SetUp() override { graphics_test::ResetDrawModules(); }
+    // The reset runs inside graphics init, once the started flag is set.
+    void SetUp() override {
+        graphics_test::ResetDrawModules();
+        graphicsStarted = 1;
+    }
     void TearDown() override {
+        graphicsStarted = 0;
         lightTable.defaultLight = -1;
         DeleteAllLights();
         SetRestoreCallback(nullptr);
