@@ -1,6 +1,8 @@
 #include "engine/core/files/archive_file_set.h"
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include "engine/core/files/full_path.h"
 #include "engine/core/helpers/string_helpers.h"
@@ -16,11 +18,13 @@ struct ArchiveLayer {
     OpenFileRecord* files[kOpenFileTableSize];
     int fileCount;
     CRITICAL_SECTION lock;
-    bool started;
+    std::atomic<bool> started;  // set once the lock is initialised
     ArchivePathCache cache;
 };
 
 ArchiveLayer g_layer;
+// Serialises starting and ending the layer: the first opens may come from several loader threads at once.
+std::mutex g_startMutex;
 
 constexpr FileAccessTable kArchiveSet = {
     OpenFileThroughArchives,  CloseFileThroughArchives,     TellFileThroughArchives,
@@ -44,10 +48,17 @@ OpenFileRecord* FileRecord(uintptr_t file) {
     return g_layer.files[index];
 }
 
+// Under g_startMutex.
 void StartLayer() {
     InitializeCriticalSection(&g_layer.lock);
-    g_layer.started = true;
+    g_layer.started.store(true, std::memory_order_release);
     CloseUnusedArchives();
+}
+
+void EnsureLayerStarted() {
+    if (g_layer.started.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (!g_layer.started.load(std::memory_order_relaxed)) StartLayer();
 }
 
 // Tries the archives named after the leading folders of an absolute path, shortest first.
@@ -95,16 +106,18 @@ const ArchivePathCache* GetArchivePathCache() {
 }
 
 int InitArchiveLayer() {
-    if (g_layer.started) return -1;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (g_layer.started.load(std::memory_order_relaxed)) return -1;
     StartLayer();
     return 0;
 }
 
 int EndArchiveLayer() {
-    if (!g_layer.started) return -1;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (!g_layer.started.load(std::memory_order_relaxed)) return -1;
     CloseUnusedArchives();
     DeleteCriticalSection(&g_layer.lock);
-    g_layer.started = false;
+    g_layer.started.store(false, std::memory_order_relaxed);
     return 0;
 }
 
@@ -190,7 +203,7 @@ int FindArchiveOnPath(const char* path, int* outIndex, char* outArchivePath, cha
 
 uintptr_t OpenFileThroughArchives(const char* path, int cacheFlag, int reserved, int backgroundFlag) {
     (void)reserved;
-    if (!g_layer.started) StartLayer();
+    EnsureLayerStarted();
     EnterCriticalSection(&g_layer.lock);
     if (g_layer.fileCount >= kOpenFileTableSize) {
         LeaveCriticalSection(&g_layer.lock);
@@ -300,7 +313,7 @@ intptr_t FindFirstThroughArchives(const char* pattern, FindFileRecord* out) {
     ArchiveFindHandle* handle =
         static_cast<ArchiveFindHandle*>(TrackedAllocZeroed(sizeof(ArchiveFindHandle), __FILE__, __LINE__));
     if (handle == nullptr) return -1;
-    if (!g_layer.started) StartLayer();
+    EnsureLayerStarted();
     EnterCriticalSection(&g_layer.lock);
     int index;
     char rest[kFilePathLimit];
