@@ -4,6 +4,7 @@
 #include "game/frame/command_line.h"
 #include "game/frame/main_loop.h"
 #include "game/frame/replay_file.h"
+#include "game/frame/required_data.h"
 #include "platform/host/host.h"
 
 namespace {
@@ -29,5 +30,10 @@ bool AcceptReplayArgument(const std::string& line) {
 int main(int argc, char** argv) {
     std::string line = JoinCommandLine(argc, argv);
     if (!line.empty() && !AcceptReplayArgument(line)) return 2;
+    // Without its data the game would show one font error and then run on a blank screen.
+    if (const std::string problem = RequiredDataProblem(); !problem.empty()) {
+        std::fprintf(stderr, "korvalund: %s\n", problem.c_str());
+        return kDataFailureStatus;
+    }
     return WinMain(nullptr, nullptr, line.data(), 1);
 }

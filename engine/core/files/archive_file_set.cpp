@@ -1,6 +1,8 @@
 #include "engine/core/files/archive_file_set.h"
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include "engine/core/files/archive_absence.h"
 #include "engine/core/files/full_path.h"
@@ -17,11 +19,13 @@ struct ArchiveLayer {
     OpenFileRecord* files[kOpenFileTableSize];
     int fileCount;
     CRITICAL_SECTION lock;
-    bool started;
+    std::atomic<bool> started;  // set once the lock is initialised
     ArchivePathCache cache;
 };
 
 ArchiveLayer g_layer;
+// Serialises starting and ending the layer: the first opens may come from several loader threads at once.
+std::mutex g_startMutex;
 
 constexpr FileAccessTable kArchiveSet = {
     OpenFileThroughArchives,  CloseFileThroughArchives,     TellFileThroughArchives,
@@ -45,10 +49,17 @@ OpenFileRecord* FileRecord(uintptr_t file) {
     return g_layer.files[index];
 }
 
+// Under g_startMutex.
 void StartLayer() {
     InitializeCriticalSection(&g_layer.lock);
-    g_layer.started = true;
+    g_layer.started.store(true, std::memory_order_release);
     CloseUnusedArchives();
+}
+
+void EnsureLayerStarted() {
+    if (g_layer.started.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (!g_layer.started.load(std::memory_order_relaxed)) StartLayer();
 }
 
 // Tries the archives named after the leading folders of an absolute path, shortest first.
@@ -101,16 +112,18 @@ const ArchivePathCache* GetArchivePathCache() {
 }
 
 int InitArchiveLayer() {
-    if (g_layer.started) return -1;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (g_layer.started.load(std::memory_order_relaxed)) return -1;
     StartLayer();
     return 0;
 }
 
 int EndArchiveLayer() {
-    if (!g_layer.started) return -1;
+    std::lock_guard<std::mutex> guard(g_startMutex);
+    if (!g_layer.started.load(std::memory_order_relaxed)) return -1;
     CloseUnusedArchives();
     DeleteCriticalSection(&g_layer.lock);
-    g_layer.started = false;
+    g_layer.started.store(false, std::memory_order_relaxed);
     return 0;
 }
 
@@ -197,7 +210,7 @@ int FindArchiveOnPath(const char* path, int* outIndex, char* outArchivePath, cha
 
 uintptr_t OpenFileThroughArchives(const char* path, int cacheFlag, int reserved, int backgroundFlag) {
     (void)reserved;
-    if (!g_layer.started) StartLayer();
+    EnsureLayerStarted();
     EnterCriticalSection(&g_layer.lock);
     if (g_layer.fileCount >= kOpenFileTableSize) {
         LeaveCriticalSection(&g_layer.lock);
@@ -307,7 +320,7 @@ intptr_t FindFirstThroughArchives(const char* pattern, FindFileRecord* out) {
     ArchiveFindHandle* handle =
         static_cast<ArchiveFindHandle*>(TrackedAllocZeroed(sizeof(ArchiveFindHandle), __FILE__, __LINE__));
     if (handle == nullptr) return -1;
-    if (!g_layer.started) StartLayer();
+    EnsureLayerStarted();
     EnterCriticalSection(&g_layer.lock);
     int index;
     char rest[kFilePathLimit];

@@ -29,14 +29,22 @@ int KeepOddValues(HandleHeader* data) {
     return reinterpret_cast<TestRecord*>(data)->value % 2;
 }
 
+constexpr int kTestTypes[] = {kHandleTypeSound, kHandleTypeFont, kHandleTypeSoftSound};
+
 class HandleManager : public LogCapture {
   protected:
+    // Every test starts from types never used before: a type's check sequence lives as long as the
+    // process, and other tests in the same process use these types too.
     void SetUp() override {
         LogCapture::SetUp();
         initCalls = 0;
+        for (int type : kTestTypes) {
+            EndHandleType(type);
+            handleTypes[type].nextCheck = 0;
+        }
     }
     void TearDown() override {
-        for (int type : {kHandleTypeSound, kHandleTypeFont, kHandleTypeSoftSound}) EndHandleType(type);
+        for (int type : kTestTypes) EndHandleType(type);
         LogCapture::TearDown();
     }
     ResourceHandle Add(int type, int value) {
@@ -74,7 +82,7 @@ TEST_F(HandleManager, CheckValuesRunFrom1To1022ThenWrapTo0) {
         checks.push_back((handle >> 16) & 0x3FF);
         DeleteHandle(handle);
     }
-    // The type's sequence goes on from earlier tests: each value follows the last, 1022 wraps to 0.
+    // Each value follows the last, 1022 wraps to 0.
     int wraps = 0;
     for (size_t i = 1; i < checks.size(); ++i) {
         EXPECT_EQ(checks[i], checks[i - 1] == 1022 ? 0 : checks[i - 1] + 1) << i;

@@ -152,6 +152,46 @@ TEST_F(ProgramTest, ScriptedCloseEndsTheProgram) {
     EXPECT_TRUE(fs::exists(folder_ / "setting.dat"));
 }
 
+// The data folder, or one file the game cannot run without, missing or empty: one line naming it on
+// standard error, status 2, and the game never starts (it writes no settings).
+TEST_F(ProgramTest, MissingRequiredDataIsNamedAndEndsTheProgram) {
+    struct Case {
+        const char* file;  // under data/; null: the whole folder is missing
+        bool empty;        // left as an empty file instead of removed
+        const char* named;
+    };
+    const Case cases[] = {
+        {nullptr, false, "data folder data/ was not found"},
+        {"k8x12S.ttf", false, "data/k8x12S.ttf was not found"},
+        {"graphics/player.png", true, "data/graphics/player.png was not found or is empty"},
+        {"map/op.dat", false, "data/map/op.dat was not found"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        fs::remove(folder_ / "data");
+        fs::remove(folder_ / "setting.dat");
+        if (c.file != nullptr) {
+            // A copy of the pack's data made of links, less the one file.
+            const fs::path pack = fs::path(KORVALUND_DATAPACK_DIR) / "data";
+            for (const auto& entry : fs::recursive_directory_iterator(pack)) {
+                const fs::path target = folder_ / "data" / fs::relative(entry.path(), pack);
+                if (entry.is_directory())
+                    fs::create_directories(target);
+                else
+                    fs::create_symlink(entry.path(), target);
+            }
+            fs::remove(folder_ / "data" / c.file);
+            if (c.empty) std::ofstream(folder_ / "data" / c.file);
+        }
+        EXPECT_EQ(Run("100000 close\n", {}), 2);
+        const std::string said = ErrorText();
+        EXPECT_NE(said.find(c.named), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_FALSE(fs::exists(folder_ / "setting.dat"));
+        fs::remove_all(folder_ / "data");
+    }
+}
+
 TEST_F(ProgramTest, ReplayArgumentThatIsNoReplayIsNamedOnOneLine) {
     std::ofstream(folder_ / "garbage.rep") << "these bytes are not a replay\n";
     const struct {
