@@ -8,6 +8,8 @@
 #include "engine/core/helpers/vector_math.h"
 #include "engine/core/memory/screen_log.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/placeholder_calls.h"
@@ -271,5 +273,38 @@ int ClearRenderTargetSlots() {
 }
 // The built-in shader archives cannot be opened yet.
 int OpenBuiltinShaderArchives() {
+    return 0;
+}
+
+// Seams of the draw settings and draw area the Direct3D kernels read: the settings block's blend and
+// bright, depth 0, no blend graphic offset, the screen as the draw area.
+uint32_t GetPackedDrawColor() {
+    const DrawSettings& s = drawSettings;
+    const uint32_t alpha = s.blendMode == 0 && !s.blendGraphicOn ? 255u : uint32_t(s.blendParam) & 255u;
+    return (alpha << 24) | (s.bright & 0xFFFFFFu);
+}
+float GetDrawDepth2D() {
+    return 0.0f;
+}
+int GetBlendGraphicOffset(int* x, int* y) {
+    *x = 0, *y = 0;
+    return 0;
+}
+int GetDrawAreaFloat(float area[4]) {
+    IntRect a;
+    GetDrawArea(&a);
+    area[0] = float(a.left), area[1] = float(a.top), area[2] = float(a.right), area[3] = float(a.bottom);
+    return 0;
+}
+int ApplyDrawAreaToDevice() {
+    IntRect a;
+    GetDrawArea(&a);
+    D3DVIEWPORT9 viewport{DWORD(a.left),           DWORD(a.top), DWORD(a.right - a.left),
+                          DWORD(a.bottom - a.top), 0.0f,         1.0f};
+    SetCachedViewport(&viewport);
+    const RECT scissor{a.left, a.top, a.right, a.bottom};
+    return SetCachedScissorRect(&scissor);
+}
+int NoteRenderTarget0(IDirect3DSurface9*) {
     return 0;
 }

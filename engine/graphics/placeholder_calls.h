@@ -71,3 +71,14 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Draw settings and draw area the Direct3D kernels read: the packed draw colour 0xAARRGGBB (alpha the
+// blend parameter, or 255 in blend mode 0 without a blend graphic; colour the draw bright), the 2D draw
+// depth, the blend graphic's position, the draw area as floats (right and bottom exclusive), the draw
+// area written to the device's viewport and scissor, and render target 0 recorded as the current one.
+uint32_t GetPackedDrawColor();
+float GetDrawDepth2D();
+int GetBlendGraphicOffset(int* x, int* y);
+int GetDrawAreaFloat(float area[4]);
+int ApplyDrawAreaToDevice();
+int NoteRenderTarget0(IDirect3DSurface9* surface);
