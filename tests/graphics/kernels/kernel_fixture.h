@@ -172,7 +172,7 @@ inline std::vector<uint32_t> PatternPixels(int w, int h, uint32_t alpha = 0xFF00
     std::vector<uint32_t> p(size_t(w * h));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            p[size_t(y * w + x)] = alpha | (uint32_t(x * 7 + y * 3) & 255) << 16 | (uint32_t(x) & 255) << 8 |
+            p[size_t(y * w + x)] = alpha | (uint32_t(x * 7 + y * 3) % 128 + 128) << 16 | (uint32_t(x) & 255) << 8 |
                                    (uint32_t(y * 5 + x / 256) & 255);
     return p;
 }
