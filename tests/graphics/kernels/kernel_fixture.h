@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/handles/graphic_records.h"
 #include "engine/softrender/mem_img.h"
 #include "engine/softrender/soft_render_state.h"
 #include "tests/graphics/draw/draw_test_support.h"
@@ -172,8 +173,8 @@ inline std::vector<uint32_t> PatternPixels(int w, int h, uint32_t alpha = 0xFF00
     std::vector<uint32_t> p(size_t(w * h));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            p[size_t(y * w + x)] = alpha | (uint32_t(x * 7 + y * 3) % 128 + 128) << 16 | (uint32_t(x) & 255) << 8 |
-                                   (uint32_t(y * 5 + x / 256) & 255);
+            p[size_t(y * w + x)] = alpha | (uint32_t(x * 7 + y * 3) % 128 + 128) << 16 |
+                                   (uint32_t(x) & 255) << 8 | (uint32_t(y * 5 + x / 256) & 255);
     return p;
 }
 
