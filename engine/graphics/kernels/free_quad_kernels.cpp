@@ -159,6 +159,7 @@ int D3DDrawImageQuad(const GraphicEntry* graphic, int x1, int y1, int x2, int y2
     FlushVertexBatch(0);
     BeginSceneIfNeeded();
     PrepareIfChanged(FirstTileTexture(graphic), GraphicDrawFlags(graphic, transparent, 1));
+    BindDrawTile(graphic, blendGraphic, 0);
     const int kind = vertexBatch.kind;
     if (kind != 1 && kind != 2) return 0;
     ApplyVertexFormat(kind == 1 ? 0x144 : 0x2C4);
@@ -172,24 +173,16 @@ int D3DDrawImageQuad(const GraphicEntry* graphic, int x1, int y1, int x2, int y2
     };
     const D3DCOLOR colour = GetPackedDrawColor();
     const float z = GetDrawDepth2D();
-    int offsetX = 0, offsetY = 0;
-    GetBlendGraphicOffset(&offsetX, &offsetY);
     for (int i = 0; i < graphic->drawTileCount; ++i) {
         const GraphicDrawTile& t = graphic->drawTiles[i];
-        BindStageTexture(reinterpret_cast<uintptr_t>(t.tile->texture));
-        const GraphicDrawTile* bt = kind == 2 ? PairedBlendTile(graphic, blendGraphic, i) : nullptr;
-        if (bt) BindBlendTile(bt);
-        const StageSetupInputs& s = renderStateCache.stageSetup;
+        const GraphicDrawTile* bt = BindDrawTile(graphic, blendGraphic, i);
         QuadCorner c[4];
         float x[4], y[4];
         for (int k = 0; k < 4; ++k) {
             const GraphicCorner& g = t.corners[k];
             maps[t.cornerSides[k] ? 1 : 0].Place(g.x, g.y, &x[k], &y[k]);
             c[k] = {x[k], y[k], g.u, g.v, 0.0f, 0.0f};
-            if (bt) {
-                c[k].blendU = (g.x - bt->corners[0].x + float(offsetX)) * s.blendInvWidth;
-                c[k].blendV = (g.y - bt->corners[0].y + float(offsetY)) * s.blendInvHeight;
-            }
+            BlendCoordinates(bt, g.x, g.y, &c[k].blendU, &c[k].blendV);
         }
         float d1, d2;
         Winding(x, y, &d1, &d2);

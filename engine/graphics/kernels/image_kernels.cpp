@@ -49,12 +49,8 @@ void ClampCorner(QuadCorner& c, const float* r, float uPerX, float vPerY, float 
 void DrawTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i, const Placement& p,
               D3DCOLOR colour, float z) {
     const GraphicDrawTile& t = graphic->drawTiles[i];
-    BindStageTexture(reinterpret_cast<uintptr_t>(t.tile->texture));
-    const GraphicDrawTile* bt = vertexBatch.kind == 2 ? PairedBlendTile(graphic, blend, i) : nullptr;
-    if (bt) BindBlendTile(bt);
+    const GraphicDrawTile* bt = BindDrawTile(graphic, blend, i);
     const StageSetupInputs& s = renderStateCache.stageSetup;
-    int offsetX = 0, offsetY = 0;
-    GetBlendGraphicOffset(&offsetX, &offsetY);
     const float gx[2] = {t.corners[0].x, t.corners[1].x}, gy[2] = {t.corners[0].y, t.corners[2].y};
     const float u[2] = {t.corners[0].u, t.corners[1].u}, v[2] = {t.corners[0].v, t.corners[2].v};
     QuadCorner c[4];
@@ -63,8 +59,7 @@ void DrawTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i, con
         c[k].x = p.originX + gx[ix] * p.scaleX;
         c[k].y = p.originY + gy[iy] * p.scaleY;
         c[k].u = u[ix], c[k].v = v[iy];
-        c[k].blendU = bt ? (gx[ix] - bt->corners[0].x + float(offsetX)) * s.blendInvWidth : 0.0f;
-        c[k].blendV = bt ? (gy[iy] - bt->corners[0].y + float(offsetY)) * s.blendInvHeight : 0.0f;
+        BlendCoordinates(bt, gx[ix], gy[iy], &c[k].blendU, &c[k].blendV);
     }
     if (p.clamp) {
         const float uPerX = 1.0f / (float(t.tile->textureWidth) * p.scaleX);

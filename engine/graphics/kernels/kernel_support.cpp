@@ -49,8 +49,11 @@ void BindStageTexture(uintptr_t texture) {
 
 void BindBlendTile(const GraphicDrawTile* blendTile) {
     const GraphicTextureTile* t = blendTile->tile;
+    StageSetupInputs& s = renderStateCache.stageSetup;
+    // A first blend texture changes the whole stage plan (two texture sets), not only a binding.
+    const bool first = s.blendTexture == 0;
     SetBlendTexture(reinterpret_cast<uintptr_t>(t->texture), t->textureWidth, t->textureHeight);
-    const StageSetupInputs& s = renderStateCache.stageSetup;
+    if (first) s.dirty = 1;
     if (s.dirty || s.textureChanged) D3DDrawSetup(nullptr, 1, 0);
 }
 
@@ -78,4 +81,23 @@ void AppendQuad(const QuadCorner corners[4], D3DCOLOR colour, float z) {
 const GraphicDrawTile* PairedBlendTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i) {
     if (blend == nullptr || blend->drawTileCount < 1) return nullptr;
     return blend->drawTileCount == graphic->drawTileCount ? &blend->drawTiles[i] : &blend->drawTiles[0];
+}
+
+const GraphicDrawTile* BindDrawTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i) {
+    BindStageTexture(reinterpret_cast<uintptr_t>(graphic->drawTiles[i].tile->texture));
+    const GraphicDrawTile* bt = PairedBlendTile(graphic, blend, i);
+    if (bt) BindBlendTile(bt);
+    return vertexBatch.kind == 2 ? bt : nullptr;
+}
+
+void BlendCoordinates(const GraphicDrawTile* blendTile, float gx, float gy, float* u, float* v) {
+    if (blendTile == nullptr) {
+        *u = *v = 0.0f;
+        return;
+    }
+    int offsetX = 0, offsetY = 0;
+    GetBlendGraphicOffset(&offsetX, &offsetY);
+    const StageSetupInputs& s = renderStateCache.stageSetup;
+    *u = (gx - blendTile->corners[0].x + float(offsetX)) * s.blendInvWidth;
+    *v = (gy - blendTile->corners[0].y + float(offsetY)) * s.blendInvHeight;
 }

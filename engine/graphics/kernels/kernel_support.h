@@ -40,5 +40,12 @@ void WriteQuad(void* vertices, int kind, const QuadCorner corners[4], D3DCOLOR c
 // Reserves a triangle-list quad of the batch's current kind and writes it.
 void AppendQuad(const QuadCorner corners[4], D3DCOLOR colour, float z);
 
-// The blend graphic's draw tile that pairs with tile i of the graphic.
+// The blend graphic's draw tile that pairs with tile i of the graphic: tile i, or its first tile when the
+// tile counts differ.
 const GraphicDrawTile* PairedBlendTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i);
+// Binds tile i's texture to stage 0 and, with a blend graphic, the paired blend tile's to stage 1. The
+// blend tile when the batch draws two-texture vertices (kind 2) afterwards, else null.
+const GraphicDrawTile* BindDrawTile(const GraphicEntry* graphic, const GraphicEntry* blend, int i);
+// The blend graphic's texture coordinates of graphic pixel (gx, gy): its offset from the blend tile's
+// corner, moved by the blend graphic's position, over the bound blend texture's size.
+void BlendCoordinates(const GraphicDrawTile* blendTile, float gx, float gy, float* u, float* v);

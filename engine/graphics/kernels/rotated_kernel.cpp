@@ -70,15 +70,9 @@ int D3DDrawImageRotated(int transparent, const GraphicEntry* graphic, int x, int
                        (graphic->width % 2 != 0 || graphic->height % 2 != 0) && NearRightAngle(angle);
     const D3DCOLOR colour = GetPackedDrawColor();
     const float z = GetDrawDepth2D();
-    int offsetX = 0, offsetY = 0;
-    GetBlendGraphicOffset(&offsetX, &offsetY);
     for (int i = 0; i < graphic->drawTileCount; ++i) {
         const GraphicDrawTile& t = graphic->drawTiles[i];
-        BindStageTexture(reinterpret_cast<uintptr_t>(t.tile->texture));
-        const GraphicDrawTile* bt =
-            vertexBatch.kind == 2 ? PairedBlendTile(graphic, blendGraphic, i) : nullptr;
-        if (bt) BindBlendTile(bt);
-        const StageSetupInputs& s = renderStateCache.stageSetup;
+        const GraphicDrawTile* bt = BindDrawTile(graphic, blendGraphic, i);
         QuadCorner c[4];
         for (int k = 0; k < 4; ++k) {
             const GraphicCorner& g = t.corners[k];
@@ -86,8 +80,7 @@ int D3DDrawImageRotated(int transparent, const GraphicEntry* graphic, int x, int
             c[k].x = rc.px + (a * cosA - b * sinA);
             c[k].y = rc.py + (a * sinA + b * cosA);
             c[k].u = g.u, c[k].v = g.v;
-            c[k].blendU = bt ? (g.x - bt->corners[0].x + float(offsetX)) * s.blendInvWidth : 0.0f;
-            c[k].blendV = bt ? (g.y - bt->corners[0].y + float(offsetY)) * s.blendInvHeight : 0.0f;
+            BlendCoordinates(bt, g.x, g.y, &c[k].blendU, &c[k].blendV);
         }
         if (nudge) NudgeAxisEdges(c);
         AppendQuad(c, colour, z);

@@ -165,5 +165,30 @@ INSTANTIATE_TEST_SUITE_P(GameBlends, ImageOracleTest,
                                            BlendCase{2, 128, 0xFF8000}, BlendCase{1, 128, 0xFFFFFF},
                                            BlendCase{2, 128, 0xFFFFFF}));
 
+// With a blend graphic the quads carry its coordinates (two-texture vertices): cross-fading a picture
+// with itself leaves it unchanged only when the blend texels line up with the graphic's.
+TEST_F(ImageKernelsTest, BlendGraphicCoordinatesLineUpWithTheGraphic) {
+    MakeTarget(40, 30);
+    const auto pixels = PatternPixels(20, 12);
+    const GraphicEntry* g = MakeGraphic(20, 12, pixels, 16);
+    const GraphicEntry* blend = MakeGraphic(20, 12, pixels, 16);
+    drawSettings.blendGraphicOn = 1;
+    const int weight[1] = {128};
+    SetBlendTextureState(0, weight);
+    StartTrace();
+    EXPECT_EQ(D3DDrawImageAt(blend, 5, 7, 5, 7, g, 0, 1), 0);
+    FlushVertexBatch(0);
+    const auto trace = TakeTrace();
+    EXPECT_EQ(CountLines(trace, "IDirect3DDevice9::DrawPrimitiveUP(4, 2, ptr, 40)"), 2);  // one per tile
+    const auto got = ReadTarget();
+    int far = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const uint32_t a = got[size_t((y + 7) * 40 + x + 5)], b = pixels[size_t(y * 20 + x)] & 0xFFFFFF;
+            for (int s : {0, 8, 16}) far += std::abs(int((a >> s) & 255) - int((b >> s) & 255)) > 1;
+        }
+    EXPECT_EQ(far, 0);
+}
+
 }  // namespace
 }  // namespace graphics_test
