@@ -79,6 +79,22 @@ TEST_F(RotatedKernelTest, QuarterTurnsAndTheMirrorMoveEveryPixel) {
     }
 }
 
+// A 31 x 31 graphic scaled by 3 and turned by quarter turns has its edges on whole coordinates, where
+// the float sine and cosine leave them a hair to either side: the nudge keeps each edge off the pixel
+// centres, so the picture covers exactly 93 x 93 pixels at every quarter turn.
+TEST_F(RotatedKernelTest, NearRightAnglesCoverTheScaledSizeExactly) {
+    MakeTarget(200, 200);
+    const GraphicEntry* g = MakeGraphic(31, 31, PatternPixels(31, 31), 32);
+    const double pi = 3.14159265358979323846;
+    for (double angle : {pi / 2, pi, 3 * pi / 2, 2 * pi}) {
+        Device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        EXPECT_EQ(D3DDrawImageRotated(0, g, 100, 100, 100, 100, 3.0, angle, nullptr, 0, 1), 0);
+        FlushVertexBatch(0);
+        const auto got = ReadTarget();
+        EXPECT_EQ(std::count_if(got.begin(), got.end(), [](uint32_t p) { return p != 0; }), 93 * 93) << angle;
+    }
+}
+
 TEST_F(RotatedKernelTest, ScaleZeroAndNoDeviceDrawNothing) {
     MakeTarget(16, 16);
     const GraphicEntry* g = MakeGraphic(4, 4, PatternPixels(4, 4), 4);
