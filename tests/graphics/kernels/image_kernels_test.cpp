@@ -108,21 +108,43 @@ TEST_F(ImageKernelsTest, OutsideDrawsAppendNothing) {
     EXPECT_EQ(D3DDrawImageAt(nullptr, 0, 0, 0, 0, g, 0, 1), -1);
 }
 
-// A run of draws of one sheet fills the batch up to the last quad below its capacity (389 quads, 778
+// A run of part draws of one sheet fills the batch up to the last quad below its capacity (389 quads, 778
 // triangles) and is drawn in two calls; every quad takes the stand-in's axis-aligned fast path.
-TEST_F(ImageKernelsTest, ARunOfDrawsBatchesIntoFewCalls) {
+TEST_F(ImageKernelsTest, ARunOfPartDrawsBatchesIntoFewCalls) {
     MakeTarget(64, 64);
-    const GraphicEntry* g = MakeGraphic(8, 8, PatternPixels(8, 8), 8);
+    const GraphicEntry* sheet = MakeGraphic(32, 32, PatternPixels(32, 32), 32);
+    const GraphicEntry* parts[4] = {MakePart(sheet, 0, 0, 8, 8), MakePart(sheet, 8, 0, 8, 8),
+                                    MakePart(sheet, 0, 8, 16, 8), MakePart(sheet, 20, 20, 12, 12)};
     StartTrace();
     const uint64_t fastBefore = d3d9::FastPathQuadCount();
     for (int i = 0; i < 500; ++i)
-        D3DDrawImageAt(nullptr, i % 50, i % 40, float(i % 50), float(i % 40), g, 1, 1);
+        D3DDrawImageAt(nullptr, i % 50, i % 40, float(i % 50), float(i % 40), parts[i % 4], 1, 1);
     FlushVertexBatch(0);
     const auto trace = TakeTrace();
     EXPECT_EQ(CountPrefix(trace, "IDirect3DDevice9::DrawPrimitiveUP"), 2);
     EXPECT_EQ(CountPrefix(trace, "IDirect3DDevice9::DrawPrimitiveUP(4, 778,"), 1);
     EXPECT_EQ(CountPrefix(trace, "IDirect3DDevice9::DrawPrimitiveUP(4, 222,"), 1);
     EXPECT_EQ(d3d9::FastPathQuadCount() - fastBefore, 500u);
+}
+
+// A part drawn across the draw area's corner shows the matching crop of the sheet.
+TEST_F(ImageKernelsTest, CutPartDrawsShowTheSheetsCrop) {
+    MakeTarget(16, 16);
+    const auto pixels = PatternPixels(32, 32);
+    const GraphicEntry* sheet = MakeGraphic(32, 32, pixels, 32);
+    const GraphicEntry* part = MakePart(sheet, 9, 5, 12, 10);
+    EXPECT_EQ(D3DDrawImageAt(nullptr, -4, 9, -4, 9, part, 0, 1), 0);
+    FlushVertexBatch(0);
+    const auto got = ReadTarget();
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int px = x + 4, py = y - 9;
+            const bool inside = px >= 0 && px < 12 && py >= 0 && py < 10;
+            wrong +=
+                got[size_t(y * 16 + x)] != (inside ? pixels[size_t((py + 5) * 32 + px + 9)] & 0xFFFFFF : 0u);
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 struct BlendCase {

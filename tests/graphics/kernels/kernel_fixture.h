@@ -101,6 +101,28 @@ class KernelFixture : public DrawFixture {
         return entry;
     }
 
+    // A part (w x h at x, y) of a one-texture graphic, sharing its texture and image block.
+    GraphicEntry* MakePart(const GraphicEntry* sheet, int x, int y, int w, int h) {
+        auto g = std::make_unique<TestGraphic>();
+        auto* entry = static_cast<GraphicEntry*>(std::calloc(1, size_t(GraphicEntrySize(1))));
+        auto* block = static_cast<GraphicImageBlock*>(std::calloc(1, size_t(GraphicImageBlockSize(1))));
+        *block = *sheet->block;  // a copy the part owns, pointing at the sheet's texture
+        entry->block = block, entry->x = x, entry->y = y, entry->width = w, entry->height = h;
+        entry->drawTileCount = 1;
+        const GraphicTextureTile& t = sheet->block->tiles[0];
+        const float tw = float(t.textureWidth), th = float(t.textureHeight);
+        GraphicDrawTile& d = entry->drawTiles[0];
+        d.width = w, d.height = h, d.textureX = x, d.textureY = y, d.tile = &sheet->block->tiles[0];
+        d.corners[0] = {0, 0, float(x) / tw, float(y) / th};
+        d.corners[1] = {float(w), 0, float(x + w) / tw, float(y) / th};
+        d.corners[2] = {0, float(h), float(x) / tw, float(y + h) / th};
+        d.corners[3] = {float(w), float(h), float(x + w) / tw, float(y + h) / th};
+        for (int k = 0; k < 4; ++k) d.cornerSides[k] = k < 3 ? 1 : 0;
+        g->entry = entry;
+        graphics_.push_back(std::move(g));
+        return entry;
+    }
+
     // The current render target's pixels, alpha dropped.
     std::vector<uint32_t> ReadTarget() {
         EndSceneIfBegun();
