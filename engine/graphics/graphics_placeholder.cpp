@@ -9,6 +9,7 @@
 #include "engine/core/memory/screen_log.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/transforms.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
@@ -113,15 +114,6 @@ int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
 }
 
-// No graphic has textures yet.
-int RecreateAllGraphicTextures() {
-    return 0;
-}
-
-int RecreateGraphicFromSoftImages(int, const SoftImage*, const SoftImage*) {
-    return -1;
-}
-
 // Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
 int ApplyDrawTargetDepthSurface() {
     return 0;
@@ -137,10 +129,4 @@ MEMIMG* GetMaskScreenImage() {
 }
 IDirect3DSurface9* GetMaskScreenSurface() {
     return nullptr;
-}
-int MoveToSubBackBuffer() {
-    return 0;
-}
-int TransferImageToGraphic(int, const SoftImage*, int, int) {
-    return -1;
 }

@@ -18,10 +18,8 @@ struct SoftImage;
 int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
 int UnlockBackBuffer();
 
-
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
-
 
 // Image filters.
 extern int ShaderFilterVerified;
@@ -41,13 +39,6 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
 
-// Device restart: every graphic's textures made again (graphic creation). 0.
-int RecreateAllGraphicTextures();
-
-// Graphic creation from images: the graphic made again in handle (-1: a new handle) from a colour image
-// and an optional alpha image. The handle, or -1.
-int RecreateGraphicFromSoftImages(int handle, const SoftImage* colour, const SoftImage* alpha);
-
 // Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
 int ApplyDrawTargetDepthSurface();
 
@@ -56,7 +47,3 @@ int ApplyDrawTargetDepthSurface();
 int ApplyPendingMask();
 MEMIMG* GetMaskScreenImage();
 IDirect3DSurface9* GetMaskScreenSurface();
-// Sub back buffer: further drawing goes to it rather than to the back buffer. 0 or -1.
-int MoveToSubBackBuffer();
-// Texture upload: writes image into the graphic's textures at (destX, destY). 0 or -1.
-int TransferImageToGraphic(int graphic, const SoftImage* image, int destX, int destY);

@@ -22,9 +22,10 @@ inline uint32_t ArgbFromColor(Color c) {
     return (uint32_t(c.a) << 24) | (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | uint32_t(c.b);
 }
 
-// Rounded a / 255 for 0 <= a <= 255 * 255 * 4.
+// Truncated a / 255 for 0 <= a <= 255 * 255 * 4. Every product of the pixel path drops its fraction,
+// as the software renderer's tables and mixes do, so both renderers agree within one step.
 inline int Div255(int a) {
-    return int((unsigned(a) + 127u) / 255u);
+    return int(unsigned(a) / 255u);
 }
 inline int Mul255(int a, int b) {
     return Div255(a * b);

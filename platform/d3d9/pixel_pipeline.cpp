@@ -1,4 +1,4 @@
-// The generic per-pixel path. Arithmetic on 8-bit channels: products are rounded divisions by 255,
+// The generic per-pixel path. Arithmetic on 8-bit channels: products are truncated divisions by 255,
 // sums saturate, every write to a 16-bit target rounds to the nearest representable value.
 #include "platform/d3d9/pixel_pipeline.h"
 

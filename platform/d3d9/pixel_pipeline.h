@@ -123,7 +123,7 @@ inline int BlendFactor(DWORD factor, int s, int sa, int d, int da, int constant,
     }
 }
 
-// result = round((s * fs (op) d * fd) / 255), clamped to 0..255.
+// result = trunc((s * fs (op) d * fd) / 255), clamped to 0..255.
 inline int BlendChannel(DWORD op, int s, int fs, int d, int fd) {
     int v;
     switch (op) {

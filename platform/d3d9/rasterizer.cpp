@@ -255,21 +255,28 @@ void RasterizeLine(const RasterSetup& r, const ScreenVertex& a, const ScreenVert
     int64_t dx = bx - ax, dy = by - ay;
     if (dx == 0 && dy == 0) return;
     bool x_major = std::abs(dx) >= std::abs(dy);
-    // Along the major axis the pixels whose centres lie in [start, end) are drawn (the end is left out); on
-    // the minor axis each takes the pixel nearest to the line at its centre, halves rounding down-right.
+    // Along the major axis pixel m is drawn when the far edge of its centre's half, m + 1/2 in the
+    // direction of travel, lies in (start, end]: whole-pixel ends leave out the end pixel, and an end
+    // moved by less than half a pixel lights nothing more. On the minor axis each takes the pixel nearest
+    // to the line at its centre, halves rounding down-right.
     int64_t major_a = x_major ? ax : ay, major_b = x_major ? bx : by;
     int64_t minor_a = x_major ? ay : ax, minor_b = x_major ? by : bx;
     int64_t d_major = major_b - major_a, d_minor = minor_b - minor_a;
     int step = d_major > 0 ? 1 : -1;
-    int64_t first = d_major > 0 ? PixelCeil(major_a) : PixelFloor(major_a);
+    const int64_t half = step * (kOne / 2);
+    // The first m whose edge m + half passes the start.
+    int64_t first = d_major > 0 ? PixelFloor(major_a - half) + 1 : PixelCeil(major_a - half) - 1;
     for (int64_t m = first;; m += step) {
         int64_t pos = m << kSubpixelBits;
-        if (d_major > 0 ? pos >= major_b : pos <= major_b) break;
+        if (d_major > 0 ? pos + half > major_b : pos + half < major_b) break;
         int64_t t_num = pos - major_a;  // t = t_num / d_major
         // minor = minor_a + t * d_minor; pixel = floor(minor / 256 + 1/2)
         __int128 n = __int128(minor_a) * d_major + __int128(t_num) * d_minor;  // minor * d_major
         int64_t minor_px = FloorDiv(2 * n + __int128(d_major) * kOne, 2 * __int128(d_major) * kOne);
-        int64_t wa = std::abs(d_major) - std::abs(t_num), wb = std::abs(t_num);
+        // A centre up to half a pixel outside the line takes the nearer end's attributes.
+        int64_t along = std::clamp<int64_t>(std::abs(t_num), 0, std::abs(d_major));
+        if ((t_num > 0) != (d_major > 0)) along = 0;
+        int64_t wa = std::abs(d_major) - along, wb = along;
         int px = int(x_major ? m : minor_px), py = int(x_major ? minor_px : m);
         ShadeWeighted(r, px, py, a, b, wa, wb);
         if (std::abs(m - first) > (int64_t(1) << 22)) break;

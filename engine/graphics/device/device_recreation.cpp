@@ -2,10 +2,10 @@
 
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/draw/device_buffers.h"
 #include "engine/graphics/draw/user_shaders.h"
-#include "engine/graphics/placeholder_calls.h"
 
 int RecreateDeviceBuffers() {
     RecreateMemoryTextures();

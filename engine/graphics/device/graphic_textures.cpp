@@ -141,3 +141,13 @@ int ReleaseAllDeviceResources() {
 int UpdateRenderTargetTexture(int graphic) {
     return IsRenderTargetGraphic(graphic) ? 0 : -1;
 }
+
+int RecreateAllGraphicTextures() {
+    const HandleTypeRecord& type = handleTypes[kGraphicHandleType];
+    if (!type.registered || !Direct3DMode) return 0;
+    for (HandleListNode* node = type.head.next; node && node != &type.tail; node = node->next) {
+        auto* entry = static_cast<GraphicEntry*>(node->data);
+        if (entry->block && entry->block->description.hasTextures) CreateGraphicTextures(entry->block, 0);
+    }
+    return 0;
+}

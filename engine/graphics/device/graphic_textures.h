@@ -14,6 +14,9 @@ int ReleaseGraphicDeviceObjects(GraphicImageBlock* block);
 // Releases the memory textures, every graphic's device objects (a movie drawing into a graphic drops its
 // image), and the objects of the buffer and shader handles. The handles stay for the re-creation. 0.
 int ReleaseAllDeviceResources();
+// After a device restart: the textures of every graphic's image block made again (a shared block is
+// passed once per graphic; tiles that have their textures are kept). 0.
+int RecreateAllGraphicTextures();
 // Forgets every cached or latched reference to the texture so that a later texture at the same address
 // is not taken for it.
 void DropTextureReferences(uintptr_t texture);

@@ -196,3 +196,17 @@ int CheckBlendGraphicSize(const GraphicEntry* entry) {
     if (blend == nullptr || entry == nullptr) return -1;
     return blend->width == entry->width && blend->height == entry->height ? 0 : -1;
 }
+
+uint32_t GetPackedDrawColor() {
+    return drawSettings.packedDrawColor;
+}
+
+float GetDrawDepth2D() {
+    return drawSettings.drawDepth2D;
+}
+
+int GetBlendGraphicOffset(int* x, int* y) {
+    *x = drawSettings.blendGraphicX;
+    *y = drawSettings.blendGraphicY;
+    return 0;
+}

@@ -54,6 +54,8 @@ struct DrawSettings {
     int32_t fogMode;     // 0 none, 1 exponential, 2 squared exponential, 3 linear
     uint32_t fogColour;  // 0xFFRRGGBB
     float fogStart, fogEnd;
+    float drawDepth2D;                     // z of every 2D vertex
+    int32_t blendGraphicX, blendGraphicY;  // where the blend graphic lies under the draws
 };
 
 extern DrawSettings drawSettings;
@@ -73,6 +75,10 @@ uint32_t GetTransparentColor();
 int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 // A drawable graphic with a depth surface, or anything else (as -2) for none. 0 or -1.
 int SetDepthDrawTarget(int graphic);
+// The colour the kernels put into their vertices: 0xAARRGGBB.
+uint32_t GetPackedDrawColor();
+float GetDrawDepth2D();
+int GetBlendGraphicOffset(int* x, int* y);
 int GetDepthDrawTarget();
 int SetBlendPreparationWord(int value);
 // 0 when the blend graphic is valid, not loading and exactly as large as entry; else -1.

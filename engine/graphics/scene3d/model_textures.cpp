@@ -1,6 +1,8 @@
 #include "engine/graphics/scene3d/model_textures.h"
 
 #include "engine/graphics/device/device_capabilities.h"
+#include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/material_images.h"
 #include "engine/graphics/scene3d/model_handles.h"
@@ -9,8 +11,10 @@
 
 namespace {
 
+// The graphic is made anew from the images; an earlier one under the handle goes first.
 int MakeGraphic(int* handle, const SoftImage* colour, const SoftImage* alpha) {
-    const int made = RecreateGraphicFromSoftImages(*handle, colour, alpha);
+    if (*handle != -1) FreeGraphic(*handle, 0);
+    const int made = CreateGraphicFromSoftImages(colour, alpha, 0);
     if (made == -1) return -1;
     *handle = made;
     return 0;

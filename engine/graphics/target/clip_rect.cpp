@@ -51,6 +51,11 @@ int ApplyAreaToDevice(const IntRect& a) {
 
 }  // namespace
 
+int ApplyDrawAreaToDevice() {
+    if (drawTargetState.emptyArea) return 0;
+    return ApplyAreaToDevice(drawTargetState.area);
+}
+
 int SetClipRect(int x1, int y1, int x2, int y2) {
     if (drawSettings.drawingSuspended) return 0;
     ApplyPendingMask();

