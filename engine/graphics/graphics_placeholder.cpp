@@ -21,9 +21,6 @@ struct PlaceholderScreen {
     int drawTarget = kDrawTargetBackBuffer;
     int waitVsync = 1;
     int filterMode = 0;
-    int maskDrawing = 0;
-    GraphicsRestoreCallback restore = nullptr;
-    int hasRestore = 0;
     int nextGraphic = 1;
 };
 
@@ -40,21 +37,6 @@ int RegisterModelHandleTypes() {
 }
 int EndModelHandleTypes() {
     return 0;
-}
-
-int ReleaseGraphicsDevice() {
-    return 0;
-}
-int RestartGraphicsKeepMode() {
-    return 0;
-}
-int SetRestoreCallback(GraphicsRestoreCallback callback) {
-    screen.restore = callback;
-    screen.hasRestore = 1;  // null installs the default restore
-    return 0;
-}
-int HasRestoreCallback() {
-    return screen.hasRestore;
 }
 
 int GetDrawTargetHandle() {
@@ -79,13 +61,6 @@ int SetTextureFilterMode(int mode) {
 }
 int GetTextureFilterMode() {
     return screen.filterMode;
-}
-int GetMaskDrawingEnabled() {
-    return screen.maskDrawing;
-}
-int SetMaskDrawingEnabled(int flag) {
-    screen.maskDrawing = flag;
-    return 0;
 }
 int CopyDrawScreenToGraphic(int, int, int, int, int) {
     return 0;
@@ -166,18 +141,7 @@ int OutlineBox(int, int, int, int, uint32_t) {
     return 0;
 }
 
-// Nothing is drawn, so there is no screen to save.
-int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
-    return -1;
-}
-
 // Calls of the built modules into parts still to come.
-int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
-    return -1;
-}
-int UnlockBackBuffer() {
-    return 0;
-}
 int SwapDrawScreen(int handle) {
     int previous = screen.drawTarget;
     screen.drawTarget = handle;
@@ -271,5 +235,38 @@ int ClearRenderTargetSlots() {
 }
 // The built-in shader archives cannot be opened yet.
 int OpenBuiltinShaderArchives() {
+    return 0;
+}
+
+// Seams of the device restart and the mask screen: graphics records, draw target and area, draw settings
+// and 3D models are not built yet, so there is nothing to release, keep or restore.
+int ReleaseAllDeviceResources() {
+    return 0;
+}
+int RestoreAllGraphics() {
+    return 0;
+}
+int KeepDrawSettingsForRestart() {
+    return 0;
+}
+int RestoreKeptDrawSettings() {
+    return 0;
+}
+int ReapplyDrawSettings() {
+    return 0;
+}
+int RebindRenderTargetSlots() {
+    return 0;
+}
+int ResetDrawAreaForced() {
+    return 0;
+}
+int SetBlendGraphicKind(int, int, int, int) {
+    return 0;
+}
+int RestoreModelDeviceState() {
+    return 0;
+}
+int ReloadModelDefaultTextures() {
     return 0;
 }

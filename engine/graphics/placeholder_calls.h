@@ -14,9 +14,6 @@ struct IntRect;
 struct MEMIMG;
 struct SoftImage;
 
-// Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
-int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
-int UnlockBackBuffer();
 // Draw target: makes handle the current draw screen without touching the draw area; the previous one.
 int SwapDrawScreen(int handle);
 
@@ -71,3 +68,22 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Device restart and mask screen.
+// Graphic records: every graphic's device objects released; every graphic reloaded (the default
+// restore). 0.
+int ReleaseAllDeviceResources();
+int RestoreAllGraphics();
+// Draw target and settings: the draw area and camera kept before a restart and set again after it; the
+// draw settings written again; render-target slots 1 and up bound again to their graphics; the draw area
+// set again with the state cache in force mode. 0.
+int KeepDrawSettingsForRestart();
+int RestoreKeptDrawSettings();
+int ReapplyDrawSettings();
+int RebindRenderTargetSlots();
+int ResetDrawAreaForced();
+// The blend graphic of the given kind with its two parameters; 0 or -1.
+int SetBlendGraphicKind(int graphic, int kind, int paramA, int paramB);
+// 3D models: their device state and default textures after a restart. 0.
+int RestoreModelDeviceState();
+int ReloadModelDefaultTextures();

@@ -8,6 +8,7 @@
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/loss/mask_screen.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/font_handles.h"
@@ -59,12 +60,14 @@ int InitGraphicsSystem() {
     if (!Direct3DMode) CreateScreenMemImage();
     InstallFontEnvironment();
     InitFontSystem();
+    RegisterMaskHandleType();
     SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
     return 0;
 }
 
 // Ends the graphics system also after a failed start, which leaves graphicsStarted 0.
 int ShutdownGraphics() {
+    EndMaskSystem();
     EndFontSystem();
     SetFontEnvironment(nullptr);
     ReleaseAllMemoryTextures();

@@ -14,6 +14,7 @@
 #include "engine/graphics/device/vertical_blank.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/loss/back_buffer_lock.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/image/soft_image.h"
 #include "engine/softrender/mem_img.h"
@@ -102,7 +103,7 @@ int PresentLayeredDevice() {
     SoftImage image{};
     if (LockBackBuffer(&all, &image, -1, 1, 0) == 0) {
         CaptureWindowToDib(image);
-        UnlockBackBuffer();
+        ReleaseBackBufferLock();
     }
     SwapDrawScreen(saved);
     return 0;
