@@ -38,9 +38,20 @@ void SetCombineStages(const MaskCombine& combine) {
     DeviceSetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
 }
 
+// The whole draw surface, whatever viewport the draw area left.
+void SetWholeViewport(IDirect3DSurface9* surface) {
+    D3DSURFACE_DESC desc{};
+    surface->GetDesc(&desc);
+    const D3DVIEWPORT9 viewport{0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
+    DeviceSetViewport(&viewport);
+}
+
 void SetCombineRenderStates(int reverse) {
     const StateValue states[] = {
+        {D3DRS_FILLMODE, D3DFILL_SOLID},
         {D3DRS_ZENABLE, FALSE},
+        {D3DRS_STENCILENABLE, FALSE},
+        {D3DRS_COLORWRITEENABLE, 0xF},
         {D3DRS_ALPHABLENDENABLE, FALSE},
         {D3DRS_ALPHATESTENABLE, TRUE},
         {D3DRS_ALPHAREF, 0},
@@ -76,6 +87,7 @@ void DrawMaskCombine(const MaskCombine& combine, const IntRect& rect) {
     BeginSceneIfNeeded();
     SetCombineStages(combine);
     SetCombineRenderStates(combine.reverse);
+    SetWholeViewport(combine.drawSurface);
     DrawRect(combine, rect);
     ForgetCachedVertexFormatAndShaders();
     ApplyAllDeviceStates();
