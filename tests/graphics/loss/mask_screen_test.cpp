@@ -2,6 +2,7 @@
 // that reaches only the half of the screen the mask lets through, in software and on the device.
 #include "engine/graphics/loss/mask_screen.h"
 
+#include "engine/core/frame/main_window.h"
 #include "engine/image/color_format.h"
 #include "engine/softrender/soft_draw_entries.h"
 #include "engine/softrender/soft_render_state.h"
@@ -205,4 +206,17 @@ TEST_F(MaskScreenTest, RectangleBeyondTheLogicalScreenIsClipped) {
     EXPECT_EQ(ScreenPixel(200, 50), Raw(kBlue));
     EXPECT_EQ(ScreenPixel(10, 100), Raw(kBlue));
     EXPECT_EQ(ScreenPixel(399, 299), Raw(kBlue));
+}
+
+// Moving the window while the front screen is the draw target leaves the mask switch as it was.
+TEST_F(MaskScreenTest, WindowMoveKeepsTheMaskSwitch) {
+    StartDevice(32, 0);
+    ASSERT_EQ(CreateMaskScreen(1), 0);
+    SelectDrawTarget(kDrawTargetFrontScreen);
+    for (int on : {0, 1, 0}) {
+        ASSERT_EQ(SetMaskDrawingEnabled(on), 0);
+        OnWindowMoved(LPARAM((20 << 16) | 10));
+        EXPECT_EQ(GetMaskDrawingEnabled(), on);
+    }
+    SelectDrawTarget(kDrawTargetBackBuffer);
 }
