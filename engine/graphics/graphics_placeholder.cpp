@@ -18,35 +18,6 @@
 #include "engine/text_movie/font_handles.h"
 #include "platform/user/user32.h"
 
-namespace {
-
-struct PlaceholderScreen {
-    int maskDrawing = 0;
-};
-
-PlaceholderScreen screen;
-
-}  // namespace
-
-int ReleaseGraphicsDevice() {
-    return 0;
-}
-int RestartGraphicsKeepMode() {
-    return 0;
-}
-int SetRestoreCallback(GraphicsRestoreCallback callback) {
-    drawSettings.restoreCallback = callback;
-    drawSettings.hasRestoreCallback = 1;  // null installs the default restore
-    return 0;
-}
-
-int GetMaskDrawingEnabled() {
-    return screen.maskDrawing;
-}
-int SetMaskDrawingEnabled(int flag) {
-    screen.maskDrawing = flag;
-    return 0;
-}
 int ClearDrawTarget(const RECT*) {
     return 0;
 }
@@ -79,19 +50,6 @@ int OutlineBox(int, int, int, int, uint32_t) {
     return 0;
 }
 
-// Nothing is drawn, so there is no screen to save.
-int SaveDrawScreen(int, int, int, int, const char*, int, int, int, int) {
-    return -1;
-}
-
-// Calls of the built modules into parts still to come.
-int LockBackBuffer(const RECT*, SoftImage*, int, int, int) {
-    return -1;
-}
-int UnlockBackBuffer() {
-    return 0;
-}
-
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
 
@@ -121,12 +79,23 @@ int ApplyDrawTargetDepthSurface() {
 
 // Seams of the draw target: no mask screen yet; the camera keeps only the screen transform of the
 // target (what the draw area is mapped through); no sub back buffer move; no texture upload.
-int ApplyPendingMask() {
+
+// Seams of the device restart and the mask screen: graphics records, draw target and area, draw settings
+// and 3D models are not built yet, so there is nothing to release, keep or restore.
+int RestoreAllGraphics() {
     return 0;
 }
-MEMIMG* GetMaskScreenImage() {
-    return nullptr;
+int ReapplyDrawSettings() {
+    return 0;
 }
-IDirect3DSurface9* GetMaskScreenSurface() {
-    return nullptr;
+int RebindRenderTargetSlots() {
+    return 0;
+}
+int ResetDrawAreaForced() {
+    return 0;
+}
+
+// The device keeps the states the library last sent it.
+int ReapplyDeviceStates() {
+    return 0;
 }

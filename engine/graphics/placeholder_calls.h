@@ -14,10 +14,6 @@ struct IntRect;
 struct MEMIMG;
 struct SoftImage;
 
-// Back-buffer lock: a rectangle of the current draw screen (graphic -1) as an image record. 0 or -1.
-int LockBackBuffer(const RECT* rect, SoftImage* image, int graphic, int readOnly, int textureIndex);
-int UnlockBackBuffer();
-
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
 
@@ -42,8 +38,14 @@ int ClearRenderTargetSlots();
 // Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
 int ApplyDrawTargetDepthSurface();
 
-// Mask screen: applies a pending mask over the drawn area and clears the pending flag (0); the mask
-// screen's software image and its device surface (null while there is none).
-int ApplyPendingMask();
-MEMIMG* GetMaskScreenImage();
-IDirect3DSurface9* GetMaskScreenSurface();
+// Device restart and mask screen.
+// Every graphic reloaded from its reload source (the default restore). 0.
+int RestoreAllGraphics();
+// The draw settings written again to a new device; the device and its state cache given their starting
+// values at graphics start. 0.
+int ReapplyDrawSettings();
+int ReapplyDeviceStates();
+// Render-target slots 1 and up bound again to their graphics; the draw area set again with the state
+// cache in force mode. 0.
+int RebindRenderTargetSlots();
+int ResetDrawAreaForced();

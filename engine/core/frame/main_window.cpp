@@ -324,9 +324,12 @@ int OnWindowMoved(LPARAM lParam) {
     GetClientRect(Settings().mainWindow, &client);
     const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
     Run().clientRect = RECT{x, y, x + client.right, y + client.bottom};
+    // Switching mask drawing off and back makes the moved front screen the render target again; the
+    // switch is left as it was.
     if (GetDrawTargetHandle() == -4) {
+        const int masked = GetMaskDrawingEnabled();
         SetMaskDrawingEnabled(0);
-        SetMaskDrawingEnabled(1);
+        SetMaskDrawingEnabled(masked);
     }
     return 0;
 }

@@ -7,9 +7,14 @@
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/loss/mask_screen.h"
+#include "engine/graphics/placeholder_calls.h"
+#include "engine/graphics/scene3d/draw_settings_reset.h"
+#include "engine/graphics/scene3d/lights.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_environment.h"
 #include "engine/text_movie/font_handles.h"
@@ -59,18 +64,27 @@ int InitGraphicsSystem() {
     }
     RegisterGraphicsHandleTypes();
     graphicsStarted = 1;
-    if (!Direct3DMode) CreateScreenMemImage();
+    if (Direct3DMode)
+        ReapplyDeviceStates();
+    else
+        CreateScreenMemImage();
+    ResetDrawSettings();
+    BuildSoftBlendTables();
     InstallFontEnvironment();
     InitFontSystem();
+    RegisterMaskHandleType();
+    if (Direct3DMode) ApplyAllDeviceStates();
     SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
     return 0;
 }
 
 // Ends the graphics system also after a failed start, which leaves graphicsStarted 0.
 int ShutdownGraphics() {
+    EndMaskSystem();
     EndFontSystem();
     SetFontEnvironment(nullptr);
     if (graphicsStarted) FreeAllGraphics(0);
+    EndLights();
     ReleaseAllMemoryTextures();
     EndGraphicsSystem();
     ReleaseScreenMemImages();

@@ -15,6 +15,7 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/loss/back_buffer_lock.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/render_target_slots.h"
 #include "engine/image/soft_image.h"
@@ -104,7 +105,7 @@ int PresentLayeredDevice() {
     SoftImage image{};
     if (LockBackBuffer(&all, &image, -1, 1, 0) == 0) {
         CaptureWindowToDib(image);
-        UnlockBackBuffer();
+        ReleaseBackBufferLock();
     }
     SwapDrawScreen(saved);
     return 0;

@@ -165,10 +165,6 @@ int GetDepthDrawTarget() {
     return drawSettings.depthDrawTarget;
 }
 
-int HasRestoreCallback() {
-    return drawSettings.hasRestoreCallback;
-}
-
 int SetWaitVerticalSync(int flag) {
     drawSettings.noVsyncWait = flag == 0;
     if (!libraryFlags.initialised) drawSettings.noVsyncWaitAtStart = drawSettings.noVsyncWait;

@@ -129,3 +129,8 @@ int RefreshLightTable() {
     drawSettings.lightTableRefresh = 0;
     return 0;
 }
+
+int EndLights() {
+    lightTable.defaultLight = -1;
+    return DeleteAllLights();
+}

@@ -38,6 +38,8 @@ int CreateDirectionalLight(float x, float y, float z);
 int DeleteLight(int handle);
 // Every light but the default one. 0.
 int DeleteAllLights();
+// Graphics end: every light goes, the default one too. 0.
+int EndLights();
 // The enabled lights into the device, in slot order, lights beyond them switched off; clears the
 // refresh flag. 0, or -1 without a device.
 int RefreshLightTable();

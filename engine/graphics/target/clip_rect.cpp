@@ -58,7 +58,6 @@ int ApplyDrawAreaToDevice() {
 
 int SetClipRect(int x1, int y1, int x2, int y2) {
     if (drawSettings.drawingSuspended) return 0;
-    ApplyPendingMask();
     int width, height;
     // A refused call leaves the requested area too, so that a device restart re-applies the last good one.
     if (GetDrawTargetSize(GetDrawTargetHandle(), &width, &height) != 0) return -1;

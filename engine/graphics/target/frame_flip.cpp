@@ -46,7 +46,6 @@ int FlipFrame(const RECT* rect) {
         flipping = 0;
         return -1;
     }
-    ApplyPendingMask();
     if (GetScreenLogShownFlag()) DrawScreenLogOverFrame();
     // A failed present is not passed on: device loss is found by the activation handler.
     PresentFrame(rect);

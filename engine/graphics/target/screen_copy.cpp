@@ -11,6 +11,7 @@
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_records.h"
+#include "engine/graphics/loss/back_buffer_lock.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/graphics/target/frame_flip.h"
@@ -47,7 +48,7 @@ int CopyIntoTextures(int source, GraphicEntry* sourceEntry, const RECT& r, int d
     SoftImage image{};
     if (LockBackBuffer(&r, &image, sourceEntry != nullptr ? source : -1, 1, 0) != 0) return -1;
     const int result = TransferImageToGraphic(&image, nullptr, nullptr, destX, destY, graphic);
-    UnlockBackBuffer();
+    ReleaseBackBufferLock();
     return result;
 }
 

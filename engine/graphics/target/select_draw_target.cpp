@@ -15,6 +15,7 @@
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
+#include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/target/draw_target_state.h"
@@ -34,13 +35,13 @@ IDirect3DSurface9* GraphicSurface(const GraphicEntry* entry) {
 
 // The software surface of the new draw target; null when the graphic cannot be drawn on in software.
 MEMIMG* SoftwareTarget(GraphicEntry* entry, int maskOn) {
-    if (maskOn && GetMaskScreenImage() != nullptr) return GetMaskScreenImage();
+    if (maskOn && maskScreen.memImgCreated) return &maskScreen.memImg;
     if (entry == nullptr) return GetScreenMemImage();
     return entry->block->description.alphaChannel ? nullptr : &entry->softView;
 }
 
 IDirect3DSurface9* DeviceTarget(const GraphicEntry* entry, int maskOn) {
-    if (maskOn && GetMaskScreenSurface() != nullptr) return GetMaskScreenSurface();
+    if (maskOn && maskScreen.screenSurface != nullptr) return maskScreen.screenSurface;
     if (entry != nullptr) return GraphicSurface(entry);
     IDirect3DSurface9* sub = GetSubBackBuffer();
     return sub != nullptr ? sub : BackBufferSurface;

@@ -1,0 +1,161 @@
+// Restarting the device: the order of hooks and restore, a lost device made again, a restart that ends
+// in software mode, the release done once, queued loads served first, graphics switched off.
+#include "engine/graphics/loss/device_restart.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "engine/core/frame/library_init.h"
+#include "engine/core/memory/async_load.h"
+#include "engine/graphics/device/present_frame.h"
+#include "platform/host/host.h"
+#include "tests/graphics/loss/loss_fixture.h"
+
+namespace {
+
+std::vector<std::string> events;
+
+void Before(uintptr_t data) {
+    events.push_back("before " + std::to_string(data));
+}
+void After(uintptr_t data) {
+    events.push_back("after " + std::to_string(data));
+}
+void Restore() {
+    events.push_back("restore async " + std::to_string(IsAsyncLoadEnabled()));
+}
+
+class DeviceRestartTest : public LossTest {
+  protected:
+    void SetUp() override {
+        LossTest::SetUp();
+        events.clear();
+        SetRestoreCallback(Restore);
+        SetGraphicsRestartHooks(Before, 11, After, 22);
+    }
+    static int CreateDeviceCalls() {
+        int n = 0;
+        for (const std::string& call : D3D9TakeTrace()) n += call.rfind("IDirect3D9::CreateDevice", 0) == 0;
+        return n;
+    }
+    // What the window shows after a present, as 0xAARRGGBB.
+    std::vector<uint32_t> Shown() const {
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        EXPECT_TRUE(HostReadPicture(libraryState.settings.mainWindow, &pixels, &width, &height));
+        return pixels;
+    }
+    static bool All(const std::vector<uint32_t>& pixels, uint32_t argb) {
+        return !pixels.empty() &&
+               std::all_of(pixels.begin(), pixels.end(), [argb](uint32_t p) { return p == argb; });
+    }
+};
+
+}  // namespace
+
+TEST_F(DeviceRestartTest, LostDeviceIsMadeAgainBetweenTheHooks) {
+    StartDevice(32, 0x00FF8040);
+    SetAsyncLoadEnabled(1);
+    D3D9SetDeviceLost(true);
+    EXPECT_EQ(PresentFrame(nullptr), -1);
+    EXPECT_EQ(IsDeviceLost(), 1);
+    D3D9SetDeviceLost(false);
+    StartTrace();
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    EXPECT_EQ(CreateDeviceCalls(), 1);
+    EXPECT_EQ(Direct3DMode, 1);
+    EXPECT_EQ(IsDeviceLost(), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    EXPECT_EQ(IsAsyncLoadEnabled(), 1);
+    // The restart cleared the screen: the next frame is black.
+    ASSERT_EQ(PresentFrame(nullptr), 0);
+    EXPECT_TRUE(All(Shown(), 0xFF000000));
+}
+
+// No device can be made while the loss lasts: drawing goes on in software into a fresh screen image.
+TEST_F(DeviceRestartTest, RestartWhileStillLostEndsInSoftwareMode) {
+    StartDevice(32, 0x00FF8040);
+    ASSERT_EQ(PresentFrame(nullptr), 0);
+    ASSERT_TRUE(All(Shown(), 0xFFFF8040));
+    D3D9SetDeviceLost(true);
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    EXPECT_EQ(Direct3DMode, 0);
+    ASSERT_NE(GetScreenMemImage(), nullptr);
+    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    ASSERT_EQ(PresentFrame(nullptr), 0);
+    EXPECT_TRUE(All(Shown(), 0xFF000000));
+}
+
+// Releasing the device before the restart (as a full-screen deactivation does) leaves the restart
+// nothing to release again.
+TEST_F(DeviceRestartTest, DeviceReleasedBeforeTheRestartIsReleasedOnce) {
+    StartDevice(32, 0);
+    ASSERT_EQ(ReleaseGraphicsDevice(), 0);
+    EXPECT_EQ(HasD3DDevice(), 0);
+    ASSERT_EQ(ReleaseGraphicsDevice(), 0);
+    StartTrace();
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    EXPECT_EQ(CreateDeviceCalls(), 1);
+    EXPECT_EQ(Direct3DMode, 1);
+    int releases = 0;
+    for (const std::string& line : LogLines()) releases += line == "Direct3DDevice9 の解放 2";
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(DeviceRestartTest, GraphicsSwitchedOffOnlyRestartInput) {
+    StartDevice(32, 0);
+    libraryFlags.noGraphics = 1;
+    StartTrace();
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    libraryFlags.noGraphics = 0;
+    EXPECT_EQ(CreateDeviceCalls(), 0);
+    EXPECT_EQ(HasD3DDevice(), 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"before 11"}));
+}
+
+TEST_F(DeviceRestartTest, NullCallbackInstallsTheDefaultRestore) {
+    ResetGraphicsRestartForTests();
+    EXPECT_EQ(HasRestoreCallback(), 0);
+    EXPECT_EQ(SetRestoreCallback(nullptr), 0);
+    EXPECT_EQ(HasRestoreCallback(), 1);
+    EXPECT_EQ(RunRestoreCallback(), 0);
+    EXPECT_TRUE(events.empty());
+}
+
+namespace {
+
+std::atomic<bool> jobDone{false};
+
+int OnMainThread(MainThreadCall*) {
+    return 0;
+}
+
+// A load job that needs the main thread once before it ends.
+void LoadJob(AsyncLoadRequest*) {
+    MainThreadCall call{OnMainThread, 0, 0};
+    PostRequestToMainThread(&call);
+    jobDone = true;
+}
+
+void BeforeChecksTheJob(uintptr_t) {
+    events.push_back(jobDone ? "before, job done" : "before, job pending");
+}
+
+}  // namespace
+
+TEST_F(DeviceRestartTest, QueuedLoadEndsBeforeTheBeforeHook) {
+    StartDevice(32, 0);
+    ASSERT_EQ(InitAsyncLoad(GetCurrentThreadId()), 0);
+    ASSERT_EQ(StartAsyncLoadThreads(2), 0);
+    SetGraphicsRestartHooks(BeforeChecksTheJob, 0, nullptr, 0);
+    jobDone = false;
+    AsyncLoadRequest* request = AllocAsyncLoadRequest(0);
+    ASSERT_NE(request, nullptr);
+    request->job = LoadJob;
+    AddAsyncLoadRequest(request);
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    StopAsyncLoadThreads();
+    EndAsyncLoad();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front(), "before, job done");
+}
