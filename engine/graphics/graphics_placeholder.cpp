@@ -8,8 +8,10 @@
 #include "engine/core/helpers/vector_math.h"
 #include "engine/core/memory/screen_log.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_handles.h"
@@ -28,6 +30,20 @@ struct PlaceholderScreen {
 };
 
 PlaceholderScreen screen;
+
+// The draw area as SetClipRect and the part draws leave it.
+struct PlaceholderArea {
+    int set = 0;
+    IntRect ints{};
+    float floats[4]{};
+};
+PlaceholderArea placeholderArea;
+
+int StorePlaceholderArea(IntRect area) {
+    float floats[4] = {float(area.left), float(area.top), float(area.right), float(area.bottom)};
+    SetSoftClipRect(&area.left);
+    return StoreDrawArea(&area, floats);
+}
 
 int NewGraphic() {
     return screen.nextGraphic++;
@@ -119,51 +135,23 @@ int SelectDrawTarget(int target) {
     screen.drawTarget = target;
     return 0;
 }
-int SetClipRect(int, int, int, int) {
-    return 0;
-}
-int ClearDrawTarget(const RECT*) {
-    return 0;
+int SetClipRect(int x1, int y1, int x2, int y2) {
+    return StorePlaceholderArea(IntRect{x1, y1, x2, y2});
 }
 
-int SetBlend(int, int) {
-    return 0;
+int SetBlend(int mode, int param) {
+    drawSettings.blendMode = mode;
+    drawSettings.blendParam = param < 0 ? 0 : param > 255 ? 255 : param;
+    return SetSoftBlendMode(mode, drawSettings.blendParam);
 }
-int SetBright(int, int, int) {
+int SetBright(int red, int green, int blue) {
+    SetBrightPacked(uint32_t((red & 255) << 16 | (green & 255) << 8 | (blue & 255)));
     return 0;
 }
 uint32_t PackColor(int red, int green, int blue) {
     if (GetColorDepth() == 16)
         return uint32_t(((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xF8) >> 3));
     return uint32_t(((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF));
-}
-
-int DrawImageAt(int, int, int, int) {
-    return 0;
-}
-int DrawImagePart(int, int, int, int, int width, int height, int, int, int) {
-    return width < 1 || height < 1 ? -1 : 0;
-}
-int DrawImagePartRotated(int, int, int, int, int width, int height, double, double, int, int, int) {
-    return width < 1 || height < 1 ? -1 : 0;
-}
-int DrawImageStretched(int, int, int, int, int, int) {
-    return 0;
-}
-int DrawBoxShape(int, int, int, int, uint32_t, int) {
-    return 0;
-}
-int DrawCircleShape(int, int, int, uint32_t, int) {
-    return 0;
-}
-int DrawLineShape(int, int, int, int, uint32_t, int) {
-    return 0;
-}
-int FillBox(int, int, int, int, uint32_t) {
-    return 0;
-}
-int OutlineBox(int, int, int, int, uint32_t) {
-    return 0;
 }
 
 // Nothing is drawn, so there is no screen to save.
@@ -201,8 +189,11 @@ int SetGraphicCreateParamWord(int, int32_t) {
 }
 
 // Seams of placeholder_calls.h: no graphic records, no built-in shaders, the whole screen as draw area.
-GraphicEntry* LookupGraphic(int, int) {
-    return nullptr;
+// A graphic entry of a registered graphic type (none is registered until graphic handles arrive).
+GraphicEntry* LookupGraphic(int handle, int allowLoading) {
+    auto* entry = static_cast<GraphicEntry*>(GetTypedHandleData(handle, kHandleTypeGraphic));
+    if (entry == nullptr || (!allowLoading && entry->header.asyncLoadCount != 0)) return nullptr;
+    return entry;
 }
 uintptr_t GraphicFirstTexture(const GraphicEntry*) {
     return 0;
@@ -214,7 +205,8 @@ const void* FindBuiltinShaderFile(const char*, int*) {
     return nullptr;
 }
 int GetDrawArea(IntRect* area) {
-    *area = IntRect{0, 0, screenSettings.width, screenSettings.height};
+    *area = placeholderArea.set ? placeholderArea.ints
+                                : IntRect{0, 0, screenSettings.width, screenSettings.height};
     return 0;
 }
 int RefreshLightTable() {
@@ -271,5 +263,92 @@ int ClearRenderTargetSlots() {
 }
 // The built-in shader archives cannot be opened yet.
 int OpenBuiltinShaderArchives() {
+    return 0;
+}
+
+// Seams of the draw entries: nothing suspended, no blend graphic, no mask screen, no derived graphics;
+// the Direct3D kernels draw nothing.
+int IsDrawingSuspended() {
+    return 0;
+}
+int GetBlendGraphicHandle() {
+    return -1;
+}
+void SetBrightPacked(uint32_t bright) {
+    drawSettings.bright = bright & 0xFFFFFF;
+    SetSoftDrawBright(drawSettings.bright);
+}
+int GetBackgroundColour(int* red, int* green, int* blue) {
+    *red = *green = *blue = 0;
+    return 0;
+}
+float GetDrawDepthValue() {
+    return 0.0f;
+}
+int IsDrawAreaEmpty() {
+    IntRect area;
+    GetDrawArea(&area);
+    return area.left >= area.right || area.top >= area.bottom;
+}
+int GetDrawAreaF(float* area) {
+    if (placeholderArea.set) {
+        std::memcpy(area, placeholderArea.floats, sizeof placeholderArea.floats);
+        return 0;
+    }
+    IntRect ints;
+    GetDrawArea(&ints);
+    area[0] = float(ints.left), area[1] = float(ints.top), area[2] = float(ints.right),
+    area[3] = float(ints.bottom);
+    return 0;
+}
+int StoreDrawArea(const IntRect* area, const float* areaF) {
+    placeholderArea.set = 1;
+    placeholderArea.ints = *area;
+    std::memcpy(placeholderArea.floats, areaF, sizeof placeholderArea.floats);
+    return 0;
+}
+int BeginMaskDraw(int, int, int, int) {
+    return 0;
+}
+int ApplyMaskToDrawnArea(int, int, int, int) {
+    return 0;
+}
+int IsMaskPending() {
+    return 0;
+}
+void ClearMaskPending() {}
+IDirect3DSurface9* GetMaskScreenSurface() {
+    return nullptr;
+}
+int DeriveGraphic(int, int, int, int, int) {
+    return -1;
+}
+int D3DDrawImageAt(GraphicEntry*, int, int, float, float, GraphicEntry*, int, int) {
+    return 0;
+}
+int D3DDrawImageStretched(int, int, int, int, float, float, float, float, GraphicEntry*, GraphicEntry*, int,
+                          int) {
+    return 0;
+}
+int D3DDrawImageRotated(int, GraphicEntry*, int, int, float, float, double, double, GraphicEntry*, int, int) {
+    return 0;
+}
+int D3DDrawImageQuadDispatch(float, float, float, float, float, float, float, float, GraphicEntry*,
+                             GraphicEntry*, int, int) {
+    return 0;
+}
+int G_D3D_DrawCircle(int, int, int, uint32_t, int) {
+    return 0;
+}
+int D3DFillBox(int, int, int, int, uint32_t) {
+    return 0;
+}
+int D3DOutlineBox(int, int, int, int, uint32_t) {
+    return 0;
+}
+int D3DDrawLine(int, int, int, int, uint32_t) {
+    return 0;
+}
+int D3DDrawVertices(int, int, GraphicEntry*, const void*, int, int, int) {
     return 0;
 }

@@ -71,3 +71,45 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 int ReleaseModelDeviceObjects();
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
+
+// Calls of the draw entries into the draw settings, draw area, mask screen, derived graphics and the
+// Direct3D kernels, until their modules arrive.
+struct GraphicEntry;
+// Draw settings: the drawing-suspended switch, the blend graphic (0 or negative: none), the bright set
+// directly (store, software bright, states changed, packed draw colour), the background colour and the
+// depth value of 2D vertices.
+int IsDrawingSuspended();
+int GetBlendGraphicHandle();
+void SetBrightPacked(uint32_t bright);
+int GetBackgroundColour(int* red, int* green, int* blue);
+float GetDrawDepthValue();
+// Draw area: 1 while the area has no pixels; the area as floats; the area stored as given (ints and
+// floats, nothing else touched).
+int IsDrawAreaEmpty();
+int GetDrawAreaF(float* area);
+int StoreDrawArea(const IntRect* area, const float* areaF);
+// Mask screen.
+int BeginMaskDraw(int x1, int y1, int x2, int y2);
+int ApplyMaskToDrawnArea(int x1, int y1, int x2, int y2);
+int IsMaskPending();
+void ClearMaskPending();
+IDirect3DSurface9* GetMaskScreenSurface();
+// Derived graphics: a new graphic showing a rectangle of another; -1 on failure.
+int DeriveGraphic(int x, int y, int width, int height, int source);
+// Direct3D kernels.
+int D3DDrawImageAt(GraphicEntry* blendGraphic, int x, int y, float xf, float yf, GraphicEntry* graphic,
+                   int transparent, int oneToOne);
+int D3DDrawImageStretched(int x1, int y1, int x2, int y2, float x1f, float y1f, float x2f, float y2f,
+                          GraphicEntry* graphic, GraphicEntry* blendGraphic, int transparent,
+                          int oneToOneRequest);
+int D3DDrawImageRotated(int transparent, GraphicEntry* graphic, int x, int y, float xf, float yf,
+                        double scale, double angle, GraphicEntry* blendGraphic, int turn, int oneToOne);
+int D3DDrawImageQuadDispatch(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                             GraphicEntry* graphic, GraphicEntry* blendGraphic, int transparent,
+                             int blendQuad);
+int G_D3D_DrawCircle(int cx, int cy, int r, uint32_t colour, int fill);
+int D3DFillBox(int x1, int y1, int x2, int y2, uint32_t colour);
+int D3DOutlineBox(int x1, int y1, int x2, int y2, uint32_t colour);
+int D3DDrawLine(int x1, int y1, int x2, int y2, uint32_t colour);
+int D3DDrawVertices(int tileIndex, int use3D, GraphicEntry* graphic, const void* vertices, int count,
+                    int primitiveType, int extraFlags);
