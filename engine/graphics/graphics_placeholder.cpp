@@ -244,15 +244,6 @@ int ReadFilterImages(GraphicFilterContext*, int, int, int) {
 int FinishFilterResult(GraphicFilterContext*) {
     return -1;
 }
-int SaveFilterDrawState(GraphicFilterContext*) {
-    return 0;
-}
-int RestoreFilterDrawState(GraphicFilterContext*) {
-    return 0;
-}
-int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
-    return -1;
-}
 
 // Seams of the graphics start: no built-in shaders, no sub back buffer, no 3D models, one render target.
 int ReleaseModelDeviceObjects() {

@@ -62,10 +62,6 @@ int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int wi
 // Writes the destination image into the destination graphic at the destination position and releases
 // the images.
 int FinishFilterResult(GraphicFilterContext* context);
-int SaveFilterDrawState(GraphicFilterContext* context);
-int RestoreFilterDrawState(GraphicFilterContext* context);
-int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
-                         int* source);
 
 // Releases the device objects of every 3D model. 0.
 int ReleaseModelDeviceObjects();
