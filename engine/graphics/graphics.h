@@ -45,10 +45,31 @@ int DrawImagePart(int x, int y, int srcX, int srcY, int width, int height, int g
 int DrawImagePartRotated(int x, int y, int srcX, int srcY, int width, int height, double scale, double angle,
                          int graphic, int transparent, int turn);
 int DrawImageStretched(int x1, int y1, int x2, int y2, int graphic, int transparent);
+// Reversed corners mirror the graphic.
+int DrawImageStretchedF(float x1, float y1, float x2, float y2, int graphic, int transparent);
+int DrawImageRotated(int centerX, int centerY, double scale, double angle, int graphic, int transparent,
+                     int turn);
+// The graphic mirrored left to right at (x, y).
+int DrawImageTurned(int x, int y, int graphic, int transparent);
+// Corners: top left, top right, bottom right, bottom left of the graphic.
+int DrawImageQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graphic,
+                  int transparent, int blendQuad);
+int DrawImageQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                   int graphic, int transparent);
+int DrawImagePartStretchedF(float x1, float y1, float x2, float y2, int srcX, int srcY, int width, int height,
+                            int graphic, int transparent);
+// Graphic -5 draws untextured. Vertices are 20 bytes: x, y, u, v as floats and colour B, G, R, A.
+int DrawVertexArray2D(const void* vertices, int count, int primitiveType, int graphic, int transparent,
+                      int mapToGraphic);
+// Vertices in the device's 28-byte layout (x, y, z, rhw, colour, u, v).
+int DrawFilterRect(const void* vertices, int count, int primitiveType, int graphic, int transparent);
+// Fills the whole graphic with one colour; each channel is clamped to 0..255.
+int FillGraphicRect(int graphic, int red, int green, int blue, int alpha, int relaxedLookup);
 
 int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t color, int fill);
 int DrawCircleShape(int x, int y, int radius, uint32_t color, int fill);
 int DrawLineShape(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color);
 int FillBox(int x1, int y1, int x2, int y2, uint32_t color);
 int OutlineBox(int x1, int y1, int x2, int y2, uint32_t color);
 

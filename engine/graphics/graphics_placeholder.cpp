@@ -18,37 +18,7 @@
 #include "engine/text_movie/font_handles.h"
 #include "platform/user/user32.h"
 
-int ClearDrawTarget(const RECT*) {
-    return 0;
-}
 
-int DrawImageAt(int, int, int, int) {
-    return 0;
-}
-int DrawImagePart(int, int, int, int, int width, int height, int, int, int) {
-    return width < 1 || height < 1 ? -1 : 0;
-}
-int DrawImagePartRotated(int, int, int, int, int width, int height, double, double, int, int, int) {
-    return width < 1 || height < 1 ? -1 : 0;
-}
-int DrawImageStretched(int, int, int, int, int, int) {
-    return 0;
-}
-int DrawBoxShape(int, int, int, int, uint32_t, int) {
-    return 0;
-}
-int DrawCircleShape(int, int, int, uint32_t, int) {
-    return 0;
-}
-int DrawLineShape(int, int, int, int, uint32_t, int) {
-    return 0;
-}
-int FillBox(int, int, int, int, uint32_t) {
-    return 0;
-}
-int OutlineBox(int, int, int, int, uint32_t) {
-    return 0;
-}
 
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
@@ -60,15 +30,6 @@ int ReadFilterImages(GraphicFilterContext*, int, int, int) {
     return -1;
 }
 int FinishFilterResult(GraphicFilterContext*) {
-    return -1;
-}
-int SaveFilterDrawState(GraphicFilterContext*) {
-    return 0;
-}
-int RestoreFilterDrawState(GraphicFilterContext*) {
-    return 0;
-}
-int GetWorkRenderTexture(GraphicFilterContext*, int, int, int, int*, int*) {
     return -1;
 }
 

@@ -27,10 +27,6 @@ int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int wi
 // Writes the destination image into the destination graphic at the destination position and releases
 // the images.
 int FinishFilterResult(GraphicFilterContext* context);
-int SaveFilterDrawState(GraphicFilterContext* context);
-int RestoreFilterDrawState(GraphicFilterContext* context);
-int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, int mode, int* slot,
-                         int* source);
 
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();

@@ -8,7 +8,7 @@ struct SoftRenderState {
     int32_t clipRect[4];  // left, top, right, bottom; right and bottom exclusive
     int32_t blendMode;
     int32_t blendParam;
-    uint32_t drawBright;  // 0x00RRGGBB; the tint is off when the low 24 bits are 0xFFFFFF
+    uint32_t drawBright = 0xFFFFFF;  // 0x00RRGGBB; the tint is off when the low 24 bits are 0xFFFFFF
 };
 
 struct SoftBlendTables {

@@ -206,3 +206,11 @@ int GetBlendGraphicOffset(int* x, int* y) {
     *y = drawSettings.blendGraphicY;
     return 0;
 }
+
+int IsDrawingSuspended() {
+    return drawSettings.drawingSuspended;
+}
+
+int GetBlendGraphicHandle() {
+    return drawSettings.blendGraphic;
+}

@@ -77,6 +77,10 @@ int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 int SetDepthDrawTarget(int graphic);
 // The colour the kernels put into their vertices: 0xAARRGGBB.
 uint32_t GetPackedDrawColor();
+// While drawing is suspended blend changes are ignored and draws do nothing.
+int IsDrawingSuspended();
+// The blend graphic's handle; -1: none.
+int GetBlendGraphicHandle();
 float GetDrawDepth2D();
 int GetBlendGraphicOffset(int* x, int* y);
 int GetDepthDrawTarget();

@@ -11,6 +11,7 @@
 #include "engine/graphics/filters/filter_arguments.h"
 #include "engine/graphics/filters/filter_geometry.h"
 #include "engine/graphics/filters/filter_routines.h"
+#include "engine/graphics/filters/filter_work_surfaces.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/placeholder_calls.h"

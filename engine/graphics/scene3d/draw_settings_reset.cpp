@@ -10,6 +10,7 @@
 #include "engine/graphics/scene3d/lights.h"
 #include "engine/graphics/target/frame_flip.h"
 #include "engine/graphics/target/render_target_slots.h"
+#include "engine/softrender/soft_render_state.h"
 
 namespace {
 
@@ -46,6 +47,9 @@ int ResetDrawSettings() {
     drawSettings.hasRestoreCallback = kept.hasRestoreCallback;
     drawSettings.restoreCallback = kept.restoreCallback;
 
+    // The block already says white and no blending, so the setters would skip the software renderer.
+    SetSoftBlendMode(0, 255);
+    SetSoftDrawBright(0xFFFFFF);
     SetBright(255, 255, 255);
     SetTextureFilterMode(0);
     SetDrawFogMode(3);

@@ -7,6 +7,7 @@
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/placeholder_calls.h"
+#include "engine/softrender/soft_render_state.h"
 
 DrawTargetState drawTargetState;
 
@@ -59,5 +60,18 @@ int GetDrawAreaFloat(float area[4]) {
 
 int NoteRenderTarget0(IDirect3DSurface9* surface) {
     drawTargetState.boundSurfaces[0] = surface;
+    return 0;
+}
+
+int IsDrawAreaEmpty() {
+    return drawTargetState.emptyArea;
+}
+
+int StoreDrawArea(const IntRect* area, const float* areaF) {
+    DrawTargetState& s = drawTargetState;
+    s.area = *area;
+    for (int i = 0; i < 4; ++i) s.areaF[i] = areaF[i];
+    s.emptyArea = area->left >= area->right || area->top >= area->bottom;
+    SetSoftClipRect(&s.area.left);
     return 0;
 }

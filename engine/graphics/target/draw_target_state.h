@@ -33,6 +33,11 @@ int GetDrawTargetHandle();
 // The draw area of the current draw target (right and bottom exclusive). 0.
 int GetDrawArea(IntRect* area);
 
+// 1 while the draw area has no pixels.
+int IsDrawAreaEmpty();
+// The draw area stored as given (ints, floats and the software clip), nothing else touched: the part
+// draws narrow it for one draw and put it back. 0.
+int StoreDrawArea(const IntRect* area, const float* areaF);
 // The draw area as floats for the Direct3D kernels. 0.
 int GetDrawAreaFloat(float area[4]);
 // The current draw area written again to the device's viewport and scissor. 0, or -1 without a device.
