@@ -33,10 +33,6 @@ int FinishFilterResult(GraphicFilterContext*) {
     return -1;
 }
 
-// Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
-int ApplyDrawTargetDepthSurface() {
-    return 0;
-}
 
 // Seams of the draw target: no mask screen yet; the camera keeps only the screen transform of the
 // target (what the draw area is mapped through); no sub back buffer move; no texture upload.

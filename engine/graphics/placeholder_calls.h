@@ -31,8 +31,6 @@ int FinishFilterResult(GraphicFilterContext* context);
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();
 
-// Device resources: sets the depth-stencil surface that goes with the current draw screen. 0.
-int ApplyDrawTargetDepthSurface();
 
 // Device restart and mask screen.
 // Every graphic reloaded from its reload source (the default restore). 0.

@@ -7,6 +7,7 @@
 #include "engine/core/frame/window_utils.h"
 #include "engine/graphics/device/color_format_tables.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/draw_target_depth.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"

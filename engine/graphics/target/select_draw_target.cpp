@@ -4,6 +4,7 @@
 #include "engine/graphics/device/device_objects.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/draw_target_depth.h"
 #include "engine/graphics/device/front_screen_timer.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_mem_image.h"

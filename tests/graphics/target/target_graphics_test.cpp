@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine/graphics/device/device_objects.h"
+#include "engine/graphics/device/draw_target_depth.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
@@ -193,6 +195,49 @@ TEST_F(TargetGraphicsTest, DepthDrawTargetNeedsADepthSurface) {
     EXPECT_EQ(drawSettings.depthDrawTarget, target);
     FreeGraphic(target, 0);
     EXPECT_EQ(drawSettings.depthDrawTarget, -2);
+}
+
+// The depth surface follows the draw screen: a covering depth target first, then the graphic's own, then
+// the library's depth buffer when the draw screen fits in it.
+TEST_F(TargetGraphicsTest, DepthSurfaceFollowsTheDrawScreen) {
+    MakeDevice(400, 300);
+    IDirect3DSurface9* library = nullptr;
+    ASSERT_EQ(Device()->CreateDepthStencilSurface(512, 512, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                  &library, nullptr),
+              D3D_OK);
+    deviceObjects.depthBuffer = library, deviceObjects.depthWidth = 512, deviceObjects.depthHeight = 512;
+    auto withDepth = [&](int w, int h) {
+        const int g = MakeTextureGraphic(Device(), {w, h, 1, 0});
+        GraphicTextureTile& tile = LookupGraphic(g, 0)->block->tiles[0];
+        EXPECT_EQ(Device()->CreateDepthStencilSurface(UINT(w), UINT(h), D3DFMT_D16, D3DMULTISAMPLE_NONE, 0,
+                                                      TRUE, &tile.depthSurface, nullptr),
+                  D3D_OK);
+        return g;
+    };
+    const int own = withDepth(64, 64), bigDepth = withDepth(128, 128), smallDepth = withDepth(32, 32);
+    const int plain = MakeTextureGraphic(Device(), {100, 100, 1, 0});
+    const int huge = MakeTextureGraphic(Device(), {600, 100, 1, 0});
+    auto depthOf = [](int g) { return LookupGraphic(g, 0)->block->tiles[0].depthSurface; };
+    struct Case {
+        const char* what;
+        int target, depthTarget;
+        IDirect3DSurface9* expected;
+    };
+    for (Case c : {Case{"screen", -2, -2, library}, Case{"own depth", own, -2, depthOf(own)},
+                   Case{"covering depth target", own, bigDepth, depthOf(bigDepth)},
+                   Case{"too small a depth target", own, smallDepth, depthOf(own)},
+                   Case{"fits the library's", plain, -2, library},
+                   Case{"larger than the library's", huge, -2, nullptr},
+                   Case{"screen with a small depth target", -2, smallDepth, library}}) {
+        ASSERT_EQ(SelectDrawTarget(c.target), 0) << c.what;
+        drawSettings.depthDrawTarget = c.depthTarget;
+        EXPECT_EQ(ChooseDrawTargetDepthSurface(), c.expected) << c.what;
+    }
+    drawSettings.depthDrawTarget = -2;
+    SelectDrawTarget(-2);
+    for (int g : {own, bigDepth, smallDepth, plain, huge}) FreeGraphic(g, 0);
+    deviceObjects = {};
+    library->Release();
 }
 
 }  // namespace
