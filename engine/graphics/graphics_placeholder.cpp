@@ -29,9 +29,6 @@ int ReadGraphicToImage(int, SoftImage*, const RECT*) {
 int ReadFilterImages(GraphicFilterContext*, int, int, int) {
     return -1;
 }
-int FinishFilterResult(GraphicFilterContext*) {
-    return -1;
-}
 
 
 // Seams of the draw target: no mask screen yet; the camera keeps only the screen transform of the

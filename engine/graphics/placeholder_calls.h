@@ -24,9 +24,6 @@ int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
 // The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
 // the destination's rectangle or, with blankDestination, a blank image of width x height.
 int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int width, int height);
-// Writes the destination image into the destination graphic at the destination position and releases
-// the images.
-int FinishFilterResult(GraphicFilterContext* context);
 
 // Draw target: render-target slots 1 and up emptied. 0.
 int ClearRenderTargetSlots();

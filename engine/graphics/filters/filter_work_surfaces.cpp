@@ -5,7 +5,9 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/placeholder_calls.h"
+#include "engine/image/soft_image.h"
 
 namespace {
 
@@ -51,4 +53,14 @@ int RestoreFilterDrawState(GraphicFilterContext*) {
     drawSettings.secondBlendMode = savedState.secondBlendMode;
     drawSettings.secondBlendParam = savedState.secondBlendParam;
     return 0;
+}
+
+int FinishFilterResult(GraphicFilterContext* context) {
+    ReleaseSoftImage(&context->sourceImage);
+    ReleaseSoftImage(&context->blendImage);
+    const int result =
+        TransferImageToGraphic(&context->destinationImage, nullptr, nullptr, context->destinationX,
+                               context->destinationY, context->destinationHandle);
+    ReleaseSoftImage(&context->destinationImage);
+    return result;
 }

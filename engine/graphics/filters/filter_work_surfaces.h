@@ -12,3 +12,7 @@ int GetWorkRenderTexture(GraphicFilterContext* context, int width, int height, i
 // back. One run at a time. 0.
 int SaveFilterDrawState(GraphicFilterContext* context);
 int RestoreFilterDrawState(GraphicFilterContext* context);
+
+// The processor path's end: the source and blend images are released, the result image goes into the
+// destination graphic at the destination position and is released. The transfer's 0 or -1.
+int FinishFilterResult(GraphicFilterContext* context);
