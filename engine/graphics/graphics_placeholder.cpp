@@ -82,9 +82,6 @@ int ApplyDrawTargetDepthSurface() {
 
 // Seams of the device restart and the mask screen: graphics records, draw target and area, draw settings
 // and 3D models are not built yet, so there is nothing to release, keep or restore.
-int RestoreAllGraphics() {
-    return 0;
-}
 int ReapplyDrawSettings() {
     return 0;
 }

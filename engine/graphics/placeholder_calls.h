@@ -39,8 +39,6 @@ int ClearRenderTargetSlots();
 int ApplyDrawTargetDepthSurface();
 
 // Device restart and mask screen.
-// Every graphic reloaded from its reload source (the default restore). 0.
-int RestoreAllGraphics();
 // The draw settings written again to a new device; the device and its state cache given their starting
 // values at graphics start. 0.
 int ReapplyDrawSettings();

@@ -17,6 +17,7 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/handles/graphics_restore.h"
 #include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
