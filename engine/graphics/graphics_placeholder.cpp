@@ -53,12 +53,6 @@ int OutlineBox(int, int, int, int, uint32_t) {
 // Seams of the image filters: no graphic exists yet, so every lookup fails.
 int ShaderFilterVerified = 0;
 
-int ReadGraphicToImage(int, SoftImage*, const RECT*) {
-    return -1;
-}
-int ReadFilterImages(GraphicFilterContext*, int, int, int) {
-    return -1;
-}
 int FinishFilterResult(GraphicFilterContext*) {
     return -1;
 }

@@ -19,11 +19,6 @@ int GetDrawArea(IntRect* area);
 
 // Image filters.
 extern int ShaderFilterVerified;
-// A 32-bit image of rect (null: the whole graphic) of the graphic.
-int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
-// The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
-// the destination's rectangle or, with blankDestination, a blank image of width x height.
-int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int width, int height);
 // Writes the destination image into the destination graphic at the destination position and releases
 // the images.
 int FinishFilterResult(GraphicFilterContext* context);
