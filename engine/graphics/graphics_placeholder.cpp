@@ -76,13 +76,7 @@ int ApplyDrawTargetDepthSurface() {
 
 // Seams of the device restart and the mask screen: graphics records, draw target and area, draw settings
 // and 3D models are not built yet, so there is nothing to release, keep or restore.
-int ReapplyDrawSettings() {
-    return 0;
-}
 int RebindRenderTargetSlots() {
-    return 0;
-}
-int ResetDrawAreaForced() {
     return 0;
 }
 

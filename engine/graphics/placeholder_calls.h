@@ -34,11 +34,7 @@ int ClearRenderTargetSlots();
 int ApplyDrawTargetDepthSurface();
 
 // Device restart and mask screen.
-// The draw settings written again to a new device; the device and its state cache given their starting
-// values at graphics start. 0.
-int ReapplyDrawSettings();
+// The device and its state cache given their starting values at graphics start. 0.
 int ReapplyDeviceStates();
-// Render-target slots 1 and up bound again to their graphics; the draw area set again with the state
-// cache in force mode. 0.
+// Render-target slots 1 and up bound again to their graphics. 0.
 int RebindRenderTargetSlots();
-int ResetDrawAreaForced();

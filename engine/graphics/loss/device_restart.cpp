@@ -15,6 +15,7 @@
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/draw/device_buffers.h"
 #include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_settings_reapply.h"
 #include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/handles/graphics_restore.h"

@@ -10,6 +10,7 @@
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/draw/draw_settings_reapply.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics_services.h"
