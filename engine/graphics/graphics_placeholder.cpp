@@ -18,34 +18,11 @@
 #include "engine/text_movie/font_handles.h"
 #include "platform/user/user32.h"
 
-
-
-// Seams of the image filters: no graphic exists yet, so every lookup fails.
+// Seams of the image filters: the start's self-test of the shader filters does not run yet.
 int ShaderFilterVerified = 0;
 
-int ReadGraphicToImage(int, SoftImage*, const RECT*) {
-    return -1;
-}
-int ReadFilterImages(GraphicFilterContext*, int, int, int) {
-    return -1;
-}
-
-
-// Seams of the draw target: no mask screen yet; the camera keeps only the screen transform of the
-// target (what the draw area is mapped through); no sub back buffer move; no texture upload.
-
-// Seams of the device restart and the mask screen: graphics records, draw target and area, draw settings
-// and 3D models are not built yet, so there is nothing to release, keep or restore.
-int RestoreAllGraphics() {
-    return 0;
-}
-int ReapplyDrawSettings() {
-    return 0;
-}
+// Seams of the device restart: slots above 0 need programmable shaders, which the device does not have.
 int RebindRenderTargetSlots() {
-    return 0;
-}
-int ResetDrawAreaForced() {
     return 0;
 }
 

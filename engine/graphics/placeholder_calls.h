@@ -2,41 +2,10 @@
 // graphics_placeholder.cpp. Each entry goes when its real definition arrives.
 #pragma once
 
-#include <cstdint>
-
-#include "platform/d3d9/d3d9.h"
-#include "platform/kernel/win_types.h"
-
-struct ColorFormat;
-struct GraphicEntry;
-struct GraphicFilterContext;
-struct IntRect;
-struct MEMIMG;
-struct SoftImage;
-
-// The draw area of the current draw target (right and bottom exclusive). 0.
-int GetDrawArea(IntRect* area);
-
-// Image filters.
+// Image filters: 1 once the start's self-test found the shader filters exact.
 extern int ShaderFilterVerified;
-// A 32-bit image of rect (null: the whole graphic) of the graphic.
-int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect);
-// The processor path's images of a filter pass: source rectangle, blend rectangle with the blend flag, and
-// the destination's rectangle or, with blankDestination, a blank image of width x height.
-int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int width, int height);
 
-// Draw target: render-target slots 1 and up emptied. 0.
-int ClearRenderTargetSlots();
-
-
-// Device restart and mask screen.
-// Every graphic reloaded from its reload source (the default restore). 0.
-int RestoreAllGraphics();
-// The draw settings written again to a new device; the device and its state cache given their starting
-// values at graphics start. 0.
-int ReapplyDrawSettings();
+// The device and its state cache given their starting values at graphics start. 0.
 int ReapplyDeviceStates();
-// Render-target slots 1 and up bound again to their graphics; the draw area set again with the state
-// cache in force mode. 0.
+// Device restart: render-target slots 1 and up bound again to their graphics. 0.
 int RebindRenderTargetSlots();
-int ResetDrawAreaForced();

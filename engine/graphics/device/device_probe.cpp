@@ -16,7 +16,6 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/user_shaders.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

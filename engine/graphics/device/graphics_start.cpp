@@ -19,7 +19,6 @@
 #include "engine/graphics/device/vertex_declarations.h"
 #include "engine/graphics/device/vertical_blank.h"
 #include "engine/graphics/draw/scene_latch.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/model_device_objects.h"
 #include "platform/user/user32.h"
 

@@ -16,7 +16,6 @@
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/loss/back_buffer_lock.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/render_target_slots.h"
 #include "engine/image/soft_image.h"
 #include "engine/softrender/mem_img.h"

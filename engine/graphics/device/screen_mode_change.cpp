@@ -11,7 +11,6 @@
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/render_target_slots.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_handles.h"

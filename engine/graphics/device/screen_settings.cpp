@@ -8,7 +8,6 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_handles.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "platform/kernel/kernel32.h"
 #include "platform/user/user32.h"
 

@@ -15,7 +15,6 @@
 #include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/image/color_format.h"
 #include "engine/softrender/mem_img.h"
 #include "engine/softrender/soft_render_state.h"

@@ -8,7 +8,6 @@
 #include "engine/graphics/draw/stage_setup.h"
 #include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/draw/vertex_batch.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/lights.h"
 
 DrawStateLatch drawStateLatch;

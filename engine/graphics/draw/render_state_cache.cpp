@@ -10,7 +10,6 @@
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/draw/transforms.h"
-#include "engine/graphics/placeholder_calls.h"
 
 RenderStateCache renderStateCache;
 

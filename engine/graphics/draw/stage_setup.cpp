@@ -14,7 +14,6 @@
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_loading.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/image/default_tga_images.h"
 
 StageSetupState stageSetupState;

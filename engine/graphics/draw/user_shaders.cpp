@@ -12,7 +12,6 @@
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/handles/graphic_handles.h"
-#include "engine/graphics/placeholder_calls.h"
 
 UserShaderBinding userShaderBinding;
 

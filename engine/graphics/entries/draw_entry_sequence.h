@@ -10,7 +10,6 @@
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/loss/mask_screen.h"
-#include "engine/graphics/placeholder_calls.h"
 
 // BeginGraphicDraw and BeginShapeDraw: go on and draw.
 constexpr int kDrawProceed = 1;

@@ -3,7 +3,6 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

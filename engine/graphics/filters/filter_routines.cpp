@@ -6,6 +6,7 @@
 #include "engine/graphics/filters/blur_scale_pixels.h"
 #include "engine/graphics/filters/filter_shaders.h"
 #include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/graphic_read_back.h"
 #include "engine/graphics/placeholder_calls.h"
 
 namespace {

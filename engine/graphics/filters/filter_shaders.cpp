@@ -7,7 +7,6 @@
 #include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
 #include "engine/graphics/filters/colour_filter_pixels.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

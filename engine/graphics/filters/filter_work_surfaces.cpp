@@ -6,7 +6,6 @@
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_loading.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/image/soft_image.h"
 
 namespace {

@@ -14,7 +14,6 @@
 #include "engine/graphics/filters/filter_work_surfaces.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/graphics_services.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

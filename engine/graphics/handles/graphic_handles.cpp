@@ -9,7 +9,6 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_reload_source.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/render_target_slots.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/kernels/kernel_support.h"
-#include "engine/graphics/placeholder_calls.h"
+#include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/colour_walkers.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/kernels/image_kernels.h"
 #include "engine/graphics/kernels/kernel_support.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 
 namespace {

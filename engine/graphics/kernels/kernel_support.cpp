@@ -6,7 +6,6 @@
 #include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/stage_setup.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 
 uint32_t GraphicDrawFlags(const GraphicEntry* graphic, int transparent, int oneToOne) {

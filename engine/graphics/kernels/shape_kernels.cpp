@@ -11,7 +11,7 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/kernels/kernel_support.h"
-#include "engine/graphics/placeholder_calls.h"
+#include "engine/graphics/target/draw_target_state.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/vertex_batch.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 
 int MoveToSubBackBuffer() {

@@ -9,7 +9,6 @@
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
-#include "engine/graphics/placeholder_calls.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/scene3d/lights.h"
 #include "engine/graphics/target/frame_flip.h"

@@ -3,7 +3,6 @@
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_loading.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/material_images.h"
 #include "engine/graphics/scene3d/model_handles.h"
 #include "engine/image/default_tga_images.h"

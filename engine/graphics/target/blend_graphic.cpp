@@ -8,7 +8,6 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/frame_flip.h"
 #include "engine/softrender/soft_draw_entries.h"
 #include "engine/softrender/soft_render_state.h"

@@ -7,7 +7,6 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/transforms.h"
 #include "engine/graphics/graphics.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/soft_render_state.h"
 

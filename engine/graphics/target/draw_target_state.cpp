@@ -6,7 +6,6 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/softrender/soft_render_state.h"
 
 DrawTargetState drawTargetState;

@@ -10,7 +10,6 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/kernels/sub_back_buffer.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/soft_render_state.h"
 

@@ -12,7 +12,6 @@
 #include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/loss/back_buffer_lock.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/graphics/target/frame_flip.h"
 #include "engine/image/soft_image.h"

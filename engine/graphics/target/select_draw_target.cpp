@@ -17,7 +17,6 @@
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "engine/graphics/loss/mask_screen.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/graphics/target/render_target_slots.h"

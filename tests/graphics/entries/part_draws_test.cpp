@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "tests/graphics/entries/entry_test_support.h"
 

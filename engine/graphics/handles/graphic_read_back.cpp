@@ -1,0 +1,113 @@
+#include "engine/graphics/handles/graphic_read_back.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/graphics/device/color_format_tables.h"
+#include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/memory_textures.h"
+#include "engine/graphics/filters/graphic_filter_context.h"
+#include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/loss/back_buffer_lock.h"
+#include "engine/image/pixel_convert.h"
+#include "engine/image/soft_image.h"
+
+namespace {
+
+// Copies the locked rectangle `from` (in the locked surface's coordinates) to (destX, destY) of image.
+int CopyLocked(int graphic, const RECT& from, int textureIndex, int destX, int destY, SoftImage* image) {
+    SoftImage locked{};
+    if (LockBackBuffer(&from, &locked, graphic, 1, textureIndex) != 0) return -1;
+    const int result = BlitImageRect(0, 0, locked.width, locked.height, destX, destY, &locked, image);
+    ReleaseBackBufferLock();
+    return result;
+}
+
+// A texture that is not a render target is locked in place; its level 0 holds the image.
+int CopyTexture(const GraphicImageBlock& block, const GraphicTextureTile& tile, const RECT& from, int destX,
+                int destY, SoftImage* image) {
+    const ColorFormat* format = GetColorFormatDescriptor(uint32_t(TextureFormatOfIndex(block.format)));
+    D3DLOCKED_RECT locked{};
+    if (!format || !tile.texture || FAILED(tile.texture->LockRect(0, &locked, &from, D3DLOCK_READONLY)))
+        return -1;
+    SoftImage view{};
+    view.format = *format;
+    view.width = from.right - from.left;
+    view.height = from.bottom - from.top;
+    view.pitch = locked.Pitch;
+    view.pixels = locked.pBits;
+    const int result = BlitImageRect(0, 0, view.width, view.height, destX, destY, &view, image);
+    tile.texture->UnlockRect(0);
+    return result;
+}
+
+// Each draw tile's overlap with rect, read from its texture.
+int ReadTextureTiles(int graphic, const GraphicEntry& entry, const RECT& rect, SoftImage* image) {
+    for (int i = 0; i < entry.drawTileCount; ++i) {
+        const GraphicDrawTile& tile = entry.drawTiles[i];
+        const int left = std::max(int(rect.left), tile.x), top = std::max(int(rect.top), tile.y);
+        const int right = std::min(int(rect.right), tile.x + tile.width);
+        const int bottom = std::min(int(rect.bottom), tile.y + tile.height);
+        if (left >= right || top >= bottom) continue;
+        const int dx = tile.textureX - tile.x, dy = tile.textureY - tile.y;
+        const RECT from{left + dx, top + dy, right + dx, bottom + dy};
+        const int textureIndex = int(tile.tile - entry.block->tiles);
+        const int destX = left - rect.left, destY = top - rect.top;
+        const int result = entry.block->description.renderTarget
+                               ? CopyLocked(graphic, from, textureIndex, destX, destY, image)
+                               : CopyTexture(*entry.block, *tile.tile, from, destX, destY, image);
+        if (result != 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect) {
+    const GraphicEntry* entry = LookupGraphic(graphic, 0);
+    if (!entry || !entry->block || !image) return -1;
+    const RECT whole{0, 0, entry->width, entry->height};
+    const RECT r = rect ? *rect : whole;
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > entry->width ||
+        r.bottom > entry->height)
+        return -1;
+    if (CreateSoftImageArgb8(r.right - r.left, r.bottom - r.top, image) != 0) return -1;
+    const int result =
+        Direct3DMode ? ReadTextureTiles(graphic, *entry, r, image) : CopyLocked(graphic, r, 0, 0, 0, image);
+    if (result != 0) ReleaseSoftImage(image);
+    return result == 0 ? 0 : -1;
+}
+
+namespace {
+
+int ReadFilterImagesCore(GraphicFilterContext* c, int blankDestination, int width, int height) {
+    const RECT source{c->x1, c->y1, c->x2, c->y2};
+    if (ReadGraphicToImage(c->sourceHandle, &c->sourceImage, &source) != 0) return -1;
+    if (c->blendFlag) {
+        const RECT blend{c->blendX, c->blendY, c->blendX + (c->x2 - c->x1), c->blendY + (c->y2 - c->y1)};
+        if (ReadGraphicToImage(c->blendHandle, &c->blendImage, &blend) != 0) return -1;
+    }
+    if (blankDestination) {
+        if (CreateSoftImageArgb8(width, height, &c->destinationImage) != 0) return -1;
+        for (int y = 0; y < height; ++y)
+            std::memset(static_cast<char*>(c->destinationImage.pixels) + y * c->destinationImage.pitch, 0,
+                        size_t(width) * 4);
+        return 0;
+    }
+    const RECT destination{c->destinationX, c->destinationY, c->destinationX + width,
+                           c->destinationY + height};
+    return ReadGraphicToImage(c->destinationHandle, &c->destinationImage, &destination);
+}
+
+}  // namespace
+
+int ReadFilterImages(GraphicFilterContext* context, int blankDestination, int width, int height) {
+    context->sourceImage = SoftImage{};
+    context->blendImage = SoftImage{};
+    context->destinationImage = SoftImage{};
+    if (ReadFilterImagesCore(context, blankDestination, width, height) == 0) return 0;
+    ReleaseSoftImage(&context->sourceImage);
+    ReleaseSoftImage(&context->blendImage);
+    ReleaseSoftImage(&context->destinationImage);
+    return -1;
+}
