@@ -111,6 +111,9 @@ inline HRESULT DeviceSetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
 inline HRESULT DeviceSetViewport(const D3DVIEWPORT9* viewport) {
     return direct3DSystem.device->SetViewport(viewport);
 }
+inline HRESULT DeviceGetViewport(D3DVIEWPORT9* viewport) {
+    return direct3DSystem.device->GetViewport(viewport);
+}
 inline HRESULT DeviceSetMaterial(const D3DMATERIAL9* material) {
     return direct3DSystem.device->SetMaterial(material);
 }

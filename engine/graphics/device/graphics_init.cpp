@@ -7,12 +7,13 @@
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/draw/device_state_defaults.h"
 #include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/draw/shader_constant_cache.h"
+#include "engine/graphics/filters/shader_filter_self_test.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/loss/mask_screen.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/draw_settings_reset.h"
 #include "engine/graphics/scene3d/lights.h"
 #include "engine/softrender/soft_render_state.h"
@@ -74,6 +75,7 @@ int InitGraphicsSystem() {
     InitFontSystem();
     RegisterMaskHandleType();
     if (Direct3DMode) ApplyAllDeviceStates();
+    RunShaderFilterSelfTest();
     SetScreenLogDisplayQueries(IsDisplayReady, ScreenHeight);
     return 0;
 }

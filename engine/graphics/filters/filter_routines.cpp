@@ -7,7 +7,7 @@
 #include "engine/graphics/filters/filter_shaders.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_read_back.h"
-#include "engine/graphics/placeholder_calls.h"
+#include "engine/graphics/filters/shader_filter_self_test.h"
 
 namespace {
 

@@ -221,7 +221,7 @@ int TransferImageToGraphic(const SoftImage* base, const SoftImage* alpha, const 
     const RECT r = source ? *source : whole;
     entry->originX = source ? int(r.left) - destX : 0;
     entry->originY = source ? int(r.top) - destY : 0;
-    return TransferImageToTextures(graphic, base, alpha, r, destX, destY, kTransferColourKey, 0, 1);
+    return TransferImageToTextures(graphic, base, alpha, r, destX, destY, kTransferColourKey, 0, 0);
 }
 
 int SetKeepGraphicImages(int flag) {

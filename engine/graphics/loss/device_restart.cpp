@@ -20,7 +20,6 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/handles/graphics_restore.h"
 #include "engine/graphics/loss/mask_screen.h"
-#include "engine/graphics/placeholder_calls.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/scene3d/model_device_objects.h"
 #include "engine/graphics/scene3d/model_textures.h"
@@ -30,6 +29,7 @@
 #include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/movie_services.h"
 #include "platform/kernel/kernel32.h"
+#include "engine/graphics/target/render_target_slots.h"
 
 GraphicsRestartState graphicsRestart;
 

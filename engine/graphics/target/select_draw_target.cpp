@@ -129,6 +129,16 @@ int SetRenderTargetSurface(IDirect3DSurface9* surface, int slot) {
     return 0;
 }
 
+int RebindRenderTargetSlots() {
+    for (int slot = 1; slot < SlotCount(); ++slot) {
+        const GraphicEntry* entry = LookupGraphic(drawTargetState.slots[slot], 0);
+        if (entry == nullptr) continue;
+        drawTargetState.boundSurfaces[slot] = nullptr;  // the device that held it is gone
+        SetRenderTargetSurface(GraphicSurface(entry), slot);
+    }
+    return 0;
+}
+
 int ClearRenderTargetSlots() {
     for (int slot = 1; slot < kRenderTargetSlotLimit; ++slot) {
         drawTargetState.slots[slot] = 0;
