@@ -6,12 +6,9 @@
 int PauseAllSounds(int pause) {
     if (!soundOutput.directSound || !handleTypes[kHandleTypeSound].registered) return -1;
     SoundTypeLock lock;
-    const HandleTypeRecord& type = handleTypes[kHandleTypeSound];
-    // A failed load's handle is deleted by its loading check, so the next node is read first.
-    for (HandleListNode *node = type.head.next, *next; node && node != &type.tail; node = next) {
-        next = node->next;
-        if (IsHandleLoading(static_cast<int>(node->handle)) == 0)
-            PauseSoundRecord(static_cast<SoundRecord*>(node->data), pause);
-    }
+    // A failed load's handle is deleted by its loading check; the walk allows that.
+    ForEachHandle<SoundRecord>(kHandleTypeSound, [pause](SoundRecord* record) {
+        if (IsHandleLoading(static_cast<int>(record->header.handle)) == 0) PauseSoundRecord(record, pause);
+    });
     return 0;
 }

@@ -87,6 +87,19 @@ struct HandleTypeRecord {
 
 extern HandleTypeRecord handleTypes[kHandleTypeCount];
 
+// Calls visit with the data of every live handle of the type, oldest first. The next node is read
+// before the visit, so the visit may delete the handle it is given. Takes no lock.
+template <class Record, class Visit>
+void ForEachHandle(int type, Visit visit) {
+    const HandleTypeRecord& t = handleTypes[type];
+    if (!t.registered) return;
+    for (HandleListNode* node = t.head.next; node != nullptr && node != &t.tail;) {
+        HandleListNode* next = node->next;
+        visit(static_cast<Record*>(node->data));
+        node = next;
+    }
+}
+
 // The empty callback of types whose module has nothing to do. Returns 0.
 int NoOpHandleCallback(HandleHeader* data);
 

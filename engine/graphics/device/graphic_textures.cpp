@@ -143,11 +143,9 @@ int UpdateRenderTargetTexture(int graphic) {
 }
 
 int RecreateAllGraphicTextures() {
-    const HandleTypeRecord& type = handleTypes[kGraphicHandleType];
-    if (!type.registered || !Direct3DMode) return 0;
-    for (HandleListNode* node = type.head.next; node && node != &type.tail; node = node->next) {
-        auto* entry = static_cast<GraphicEntry*>(node->data);
+    if (!Direct3DMode) return 0;
+    ForEachHandle<GraphicEntry>(kGraphicHandleType, [](GraphicEntry* entry) {
         if (entry->block && entry->block->description.hasTextures) CreateGraphicTextures(entry->block, 0);
-    }
+    });
     return 0;
 }

@@ -108,29 +108,22 @@ int SetIndexBufferData(int first, const void* data, int count, int handle) {
 
 int ReleaseDeviceBufferObjects(int type) {
     if (type != kHandleTypeVertexBuffer && type != kHandleTypeIndexBuffer) return 0;
-    const HandleTypeRecord& t = handleTypes[type];
-    if (!t.registered) return 0;
-    for (HandleListNode* node = t.head.next; node && node != &t.tail; node = node->next) {
-        auto* record = static_cast<DeviceBufferRecord*>(node->data);
+    ForEachHandle<DeviceBufferRecord>(type, [](DeviceBufferRecord* record) {
         if (record->buffer) ReleaseComObject(record->buffer);
         record->buffer = nullptr;
-    }
+    });
     return 0;
 }
 
 int RecreateDeviceBufferObjects(int type) {
     if (!HasD3DDevice() || (type != kHandleTypeVertexBuffer && type != kHandleTypeIndexBuffer)) return 0;
-    const HandleTypeRecord& t = handleTypes[type];
-    if (!t.registered) return 0;
-    for (HandleListNode* node = t.head.next; node && node != &t.tail; node = node->next) {
-        auto* record = static_cast<DeviceBufferRecord*>(node->data);
-        if (record->buffer) continue;
-        if (MakeDeviceBuffer(record, type) != D3D_OK) continue;
+    ForEachHandle<DeviceBufferRecord>(type, [type](DeviceBufferRecord* record) {
+        if (record->buffer || MakeDeviceBuffer(record, type) != D3D_OK) return;
         const UINT bytes = UINT(record->elementSize) * UINT(record->count);
         if (type == kHandleTypeVertexBuffer)
             WriteDevice(static_cast<IDirect3DVertexBuffer9*>(record->buffer), 0, bytes, record->copy);
         else
             WriteDevice(static_cast<IDirect3DIndexBuffer9*>(record->buffer), 0, bytes, record->copy);
-    }
+    });
     return 0;
 }

@@ -77,14 +77,6 @@ HRESULT MakeShaderObject(UserShaderRecord* record, const void* code) {
     return hr;
 }
 
-template <typename Visit>
-void ForEachShader(Visit visit) {
-    const HandleTypeRecord& t = handleTypes[kHandleTypeShader];
-    if (!t.registered) return;
-    for (HandleListNode* node = t.head.next; node && node != &t.tail; node = node->next)
-        visit(static_cast<UserShaderRecord*>(node->data));
-}
-
 }  // namespace
 
 void ResetUserShaderBinding() {
@@ -150,7 +142,7 @@ int CreateUserShader(int kind, const void* code, int size, int asyncFlag, int re
 }
 
 int ReleaseUserShaderObjects() {
-    ForEachShader([](UserShaderRecord* record) {
+    ForEachHandle<UserShaderRecord>(kHandleTypeShader, [](UserShaderRecord* record) {
         if (record->shader) ReleaseComObject(record->shader);
         record->shader = nullptr;
     });
@@ -159,7 +151,7 @@ int ReleaseUserShaderObjects() {
 
 int RecreateUserShaderObjects() {
     if (!HasD3DDevice()) return 0;
-    ForEachShader([](UserShaderRecord* record) {
+    ForEachHandle<UserShaderRecord>(kHandleTypeShader, [](UserShaderRecord* record) {
         if (!record->shader && record->code) MakeShaderObject(record, record->code);
     });
     return 0;

@@ -111,10 +111,9 @@ int ReleaseBaseDeviceObjects(ModelBase* base) {
 }
 
 int ReleaseModelDeviceObjects() {
-    ForEachModelRecord<ModelBase>(kHandleTypeModelBase,
-                                  [](ModelBase* base) { ReleaseBaseDeviceObjects(base); });
-    ForEachModelRecord<ModelInstance>(
-        kHandleTypeModel, [](ModelInstance* instance) { ReleaseInstanceVertexBuffers(instance); });
+    ForEachHandle<ModelBase>(kHandleTypeModelBase, [](ModelBase* base) { ReleaseBaseDeviceObjects(base); });
+    ForEachHandle<ModelInstance>(kHandleTypeModel,
+                                 [](ModelInstance* instance) { ReleaseInstanceVertexBuffers(instance); });
     return 0;
 }
 
@@ -133,10 +132,10 @@ int RebuildModelDeviceObjects() {
     if (!modelTypeState.registered || Direct3DMode != 1) return 0;
     int result = 0;
     if (ProcessesModelVertices())
-        ForEachModelRecord<ModelBase>(kHandleTypeModelBase, [&](ModelBase* base) {
+        ForEachHandle<ModelBase>(kHandleTypeModelBase, [&](ModelBase* base) {
             if (RebuildBaseDeviceObjects(base) != 0) result = -1;
         });
-    ForEachModelRecord<ModelInstance>(kHandleTypeModel, [&](ModelInstance* instance) {
+    ForEachHandle<ModelInstance>(kHandleTypeModel, [&](ModelInstance* instance) {
         if (BuildInstanceBuffers(instance) != 0) result = -1;
     });
     return result;

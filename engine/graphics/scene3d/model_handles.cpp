@@ -142,7 +142,7 @@ int RegisterModelHandleTypes() {
 int EndModelHandleTypes() {
     if (!modelTypeState.registered) return 0;
     DeleteAllHandles(kHandleTypeModel, nullptr);
-    ForEachModelRecord<ModelBase>(kHandleTypeModelBase, [](ModelBase* base) { base->referenceCount = 1; });
+    ForEachHandle<ModelBase>(kHandleTypeModelBase, [](ModelBase* base) { base->referenceCount = 1; });
     DeleteAllHandles(kHandleTypeModelBase, nullptr);
     EndHandleType(kHandleTypeModel);
     EndHandleType(kHandleTypeModelBase);

@@ -29,15 +29,3 @@ int EndModelHandleTypes();
 // Delete callbacks: a base goes when its reference count reaches 0 (1, refused, before that).
 int ReleaseModelBase(HandleHeader* data);
 int ReleaseModelInstance(HandleHeader* data);
-
-// Calls visit with the data of every live handle of the type.
-template <class Record, class Visit>
-void ForEachModelRecord(int type, Visit visit) {
-    const HandleTypeRecord& t = handleTypes[type];
-    if (!t.registered) return;
-    for (HandleListNode* node = t.head.next; node != nullptr && node != &t.tail;) {
-        HandleListNode* next = node->next;
-        visit(static_cast<Record*>(node->data));
-        node = next;
-    }
-}

@@ -83,9 +83,9 @@ int RestoreModelTextures() {
             if ((!ownOnly || materials[i].ownTexture) && RestoreMaterialTexture(&materials[i]) != 0)
                 result = -1;
     };
-    ForEachModelRecord<ModelBase>(
-        kHandleTypeModelBase, [&](ModelBase* base) { restore(base->materials, base->materialCount, false); });
-    ForEachModelRecord<ModelInstance>(kHandleTypeModel, [&](ModelInstance* instance) {
+    ForEachHandle<ModelBase>(kHandleTypeModelBase,
+                             [&](ModelBase* base) { restore(base->materials, base->materialCount, false); });
+    ForEachHandle<ModelInstance>(kHandleTypeModel, [&](ModelInstance* instance) {
         if (instance->base != nullptr) restore(instance->materials, instance->base->materialCount, true);
     });
     return result;
