@@ -1,6 +1,7 @@
 // The sound module's start and end, sound handles loaded from files (whole or streamed), their play
 // calls, and the stream thread, on the manually clocked output.
 #include "tests/sound/sound_handles_fixture.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -262,10 +263,12 @@ TEST_F(SoundHandlesTest, AsynchronousLoadRefusesTheHandleUntilItIsDone) {
     EXPECT_EQ(SetSoundVolume(10, handle), -1);
     EXPECT_EQ(GetSoundPlayTime(handle), -1);
     ASSERT_EQ(StartAsyncLoadThreads(2), 0);
-    for (int i = 0; i < 5000 && (IsHandleLoading(handle) == 1 || IsHandleLoading(missing) == 1); ++i) {
-        ProcessMainThreadRequests();  // wakes the workers for the requests queued before they existed
-        Sleep(1);
-    }
+    WaitUntil(
+        [&] { return IsHandleLoading(handle) != 1 && IsHandleLoading(missing) != 1; },
+        [] {
+            ProcessMainThreadRequests();  // wakes the workers for the requests queued before they existed
+            Sleep(1);
+        });
     EXPECT_EQ(IsHandleLoading(handle), 0);
     EXPECT_EQ(IsHandleLoading(missing), -1);  // the check deleted the failed load's handle
     EXPECT_EQ(Record(handle)->bufferCount, 3);

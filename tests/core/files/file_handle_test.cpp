@@ -8,6 +8,7 @@
 #include "engine/core/memory/handle_manager.h"
 #include "platform/kernel/kernel32.h"
 #include "tests/core/files/archive_test_support.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -56,13 +57,13 @@ TEST_F(FileHandleTest, AsynchronousOpenOfAMissingFileInvalidatesTheHandle) {
     int present = OpenFileHandleCore(Path("lines.txt").c_str(), 0, 1);
     ASSERT_GT(missing, 0);
     ASSERT_GT(present, 0);
-    for (int i = 0; i < 5000 && (IsHandleLoading(missing) == 1 || IsHandleLoading(present) == 1); ++i)
-        Sleep(1);
+    WaitUntil([&] { return IsHandleLoading(missing) != 1 && IsHandleLoading(present) != 1; },
+              [] { Sleep(1); });
     EXPECT_EQ(IsHandleLoading(missing), -1);  // failed by its job, deleted by the check
     EXPECT_EQ(IsHandleLoading(present), 0);
     char buffer[4] = {};
     EXPECT_EQ(ReadFileHandleSyncOrAsync(present, buffer, 2, 1), 0);
-    for (int i = 0; i < 5000 && IsHandleLoading(present) == 1; ++i) Sleep(1);
+    WaitUntil([&] { return IsHandleLoading(present) != 1; }, [] { Sleep(1); });
     EXPECT_EQ(std::string(buffer), "ab");
     EXPECT_EQ(CloseFileHandle(present), 0);
     StopAsyncLoadThreads();

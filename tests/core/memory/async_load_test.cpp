@@ -11,6 +11,7 @@
 #include "engine/core/memory/handle_manager.h"
 #include "platform/kernel/clock.h"
 #include "tests/core/log_capture.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -115,15 +116,13 @@ class AsyncLoad : public LogCapture {
         EXPECT_EQ(EndAsyncLoad(), 0);
         LogCapture::TearDown();
     }
-    // Pumps as the message pump does until `done` holds (or about 10 s have passed).
+    // Pumps as the message pump does until `done` holds.
     template <typename Done>
     bool PumpUntil(Done done) {
-        for (int i = 0; i < 10000; ++i) {
-            if (done()) return true;
+        return WaitUntil(done, [] {
             ProcessMainThreadRequests();
             Sleep(1);
-        }
-        return done();
+        });
     }
     JobBoard board_;
 };
@@ -174,7 +173,7 @@ TEST_F(AsyncLoad, MainThreadCallsRoundTripAndShareTheTwoMillisecondBudget) {
     ASSERT_EQ(StartAsyncLoadThreads(8), 0);
     for (int i = 0; i < 6; ++i) AddAsyncLoadRequest(MakeRequest(PostingJob, &board_, i));
     // Every worker has handed its call over; nothing has run them yet.
-    for (int i = 0; i < 100000 && GetMainThreadCallCount() < 6; ++i) std::this_thread::yield();
+    WaitUntil([] { return GetMainThreadCallCount() >= 6; }, [] { std::this_thread::yield(); });
     ASSERT_EQ(GetMainThreadCallCount(), 6);
     SetClockMode(ClockMode::kVirtual);
     ProcessMainThreadRequests();  // calls at 0, 1 and 2 ms run; at 3 ms the budget is spent

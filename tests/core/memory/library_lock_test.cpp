@@ -10,11 +10,12 @@
 #include "engine/core/frame/com_start.h"
 #include "engine/core/memory/threads.h"
 #include "tests/core/log_capture.h"
+#include "tests/wait_until.h"
 
 namespace {
 
 void WaitForWaiters(int count) {
-    for (int i = 0; i < 5000 && GetLibraryLockWaiterCount() != count; ++i) Sleep(1);
+    WaitUntil([&] { return GetLibraryLockWaiterCount() == count; }, [] { Sleep(1); });
     ASSERT_EQ(GetLibraryLockWaiterCount(), count);
 }
 
@@ -112,11 +113,12 @@ TEST(WorkerThreads, RunOnlyAfterFirstResume) {
     EXPECT_NE(GetThreadRecordId(&record), 0u);
     // The thread suspends itself; resume succeeds (1) once it has.
     int resumed = 0;
-    for (int i = 0; i < 2000 && !resumed; ++i) {
-        EXPECT_EQ(workerRuns.load(), 0);
-        Sleep(1);
-        resumed = ResumeThreadRecord(&record);
-    }
+    WaitUntil([&] { return resumed != 0; },
+              [&] {
+                  EXPECT_EQ(workerRuns.load(), 0);
+                  Sleep(1);
+                  resumed = ResumeThreadRecord(&record);
+              });
     EXPECT_EQ(resumed, 1);
     EXPECT_EQ(WaitForSingleObject(record.handle, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(workerRuns.load(), 1);

@@ -9,6 +9,7 @@
 #include "engine/graphics/device/device_probe.h"
 #include "engine/graphics/device/memory_textures.h"
 #include "tests/graphics/device/device_fixture.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -57,11 +58,11 @@ class ForwardingTest : public DeviceTest {
         int offset = 0;
         PackAsyncArgPointer(AsyncLoadArguments(request), &offset, reinterpret_cast<uintptr_t>(this));
         AddAsyncLoadRequest(request);
-        for (int i = 0; i < 10000 && !done_; ++i) {
-            ProcessMainThreadRequests();
-            Sleep(1);
-        }
-        ASSERT_TRUE(done_);
+        ASSERT_TRUE(WaitUntil([&] { return done_.load(); },
+                              [] {
+                                  ProcessMainThreadRequests();
+                                  Sleep(1);
+                              }));
     }
     std::function<void()> work_;
     std::atomic<bool> done_{false};

@@ -7,6 +7,7 @@
 #include "engine/core/frame/library_state.h"
 #include "engine/core/memory/async_load.h"
 #include "tests/graphics/draw/draw_test_support.h"
+#include "tests/wait_until.h"
 
 namespace graphics_test {
 namespace {
@@ -184,13 +185,14 @@ TEST_F(VertexBatchTest, AFlushPostedFromALoaderThreadRunsOnTheMainThread) {
     StartTrace();
     AddAsyncLoadRequest(request);
     // The worker only queues the flush: nothing is drawn until the main thread serves the queue.
-    for (int i = 0; i < 10000 && GetMainThreadCallCount() == 0; ++i) Sleep(1);
+    WaitUntil([] { return GetMainThreadCallCount() != 0; }, [] { Sleep(1); });
     ASSERT_EQ(GetMainThreadCallCount(), 1);
     EXPECT_EQ(vertexBatch.vertexCount, 6);
-    for (int i = 0; i < 10000 && postedFlushResult == 99; ++i) {
-        ProcessMainThreadRequests();
-        Sleep(1);
-    }
+    WaitUntil([] { return postedFlushResult != 99; },
+              [] {
+                  ProcessMainThreadRequests();
+                  Sleep(1);
+              });
     EXPECT_EQ(postedFlushResult, 0);
     EXPECT_EQ(CountLines(TakeTrace(), "IDirect3DDevice9::DrawPrimitiveUP(4, 2, ptr, 28)"), 1);
     EXPECT_EQ(vertexBatch.vertexCount, 0);

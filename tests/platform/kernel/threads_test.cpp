@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/kernel/kernel32.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -66,10 +67,11 @@ TEST(KernelThreads, ThreadSuspendsItselfUntilResumed) {
     ASSERT_NE(thread, nullptr);
     // Wait until it has suspended itself (a resume then reports 1).
     DWORD previous = 0;
-    for (int i = 0; i < 2000 && previous == 0; ++i) {
-        Sleep(1);
-        previous = ResumeThread(thread);
-    }
+    WaitUntil([&] { return previous != 0; },
+              [&] {
+                  Sleep(1);
+                  previous = ResumeThread(thread);
+              });
     EXPECT_EQ(previous, 1u);
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(runs.load(), 1);
