@@ -13,6 +13,8 @@
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/system_info.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/handles/graphic_loading.h"
+#include "engine/graphics/handles/graphic_movie.h"
 #include "engine/graphics/loss/device_restart.h"
 #include "engine/sound/sound.h"
 #include "engine/text_movie/movie_record.h"
@@ -199,6 +201,41 @@ TEST_P(MovieGraphicTest, FreeingTheGraphicEndsItsMovie) {
     // The decode thread has been told to stop and was waited for; its system thread goes right after.
     for (int tries = 0; tries < 2000 && ThreadCount() != before; ++tries) usleep(1000);
     EXPECT_EQ(ThreadCount(), before);
+}
+
+TEST_P(MovieGraphicTest, AlphaBesideThePictureFillsTheAlphaOfAHalfWidthGraphic) {
+    GraphicCreateParams params;
+    FillGraphicCreateParams(&params);
+    params.words[CREATE_ALPHA] = 1;
+    const int graphic = CreateGraphicFromParams(params, kFixtureWidth / 2, kFixtureHeight, 0, 0, 0);
+    ASSERT_NE(graphic, -1);
+    const int32_t halfWidth = 1;
+    const int movie = OpenMovie(&halfWidth, Fixture("tiny.ogv").c_str(), nullptr, nullptr, 0, 0);
+    ASSERT_NE(movie, -1);
+    ASSERT_EQ(SetMovieFrameCallback(movie, MovieFrameToGraphic, reinterpret_cast<void*>(uintptr_t(graphic))),
+              0);
+    AdvanceTheoraFrame(GetMovieData(movie)->decoder, 4);
+    ASSERT_EQ(UpdateMovieFrame(movie), 0);
+
+    // The left half is the picture; the right half's red is the alpha.
+    const GraphicEntry* entry = Entry(graphic);
+    const uint8_t* oracle = OracleRgbFrame(4);
+    int worst = 0;
+    for (int y = 0; y < kFixtureHeight; ++y)
+        for (int x = 0; x < kFixtureWidth / 2; ++x) {
+            uint32_t argb = 0;
+            if (entry->block->description.hasTextures)
+                argb = Texel(Tile(graphic, 0).texture, x, y);
+            else
+                std::memcpy(&argb, entry->softView.pixels + y * entry->softView.base->pitch + x * 4, 4);
+            const uint8_t* picture = oracle + (y * kFixtureWidth + x) * 3;
+            const uint8_t* alpha = oracle + (y * kFixtureWidth + x + kFixtureWidth / 2) * 3;
+            worst = std::max(
+                {worst, std::abs(int(argb >> 24) - alpha[0]), std::abs(int((argb >> 16) & 255) - picture[0]),
+                 std::abs(int((argb >> 8) & 255) - picture[1]), std::abs(int(argb & 255) - picture[2])});
+        }
+    EXPECT_LE(worst, kRgbTolerance) << Name(GetParam());
+    DeleteHandle(movie);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, MovieGraphicTest,

@@ -17,21 +17,30 @@ struct Planes {
     std::vector<uint8_t> y, u, v;
 };
 
-// The oracle's planar frame.
-Planes OraclePlanes(int frame) {
-    const uint8_t* yuv = OracleYuvFrame(frame);
-    const size_t luma = kFixtureWidth * kFixtureHeight, chroma = luma / 4;
-    return {
-        {yuv, yuv + luma}, {yuv + luma, yuv + luma + chroma}, {yuv + luma + chroma, yuv + luma + 2 * chroma}};
+// The columns [left, left + width) of the oracle's planar frame (left and width even).
+Planes OraclePlanes(int frame, int left, int width) {
+    const uint8_t* y = OracleYuvFrame(frame);
+    const uint8_t* u = y + kFixtureWidth * kFixtureHeight;
+    const uint8_t* v = u + kFixtureWidth * kFixtureHeight / 4;
+    Planes p;
+    for (int row = 0; row < kFixtureHeight; ++row)
+        p.y.insert(p.y.end(), y + row * kFixtureWidth + left, y + row * kFixtureWidth + left + width);
+    for (int row = 0; row < kFixtureHeight / 2; ++row) {
+        const int at = row * (kFixtureWidth / 2) + left / 2;
+        p.u.insert(p.u.end(), u + at, u + at + width / 2);
+        p.v.insert(p.v.end(), v + at, v + at + width / 2);
+    }
+    return p;
 }
 
-// The surface's picture read back through a lock, by the layout of its format. For the pair formats the
-// chroma of a 2 x 2 block is taken from its upper row; `rowsAgree` says whether the lower row repeats it.
-Planes ReadSurface(IDirect3DSurface9* surface, D3DFORMAT format, bool* rowsAgree) {
+// The surface's picture of the given width read back through a lock, by the layout of its format. For
+// the pair formats the chroma of a 2 x 2 block is taken from its upper row; `rowsAgree` says whether the
+// lower row repeats it.
+Planes ReadSurface(IDirect3DSurface9* surface, D3DFORMAT format, int w, bool* rowsAgree) {
     D3DLOCKED_RECT locked{};
     EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
-    const int pitch = locked.Pitch, w = kFixtureWidth, h = kFixtureHeight;
+    const int pitch = locked.Pitch, h = kFixtureHeight;
     Planes p;
     *rowsAgree = true;
     if (format == D3DFMT_YV12) {
@@ -60,6 +69,30 @@ Planes ReadSurface(IDirect3DSurface9* surface, D3DFORMAT format, bool* rowsAgree
     return p;
 }
 
+uint32_t OggChecksum(const uint8_t* page, size_t size) {
+    uint32_t crc = 0;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= uint32_t(page[i]) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+// The movie with its picture narrowed to `width` columns from column `left` of the coded frame: the
+// identification header alone fills the first page, whose checksum is made again.
+std::vector<uint8_t> WithPicture(std::vector<uint8_t> movie, int width, int left) {
+    const size_t header = 27 + movie[26];
+    movie[header + 14] = 0;
+    movie[header + 15] = 0;
+    movie[header + 16] = uint8_t(width);
+    movie[header + 20] = uint8_t(left);
+    const size_t page = header + movie[27];
+    std::fill(movie.begin() + 22, movie.begin() + 26, 0);
+    const uint32_t crc = OggChecksum(movie.data(), page);
+    for (int i = 0; i < 4; ++i) movie[22 + size_t(i)] = uint8_t(crc >> (8 * i));
+    return movie;
+}
+
 class TheoraSurfaceTest : public graphics_test::DeviceFixture {
   protected:
     void SetUp() override {
@@ -70,6 +103,10 @@ class TheoraSurfaceTest : public graphics_test::DeviceFixture {
     void TearDown() override {
         Close();
         DeviceFixture::TearDown();
+    }
+    TheoraMovie* Open(const std::vector<uint8_t>& bytes) {
+        bytes_ = bytes;
+        return Open();
     }
     TheoraMovie* Open() {
         stream_ = OpenMemoryStream(bytes_.data(), uint32_t(bytes_.size()));
@@ -90,8 +127,9 @@ class TheoraSurfaceTest : public graphics_test::DeviceFixture {
         ASSERT_NE(Surface(m), nullptr);
         EXPECT_EQ(m->surfaceCurrent, 1);
         bool rowsAgree = false;
-        const Planes got = ReadSurface(Surface(m), D3DFORMAT(m->surfaceFourcc), &rowsAgree);
-        const Planes want = OraclePlanes(frame);
+        const int width = int(m->info.frame_width);
+        const Planes got = ReadSurface(Surface(m), D3DFORMAT(m->surfaceFourcc), width, &rowsAgree);
+        const Planes want = OraclePlanes(frame, int(m->info.offset_x), width);
         EXPECT_TRUE(got.y == want.y) << "Y plane";
         EXPECT_TRUE(got.u == want.u) << "U plane";
         EXPECT_TRUE(got.v == want.v) << "V plane";
@@ -141,6 +179,28 @@ TEST_F(TheoraSurfaceTest, FormatsAreTriedInTheOrderYv12Yuy2Uyvy) {
             ExpectSurfaceShows(m, 0);
         }
         // The frame image is made either way.
+        EXPECT_EQ(m->imageCurrent, 1);
+        Close();
+    }
+}
+
+TEST_F(TheoraSurfaceTest, OnlyPicturesOfWholeChromaBlocksGetASurface) {
+    struct Case {
+        int width, left;
+        bool surface;
+    };
+    const Case cases[] = {{30, 2, true}, {31, 0, false}, {30, 1, false}};
+    MakeDevice(64, 64);
+    const std::vector<uint8_t> plain = bytes_;
+    for (const Case& c : cases) {
+        StartTrace();
+        TheoraMovie* m = Open(WithPicture(plain, c.width, c.left));
+        ASSERT_NE(m, nullptr) << c.width << " from " << c.left;
+        ASSERT_EQ(int(m->info.frame_width), c.width);
+        ASSERT_EQ(int(m->info.offset_x), c.left);
+        EXPECT_EQ(SurfaceCreations(TakeTrace()), c.surface ? 1 : 0);
+        if (c.surface) ExpectSurfaceShows(m, 0);
+        EXPECT_EQ(Surface(m) != nullptr, c.surface);
         EXPECT_EQ(m->imageCurrent, 1);
         Close();
     }
