@@ -12,6 +12,7 @@
 
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/system_info.h"
+#include "engine/core/memory/async_load.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_movie.h"
@@ -201,6 +202,27 @@ TEST_P(MovieGraphicTest, FreeingTheGraphicEndsItsMovie) {
     // The decode thread has been told to stop and was waited for; its system thread goes right after.
     for (int tries = 0; tries < 2000 && ThreadCount() != before; ++tries) usleep(1000);
     EXPECT_EQ(ThreadCount(), before);
+}
+
+TEST_P(MovieGraphicTest, LoadJobMakesTheSameGraphicThroughTheMainThread) {
+    ASSERT_EQ(InitAsyncLoad(GetCurrentThreadId()), 0);
+    ASSERT_EQ(StartAsyncLoadThreads(2), 0);
+    SetAsyncLoadEnabled(1);
+    const int graphic = Load();
+    SetAsyncLoadEnabled(0);
+    // With a device the job needs the main thread for its device calls: it cannot have ended yet.
+    if (GetParam() != Path::kSoftware) EXPECT_NE(IsHandleLoading(graphic), 0);
+    for (int i = 0; i < 20000 && graphic != -1 && IsHandleLoading(graphic) != 0; ++i) {
+        ProcessMainThreadRequests();
+        Sleep(1);
+    }
+    StopAsyncLoadThreads();
+    EndAsyncLoad();
+    ASSERT_NE(graphic, -1);
+    ASSERT_EQ(IsHandleLoading(graphic), 0);
+    ASSERT_EQ(IsGraphicAlive(graphic), 1);
+    ExpectPath(graphic);
+    EXPECT_LE(Difference(Pixels(graphic), 0), kRgbTolerance) << Name(GetParam());
 }
 
 TEST_P(MovieGraphicTest, AlphaBesideThePictureFillsTheAlphaOfAHalfWidthGraphic) {
