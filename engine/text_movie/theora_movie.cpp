@@ -10,6 +10,7 @@
 
 #include "engine/core/memory/log.h"
 #include "engine/core/memory/tracked_allocator.h"
+#include "engine/text_movie/theora_surface.h"
 #include "engine/text_movie/theora_yuv_tables.h"
 
 namespace {
@@ -414,6 +415,7 @@ void FreeTheoraMovie(TheoraMovie* m) {
             for (uint8_t* plane : m->slots[i].planes) TrackedFree(plane);
         TrackedFree(m->slots);
     }
+    ReleaseTheoraSurface(m, 0);
     TrackedFree(m->pages);
     TrackedFree(m->keyframes);
     ReleaseSoftImage(&m->image);
@@ -481,9 +483,7 @@ TheoraMovie* OpenTheoraMovie(const FileAccessTable* table, uintptr_t file, int s
         FreeTheoraMovie(m);
         return nullptr;
     }
-    // Graphics has no YUV surface to offer yet; frames go to the XRGB image only.
-    m->surface = nullptr;
-    m->surfaceFourcc = 0;
+    CreateTheoraSurface(m, async);
     if (CreateSoftImageXrgb8(int(m->info.frame_width), int(m->info.frame_height), &m->image) < 0) {
         LogText("Theora ムービーデコードフレームストック用画像バッファの確保に失敗しました\n");
         FreeTheoraMovie(m);
@@ -545,10 +545,12 @@ const TheoraFrameSlot* FindTheoraSlot(TheoraMovie* movie, int frame) {
     return movie ? SlotHolding(movie, frame) : nullptr;
 }
 
-int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, int) {
+int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, int async) {
     if (!movie) return 0;
-    bool imageDue = imageWanted && !movie->imageCurrent;
-    bool surfaceDue = surfaceWanted && !movie->surfaceCurrent && movie->surface;
+    const bool imageDue = imageWanted && !movie->imageCurrent;
+    // A surface dropped with the device's resources is made again for the next frame it is wanted for.
+    const bool surfaceDue =
+        surfaceWanted && !movie->surfaceCurrent && (movie->surface || movie->surfaceInvalid.load());
     if (!imageDue && !surfaceDue) return 0;
     const int current = movie->currentFrame.load();
     const TheoraFrameSlot* slot = nullptr;
@@ -564,6 +566,7 @@ int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, in
         if (movie->endOfFile.load()) return 0;
         Sleep(0);
     }
+    if (surfaceDue) FillTheoraSurface(movie, *slot, async);
     if (imageDue) {
         ConvertSlot(movie, *slot, &movie->image);
         movie->imageCurrent = 1;
@@ -572,7 +575,13 @@ int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, in
 }
 
 int InvalidateTheoraImage(TheoraMovie* movie) {
-    if (movie) movie->surfaceInvalid.store(1);
+    if (!movie) return 0;
+    // The surface belongs to the device being released, and the graphic's textures lose the frame with
+    // it: the next update converts the shown frame again into both.
+    ReleaseTheoraSurface(movie, 0);
+    movie->surfaceInvalid.store(1);
+    movie->imageCurrent = 0;
+    movie->surfaceCurrent = 0;
     return 0;
 }
 

@@ -83,9 +83,9 @@ struct TheoraMovie {
     int32_t slotCount;
 
     SoftImage image;
-    std::atomic<int32_t> surfaceInvalid;
-    void* surface;  // Direct3D YUV surface; null while the graphics device has none
-    uint32_t surfaceFourcc;
+    std::atomic<int32_t> surfaceInvalid;  // the surface was dropped with the device's resources
+    void* surface;                        // IDirect3DSurface9 in a YUV format, or null
+    uint32_t surfaceFourcc;               // "YV12", "YUY2", "UYVY", or 0 without a surface
     int32_t imageCurrent;
     int32_t surfaceCurrent;
 };
@@ -108,6 +108,8 @@ int AdvanceTheoraFrame(TheoraMovie* movie, int n);
 int SeekTheoraMovie(TheoraMovie* movie, int frame);
 // 1 when it converted the shown frame, 0 when there was nothing to do or no frame.
 int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, int async);
+// Drops the surface (it belongs to the device being released) and marks both the image and the surface
+// as not holding the shown frame.
 int InvalidateTheoraImage(TheoraMovie* movie);
 SoftImage* GetTheoraImage(TheoraMovie* movie);
 void* GetTheoraSurface(TheoraMovie* movie);

@@ -10,6 +10,7 @@
 
 #include "platform/d3d9/presented_picture.h"
 #include "platform/d3d9/trace.h"
+#include "platform/d3d9/yuv_surface.h"
 
 namespace {
 
@@ -133,4 +134,5 @@ void D3D9ResetControls() {
     EnsurePlatformModulesRegistered();
     SetPlatformExportAbsent("d3d9.dll", "Direct3DCreate9Ex", true);
     d3d9::ClearPresentedPicture();
+    D3D9ResetYuvSurfaceFormats();
 }

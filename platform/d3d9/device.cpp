@@ -9,6 +9,7 @@
 #include "platform/d3d9/present.h"
 #include "platform/d3d9/surface_copy.h"
 #include "platform/d3d9/trace.h"
+#include "platform/d3d9/yuv_surface.h"
 
 namespace d3d9 {
 
@@ -266,9 +267,12 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     Trace("IDirect3DDevice9::CreateOffscreenPlainSurface", width, height, format, pool, surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsTextureFormat(format) || shared ||
-        pool == D3DPOOL_MANAGED || pool > D3DPOOL_SCRATCH)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        !(IsTextureFormat(format) || IsYuvFormat(format)) || shared || pool == D3DPOOL_MANAGED ||
+        pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
+    const HRESULT yuv = IsYuvFormat(format) ? CheckYuvSurface(format, width, height) : D3D_OK;
+    if (FAILED(yuv)) return yuv;
     if (D3D9TakeCreationFailure("CreateOffscreenPlainSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     *surface =
         new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
@@ -300,7 +304,8 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
     Surface* src = source ? AsSurface(source) : nullptr;
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
-        src->store.format != dst->store.format || IsDepthFormat(src->store.format))
+        src->store.format != dst->store.format || IsDepthFormat(src->store.format) ||
+        IsYuvFormat(src->store.format))
         return D3DERR_INVALIDCALL;
     IntRect r = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     int x = dest_point ? dest_point->x : 0, y = dest_point ? dest_point->y : 0;
@@ -357,18 +362,23 @@ HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* source_rect, 
     // A destination must be a render target unless both are plain off-screen surfaces.
     bool plain_pair = !src->container && !dst->container && !(src->usage & D3DUSAGE_RENDERTARGET) &&
                       !(dst->usage & D3DUSAGE_RENDERTARGET);
-    if (!(dst->usage & D3DUSAGE_RENDERTARGET) && !plain_pair) return D3DERR_INVALIDCALL;
+    if ((!(dst->usage & D3DUSAGE_RENDERTARGET) && !plain_pair) || YuvStretchRefused(*src, *dst))
+        return D3DERR_INVALIDCALL;
     IntRect sr = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     IntRect dr = dest_rect ? FromRect(*dest_rect) : dst->store.Bounds();
     if (!InsideSurface(sr, src->store) || !InsideSurface(dr, dst->store)) return D3DERR_INVALIDCALL;
-    if (!core_->lost) StretchPoint(src->store, sr, dst->store, dr);
+    if (core_->lost) return D3D_OK;
+    if (IsYuvFormat(src->store.format))
+        StretchYuvPoint(src->store, sr, dst->store, dr);
+    else
+        StretchPoint(src->store, sr, dst->store, dr);
     return D3D_OK;
 }
 
 HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) {
     Trace("IDirect3DDevice9::ColorFill", surface, rect, color);
     Surface* s = surface ? AsSurface(surface) : nullptr;
-    if (!s || s->pool != D3DPOOL_DEFAULT || IsDepthFormat(s->store.format) ||
+    if (!s || s->pool != D3DPOOL_DEFAULT || IsDepthFormat(s->store.format) || IsYuvFormat(s->store.format) ||
         (s->container && !(s->usage & D3DUSAGE_RENDERTARGET)))
         return D3DERR_INVALIDCALL;
     IntRect r = rect ? FromRect(*rect) : s->store.Bounds();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/d3d9/trace.h"
+#include "platform/d3d9/yuv_surface.h"
 
 namespace d3d9 {
 
@@ -47,7 +48,10 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, int width, 
       core_(std::move(core)),
       owner_(owner),
       owner_object_(owner_object) {
-    store.Allocate(format, width, height);
+    if (IsYuvFormat(format))
+        AllocateYuvStore(store, format, width, height);
+    else
+        store.Allocate(format, width, height);
     if (pool == D3DPOOL_DEFAULT && core_) core_->RegisterDefaultPool(&store.bits);
 }
 
@@ -88,7 +92,8 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     Trace("IDirect3DSurface9::LockRect", locked, rect, flags);
     IntRect area;
-    if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area))
+    if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area) ||
+        (IsYuvFormat(store.format) && !YuvLockRectAllowed(store, area)))
         return D3DERR_INVALIDCALL;
     is_locked = true;
     locked->Pitch = store.pitch;
