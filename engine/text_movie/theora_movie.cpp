@@ -316,6 +316,18 @@ int FirstMissingFrame(TheoraMovie* m, int current) {
     return -1;
 }
 
+// The decode thread's wait while it has nothing to do. On the virtual clock a plain Sleep here would end
+// only when the pumping thread moves the clock, and that thread may be the one waiting for a frame.
+void IdleWait(TheoraMovie* m) {
+    WaitForSingleObject(m->wake, 1);
+}
+
+// The main thread's wait for the decode thread: wakes it, then gives it the processor.
+void WaitForThread(TheoraMovie* m) {
+    SetEvent(m->wake);
+    Sleep(0);
+}
+
 // One pass of the decode loop over the stock: drops the frames no longer wanted, then decodes the first
 // missing one into a free slot.
 void FillStock(TheoraMovie* m) {
@@ -329,7 +341,7 @@ void FillStock(TheoraMovie* m) {
     const int missing = free && !m->endOfFile.load() ? FirstMissingFrame(m, current) : -1;
     if (missing < 0) {
         m->threadState.store(kTheoraThreadIdle);
-        Sleep(1);
+        IdleWait(m);
         return;
     }
     m->threadState.store(kTheoraThreadDecoding);
@@ -351,7 +363,7 @@ DWORD WINAPI DecodeThread(LPVOID parameter) {
     while (!m->stopRequest.load()) {
         if (m->pauseRequest.load()) {
             m->threadState.store(kTheoraThreadPaused);
-            Sleep(1);
+            IdleWait(m);
             continue;
         }
         int seek = m->seekRequest.load(std::memory_order_acquire);
@@ -405,11 +417,13 @@ void ConvertSlot(const TheoraMovie* m, const TheoraFrameSlot& slot, SoftImage* i
 void FreeTheoraMovie(TheoraMovie* m) {
     if (m->thread) {
         m->stopRequest.store(1);
-        while (m->threadState.load() != kTheoraThreadEnded) Sleep(1);
+        while (m->threadState.load() != kTheoraThreadEnded) WaitForThread(m);
         WaitForSingleObject(m->thread, INFINITE);
         CloseHandle(m->thread);
         m->thread = nullptr;
     }
+    if (m->wake) CloseHandle(m->wake);
+    m->wake = nullptr;
     if (m->slots) {
         for (int i = 0; i < m->slotCount; i++)
             for (uint8_t* plane : m->slots[i].planes) TrackedFree(plane);
@@ -502,6 +516,11 @@ TheoraMovie* OpenTheoraMovie(const FileAccessTable* table, uintptr_t file, int s
 
     m->pauseRequest.store(1);
     m->threadState.store(kTheoraThreadIdle);
+    m->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!m->wake) {
+        FreeTheoraMovie(m);
+        return nullptr;
+    }
     m->thread = CreateThread(nullptr, 0, DecodeThread, m, 0, &m->threadId);
     if (!m->thread) {
         LogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
@@ -532,7 +551,7 @@ int SeekTheoraMovie(TheoraMovie* movie, int frame) {
     movie->imageCurrent = 0;
     movie->surfaceCurrent = 0;
     movie->pauseRequest.store(1);
-    while (movie->threadState.load() != kTheoraThreadPaused) Sleep(0);
+    while (movie->threadState.load() != kTheoraThreadPaused) WaitForThread(movie);
     frame = int(std::clamp<int64_t>(frame, 0, movie->frameCount - 1));
     movie->currentFrame.store(frame);
     movie->seekTarget.store(frame);
@@ -564,7 +583,7 @@ int UpdateTheoraImage(TheoraMovie* movie, int imageWanted, int surfaceWanted, in
         slot = SlotHolding(movie, current);
         if (slot) break;
         if (movie->endOfFile.load()) return 0;
-        Sleep(0);
+        WaitForThread(movie);
     }
     if (surfaceDue) FillTheoraSurface(movie, *slot, async);
     if (imageDue) {

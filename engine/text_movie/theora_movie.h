@@ -50,6 +50,7 @@ struct TheoraMovie {
     std::atomic<int32_t> endOfFile;
     HANDLE thread;
     DWORD threadId;
+    HANDLE wake;  // set by the main thread when it waits on the thread; ends the thread's idle wait
 
     FileAccessTable file;
     uintptr_t fileHandle;

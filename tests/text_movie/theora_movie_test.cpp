@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/kernel/clock.h"
 #include "tests/text_movie/movie_fixtures.h"
 
 namespace {
@@ -236,3 +238,27 @@ TEST_F(TheoraMovieTest, ClosingWhileTheThreadFillsTheStock) {
 }
 
 }  // namespace
+
+// On the virtual clock the decode thread's idle wait ends only when the owning (pumping) thread moves the
+// clock; that thread's waits for a frame or a seek must still end.
+TEST_F(TheoraMovieTest, JumpsAndSeeksEndOnTheVirtualClock) {
+    SetClockMode(ClockMode::kVirtual);
+    ClaimVirtualClock();
+    {
+        OpenMovie open(ReadMovieFixture("tiny.ogv"), 2);
+        ASSERT_NE(open.movie, nullptr);
+        Sleep(50);
+        usleep(20000);  // real time: the thread has filled its stock and idles
+        AdvanceTheoraFrame(open.movie, 5);
+        ExpectShows(open.movie, 5);
+        Sleep(50);
+        usleep(20000);
+        SeekTheoraMovie(open.movie, 2);
+        ExpectShows(open.movie, 2);
+        Sleep(50);
+        usleep(20000);
+        SeekTheoraMovie(open.movie, 8);
+        ExpectShows(open.movie, 8);
+    }
+    SetClockMode(ClockMode::kReal);
+}
