@@ -128,15 +128,22 @@ TEST_F(FocusRestartTest, WindowModeStillLostGoesOnInSoftware) {
     EXPECT_EQ(screen->width, 800);
     EXPECT_EQ(screen->height, 600);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    // The frame reaches the window through GDI: the device presents nothing.
+    const uint64_t devicePresents = D3D9GetPresentedPicture().present_count;
     ASSERT_EQ(PresentFrame(nullptr), 0);
     EXPECT_TRUE(All(Shown(), 0xFF000000));
+    EXPECT_EQ(D3D9GetPresentedPicture().present_count, devicePresents);
 }
 
 // Full screen: the deactivation releases the device and gives the desktop its mode back; the activation
 // makes the device again without a second release.
 TEST_F(FocusRestartTest, FullScreenReleasesOnDeactivationAndRestartsOnActivation) {
+    // A quarter-size screen runs at 640 x 480 with the display mode set by the library itself.
+    SetScreenMode(320, 240, 32, 60);
     Start(0);
     const HostDisplayMode desktop = HostDesktopMode();
+    ASSERT_EQ(CurrentDisplayMode().width, 640);
+    ASSERT_EQ(CurrentDisplayMode().height, 480);
     D3D9SetTraceEnabled(true);
     D3D9TakeTrace();
     InjectFocus(false);
@@ -155,9 +162,11 @@ TEST_F(FocusRestartTest, FullScreenReleasesOnDeactivationAndRestartsOnActivation
     EXPECT_EQ(CreateDeviceCalls(D3D9TakeTrace()), 1);
     EXPECT_EQ(Direct3DMode, 1);
     EXPECT_EQ(HasD3DDevice(), 1);
+    EXPECT_EQ(CurrentDisplayMode().width, 640);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     int releases = 0;
-    for (const std::string& line : LogLines()) releases += line.find("Direct3DDevice9 の解放 2") != std::string::npos;
+    for (const std::string& line : LogLines())
+        releases += line.find("Direct3DDevice9 の解放 2") != std::string::npos;
     EXPECT_EQ(releases, 1);
 }
 
@@ -188,4 +197,60 @@ TEST_F(FocusRestartTest, QueuedLoadEndsBeforeTheRestartBegins) {
     LoseAndRegainFocus();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.front(), "before, job done 11");
+}
+
+namespace {
+
+int observedPumps = 0;
+
+// The host gives the focus back at the first frame after the loss.
+void GiveFocusBack(int64_t) {
+    if (++observedPumps != 1) return;
+    HostEvent event;
+    event.kind = HostEventKind::kFocus;
+    event.down = true;
+    HostInjectEvent(event);
+}
+
+class FocusWaitTest : public FocusRestartTest {
+  protected:
+    void SetUp() override {
+        FocusRestartTest::SetUp();
+        observedPumps = 0;
+    }
+    void TearDown() override {
+        HostSetPumpObserver(nullptr);
+        FocusRestartTest::TearDown();
+    }
+};
+
+}  // namespace
+
+// A draw call made while the window is inactive holds until the host gives the focus back; the host's
+// frames go on while it holds, so the restart runs inside the wait.
+TEST_F(FocusWaitTest, DrawCallHoldsUntilTheFocusComesBack) {
+    Start(1);
+    D3D9SetDeviceLost(true);
+    ASSERT_EQ(PresentFrame(nullptr), -1);
+    D3D9SetDeviceLost(false);
+    InjectFocus(false);
+    ASSERT_EQ(PumpMessages(), 0);
+    ASSERT_EQ(libraryState.run.active, 0);
+    HostSetPumpObserver(GiveFocusBack);
+    SelectDrawTarget(kDrawTargetBackBuffer);
+    EXPECT_GE(observedPumps, 1);
+    EXPECT_EQ(libraryState.run.active, 1);
+    EXPECT_EQ(Direct3DMode, 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+}
+
+// A focus loss that reaches the library while it starts holds the start until the focus comes back.
+TEST_F(FocusWaitTest, FocusLostDuringInitHoldsItUntilTheFocusComesBack) {
+    ChangeWindowMode(1);
+    InjectFocus(false);
+    HostSetPumpObserver(GiveFocusBack);
+    ASSERT_EQ(LibraryInit(), 0);
+    EXPECT_GE(observedPumps, 1);
+    EXPECT_EQ(libraryState.run.active, 1);
+    EXPECT_EQ(Direct3DMode, 1);
 }
