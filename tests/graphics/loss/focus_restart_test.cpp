@@ -67,7 +67,7 @@ class FocusRestartTest : public LibraryTest {
         HostInjectEvent(event);
     }
     static void InjectFocus(bool gained) { Inject(HostEventKind::kFocus, gained); }
-    // Focus out, one pump, focus in, pumped until the library is active and nothing is left queued.
+    // Focus out and one pump, then focus in and a few pumps more.
     void LoseAndRegainFocus() {
         InjectFocus(false);
         ASSERT_EQ(PumpMessages(), 0);
