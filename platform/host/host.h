@@ -122,8 +122,9 @@ bool HostNextEvent(HostEvent* event);
 // through SDL's own event queue.
 void HostInjectEvent(const HostEvent& event);
 
-// Called once at the start of every pump of the library's message loop: a pump is one frame of the
-// headless input script (KORVALUND_INPUT), whose lines for that frame become events now.
+// Called once at the start of every pump of the library's message loop, and once for every pass the loop
+// spends waiting for its window to become active again: each is one frame of the headless input script
+// (KORVALUND_INPUT), whose lines for that frame become events now.
 void HostPumpTick();
 // Tests: called by every HostPumpTick, after that frame's scripted events were queued, with the frame's
 // number. Null: none.

@@ -12,6 +12,7 @@
 #include "engine/core/memory/async_load.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/sound/sound.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ void WaitCycleStart(bool* waitMarked) {
     }
 }
 
+// A pass spent waiting is a frame of the host's input too: only a later frame can give the focus back.
 void WaitCycleHousekeeping() {
     PumpNetworkWindow(1);
     if (GetSystemInformation().processorCount == 1) {
@@ -101,6 +103,7 @@ void WaitCycleHousekeeping() {
     }
     ProcessMainThreadRequests();
     Sleep(24);
+    if (OnWindowThread()) HostPumpTick();
 }
 
 enum class LoopEnd { kDone, kQuitMessage };
