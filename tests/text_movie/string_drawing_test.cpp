@@ -331,4 +331,26 @@ TEST_F(StringDrawingTest, EdgeFontRingsTheBodyInTheEdgeColour) {
     EXPECT_TRUE(pictures[0] == pictures[1]);
 }
 
+TEST_F(StringDrawingTest, VerticalTextTurnsEachGlyphAQuarterClockwise) {
+    Picture pictures[2];
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(kRuns[i].name);
+        Start(kRuns[i]);
+        ASSERT_EQ(DrawStringWithFont(30, 2, "AB", PackColor(247, 247, 247), font_, 0, 1), 0);
+        pictures[i] = Read();
+        // Upright at (0, 0) a glyph pixel (gx, gy) is turned to (x + line height - 1 - gy, y + gx).
+        const int line = GetFontRecord(font_)->lineHeight;
+        std::set<Pixel> turned;
+        for (const Pixel& p : Expected("AB", 0, GetFontRecord(font_)->extraLeading / 2))
+            turned.insert({30 + line - 1 - p.second, 2 + p.first});
+        EXPECT_EQ(Lit(pictures[i]), turned);
+        // The narrowed draw area is put back: a box over the whole target fills every pixel.
+        DrawBoxShape(0, 0, kWidth, kHeight, PackColor(255, 255, 255), 1);
+        EXPECT_EQ(Lit(Read(), 0xFFFFFF).size(), 0u);
+        TearDown();
+        SetUp();
+    }
+    EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
 }  // namespace
