@@ -353,4 +353,34 @@ TEST_F(StringDrawingTest, VerticalTextTurnsEachGlyphAQuarterClockwise) {
     EXPECT_TRUE(pictures[0] == pictures[1]);
 }
 
+TEST_F(StringDrawingTest, GreyFontsDrawTheirCoverageInTheTextAndEdgeColours) {
+    for (int type : {2, 3})
+        for (int i = 0; i < 2; ++i) {
+            SCOPED_TRACE(std::string(kRuns[i].name) + " type " + std::to_string(type));
+            Start(kRuns[i]);
+            FontCreateSettings settings{};
+            GetFontCreateSettings(&settings);
+            font_ = CreateFontHandleCore(settings, "k8x12S", 12, 1, type, -1, -1, 0, -1, 0);
+            ASSERT_GT(font_, 0);
+            ASSERT_EQ(
+                DrawStringWithFont(10, 20, "AB", PackColor(247, 247, 247), font_, PackColor(255, 0, 0), 0),
+                0);
+            const Picture picture = Read();
+            int strong = 0, red = 0;
+            for (const Pixel& p : Lit(picture)) {
+                const uint32_t v = picture[size_t(p.second) * kWidth + p.first];
+                const int r = int(v >> 16 & 255), g = int(v >> 8 & 255), b = int(v & 255);
+                // Grey text over black, blended over a red edge: never more green than red, green as blue.
+                ASSERT_TRUE(r >= g && std::abs(g - b) <= 1 && g <= 247) << std::hex << v;
+                if (type == 2) ASSERT_LE(std::abs(r - g), 1) << std::hex << v;
+                strong += g >= 200;
+                red += r >= 200 && g == 0;
+            }
+            EXPECT_GT(strong, 20);
+            EXPECT_EQ(red > 10, type == 3) << red;
+            TearDown();
+            SetUp();
+        }
+}
+
 }  // namespace
