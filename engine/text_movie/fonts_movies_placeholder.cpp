@@ -1,1 +1,1 @@
-// Movie graphics that are not built yet.
+// What is left of the fonts and movies placeholder: string drawing lives in string_drawing.cpp.

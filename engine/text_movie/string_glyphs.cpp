@@ -30,9 +30,8 @@ int SplitStringCharacters(const char* text, int bytes, int charset, uint8_t* rec
 }
 
 CharacterBuffer::CharacterBuffer(int count, size_t bytesPerCharacter) : data_(fixed_), allocated_(false) {
-    const size_t bytes = size_t(count > 0 ? count : 0) * bytesPerCharacter;
-    if (bytes <= sizeof fixed_) return;
-    data_ = static_cast<uint8_t*>(TrackedAlloc(bytes, __FILE__, __LINE__));
+    if (count <= kFixedStringCharacters && bytesPerCharacter <= kFixedBytesPerCharacter) return;
+    data_ = static_cast<uint8_t*>(TrackedAlloc(size_t(count) * bytesPerCharacter, __FILE__, __LINE__));
     allocated_ = data_ != nullptr;
 }
 

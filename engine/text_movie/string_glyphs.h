@@ -35,7 +35,8 @@ class CharacterBuffer {
 
   private:
     // Room for the largest per-character need: records, batch records and codes.
-    alignas(8) uint8_t fixed_[kFixedStringCharacters * 8];
+    static constexpr size_t kFixedBytesPerCharacter = 8;
+    alignas(8) uint8_t fixed_[kFixedStringCharacters * kFixedBytesPerCharacter];
     uint8_t* data_;
     bool allocated_;
 };

@@ -383,4 +383,17 @@ TEST_F(StringDrawingTest, GreyFontsDrawTheirCoverageInTheTextAndEdgeColours) {
         }
 }
 
+TEST_F(StringDrawingTest, DeletedCacheTextureIsMadeAgainOnTheNextDraw) {
+    Start(kRuns[0]);
+    FontRecord* font = GetFontRecord(font_);
+    ASSERT_EQ(DrawStringWithFont(10, 20, "AB", PackColor(247, 247, 247), font_, 0, 0), 0);
+    ASSERT_EQ(FreeGraphic(font->textureGraphic, 0), 0);
+    EXPECT_EQ(font->needsTexture, 1);
+    ASSERT_EQ(ClearDrawTarget(nullptr), 0);
+    ASSERT_EQ(DrawStringWithFont(10, 20, "AB", PackColor(247, 247, 247), font_, 0, 0), 0);
+    EXPECT_EQ(font->needsTexture, 0);
+    EXPECT_EQ(IsGraphicAlive(font->textureGraphic), 1);
+    EXPECT_EQ(Lit(Read()), Expected("AB", 10, 20));
+}
+
 }  // namespace
