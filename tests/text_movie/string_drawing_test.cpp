@@ -17,6 +17,7 @@
 #include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/fonts.h"
 #include "engine/text_movie/string_core.h"
+#include "engine/text_movie/string_glyphs.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/gdi/gdi32.h"
 #include "tests/graphics/loss/loss_fixture.h"
@@ -269,6 +270,11 @@ TEST_F(StringDrawingTest, LeadByteAtTheEndIsTakenAloneAndNothingPastItIsRead) {
         std::vector<char> cut = {'A', 'B', '\x82', 0};
         ASSERT_EQ(DrawStringWithFont(10, 20, cut.data(), PackColor(247, 247, 247), font_, 0, 0), 0);
         EXPECT_EQ(Lit(Read()), Expected("AB", 10, 20));
+        // Cut by a length, with no terminator behind it: three characters, nothing read past the third byte.
+        std::vector<char> raw = {'A', 'B', '\x82'};
+        int count = 0;
+        EXPECT_EQ(CacheStringGlyphs(3, raw.data(), font_, nullptr, &count), 0);
+        EXPECT_EQ(count, 3);
         TearDown();
         SetUp();
     }
