@@ -33,9 +33,21 @@ IntRect CurrentDrawArea() {
 }
 
 StringDrawRequest MakeRequest(const StringCall& call, bool draw, MEMIMG* target, const IntRect& clip) {
-    return StringDrawRequest{draw,   call.x,    call.y, false,           1.0,
-                             1.0,    call.text, -1,     call.color,      call.edgeColor,
-                             target, clip,      true,   call.fontHandle, call.vertical};
+    return StringDrawRequest{.draw = draw,
+                             .x = call.x,
+                             .y = call.y,
+                             .scaled = false,
+                             .scaleX = 1.0,
+                             .scaleY = 1.0,
+                             .text = call.text,
+                             .length = -1,
+                             .color = call.color,
+                             .edgeColor = call.edgeColor,
+                             .target = target,
+                             .clip = clip,
+                             .onlyCovered = true,
+                             .fontHandle = call.fontHandle,
+                             .vertical = call.vertical};
 }
 
 int DrawStringTextured(FontRecord* font, const StringCall& call) {
