@@ -12,6 +12,7 @@
 #include "engine/graphics/draw/shader_constant_cache.h"
 #include "engine/graphics/filters/shader_filter_self_test.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/font_cache_graphics.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/scene3d/draw_settings_reset.h"
@@ -23,18 +24,6 @@
 int graphicsStarted = 0;
 
 namespace {
-
-int NoDirect3DDrawing() {
-    return 0;
-}
-
-// Fonts draw through the software cache until graphics can make cache textures.
-void InstallFontEnvironment() {
-    SetFontEnvironment(nullptr);
-    FontEnvironment environment = GetFontEnvironment();
-    environment.direct3DDrawing = NoDirect3DDrawing;
-    SetFontEnvironment(&environment);
-}
 
 void ApplyScreenDefaults() {
     if (screenSettings.width == 0 || screenSettings.height == 0) SetScreenSize(640, 480);
@@ -71,7 +60,7 @@ int InitGraphicsSystem() {
         CreateScreenMemImage();
     ResetDrawSettings();
     BuildSoftBlendTables();
-    InstallFontEnvironment();
+    InstallGraphicsFontEnvironment();
     InitFontSystem();
     RegisterMaskHandleType();
     if (Direct3DMode) ApplyAllDeviceStates();
