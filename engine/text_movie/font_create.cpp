@@ -198,6 +198,9 @@ int CreateGlyphCacheTextures(FontRecord* font, int async) {
     if (font->needsTexture != 1) return 0;
     font->needsTexture = 0;
     const FontEnvironment& environment = GetFontEnvironment();
+    // The old edge half outlives a cache texture deleted on its own; a stale handle is refused here.
+    if (font->edgeGraphic >= 0) environment.deleteGraphic(font->edgeGraphic);
+    font->textureGraphic = font->edgeGraphic = -1;
     bool grey = font->fontType & kFontTypeGrey;
     bool edge = font->fontType & kFontTypeEdge;
     int width = font->cacheWidth * (edge ? 2 : 1);

@@ -403,3 +403,19 @@ TEST_F(StringDrawingTest, DeletedCacheTextureIsMadeAgainOnTheNextDraw) {
 }
 
 }  // namespace
+
+TEST_F(StringDrawingTest, EdgeHalfOfADeletedCacheTextureIsFreedWhenTheTextureIsMadeAgain) {
+    Start(kRuns[0]);
+    FontCreateSettings settings{};
+    GetFontCreateSettings(&settings);
+    font_ = CreateFontHandleCore(settings, nullptr, 16, 4, 1, -1, -1, 0, -1, 0);
+    ASSERT_GT(font_, 0);
+    FontRecord* font = GetFontRecord(font_);
+    const int oldEdge = font->edgeGraphic;
+    ASSERT_EQ(IsGraphicAlive(oldEdge), 1);
+    ASSERT_EQ(FreeGraphic(font->textureGraphic, 0), 0);
+    ASSERT_EQ(DrawStringWithFont(4, 4, "AB", 0xFFFFFF, font_, PackColor(255, 0, 0), 0), 0);
+    EXPECT_NE(IsGraphicAlive(oldEdge), 1);
+    EXPECT_EQ(IsGraphicAlive(font->edgeGraphic), 1);
+    EXPECT_EQ(IsGraphicAlive(font->textureGraphic), 1);
+}
