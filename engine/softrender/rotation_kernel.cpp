@@ -55,18 +55,6 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
                                    {cx + TruncFixed(-ac - bs), cy + TruncFixed(bc - as)},
                                    {cx + TruncFixed(ac - bs), cy + TruncFixed(bc + as)},
                                    {cx + TruncFixed(ac + bs), cy + TruncFixed(-bc + as)}};
-    if (mirrorFlag != 0) {
-        auto whole = [](int64_t v) {
-            return static_cast<int32_t>(std::clamp<int64_t>(FixedToPixel(v), INT32_MIN, INT32_MAX));
-        };
-        const QuadCorner quad[4] = {{whole(corners[3].x), whole(corners[3].y)},
-                                    {whole(corners[0].x), whole(corners[0].y)},
-                                    {whole(corners[2].x), whole(corners[2].y)},
-                                    {whole(corners[1].x), whole(corners[1].y)}};
-        SoftDrawImageQuad(dest, source, quad, transparentFlag, blendImage);
-        return;
-    }
-
     // The bounding box, widened, clipped; a box whose lowest and highest corner coincide is empty.
     int minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (int i = 1; i < 4; ++i) {
@@ -111,6 +99,15 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
     g.dv = TruncFixed(static_cast<float>(sn) / scale);
     g.duRow = (u(left, bottom) - g.u0) / rows;
     g.dvRow = (v(left, bottom) - g.v0) / rows;
+    if (mirrorFlag != 0) {
+        // Mirrored: the texel column reflected across the source (u -> width - u, in the last fixed-point
+        // step so that column c becomes column w - 1 - c). The scan and its bounds test stay the unmirrored
+        // ones, so the mirrored picture covers exactly the pixels of the unmirrored one.
+        const int64_t last = (int64_t(w) << kFixedShift) - 1;
+        g.u0 = last - g.u0;
+        g.du = -g.du;
+        g.duRow = -g.duRow;
+    }
     const MemImgBase* sb = source->base;
     g.texels = {source->pixels,
                 sb->pitch,

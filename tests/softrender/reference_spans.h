@@ -191,14 +191,6 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     // TL, BL, BR, TR.
     const long long X[4] = {cx + tr(-ac + bs), cx + tr(-ac - bs), cx + tr(ac - bs), cx + tr(ac + bs)};
     const long long Y[4] = {cy + tr(-bc - as), cy + tr(bc - as), cy + tr(bc + as), cy + tr(-bc + as)};
-    if (mirror != 0) {
-        const std::pair<int, int> quad[4] = {{int(Px(X[3])), int(Px(Y[3]))},
-                                             {int(Px(X[0])), int(Px(Y[0]))},
-                                             {int(Px(X[2])), int(Px(Y[2]))},
-                                             {int(Px(X[1])), int(Px(Y[1]))}};
-        DrawImageQuad(cv, st, tex, quad);
-        return;
-    }
     int minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (int i = 1; i < 4; ++i) {
         if (X[i] < X[minX]) minX = i;
@@ -226,10 +218,14 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     const long long du = tr(float(c) / scale), dv = tr(float(sn) / scale);
     const long long duRow = (u(left, bottom) - u(left, top)) / rows,
                     dvRow = (v(left, bottom) - v(left, top)) / rows;
+    // Mirrored: texel column c shows column w - 1 - c, over the unmirrored draw's pixels.
+    const long long last = ((long long)w << 18) - 1;
     for (long row = 0; row < rows; ++row)
-        for (long i = 0; i < right - left; ++i)
-            SpanPixel(cv, L, tex, left + i, top + row, u(left, top) + row * duRow + i * du,
+        for (long i = 0; i < right - left; ++i) {
+            const long long uu = u(left, top) + row * duRow + i * du;
+            SpanPixel(cv, L, tex, left + i, top + row, mirror != 0 ? last - uu : uu,
                       v(left, top) + row * dvRow + i * dv);
+        }
 }
 
 }  // namespace ref
