@@ -69,13 +69,14 @@ TEST_F(RotationKernel, QuarterAndHalfTurns) {
            [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
 }
 
+// Scaled, the source's middle lies on the centre pixel's top-left corner and pixels sample at their centres.
 TEST_F(RotationKernel, Scales) {
     auto floorDiv2 = [](int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); };
     Expect(*Draw(0.0f, 2.0f), [&](int x, int y, int* tx, int* ty) {
-        return Inside(3 + floorDiv2(x - 20), 2 + floorDiv2(y - 20), tx, ty);
+        return Inside(floorDiv2(x - 20 + 7), floorDiv2(y - 20 + 5), tx, ty);
     });
     Expect(*Draw(0.0f, 0.5f),
-           [](int x, int y, int* tx, int* ty) { return Inside(3 + 2 * (x - 20), 2 + 2 * (y - 20), tx, ty); });
+           [](int x, int y, int* tx, int* ty) { return Inside(4 + 2 * (x - 20), 3 + 2 * (y - 20), tx, ty); });
     // A negative scale turns the picture by a half turn about the centre texel.
     Expect(*Draw(0.0f, -1.0f),
            [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
@@ -92,7 +93,7 @@ TEST_F(RotationKernel, MirrorReflectsTheColumnsInPlace) {
            [](int x, int y, int* tx, int* ty) { return Inside(6 - (y - 20 + 3), 20 + 2 - x, tx, ty); });
     Expect(*Draw(0.0f, 2.0f, 1), [](int x, int y, int* tx, int* ty) {
         auto floorDiv2 = [](int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); };
-        return Inside(6 - (3 + floorDiv2(x - 20)), 2 + floorDiv2(y - 20), tx, ty);
+        return Inside(6 - floorDiv2(x - 20 + 7), floorDiv2(y - 20 + 5), tx, ty);
     });
 }
 
