@@ -5,21 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "engine/core/frame/library_state.h"
-#include "engine/graphics/device/graphics_init.h"
-#include "engine/graphics/device/screen_settings.h"
-#include "engine/graphics/graphics.h"
-#include "engine/graphics/loss/back_buffer_lock.h"
-#include "engine/image/soft_image.h"
-#include "engine/softrender/soft_render_state.h"
-#include "tests/graphics/device/device_fixture.h"
+#include "tests/graphics/entries/started_graphics.h"
 
+namespace entries_test {
 namespace {
 
 constexpr int kWidth = 400, kHeight = 300;
@@ -42,13 +35,6 @@ struct Row {
     const char* fault = nullptr;
     int faultBits = 0;
     bool Faulty(int bits) const { return fault != nullptr && (faultBits == 0 || faultBits == bits); }
-};
-
-// A picture read back as channel levels in the target's own steps.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<int> levels;  // red, green, blue per pixel
-    int At(int x, int y, int channel) const { return levels[(size_t(y) * width + x) * 3 + channel]; }
 };
 
 void DrawPlayerPieces(const Sheets& s, int x, int y) {
@@ -153,71 +139,35 @@ std::string PackFile(const char* name) {
     return std::string("C:") + KORVALUND_DATAPACK_DIR + "/data/graphics/" + name;
 }
 
-class DrawAgreement : public DeviceTest, public ::testing::WithParamInterface<int> {
+class DrawAgreement : public StartedGraphics, public ::testing::WithParamInterface<int> {
   protected:
-    void TearDown() override {
-        ShutdownGraphics();
-        HostSetHeadlessDesktopModeForTests(nullptr);
-        SetMemImgDefaultKind(0);
-        DeviceTest::TearDown();
-    }
-
     // Every row drawn in one run of the library, Direct3D or software, at the given depth.
     std::vector<Picture> DrawRows(bool direct3D, int bits) {
         std::vector<Picture> pictures;
-        libraryFlags.initialised = 0;
-        SetMemImgDefaultKind(0);
-        SetScreenMode(800, 600, bits, 60);
-        SetHardwareDrawEnabled(direct3D ? 1 : 0);
-        EXPECT_EQ(InitGraphicsSystem(), 0);
-        EXPECT_EQ(Direct3DMode, direct3D ? 1 : 0);
-        EXPECT_EQ(GetColorDepth(), bits);
-        libraryFlags.initialised = 1;
+        Start(direct3D, bits);
         SetTransparentColour(0, 255, 0);
         Sheets sheets{LoadGraphFile(PackFile("player.png").c_str(), 0),
                       LoadGraphFile(PackFile("common.png").c_str(), 0),
                       LoadGraphFile(PackFile("logo.png").c_str(), 0),
-                      LoadGraphFile(PackFile("map.png").c_str(), 0), MakeDrawTarget(kWidth, kHeight, 0)};
-        for (int handle : {sheets.player, sheets.common, sheets.logo, sheets.map, sheets.target})
-            EXPECT_GE(handle, 0);
-        libraryState.settings.backgroundRed = 24, libraryState.settings.backgroundGreen = 56;
-        libraryState.settings.backgroundBlue = 104;
+                      LoadGraphFile(PackFile("map.png").c_str(), 0), -1};
         for (const Row& row : Rows()) {
+            if (sheets.target == -1) sheets.target = MakeSelectedTarget(kWidth, kHeight, 24, 56, 104);
             SelectDrawTarget(sheets.target);
             SetClipRect(0, 0, kWidth, kHeight);
             SetBlend(kBlendNone, 0);
             SetBright(255, 255, 255);
             ClearDrawTarget(nullptr);
             row.draw(sheets);
-            pictures.push_back(Read(row.readScreen ? -1 : sheets.target, row.readScreen ? 2 : 1));
+            const int scale = row.readScreen ? 2 : 1;
+            pictures.push_back(Read(row.readScreen ? -1 : sheets.target, kWidth * scale, kHeight * scale));
         }
-        ShutdownGraphics();
-        libraryFlags.initialised = 0;
+        for (int handle : {sheets.player, sheets.common, sheets.logo, sheets.map, sheets.target})
+            EXPECT_GE(handle, 0);
+        Stop();
         return pictures;
     }
 
     void CompareRows(bool faulty);
-
-    static Picture Read(int graphic, int scale) {
-        Picture picture;
-        picture.width = kWidth * scale, picture.height = kHeight * scale;
-        const RECT whole{0, 0, picture.width, picture.height};
-        SoftImage image{};
-        EXPECT_EQ(LockBackBuffer(&whole, &image, graphic, 1, 0), 0);
-        if (image.pixels == nullptr) return picture;
-        const ColorFormat& f = image.format;
-        for (int y = 0; y < picture.height; ++y)
-            for (int x = 0; x < picture.width; ++x) {
-                uint32_t value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(image.pixels) + y * image.pitch + x * f.pixelBytes,
-                            f.pixelBytes);
-                for (uint32_t mask : {f.redMask, f.greenMask, f.blueMask})
-                    picture.levels.push_back(int((value & mask) >> __builtin_ctz(mask)));
-            }
-        ReleaseBackBufferLock();
-        return picture;
-    }
 };
 
 bool Touched(const Picture& p, const Picture& cleared, int x, int y) {
@@ -265,10 +215,6 @@ bool Inside(const Picture& p, const Picture& cleared, int x, int y) {
 // Draws every row both ways and compares the rows that `faulty` selects.
 void DrawAgreement::CompareRows(bool faulty) {
     const int bits = GetParam();
-    if (bits == 16) {
-        const HostDisplayMode desktop = {1920, 1080, 16, 60};
-        HostSetHeadlessDesktopModeForTests(&desktop);
-    }
     const std::vector<Picture> device = DrawRows(true, bits);
     const std::vector<Picture> soft = DrawRows(false, bits);
     ASSERT_EQ(device.size(), Rows().size());
@@ -305,3 +251,4 @@ INSTANTIATE_TEST_SUITE_P(Depths, DrawAgreement, ::testing::Values(32, 16),
                          });
 
 }  // namespace
+}  // namespace entries_test
