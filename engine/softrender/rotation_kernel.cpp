@@ -27,6 +27,22 @@ struct FixedPoint {
     int64_t x, y;
 };
 
+// Where the source lies on the centre pixel (x, y), as the device places it, so that unscaled, unturned
+// draws put texel centres on pixel centres. Scaled, or with both sides even, the source's middle (w / 2,
+// h / 2) lies on the pixel's top-left corner: a pixel centre is half a step from it (halfStep 1). Unscaled
+// with an odd side, a texel centre lies on the pixel's centre (halfStep 0): the middle of an odd side,
+// half a texel before the middle of an even one. u and v are 14.18.
+struct SourcePlacement {
+    int64_t halfStep, u, v;
+};
+
+SourcePlacement PlaceSource(int32_t w, int32_t h, float scale) {
+    const int64_t half = int64_t(1) << (kFixedShift - 1);
+    const int64_t middleU = int64_t(w) * half, middleV = int64_t(h) * half;
+    if (scale != 1.0f || (w % 2 == 0 && h % 2 == 0)) return {1, middleU, middleV};
+    return {0, middleU - (w % 2 == 0 ? half : 0), middleV - (h % 2 == 0 ? half : 0)};
+}
+
 }  // namespace
 
 void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, float angle, float scale,
@@ -55,18 +71,6 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
                                    {cx + TruncFixed(-ac - bs), cy + TruncFixed(bc - as)},
                                    {cx + TruncFixed(ac - bs), cy + TruncFixed(bc + as)},
                                    {cx + TruncFixed(ac + bs), cy + TruncFixed(-bc + as)}};
-    if (mirrorFlag != 0) {
-        auto whole = [](int64_t v) {
-            return static_cast<int32_t>(std::clamp<int64_t>(FixedToPixel(v), INT32_MIN, INT32_MAX));
-        };
-        const QuadCorner quad[4] = {{whole(corners[3].x), whole(corners[3].y)},
-                                    {whole(corners[0].x), whole(corners[0].y)},
-                                    {whole(corners[2].x), whole(corners[2].y)},
-                                    {whole(corners[1].x), whole(corners[1].y)}};
-        SoftDrawImageQuad(dest, source, quad, transparentFlag, blendImage);
-        return;
-    }
-
     // The bounding box, widened, clipped; a box whose lowest and highest corner coincide is empty.
     int minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (int i = 1; i < 4; ++i) {
@@ -90,13 +94,16 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
         FindImageWalk<Walker::TexSpan, RotationGeometry>(call.key);
     if (fn == nullptr) return;
 
-    // The texel position of pixel (X, Y): the offset from the centre turned back and divided by the scale.
-    const int64_t halfU = int64_t(w >> 1) << kFixedShift, halfV = int64_t(h >> 1) << kFixedShift;
+    // The texel position of pixel (X, Y), sampled at the pixel's centre as the device samples: the offset
+    // from the centre turned back and divided by the scale, plus the source point that the centre shows.
+    const SourcePlacement at = PlaceSource(w, h, scale);
     auto u = [&](int64_t px, int64_t py) {
-        return TruncFixed(static_cast<float>((px - x) * c + (py - y) * s) / scale) + halfU;
+        const int64_t n2 = (2 * (px - x) + at.halfStep) * c + (2 * (py - y) + at.halfStep) * s;
+        return TruncFixed(static_cast<float>(n2) * 0.5f / scale) + at.u;
     };
     auto v = [&](int64_t px, int64_t py) {
-        return TruncFixed(static_cast<float>((py - y) * c + (px - x) * sn) / scale) + halfV;
+        const int64_t n2 = (2 * (py - y) + at.halfStep) * c + (2 * (px - x) + at.halfStep) * sn;
+        return TruncFixed(static_cast<float>(n2) * 0.5f / scale) + at.v;
     };
     const int64_t rows = bottom - top;
     RotationGeometry g;
@@ -111,6 +118,14 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
     g.dv = TruncFixed(static_cast<float>(sn) / scale);
     g.duRow = (u(left, bottom) - g.u0) / rows;
     g.dvRow = (v(left, bottom) - g.v0) / rows;
+    if (mirrorFlag != 0) {
+        // Mirrored: u reflected about the source point on the centre, in the last fixed-point step so that
+        // a texel column maps onto a whole column. The scan and its bounds test stay the unmirrored ones.
+        const int64_t reflect = 2 * at.u - 1;
+        g.u0 = reflect - g.u0;
+        g.du = -g.du;
+        g.duRow = -g.duRow;
+    }
     const MemImgBase* sb = source->base;
     g.texels = {source->pixels,
                 sb->pitch,

@@ -191,14 +191,6 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     // TL, BL, BR, TR.
     const long long X[4] = {cx + tr(-ac + bs), cx + tr(-ac - bs), cx + tr(ac - bs), cx + tr(ac + bs)};
     const long long Y[4] = {cy + tr(-bc - as), cy + tr(bc - as), cy + tr(bc + as), cy + tr(-bc + as)};
-    if (mirror != 0) {
-        const std::pair<int, int> quad[4] = {{int(Px(X[3])), int(Px(Y[3]))},
-                                             {int(Px(X[0])), int(Px(Y[0]))},
-                                             {int(Px(X[2])), int(Px(Y[2]))},
-                                             {int(Px(X[1])), int(Px(Y[1]))}};
-        DrawImageQuad(cv, st, tex, quad);
-        return;
-    }
     int minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (int i = 1; i < 4; ++i) {
         if (X[i] < X[minX]) minX = i;
@@ -216,20 +208,31 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     if (left == right || top == bottom) return;
     const Leaf L = SpanLeaf(cv, st, tex);
     if (!Draws(L)) return;
+    // Sampled at pixel centres; scaled or all-even sources have their middle on the centre pixel's corner,
+    // unscaled ones with an odd side a texel centre (an even side's is half a texel before its middle) on the
+    // centre pixel's centre.
+    const bool corner = scale != 1.0f || (w % 2 == 0 && h % 2 == 0);
+    const long long q = corner ? 1 : 0, half = 1 << 17;
+    const long long cu = w * half - (!corner && w % 2 == 0 ? half : 0);
+    const long long cvv = h * half - (!corner && h % 2 == 0 ? half : 0);
     auto u = [&](long px, long py) {
-        return tr(float((px - x) * c + (py - y) * s) / scale) + ((long long)(w >> 1) << 18);
+        return tr(float((2 * (px - x) + q) * c + (2 * (py - y) + q) * s) * 0.5f / scale) + cu;
     };
     auto v = [&](long px, long py) {
-        return tr(float((py - y) * c + (px - x) * sn) / scale) + ((long long)(h >> 1) << 18);
+        return tr(float((2 * (py - y) + q) * c + (2 * (px - x) + q) * sn) * 0.5f / scale) + cvv;
     };
     const long rows = bottom - top;
     const long long du = tr(float(c) / scale), dv = tr(float(sn) / scale);
     const long long duRow = (u(left, bottom) - u(left, top)) / rows,
                     dvRow = (v(left, bottom) - v(left, top)) / rows;
+    // Mirrored: u reflected about the source point on the centre.
+    const long long last = 2 * cu - 1;
     for (long row = 0; row < rows; ++row)
-        for (long i = 0; i < right - left; ++i)
-            SpanPixel(cv, L, tex, left + i, top + row, u(left, top) + row * duRow + i * du,
+        for (long i = 0; i < right - left; ++i) {
+            const long long uu = u(left, top) + row * duRow + i * du;
+            SpanPixel(cv, L, tex, left + i, top + row, mirror != 0 ? last - uu : uu,
                       v(left, top) + row * dvRow + i * dv);
+        }
 }
 
 }  // namespace ref

@@ -69,13 +69,14 @@ TEST_F(RotationKernel, QuarterAndHalfTurns) {
            [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
 }
 
+// Scaled, the source's middle lies on the centre pixel's top-left corner and pixels sample at their centres.
 TEST_F(RotationKernel, Scales) {
     auto floorDiv2 = [](int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); };
     Expect(*Draw(0.0f, 2.0f), [&](int x, int y, int* tx, int* ty) {
-        return Inside(3 + floorDiv2(x - 20), 2 + floorDiv2(y - 20), tx, ty);
+        return Inside(floorDiv2(x - 20 + 7), floorDiv2(y - 20 + 5), tx, ty);
     });
     Expect(*Draw(0.0f, 0.5f),
-           [](int x, int y, int* tx, int* ty) { return Inside(3 + 2 * (x - 20), 2 + 2 * (y - 20), tx, ty); });
+           [](int x, int y, int* tx, int* ty) { return Inside(4 + 2 * (x - 20), 3 + 2 * (y - 20), tx, ty); });
     // A negative scale turns the picture by a half turn about the centre texel.
     Expect(*Draw(0.0f, -1.0f),
            [](int x, int y, int* tx, int* ty) { return Inside(3 - (x - 20), 2 - (y - 20), tx, ty); });
@@ -84,19 +85,16 @@ TEST_F(RotationKernel, Scales) {
         for (int x = 0; x < kSize; ++x) ASSERT_EQ(none->Get(x, y), kBlank);
 }
 
-// The mirror flag hands the turned corners to the image quad in mirrored order.
-TEST_F(RotationKernel, MirrorGoesThroughTheQuad) {
-    auto mirrored = Draw(0.0f, 1.0f, 1);
-    auto quad = std::make_unique<GuardedSurface>(1, kSize, kSize);
-    for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x) quad->Set(x, y, kBlank);
-    // Corners TR, TL, BR, BL of the unturned image: x 16.5 .. 23.5, y 17.5 .. 22.5, rounded down.
-    const QuadCorner corners[4] = {{23, 17}, {16, 17}, {23, 22}, {16, 22}};
-    SoftDrawImageQuad(&quad->img, source.used, corners, 0, nullptr);
-    EXPECT_EQ(mirrored->block, quad->block);
-    // The source's left column lands on the right.
-    EXPECT_EQ(mirrored->Get(23, 18) & 0xFF, 0u);
-    EXPECT_EQ(mirrored->Get(17, 18) & 0xFF, 6u);
+// The mirror flag reflects the texel columns over the pixels of the unmirrored draw.
+TEST_F(RotationKernel, MirrorReflectsTheColumnsInPlace) {
+    Expect(*Draw(0.0f, 1.0f, 1),
+           [](int x, int y, int* tx, int* ty) { return Inside(6 - (x - 17), y - 18, tx, ty); });
+    Expect(*Draw(3.14159265f / 2, 1.0f, 1),
+           [](int x, int y, int* tx, int* ty) { return Inside(6 - (y - 20 + 3), 20 + 2 - x, tx, ty); });
+    Expect(*Draw(0.0f, 2.0f, 1), [](int x, int y, int* tx, int* ty) {
+        auto floorDiv2 = [](int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); };
+        return Inside(6 - floorDiv2(x - 20 + 7), floorDiv2(y - 20 + 5), tx, ty);
+    });
 }
 
 TEST_F(RotationKernel, EntryAndRefusals) {

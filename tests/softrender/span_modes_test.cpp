@@ -30,8 +30,9 @@ V SpanRow(const RowCase& c, const V& dest, const V& src) {
         GuardedSurface d(c.kind, w, 1);
         for (int i = 0; i < w; ++i) d.Set(i, 0, dest[i]);
         if (rotated) {
-            // Texel (sw >> 1, 0) on the centre: texel i lands on pixel i.
-            SoftDrawImageRotated(&d.img, s.used, sw >> 1, 0, 0.0f, 1.0f, c.flag, 0, b);
+            // The source is one row high (odd): texel ((sw - 1) >> 1, 0) lies on the centre, the middle of
+            // an odd width or the texel before the middle of an even one, so texel i lands on pixel i.
+            SoftDrawImageRotated(&d.img, s.used, (sw - 1) >> 1, 0, 0.0f, 1.0f, c.flag, 0, b);
         } else {
             const QuadCorner q[4] = {{0, 0}, {sw, 0}, {0, 1}, {sw, 1}};
             SoftDrawImageQuad(&d.img, s.used, q, c.flag, b);

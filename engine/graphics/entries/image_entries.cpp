@@ -114,8 +114,9 @@ int DrawImageQuad(float x1, float y1, float x2, float y2, float x3, float y3, fl
             rect.top = std::min(rect.top, int(y)), rect.bottom = std::max(rect.bottom, int(y));
         return rect;
     };
+    // Both kernels take the corners top left, top right, bottom left, bottom right.
     return RunGraphicDraw(draw, bounds, [&](bool direct3D) {
-        return direct3D ? D3DDrawImageQuadDispatch(x1, y1, x2, y2, x3, y3, x4, y4, g, draw.blend, transparent,
+        return direct3D ? D3DDrawImageQuadDispatch(x1, y1, x2, y2, x4, y4, x3, y3, g, draw.blend, transparent,
                                                    blendQuad)
                         : SoftTargetDrawImageQuadF(x1, y1, x2, y2, x4, y4, x3, y3, &g->softView, transparent);
     });
