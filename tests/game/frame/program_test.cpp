@@ -21,6 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The settings file a first start writes.
+const std::vector<uint8_t> kDefaultSettings = {
+    0x03, 0x01, 0x01, 0x00, 0x00, 0x00,  // music quality, effects on, screen mode
+    16,   0,    0,    0,    32,   0,    0, 0, 0,   2, 0, 0, 64,  0, 0, 0, 128, 0, 0, 0,  // pad bits
+    203,  0,    0,    0,    205,  0,    0, 0, 200, 0, 0, 0, 208, 0, 0, 0, 44,  0, 0, 0,
+    45,   0,    0,    0,    46,   0,    0, 0, 30,  0, 0, 0, 57,  0, 0, 0};  // key codes
+
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -84,12 +91,7 @@ class ProgramTest : public ::testing::Test {
 TEST_F(ProgramTest, EscHeldFromTheFirstFrameEndsAndWritesTheDefaultFiles) {
     ASSERT_EQ(Run("0 down 1\n", {}), 0);  // DirectInput code 1: Esc
 
-    const std::vector<uint8_t> expectedSettings = {
-        0x03, 0x01, 0x01, 0x00, 0x00, 0x00,  // music quality, effects on, screen mode
-        16,   0,    0,    0,    32,   0,    0, 0, 0,   2, 0, 0, 64,  0, 0, 0, 128, 0, 0, 0,  // pad bits
-        203,  0,    0,    0,    205,  0,    0, 0, 200, 0, 0, 0, 208, 0, 0, 0, 44,  0, 0, 0,
-        45,   0,    0,    0,    46,   0,    0, 0, 30,  0, 0, 0, 57,  0, 0, 0};  // key codes
-    EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), expectedSettings);
+    EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), kDefaultSettings);
 
     std::vector<uint8_t> expectedRecords;
     for (int i = 0; i < 5; ++i) AppendI32(expectedRecords, 21600000);
@@ -239,40 +241,82 @@ TEST_F(ProgramTest, UnknownEnvironmentValueIsNamedOnOneLineAndTheRunGoesOn) {
     }
 }
 
-// A save hit by a fault at its write: the process killed there (as by a crash or power cut), or every
-// write failing as on a full disk. The old settings and records stay byte-identical; a full disk is
-// reported, one line for each file.
-TEST_F(ProgramTest, AFaultAtTheSavesWriteKeepsTheOldFiles) {
-    const std::vector<uint8_t> settings(62, 0x01), records(20, 0x7F);
+// Saves hit by a fault: the process killed at a save's write (as by a crash or power cut), every write
+// failing as on a full disk, or no file creatable as in a read-only folder. The game saves a replay at
+// the title (F4), then Esc ends it and it saves its settings and records. The old settings, records and
+// replay stay byte-identical, no new replay appears, and each failed settings or records save is one
+// line on standard error.
+TEST_F(ProgramTest, AFaultAtTheSavesKeepsTheOldFiles) {
+    const std::string script =
+        "5 down 57\n9 up 57\n"      // START skips the opening
+        "90 down 57\n94 up 57\n"    // GAME START
+        "250 down 57\n254 up 57\n"  // START skips the map picture
+        "400 down 60\n404 up 60\n"  // F2: back to the title, the replay recorded
+        "600 down 62\n604 up 62\n"  // F4: save the replay
+        "700 down 1\n";             // Esc: the program ends and saves
+    const std::vector<std::string> kAllTemporaries = {"setting.dat.tmp", "record.dat.tmp", "replay.rep.tmp"};
+    const std::vector<std::pair<const char*, std::vector<uint8_t>>> oldFiles = {
+        {"setting.dat", kDefaultSettings},
+        {"record.dat", std::vector<uint8_t>(20, 0x7F)},
+        {"replay.rep", std::vector<uint8_t>(90, 0x33)},
+    };
     const struct {
+        const char* what;
+        const char* trace;  // empty: no fault, the control run
         const char* inject;
+        std::vector<std::string> temporaries;  // where the fault strikes
         int status;
         size_t lines;
-    } cases[] = {{"write:signal=KILL", 128 + 9, 0}, {"write:error=ENOSPC", 0, 2}};
+        bool newReplay;
+    } cases[] = {
+        {"no fault", "", "", {}, 0, 0, true},
+        {"killed at the replay's write", "write", "signal=KILL", {"replay.rep.tmp"}, 128 + 9, 0, false},
+        {"killed at the settings' write",
+         "write",
+         "signal=KILL",
+         {"setting.dat.tmp", "record.dat.tmp"},
+         128 + 9,
+         0,
+         true},
+        {"full disk", "write", "error=ENOSPC", kAllTemporaries, 0, 2, false},
+        {"read-only folder", "openat", "error=EROFS", kAllTemporaries, 0, 2, false},
+    };
     for (const auto& c : cases) {
-        WriteBytes(folder_ / "setting.dat", settings);
-        WriteBytes(folder_ / "record.dat", records);
-        wrapper_ = {"/usr/bin/strace",
-                    "-f",
-                    "-o",
-                    "/dev/null",
-                    "-e",
-                    "trace=write",
-                    "-e",
-                    std::string("inject=") + c.inject,
-                    "-P",
-                    (folder_ / "setting.dat.tmp").string(),
-                    "-P",
-                    (folder_ / "record.dat.tmp").string()};
-        const int status = Run("0 down 1\n", {});  // Esc: the program ends and saves
-        EXPECT_EQ(status, c.status) << c.inject;
-        EXPECT_EQ(ReadBytes(folder_ / "setting.dat"), settings) << c.inject;
-        EXPECT_EQ(ReadBytes(folder_ / "record.dat"), records) << c.inject;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            if (entry.is_regular_file()) fs::remove(entry.path());
+        for (const auto& [name, bytes] : oldFiles) WriteBytes(folder_ / name, bytes);
+        wrapper_.clear();
+        if (*c.trace) {
+            // The game opens its temporary files by these relative names; writes are matched by file.
+            wrapper_ = {"/usr/bin/strace",
+                        "-f",
+                        "-o",
+                        "/dev/null",
+                        "-e",
+                        std::string("trace=") + c.trace,
+                        "-e",
+                        std::string("inject=") + c.trace + ":" + c.inject};
+            for (const std::string& temporary : c.temporaries) {
+                wrapper_.push_back("-P");
+                wrapper_.push_back(std::string(c.trace) == "openat" ? temporary
+                                                                    : (folder_ / temporary).string());
+            }
+        }
+        EXPECT_EQ(Run(script, {}), c.status) << c.what;
+        EXPECT_EQ(ReadBytes(folder_ / "replay.rep"), oldFiles[2].second) << c.what;  // never overwritten
+        EXPECT_EQ(fs::exists(folder_ / "replay(2).rep"), c.newReplay) << c.what;
+        if (*c.trace) {
+            for (const auto& [name, bytes] : oldFiles) EXPECT_EQ(ReadBytes(folder_ / name), bytes) << c.what;
+        }
+        if (c.status == 0) {
+            for (const std::string& temporary : kAllTemporaries)
+                EXPECT_FALSE(fs::exists(folder_ / temporary)) << c.what << ": " << temporary;
+        }
         std::ifstream in(folder_ / "stderr.txt");
         size_t lines = 0;
         for (std::string line; std::getline(in, line);)
             lines += line.find("could not save") != std::string::npos;
-        EXPECT_EQ(lines, c.lines) << c.inject;
+        EXPECT_EQ(lines, c.lines) << c.what;
     }
 }
 
