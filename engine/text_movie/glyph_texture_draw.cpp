@@ -78,11 +78,11 @@ void DrawTurned(const FontRecord& font, const StringDrawRequest& request, const 
     const int right = request.x + font.lineHeight - g.yOffset;
     const int top = request.y + int(placed.pen) + g.xOffset;
     GlyphClip clip(IntRect{right - g.height - 1, top, right + 1, top + g.width});
-    // A texel (u, v) lands at (right - (v - cellY), top + (u - cellX)). The corners go in the order the
-    // device's free quad takes them: the texture's top left, top right, bottom left, bottom right.
+    // A texel (u, v) lands at (right - (v - cellY), top + (u - cellX)). The corners are the texture's
+    // top left, top right, bottom right and bottom left, as the quad draw takes them.
     const float w = float(font.cacheWidth), h = float(font.cacheHeight);
     const float x0 = float(right + placed.cellY) - 0.5f, y0 = float(top - placed.cellX) - 0.5f;
-    DrawImageQuadF(x0, y0, x0, y0 + w, x0 - h, y0, x0 - h, y0 + w, graphic, 1);
+    DrawImageQuadF(x0, y0, x0, y0 + w, x0 - h, y0 + w, x0 - h, y0, graphic, 1);
 }
 
 void DrawLayer(const FontRecord& font, const StringDrawRequest& request, const PlacedGlyph& placed,
