@@ -166,23 +166,33 @@ void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows,
     const bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
     const int w = box.Width();
     // Rows of consecutive texels copied under an alpha test of one range go eight pixels at a time.
-    // So do rows alpha-blended by the texel's alpha, or by it times the diffuse alpha.
+    // So do rows alpha-blended by the texel's alpha, or by it times the diffuse alpha; 32-bit texels
+    // go onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets.
+    constexpr bool kWideTexels = T == D3DFMT_A8R8G8B8 || T == D3DFMT_X8R8G8B8;
+    constexpr bool kLaneTarget = D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8;
     bool lanes = false;
     int alpha_scale = 255;
-    if constexpr (T == D3DFMT_A8R8G8B8 && D == D3DFMT_R5G6B5 && B == BlendKind::kNone)
-        lanes = identity && alpha.range && Consecutive(columns, w);
-    if constexpr (T == D3DFMT_A8R8G8B8 && D == D3DFMT_R5G6B5 && B == BlendKind::kAlpha) {
-        lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range &&
-                Consecutive(columns, w);
+    if constexpr (kWideTexels && kLaneTarget && B == BlendKind::kNone)
+        lanes = identity && alpha.range && (T == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8);
+    if constexpr (T == D3DFMT_A8R8G8B8 && kLaneTarget && B == BlendKind::kAlpha) {
+        lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
         if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
     }
+    lanes = lanes && Consecutive(columns, w);
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
         int done = 0;
         if (lanes && rows[j] >= 0) {
             const uint8_t* texels = tex.Row(rows[j]) + columns[0] * kBytes<T>;
-            done = B == BlendKind::kNone ? WriteTexels565(texels, w, alpha.lo, alpha.hi, dst)
-                                         : BlendTexels565(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+            if constexpr (D == D3DFMT_R5G6B5) {
+                done = B == BlendKind::kNone
+                           ? WriteTexels565(texels, w, alpha.lo, alpha.hi, dst)
+                           : BlendTexels565(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+            } else {
+                done = B == BlendKind::kNone
+                           ? WriteTexels8888(texels, w, T == D3DFMT_X8R8G8B8, alpha.lo, alpha.hi, dst)
+                           : BlendTexels8888(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+            }
         }
         dst += done * kBytes<D>;
         if (identity)

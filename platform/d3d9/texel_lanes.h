@@ -101,8 +101,65 @@ inline int BlendTexels565(const uint8_t* texels, int n, int alphaScale, int alph
     return i;
 }
 
+// Consecutive A8R8G8B8 (or, with `opaque`, X8R8G8B8: alpha 255) texels written to an X8R8G8B8 row,
+// where their alpha lies in [alphaLo, alphaHi]; handles all of a row of at least 4 as WriteTexels565
+// does, else none.
+inline int WriteTexels8888(const uint8_t* texels, int n, bool opaque, int alphaLo, int alphaHi,
+                           uint8_t* dst) {
+    if (n < 4) return 0;
+    const __m128i below = _mm_set1_epi32(alphaLo - 1), above = _mm_set1_epi32(alphaHi + 1);
+    const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
+    auto step = [&](int at) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at * 4));
+        const __m128i alpha = opaque ? _mm_set1_epi32(255) : _mm_srli_epi32(t, 24);
+        const __m128i pass = _mm_and_si128(_mm_cmpgt_epi32(alpha, below), _mm_cmplt_epi32(alpha, above));
+        __m128i* to = reinterpret_cast<__m128i*>(dst + at * 4);
+        const __m128i d = _mm_loadu_si128(to);
+        _mm_storeu_si128(to,
+                         _mm_or_si128(_mm_and_si128(pass, _mm_or_si128(t, set)), _mm_andnot_si128(pass, d)));
+    };
+    for (int i = 0; i + 4 < n; i += 4) step(i);
+    step(n - 4);
+    return n;
+}
+
+// Consecutive A8R8G8B8 texels alpha-blended onto an X8R8G8B8 row as BlendTexels565 does; returns how
+// many pixels were handled (a multiple of 4).
+inline int BlendTexels8888(const uint8_t* texels, int n, int alphaScale, int alphaLo, int alphaHi,
+                           uint8_t* dst) {
+    const __m128i below = _mm_set1_epi16(int16_t(alphaLo - 1)), above = _mm_set1_epi16(int16_t(alphaHi + 1));
+    const __m128i full = _mm_set1_epi16(255), scale = _mm_set1_epi16(int16_t(alphaScale));
+    const __m128i zero = _mm_setzero_si128(), set = _mm_set1_epi32(int32_t(0xFF000000u));
+    // Two pixels on the 16-bit lanes of their channels, and the pass mask of their alphas.
+    auto pair = [&](__m128i t, __m128i d, __m128i* pass) {
+        const __m128i a =
+            Div255Lanes(_mm_mullo_epi16(_mm_shufflehi_epi16(_mm_shufflelo_epi16(t, 0xFF), 0xFF), scale));
+        *pass = _mm_and_si128(_mm_cmpgt_epi16(a, below), _mm_cmplt_epi16(a, above));
+        return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(t, a), _mm_mullo_epi16(d, _mm_sub_epi16(full, a))));
+    };
+    int i = 0;
+    for (; i + 4 <= n; i += 4, texels += 16, dst += 16) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+        __m128i passLow, passHigh;
+        const __m128i low = pair(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(d, zero), &passLow);
+        const __m128i high = pair(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(d, zero), &passHigh);
+        const __m128i out = _mm_or_si128(_mm_packus_epi16(low, high), set);
+        const __m128i pass = _mm_packs_epi16(passLow, passHigh);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                         _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, d)));
+    }
+    return i;
+}
+
 #else
 
+inline int WriteTexels8888(const uint8_t*, int, bool, int, int, uint8_t*) {
+    return 0;
+}
+inline int BlendTexels8888(const uint8_t*, int, int, int, int, uint8_t*) {
+    return 0;
+}
 inline int BlendTexels565(const uint8_t*, int, int, int, int, uint8_t*) {
     return 0;
 }
