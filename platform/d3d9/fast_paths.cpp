@@ -400,6 +400,14 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
     if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
         k.color = ColorKind::kTexture;
     if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
+    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
+    // (the border colour, which has an alpha of its own, is never read but in border addressing).
+    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && textured) {
+        const SamplerSetup& sampler = p.stages[0].sampler;
+        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
+            sampler.address_v != D3DTADDRESS_BORDER)
+            k.alpha = AlphaKind::kTexture;
+    }
     if (!special) {
         // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
         std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];

@@ -15,6 +15,7 @@ struct RowCase {
     bool blend;
     D3DCOLOR diffuse;  // white passes the texel on; a grey alpha modulates the texel's
     DWORD alpha_func;
+    DWORD alpha_op = D3DTOP_MODULATE;  // SELECTARG2: the diffuse alpha
 };
 
 TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
@@ -29,6 +30,7 @@ TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
         {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, 0xFFFFFFFF, D3DCMP_LESS},
         {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_ALWAYS},
         {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0x5AFFFFFF, D3DCMP_GREATER},
+        {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, 0xFFFFFFFF, D3DCMP_GREATER, D3DTOP_SELECTARG2},
     };
     std::mt19937 rng(41);
     std::vector<uint32_t> texels(48 * 8);
@@ -55,7 +57,7 @@ TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
             device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
             device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
             device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-            device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+            device->SetTextureStageState(0, D3DTSS_ALPHAOP, c.alpha_op);
             device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
             device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
             device->SetTexture(0, tex);
