@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/softrender/pixel_lanes.h"
 #include "engine/softrender/pixel_math.h"
 #include "engine/softrender/pixel_ops.h"
 #include "engine/softrender/pixel_rules.h"
@@ -73,6 +74,9 @@ class ImageOp {
         if constexpr (kPairs) {
             for (; x + 1 < n; x += 2) Pair(dst + x * kDstBytes, src + x * kSrcBytes);
         }
+        if constexpr (PickLaneRow() != LaneRow::None) {
+            if (blend == nullptr) x = LaneRowPrefix(dst, src, n);
+        }
         if (blend != nullptr) {
             for (; x < n; ++x) (*this)(dst + x * kDstBytes, src + x * kSrcBytes, blend + x);
         } else {
@@ -89,11 +93,55 @@ class ImageOp {
     }
 
   private:
+    // The rows the lane forms draw: a mix toward the untinted source by the parameter (32 bits) or the
+    // source's alpha, and the 6-bit lerp on 565.
+    enum class LaneRow { None, ParamMix, AlphaMix, AlphaMixOrCopy, Lerp6, KeyedLerp6 };
+
+    static constexpr LaneRow PickLaneRow() {
+        const bool plain =
+            R.target == Target::Source && R.tint == TintRule::None && R.scale == SourceScale::None;
+        if (!kPixelLanes || !plain) return LaneRow::None;
+        if (D == Depth::Rgb565 && R.combine == Combine::Lerp6 && S == SourceKind::Direct) {
+            if (R.transparent == Transparency::None) return LaneRow::Lerp6;
+            return R.transparent == Transparency::Low ? LaneRow::KeyedLerp6 : LaneRow::None;
+        }
+        if (R.combine == Combine::FloorMix && R.transparent == Transparency::None) {
+            if (R.factors == kFactorP && S == SourceKind::Direct && D == Depth::Xrgb8888)
+                return LaneRow::ParamMix;
+            if (R.factors != kFactorA || S != SourceKind::DirectAlpha) return LaneRow::None;
+            if (R.alpha == AlphaUse::Always) return LaneRow::AlphaMix;
+            return StoresColour(O) ? LaneRow::AlphaMixOrCopy : LaneRow::None;
+        }
+        return LaneRow::None;
+    }
+
+    // The first pixels of a row through the lane forms; returns how many were drawn.
+    int32_t LaneRowPrefix(uint8_t* dst, const uint8_t* src, int32_t n) const {
+        constexpr LaneRow kLaneRow = PickLaneRow();
+        if constexpr (kLaneRow == LaneRow::ParamMix) {
+            return FloorMixRow8888(dst, src, n, static_cast<uint32_t>(a_.param));
+        } else if constexpr (kLaneRow == LaneRow::AlphaMix || kLaneRow == LaneRow::AlphaMixOrCopy) {
+            constexpr bool copies = kLaneRow == LaneRow::AlphaMixOrCopy;
+            if constexpr (D == Depth::Xrgb8888) {
+                return AlphaMixRow8888<copies>(dst, src, n);
+            } else {
+                return AlphaMixRow565<copies>(dst, src, n);
+            }
+        } else if constexpr (kLaneRow == LaneRow::Lerp6) {
+            return Lerp6Row565<false>(dst, src, n, a_.param >> 2, 0);
+        } else {
+            return Lerp6Row565<true>(dst, src, n, a_.param >> 2, static_cast<uint16_t>(a_.transparent));
+        }
+    }
+
+    // A rule whose every pixel is the source colour unchanged.
+    static constexpr bool StoresColour(PixelRule rule) {
+        return rule.combine == Combine::StoreWhole && rule.transparent == Transparency::None &&
+               rule.alpha == AlphaUse::None && rule.tint == TintRule::None;
+    }
     // A rule whose every pixel is the source pixel's bytes unchanged: its rows are copied whole.
     static constexpr bool CopiesSource(PixelRule rule) {
-        return rule.combine == Combine::StoreWhole && rule.transparent == Transparency::None &&
-               rule.alpha == AlphaUse::None && rule.tint == TintRule::None && S != SourceKind::Palette &&
-               kSrcBytes == kDstBytes;
+        return StoresColour(rule) && S != SourceKind::Palette && kSrcBytes == kDstBytes;
     }
 
     // The new value of one destination pixel; its own value where the pixel is skipped, so that the
@@ -123,6 +171,10 @@ class ImageOp {
 
     template <PixelRule Rule>
     void Run(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int32_t n) const {
+        if constexpr (CopiesSource(Rule)) {
+            CopyRun(dst, src, static_cast<size_t>(n) * kDstBytes);
+            return;
+        }
         // Runs are short (at most 64 pixels): a copy in place of a call.
         if (blend != nullptr) {
             for (int32_t i = 0; i < n; ++i)
@@ -130,6 +182,28 @@ class ImageOp {
         } else {
             for (int32_t i = 0; i < n; ++i)
                 Draw<Rule>(dst + i * kDstBytes, Fetch(src + i * kSrcBytes), nullptr);
+        }
+    }
+
+    // A run's bytes (2 to 256) in a few wide moves: the last move of each size overlaps the one
+    // before it rather than looping over the remainder, as runs of random lengths defeat the loops'
+    // branch prediction.
+    static void CopyRun(uint8_t* dst, const uint8_t* src, size_t bytes) {
+        auto move = [dst, src]<class T>(size_t at, T*) { StoreAs<T>(dst + at, LoadAs<T>(src + at)); };
+        struct Wide {
+            uint64_t half[2];
+        };
+        if (bytes >= sizeof(Wide)) {
+            for (size_t at = 0; at + sizeof(Wide) < bytes; at += sizeof(Wide)) move(at, (Wide*)nullptr);
+            move(bytes - sizeof(Wide), (Wide*)nullptr);
+        } else if (bytes >= 8) {
+            move(0, (uint64_t*)nullptr);
+            move(bytes - 8, (uint64_t*)nullptr);
+        } else if (bytes >= 4) {
+            move(0, (uint32_t*)nullptr);
+            move(bytes - 4, (uint32_t*)nullptr);
+        } else {
+            move(0, (uint16_t*)nullptr);
         }
     }
 

@@ -4,9 +4,11 @@
 // exact interpolation these are the generic path's values. Shading then runs per row with kernels
 // specialised for the common states, falling back to the generic per-pixel shading otherwise.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3d9/draw.h"
+#include "platform/d3d9/texel_lanes.h"
 
 namespace d3d9 {
 
@@ -135,6 +137,22 @@ void DrawTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, co
         return;
     }
     const uint8_t* row = tex.Row(texel_row);
+    if constexpr (Identity && B == BlendKind::kNone && T == D3DFMT_X8R8G8B8 && D == D3DFMT_X8R8G8B8) {
+        // Texels of alpha 255 under a test they pass: each is its bytes with the X byte set.
+        if (alpha_pass[255]) {
+            for (int i = 0; i < n; ++i, dst += 4) {
+                if (columns[i] >= 0) {
+                    uint32_t v;
+                    std::memcpy(&v, row + columns[i] * 4, 4);
+                    v |= 0xFF000000u;
+                    std::memcpy(dst, &v, 4);
+                } else if (alpha_pass[border.a]) {
+                    WritePixel<D, B>(dst, border);
+                }
+            }
+            return;
+        }
+    }
     for (int i = 0; i < n; ++i, dst += kBytes<D>) {
         int column = columns[i];
         Color c = column >= 0 ? shade(Decode<T>(row + column * kBytes<T>)) : border;
@@ -142,16 +160,62 @@ void DrawTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, co
     }
 }
 
+// The alpha test as a table by alpha, and the range [lo, hi] of the alphas that pass when they are one.
+struct AlphaPass {
+    bool made = false, test = false;
+    DWORD func = 0;
+    int ref = 0;
+    bool pass[256];
+    bool range = false;
+    int lo = 0, hi = -1;
+};
+
+bool Consecutive(const int* columns, int n) {
+    if (n == 0 || columns[0] < 0) return false;
+    for (int i = 1; i < n; ++i)
+        if (columns[i] != columns[0] + i) return false;
+    return true;
+}
+
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
 void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows, const int* columns,
-                      IntRect box, const bool* alpha_pass) {
-    bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
+                      IntRect box, const AlphaPass& alpha) {
+    const bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
+    const int w = box.Width();
+    // Rows of consecutive texels copied under an alpha test of one range go eight pixels at a time.
+    // So do rows alpha-blended by the texel's alpha, or by it times the diffuse alpha; 32-bit texels
+    // go onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets.
+    constexpr bool kWideTexels = T == D3DFMT_A8R8G8B8 || T == D3DFMT_X8R8G8B8;
+    constexpr bool kLaneTarget = D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8;
+    bool lanes = false;
+    int alpha_scale = 255;
+    if constexpr (kWideTexels && kLaneTarget && B == BlendKind::kNone)
+        lanes = identity && alpha.range && (T == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8);
+    if constexpr (T == D3DFMT_A8R8G8B8 && kLaneTarget && B == BlendKind::kAlpha) {
+        lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
+        if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
+    }
+    lanes = lanes && Consecutive(columns, w);
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        int done = 0;
+        if (lanes && rows[j] >= 0) {
+            const uint8_t* texels = tex.Row(rows[j]) + columns[0] * kBytes<T>;
+            if constexpr (D == D3DFMT_R5G6B5) {
+                done = B == BlendKind::kNone
+                           ? WriteTexels565(texels, w, alpha.lo, alpha.hi, dst)
+                           : BlendTexels565(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+            } else {
+                done = B == BlendKind::kNone
+                           ? WriteTexels8888(texels, w, T == D3DFMT_X8R8G8B8, alpha.lo, alpha.hi, dst)
+                           : BlendTexels8888(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+            }
+        }
+        dst += done * kBytes<D>;
         if (identity)
-            DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns, box.Width(), alpha_pass, dst);
+            DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
         else
-            DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns, box.Width(), alpha_pass, dst);
+            DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
     }
 }
 
@@ -232,6 +296,7 @@ int AddressTexel(int64_t t, int size, DWORD mode) {
         case D3DTADDRESS_MIRRORONCE:
             return int(std::min<int64_t>(t < 0 ? -t - 1 : t, size - 1));
         default:
+            if (t >= 0 && t < size) return int(t);
             return int(((t % size) + size) % size);
     }
 }
@@ -273,21 +338,21 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     }
 }
 
-// The alpha test as a table by alpha, made again only when the test's states change.
-const bool* AlphaPassTable(const PixelPipeline& p) {
-    struct Table {
-        bool made = false, test = false;
-        DWORD func = 0;
-        int ref = 0;
-        bool pass[256];
-    };
-    thread_local Table table;
+// The alpha test's table, made again only when the test's states change.
+const AlphaPass& AlphaPassTable(const PixelPipeline& p) {
+    thread_local AlphaPass table;
     if (!table.made || table.test != p.alpha_test || table.func != p.alpha_func || table.ref != p.alpha_ref) {
         table = {true, p.alpha_test, p.alpha_func, p.alpha_ref, {}};
-        for (int a = 0; a < 256; ++a)
+        int passed = 0;
+        for (int a = 0; a < 256; ++a) {
             table.pass[a] = !p.alpha_test || CompareFunc(p.alpha_func, a, p.alpha_ref);
+            if (!table.pass[a]) continue;
+            if (passed++ == 0) table.lo = a;
+            table.hi = a;
+        }
+        table.range = passed > 0 && passed == table.hi - table.lo + 1;
     }
-    return table.pass;
+    return table;
 }
 
 }  // namespace
@@ -335,6 +400,14 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
     if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
         k.color = ColorKind::kTexture;
     if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
+    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
+    // (the border colour, which has an alpha of its own, is never read but in border addressing).
+    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && textured) {
+        const SamplerSetup& sampler = p.stages[0].sampler;
+        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
+            sampler.address_v != D3DTADDRESS_BORDER)
+            k.alpha = AlphaKind::kTexture;
+    }
     if (!special) {
         // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
         std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
@@ -370,7 +443,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
         return true;
     }
 
-    const bool* alpha_pass = AlphaPassTable(p);
+    const AlphaPass& alpha = AlphaPassTable(p);
+    const bool* alpha_pass = alpha.pass;
     thread_local std::vector<Color> colors;
     colors.resize(size_t(w));
     if (untextured) {
@@ -405,16 +479,15 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
             constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
             switch (k.blend) {
                 case BlendKind::kNone:
-                    DrawTexturedRows<T, D, BlendKind::kNone>(k, tex, rows.data(), columns.data(), box,
-                                                             alpha_pass);
+                    DrawTexturedRows<T, D, BlendKind::kNone>(k, tex, rows.data(), columns.data(), box, alpha);
                     break;
                 case BlendKind::kAlpha:
                     DrawTexturedRows<T, D, BlendKind::kAlpha>(k, tex, rows.data(), columns.data(), box,
-                                                              alpha_pass);
+                                                              alpha);
                     break;
                 case BlendKind::kAdditive:
                     DrawTexturedRows<T, D, BlendKind::kAdditive>(k, tex, rows.data(), columns.data(), box,
-                                                                 alpha_pass);
+                                                                 alpha);
                     break;
                 default:
                     for (int j = 0; j < h; ++j) {

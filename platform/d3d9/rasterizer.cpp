@@ -66,7 +66,11 @@ int64_t SnapCoordinate(double v) {
 int64_t TexelFixed(float coordinate, int size) {
     double t = double(coordinate) * size * 65536.0;
     if (!(t == t)) return 0;
-    return std::llround(std::clamp(t, -1099511627776.0, 1099511627776.0));  // +-2^40
+    // Rounded half away from zero as llround does, without its call: both parts are exact below 2^40.
+    const double c = std::clamp(t, -1099511627776.0, 1099511627776.0);
+    const int64_t whole = int64_t(c);
+    const double fraction = c - double(whole);
+    return whole + (fraction >= 0.5) - (fraction <= -0.5);
 }
 
 int DepthFixed(double z) {
