@@ -69,11 +69,11 @@ int FillSoftwareBlock(GraphicImageBlock* block) {
     const int alpha = d.alphaChannel ? 1 : 0;
     const int kind = d.bitDepth == 16 ? 0 : 1;
     block->format = (kind == 0 ? kSoftFormat16 : kSoftFormat32) + alpha;
+    // One-byte (palette) images are stored in direct colour too, so their key is the transparent colour
+    // as for any other image: the pixels whose entry has that colour, and none when no entry has it.
     const uint32_t c = block->transparentColor;
-    const uint32_t key = d.oneChannel
-                             ? 0xFFFF
-                             : MakePixelValue(GetMemImgColorFormat(kind, alpha, 0), int((c >> 16) & 0xFF),
-                                              int((c >> 8) & 0xFF), int(c & 0xFF), 255);
+    const uint32_t key = MakePixelValue(GetMemImgColorFormat(kind, alpha, 0), int((c >> 16) & 0xFF),
+                                        int((c >> 8) & 0xFF), int(c & 0xFF), 255);
     if (InitMemImg(&block->image, block->width, block->height, -1, key, kind, 0, alpha, 0, nullptr) < 0) {
         LogText("メモリイメージの作成に失敗しました\n");
         return -1;
