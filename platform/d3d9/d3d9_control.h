@@ -18,7 +18,8 @@ struct D3D9CapabilityProfile {
     DWORD max_texture_width = 2048;
     DWORD max_texture_height = 2048;
     DWORD simultaneous_render_targets = 1;
-    D3DFORMAT desktop_format = D3DFMT_X8R8G8B8;
+    // D3DFMT_UNKNOWN: the host desktop's depth (R5G6B5 on a 16-bit desktop, else X8R8G8B8).
+    D3DFORMAT desktop_format = D3DFMT_UNKNOWN;
     UINT desktop_width = 1024;
     UINT desktop_height = 768;
     UINT refresh_rate = 60;

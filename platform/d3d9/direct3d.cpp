@@ -6,6 +6,7 @@
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/trace.h"
+#include "platform/host/host.h"
 
 namespace d3d9 {
 namespace {
@@ -48,8 +49,7 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
         Trace("IDirect3D9::GetAdapterDisplayMode", adapter, mode);
         if (adapter != 0 || !mode) return D3DERR_INVALIDCALL;
-        *mode = {profile_.desktop_width, profile_.desktop_height, profile_.refresh_rate,
-                 profile_.desktop_format};
+        *mode = {profile_.desktop_width, profile_.desktop_height, profile_.refresh_rate, DesktopFormat()};
         return D3D_OK;
     }
 
@@ -129,6 +129,11 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
     }
 
   private:
+    D3DFORMAT DesktopFormat() const {
+        if (profile_.desktop_format != D3DFMT_UNKNOWN) return profile_.desktop_format;
+        return HostDesktopMode().bits == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8;
+    }
+
     HRESULT Create(const char* method, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior,
                    D3DPRESENT_PARAMETERS* params, bool ex, Device** device) {
         if (!device || !params || adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
@@ -146,7 +151,7 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             return D3DERR_INVALIDCALL;
         D3DPRESENT_PARAMETERS p = *params;
         if (p.Windowed) {
-            if (p.BackBufferFormat == D3DFMT_UNKNOWN) p.BackBufferFormat = profile_.desktop_format;
+            if (p.BackBufferFormat == D3DFMT_UNKNOWN) p.BackBufferFormat = DesktopFormat();
             if (p.BackBufferWidth == 0) p.BackBufferWidth = 640;
             if (p.BackBufferHeight == 0) p.BackBufferHeight = 480;
             if (!IsDisplayFormat(p.BackBufferFormat)) return D3DERR_INVALIDCALL;
