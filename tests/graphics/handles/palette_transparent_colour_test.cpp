@@ -3,12 +3,17 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/handles/graphic_loading.h"
+#include "platform/host/host.h"
 #include "tests/graphics/handles/graphics_fixture.h"
 
 namespace {
 
 class PaletteTransparentColourTest : public GraphicsTest {
   protected:
+    void TearDown() override {
+        HostSetHeadlessDesktopModeForTests(nullptr);
+        GraphicsTest::TearDown();
+    }
     // A 4 x 1 palette image of the indices 0..3 over the given palette colours (0x00RRGGBB).
     static SoftImage PaletteImage(std::array<uint32_t, 4> colours) {
         ColorFormat format{};
@@ -44,27 +49,33 @@ class PaletteTransparentColourTest : public GraphicsTest {
 };
 
 TEST_F(PaletteTransparentColourTest, OnlyTheEntryOfTheTransparentColourIsTransparent) {
+    const std::array<uint32_t, 4> withKey{0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF};
+    const std::array<uint32_t, 4> withoutKey{0xFF0000, 0x0000FF, 0x808080, 0xFFFFFF};
     struct Case {
-        int hardware;
+        int desktopBits, hardware;
         std::array<uint32_t, 4> palette;
         std::array<int, 4> transparent;
     } cases[] = {
-        {1, {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF}, {0, 0, 1, 0}},
-        {1, {0xFF0000, 0x0000FF, 0x808080, 0xFFFFFF}, {0, 0, 0, 0}},
-        {0, {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF}, {0, 0, 1, 0}},
-        {0, {0xFF0000, 0x0000FF, 0x808080, 0xFFFFFF}, {0, 0, 0, 0}},
+        {32, 1, withKey, {0, 0, 1, 0}}, {32, 1, withoutKey, {0, 0, 0, 0}},
+        {32, 0, withKey, {0, 0, 1, 0}}, {32, 0, withoutKey, {0, 0, 0, 0}},
+        {16, 1, withKey, {0, 0, 1, 0}}, {16, 1, withoutKey, {0, 0, 0, 0}},
+        {16, 0, withKey, {0, 0, 1, 0}}, {16, 0, withoutKey, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
+        const HostDisplayMode desktop{1024, 768, c.desktopBits, 60};
+        HostSetHeadlessDesktopModeForTests(&desktop);
+        SetColorDepthSetting(c.desktopBits);
         ASSERT_EQ(SetHardwareDrawEnabled(c.hardware), 0);
         Start();
         ASSERT_EQ(Direct3DMode, c.hardware);
+        ASSERT_EQ(GetColorDepth(), c.desktopBits);
         SetTransparentColour(0, 255, 0);
         SoftImage image = PaletteImage(c.palette);
         const int graphic = CreateGraphicFromSoftImages(&image, nullptr, 0);
         ReleaseSoftImage(&image);
         ASSERT_GE(graphic, 0);
         EXPECT_EQ(Transparent(graphic), c.transparent)
-            << "mode " << c.hardware << ", entry 2 " << std::hex << c.palette[2];
+            << c.desktopBits << " bits, mode " << c.hardware << ", entry 2 " << std::hex << c.palette[2];
         ShutdownGraphics();
     }
 }
