@@ -1,5 +1,7 @@
 // Graphics made by the loader threads: the handle comes at once and is found only by the relaxed lookup
 // until its job has ended; a load that fails leaves no handle.
+#include <unistd.h>
+
 #include "engine/core/frame/library_init.h"
 #include "engine/core/memory/async_load.h"
 #include "engine/graphics/handles/graphic_loading.h"
@@ -29,9 +31,10 @@ class GraphicAsyncLoadTest : public GraphicsTest {
                 if (IsHandleLoading(h) == 1) return true;
             return false;
         };
-        for (int i = 0; i < 10000 && loading(); ++i) {
+        // Real pauses: the virtual clock's Sleep gives the loader threads no time to run.
+        for (int i = 0; i < 60000 && loading(); ++i) {
             ProcessMainThreadRequests();
-            Sleep(1);
+            usleep(1000);
         }
         ASSERT_FALSE(loading());
     }
@@ -50,7 +53,7 @@ TEST_F(GraphicAsyncLoadTest, LoadedGraphicIsAliveOnlyOnceItsJobHasEnded) {
         EXPECT_NE(LookupGraphic(handle, 1), nullptr);
         EXPECT_EQ(SelectDrawTarget(handle), -1);
     }
-    RunLoads({file, target});
+    ASSERT_NO_FATAL_FAILURE(RunLoads({file, target}));
     EXPECT_EQ(IsGraphicAlive(file), 1);
     EXPECT_EQ(IsGraphicAlive(target), 1);
     IDirect3DTexture9* texture = Tile(file, 0).texture;
@@ -66,7 +69,7 @@ TEST_F(GraphicAsyncLoadTest, FailedLoadLeavesNoGraphic) {
     const int missing = LoadGraphFile(("C:" + folder_ + "/absent.png").c_str(), 0);
     ASSERT_GE(missing, 0);
     EXPECT_NE(LookupGraphic(missing, 1), nullptr);
-    RunLoads({missing});
+    ASSERT_NO_FATAL_FAILURE(RunLoads({missing}));
     EXPECT_EQ(IsGraphicAlive(missing), 0);
     EXPECT_EQ(LookupGraphic(missing, 1), nullptr);
     EXPECT_EQ(handleTypes[kGraphicHandleType].count, 0);
