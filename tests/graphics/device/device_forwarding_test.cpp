@@ -2,6 +2,8 @@
 // worker, with arguments and result carried unchanged.
 #include "engine/graphics/device/device_forwarding.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <functional>
 
@@ -57,9 +59,11 @@ class ForwardingTest : public DeviceTest {
         int offset = 0;
         PackAsyncArgPointer(AsyncLoadArguments(request), &offset, reinterpret_cast<uintptr_t>(this));
         AddAsyncLoadRequest(request);
-        for (int i = 0; i < 10000 && !done_; ++i) {
+        // Real pauses: the virtual clock's Sleep gives the worker no time to run, and a test that gave up
+        // early would leave the worker holding its locals.
+        for (int i = 0; i < 60000 && !done_; ++i) {
             ProcessMainThreadRequests();
-            Sleep(1);
+            usleep(1000);
         }
         ASSERT_TRUE(done_);
     }
