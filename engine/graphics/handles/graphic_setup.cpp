@@ -57,30 +57,6 @@ int FillTextureBlock(GraphicImageBlock* block, const GraphicCreateParams& params
     return CreateGraphicTextures(block, relaxed);
 }
 
-int FillSoftwareBlock(GraphicImageBlock* block) {
-    const GraphicDescription& d = block->description;
-    if (d.blendImage) {
-        if (InitMemImg(&block->image, block->width, block->height, -1, 0, 2, 0, 0, 0, nullptr) < 0) {
-            LogText("ブレンド画像用メモリイメージの作成に失敗しました\n");
-            return -1;
-        }
-        return 0;
-    }
-    const int alpha = d.alphaChannel ? 1 : 0;
-    const int kind = d.bitDepth == 16 ? 0 : 1;
-    block->format = (kind == 0 ? kSoftFormat16 : kSoftFormat32) + alpha;
-    const uint32_t c = block->transparentColor;
-    const uint32_t key = d.oneChannel
-                             ? 0xFFFF
-                             : MakePixelValue(GetMemImgColorFormat(kind, alpha, 0), int((c >> 16) & 0xFF),
-                                              int((c >> 8) & 0xFF), int(c & 0xFF), 255);
-    if (InitMemImg(&block->image, block->width, block->height, -1, key, kind, 0, alpha, 0, nullptr) < 0) {
-        LogText("メモリイメージの作成に失敗しました\n");
-        return -1;
-    }
-    return 0;
-}
-
 bool Overlaps(int a, int aLength, int b, int bLength) {
     return a < b + bLength && b < a + aLength;
 }
@@ -121,6 +97,29 @@ int BuildSoftwareView(GraphicEntry* entry) {
 
 }  // namespace
 
+// A new software image starts cleared, as a device draw target does: its memory comes uncleared.
+int FillSoftwareImageBlock(GraphicImageBlock* block) {
+    const GraphicDescription& d = block->description;
+    const int alpha = d.blendImage ? 0 : (d.alphaChannel ? 1 : 0);
+    const int kind = d.blendImage ? 2 : (d.bitDepth == 16 ? 0 : 1);
+    uint32_t key = 0;
+    if (!d.blendImage) {
+        block->format = (kind == 0 ? kSoftFormat16 : kSoftFormat32) + alpha;
+        // One-byte (palette) images are stored in direct colour too, so their key is the transparent
+        // colour as for any other image: the pixels whose entry has that colour, none when no entry has it.
+        const uint32_t c = block->transparentColor;
+        key = MakePixelValue(GetMemImgColorFormat(kind, alpha, 0), int((c >> 16) & 0xFF),
+                             int((c >> 8) & 0xFF), int(c & 0xFF), 255);
+    }
+    if (InitMemImg(&block->image, block->width, block->height, -1, key, kind, 0, alpha, 0, nullptr) < 0) {
+        LogText(d.blendImage ? "ブレンド画像用メモリイメージの作成に失敗しました\n"
+                             : "メモリイメージの作成に失敗しました\n");
+        return -1;
+    }
+    FillMemImgRect(&block->image, nullptr, 0);
+    return 0;
+}
+
 int SetupGraphicFromImage(const GraphicCreateParams& params, int handle, int width, int height, int,
                           int alpha, int oneChannel, int formatCode, int mipLevels, int relaxed) {
     GraphicEntry* entry = LookupGraphic(handle, relaxed);
@@ -142,7 +141,7 @@ int SetupGraphicFromImage(const GraphicCreateParams& params, int handle, int wid
     entry->width = width;
     entry->height = height;
     const int filled =
-        d.hasTextures ? FillTextureBlock(block, params, tiles, relaxed) : FillSoftwareBlock(block);
+        d.hasTextures ? FillTextureBlock(block, params, tiles, relaxed) : FillSoftwareImageBlock(block);
     if (filled != 0 || BuildGraphicDrawInfo(handle, relaxed) != 0) return Fail(handle, relaxed);
     return 0;
 }

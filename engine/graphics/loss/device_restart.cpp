@@ -19,17 +19,18 @@
 #include "engine/graphics/draw/draw_state_preparation.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/handles/graphics_restore.h"
+#include "engine/graphics/handles/software_remake.h"
 #include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/scene3d/camera.h"
 #include "engine/graphics/scene3d/model_device_objects.h"
 #include "engine/graphics/scene3d/model_textures.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/graphics/target/frame_flip.h"
+#include "engine/graphics/target/render_target_slots.h"
 #include "engine/softrender/soft_render_state.h"
 #include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/movie_services.h"
 #include "platform/kernel/kernel32.h"
-#include "engine/graphics/target/render_target_slots.h"
 
 GraphicsRestartState graphicsRestart;
 
@@ -96,6 +97,7 @@ void RestoreDevice(int newMode) {
 // are refilled as software images.
 void RestoreSoftware() {
     if (GetScreenMemImage() == nullptr) CreateScreenMemImage();
+    RemakeGraphicsAsSoftwareImages();
     RestoreMaskScreen();
     RunRestoreCallback();
     CallHook(graphicsRestart.after, graphicsRestart.afterData);

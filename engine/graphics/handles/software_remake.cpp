@@ -1,0 +1,49 @@
+#include "engine/graphics/handles/software_remake.h"
+
+#include "engine/core/memory/handle_manager.h"
+#include "engine/graphics/device/graphic_textures.h"
+#include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_records.h"
+#include "engine/graphics/handles/graphic_setup.h"
+
+namespace {
+
+// The description a graphic of this kind gets when made in software mode.
+GraphicDescription SoftwareDescription(const GraphicDescription& d) {
+    GraphicDescription s{};
+    s.alphaChannel = d.alphaChannel;
+    s.renderTarget = d.blendImage ? 0 : 1;
+    s.softwareMode = 1;
+    s.bitDepth = uint8_t(GetColorDepth() == 32 ? 32 : 16);
+    s.blendImage = d.blendImage;
+    s.oneChannel = d.oneChannel;
+    return s;
+}
+
+// Drops the block's device objects and gives it an empty software image. 0 or -1.
+int RemakeBlock(GraphicImageBlock* block) {
+    ReleaseGraphicDeviceObjects(block);
+    block->description = SoftwareDescription(block->description);
+    block->textureCount = 0;
+    block->mipLevels = 0;
+    block->renderTargetOption = 0;
+    return FillSoftwareImageBlock(block);
+}
+
+}  // namespace
+
+int RemakeGraphicsAsSoftwareImages() {
+    const HandleTypeRecord& graphics = handleTypes[kGraphicHandleType];
+    if (!graphics.registered || graphics.count == 0) return 0;
+    for (int i = graphics.lowest; i <= graphics.highest && i < graphics.limit; ++i) {
+        auto* entry = static_cast<GraphicEntry*>(graphics.slots[i]);
+        if (!entry || !entry->block) continue;
+        // The first graphic of a shared block remakes it; the draw tiles mark the graphics whose view
+        // is still to be made.
+        if (entry->block->description.hasTextures) RemakeBlock(entry->block);
+        if (entry->drawTileCount == 0) continue;
+        entry->drawTileCount = 0;
+        BuildGraphicDrawInfo(int(entry->header.handle), 1);
+    }
+    return 0;
+}
