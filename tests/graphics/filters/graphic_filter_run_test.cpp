@@ -13,9 +13,11 @@
 #include "engine/graphics/filters/filter_pixels.h"
 #include "engine/graphics/filters/graphic_filter.h"
 #include "engine/graphics/filters/shader_filter_self_test.h"
+#include "engine/graphics/handles/derived_graphics.h"
 #include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_read_back.h"
+#include "engine/graphics/loss/device_restart.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/host/host.h"
 #include "tests/graphics/filters/filter_test_images.h"
@@ -318,6 +320,27 @@ TEST_F(GraphicFilterRunTest, UnverifiedShadersLeaveTwoPassKindsToOneProcessorPas
     GaussBlurPixels(before.image(), expectedBlur.image(), 8, 5.0f);
     EXPECT_TRUE(SamePixels(ReadBack(destination), Stored(source, expected), 3));
     EXPECT_TRUE(SamePixels(ReadBack(blurred), Stored(source, expectedBlur), 3));
+}
+
+// A filter writes pixels, not the place in its file that a graphic is refilled from after a device loss.
+TEST_F(GraphicFilterRunTest, FilteredGraphicIsRefilledFromItsOwnPartOfTheFile) {
+    StartIn(kModes[0]);
+    SoftImage sheet =
+        RgbImage(64, 16, [](int x, int y) { return uint32_t(x * 4) << 16 | uint32_t(y * 8) << 8; });
+    const std::string path = WritePng("sheet.png", &sheet);
+    ReleaseSoftImage(&sheet);
+    const int whole = LoadGraphFile(path.c_str(), 0);
+    ASSERT_GE(whole, 0);
+    const int right = DeriveGraphic(32, 0, 32, 16, whole);
+    ASSERT_GE(right, 0);
+    const TestImage loaded = ReadBack(right);
+    ASSERT_EQ(ApplyGraphicFilter(right, 5), 0);
+    EXPECT_FALSE(SamePixels(ReadBack(right), loaded));
+    D3D9SetDeviceLost(true);
+    D3D9SetDeviceLost(false);
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    EXPECT_TRUE(SamePixels(ReadBack(right), loaded));
+    ResetGraphicsRestartForTests();
 }
 
 class DeviceAndSoftwareTest : public GraphicFilterRunTest, public ::testing::WithParamInterface<StorageMode> {
