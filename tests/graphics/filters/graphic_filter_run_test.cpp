@@ -191,16 +191,17 @@ TEST_P(FilterStorageTest, StoredChannelsAreCutToTheFormat) {
         }
 }
 
+// The invert is the PIL reference exactly, as the graphic's format keeps it.
+TEST_P(FilterStorageTest, InvertEqualsThePilReferenceKeptInTheFormat) {
+    StartIn(GetParam());
+    const TestImage source = LoadOracle("colour", 16, 12);
+    const int graphic = MakeGraphic(source);
+    ASSERT_EQ(ApplyGraphicFilter(graphic, 5), 0);
+    EXPECT_TRUE(SamePixels(ReadBack(graphic), Stored(source, LoadOracle("invert", 16, 12)), 3));
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, FilterStorageTest, ::testing::ValuesIn(kModes),
                          [](const ::testing::TestParamInfo<StorageMode>& info) { return info.param.name; });
-
-// The invert of a 32-bit texture is the PIL reference exactly.
-TEST_F(GraphicFilterRunTest, InvertOfATextureEqualsThePilReference) {
-    StartIn(kModes[0]);
-    const int graphic = MakeGraphic(LoadOracle("colour", 16, 12));
-    ASSERT_EQ(ApplyGraphicFilter(graphic, 5), 0);
-    EXPECT_TRUE(SamePixels(ReadBack(graphic), LoadOracle("invert", 16, 12), 3));
-}
 
 TEST_F(GraphicFilterRunTest, RefusedRunsLeaveTheGraphicAsItWas) {
     StartIn(kModes[0]);
