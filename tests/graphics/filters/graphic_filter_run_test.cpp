@@ -1,6 +1,7 @@
 // Filter runs on real graphics: the pixels each kind writes into textures of 32 and 16 bits and into
 // software graphics, the checks and clipping seen from the caller, the shader path on a device that
 // cannot make the filter shaders, and a filtered draw target on the screen.
+#include <algorithm>
 #include <cstdarg>
 #include <functional>
 #include <string>
@@ -300,6 +301,26 @@ TEST_F(GraphicFilterRunTest, ShaderPathWithoutFilterShadersFailsAndLogs) {
     EXPECT_TRUE(SamePixels(ReadBack(graphic), before));
     for (const char* file : {"Invert.pso", "Hsb_RGB_TO_HSB.pso", "Hsb_HSB_TO_RGB.pso", "DownScaleX4.pso"})
         EXPECT_TRUE(LogHas(std::string("フィルター用シェーダーの作成に失敗しました ") + file)) << file;
+}
+
+// The shader path samples point by point during the run; the processor path leaves the sampling alone.
+TEST_F(GraphicFilterRunTest, ShaderPathSamplesPointByPointDuringTheRun) {
+    StartIn(kModes[0]);
+    const int graphic = MakeGraphic(LoadOracle("colour", 16, 12));
+    ASSERT_EQ(SetTextureFilterMode(1), 0);
+    for (int programmable : {0, 1}) {
+        builtinShaders.programmable = programmable;
+        ShaderFilterVerified = programmable;
+        D3D9SetTraceEnabled(true);
+        D3D9TakeTrace();
+        ApplyGraphicFilter(graphic, 7, 128, 0xFFFFFF, 255, 0, 255);
+        const std::vector<std::string> trace = D3D9TakeTrace();
+        D3D9SetTraceEnabled(false);
+        const bool pointSampled =
+            std::count(trace.begin(), trace.end(), "IDirect3DDevice9::SetSamplerState(0, 5, 1)") == 1;
+        EXPECT_EQ(pointSampled, programmable == 1) << programmable;
+        EXPECT_EQ(GetTextureFilterMode(), 1) << programmable;
+    }
 }
 
 // Before the self-test verified the shaders, a filter that keeps the size runs on the processor in one
