@@ -2,6 +2,7 @@
 // worker, with arguments and result carried unchanged.
 #include "engine/graphics/device/device_forwarding.h"
 
+#include <time.h>
 #include <atomic>
 #include <functional>
 
@@ -57,11 +58,19 @@ class ForwardingTest : public DeviceTest {
         int offset = 0;
         PackAsyncArgPointer(AsyncLoadArguments(request), &offset, reinterpret_cast<uintptr_t>(this));
         AddAsyncLoadRequest(request);
-        for (int i = 0; i < 10000 && !done_; ++i) {
+        // Sleep only yields on the virtual clock: bound the wait by real time, so that a worker that a
+        // loaded machine starts late is still waited for.
+        const time_t giveUp = RealSeconds() + 60;
+        while (!done_ && RealSeconds() < giveUp) {
             ProcessMainThreadRequests();
             Sleep(1);
         }
         ASSERT_TRUE(done_);
+    }
+    static time_t RealSeconds() {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return now.tv_sec;
     }
     std::function<void()> work_;
     std::atomic<bool> done_{false};
