@@ -5,9 +5,10 @@
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
 #include "engine/graphics/filters/filter_shaders.h"
+#include "engine/graphics/filters/shader_filter_self_test.h"
+#include "engine/graphics/graphics_services.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/handles/graphic_read_back.h"
-#include "engine/graphics/filters/shader_filter_self_test.h"
 
 namespace {
 
@@ -17,11 +18,17 @@ void ReleaseFilterImages(GraphicFilterContext* context) {
     ReleaseSoftImage(&context->destinationImage);
 }
 
-// The shader path makes its shader; the programs and the drawing of their pass are not part of this
-// build, so the pass is refused once the shader is there.
-int ShaderPass(int shaderHandle) {
-    (void)shaderHandle;
+// The shader path samples its work textures point by point and makes its shader; the programs and the
+// drawing of their pass are not part of this build, so the pass is refused once the shader is there.
+template <class Prepare>
+int ShaderPassWith(Prepare prepare) {
+    SetTextureFilterMode(0);
+    prepare();
     return -1;
+}
+
+int ShaderPass(FilterShader* shader) {
+    return ShaderPassWith([&] { return shader ? PrepareFilterShader(shader) : -1; });
 }
 
 // The processor path: the memory images of the pass, the body over them, and on failure the images
@@ -53,7 +60,7 @@ int FilterUsesShaders(const GraphicFilterContext* context) {
 }
 
 int FilterMono(GraphicFilterContext* context, float cb, float cr) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(MonoShader()));
+    if (FilterUsesShaders(context)) return ShaderPass(MonoShader());
     return OnBlankImages(context,
                          [&] { MonoPixels(context->sourceImage, context->destinationImage, cb, cr); });
 }
@@ -62,8 +69,7 @@ int FilterBrightClip(const FilterColorBlock* fillColor, GraphicFilterContext* co
                      float level, int fill) {
     if (comparison != kBrightClipLess && comparison != kBrightClipGreater) return -1;
     if (fill && fillColor == nullptr) return -1;
-    if (FilterUsesShaders(context))
-        return ShaderPass(PrepareFilterShader(BrightClipShader(comparison, fill)));
+    if (FilterUsesShaders(context)) return ShaderPass(BrightClipShader(comparison, fill));
     return OnImages(context, 0, [&] {
         return BrightClipPixels(context->sourceImage, context->destinationImage, comparison, level,
                                 fill ? fillColor : nullptr);
@@ -71,20 +77,20 @@ int FilterBrightClip(const FilterColorBlock* fillColor, GraphicFilterContext* co
 }
 
 int FilterHsb(int mode, GraphicFilterContext* context, float hue, float saturation, float brightness) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(HsbShader(mode, context->pass)));
+    if (FilterUsesShaders(context)) return ShaderPass(HsbShader(mode, context->pass));
     return OnBlankImages(context, [&] {
         HsbPixels(context->sourceImage, context->destinationImage, mode, hue, saturation, brightness);
     });
 }
 
 int FilterInvert(GraphicFilterContext* context) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(InvertShader()));
+    if (FilterUsesShaders(context)) return ShaderPass(InvertShader());
     return OnBlankImages(context, [&] { InvertPixels(context->sourceImage, context->destinationImage); });
 }
 
 int FilterLevel(GraphicFilterContext* context, float inputMin, float inputMax, float gamma, float outputMin,
                 float outputMax) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(LevelShader()));
+    if (FilterUsesShaders(context)) return ShaderPass(LevelShader());
     return OnBlankImages(context, [&] {
         LevelPixels(context->sourceImage, context->destinationImage, inputMin, inputMax, gamma, outputMin,
                     outputMax);
@@ -93,7 +99,7 @@ int FilterLevel(GraphicFilterContext* context, float inputMin, float inputMax, f
 
 int FilterTwoColor(const FilterColorBlock& color2, GraphicFilterContext* context,
                    const FilterColorBlock& color1, float threshold) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(TwoColorShader()));
+    if (FilterUsesShaders(context)) return ShaderPass(TwoColorShader());
     return OnBlankImages(context, [&] {
         TwoColorPixels(context->sourceImage, context->destinationImage, threshold, color1, color2);
     });
@@ -101,7 +107,7 @@ int FilterTwoColor(const FilterColorBlock& color2, GraphicFilterContext* context
 
 int FilterGradientMap(int reverse, GraphicFilterContext* context, int gradient) {
     if (LookupGraphic(gradient, 0) == nullptr) return -1;
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(GradientMapShader(reverse)));
+    if (FilterUsesShaders(context)) return ShaderPass(GradientMapShader(reverse));
     SoftImage gradientImage{};
     if (ReadGraphicToImage(gradient, &gradientImage, nullptr) < 0) return -1;
     int result = OnImages(context, 1, [&] {
@@ -112,28 +118,27 @@ int FilterGradientMap(int reverse, GraphicFilterContext* context, int gradient) 
 }
 
 int FilterPremultipliedAlpha(GraphicFilterContext* context) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(PremultipliedAlphaShader()));
+    if (FilterUsesShaders(context)) return ShaderPass(PremultipliedAlphaShader());
     return OnBlankImages(context,
                          [&] { PremultipliedAlphaPixels(context->sourceImage, context->destinationImage); });
 }
 
 int FilterGaussBlur(GraphicFilterContext* context, int taps, float strength) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(GaussShader(taps)));
+    if (FilterUsesShaders(context)) return ShaderPass(GaussShader(taps));
     return OnImages(context, 1, [&] {
         return GaussBlurPixels(context->sourceImage, context->destinationImage, taps, strength);
     });
 }
 
 int FilterDownScale(GraphicFilterContext* context, int scale) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareFilterShader(DownScaleShader(scale)));
+    if (FilterUsesShaders(context)) return ShaderPass(DownScaleShader(scale));
     return OnBlankImages(context,
                          [&] { DownScalePixels(context->sourceImage, context->destinationImage, scale); });
 }
 
 int BlendFilter(GraphicFilterContext* context) {
     if (FilterUsesShaders(context)) {
-        FilterShader* shader = BlendShader(context->kind);
-        return shader ? ShaderPass(PrepareFilterShader(shader)) : -1;
+        return ShaderPass(BlendShader(context->kind));
     }
     return OnBlankImages(context, [&] {
         BlendPixels(context->sourceImage, context->blendImage, context->destinationImage, context->kind,
@@ -142,7 +147,8 @@ int BlendFilter(GraphicFilterContext* context) {
 }
 
 int RgbaMixFilter(GraphicFilterContext* context, int red, int green, int blue, int alpha) {
-    if (FilterUsesShaders(context)) return ShaderPass(PrepareRgbaMixShader(red, green, blue, alpha));
+    if (FilterUsesShaders(context))
+        return ShaderPassWith([&] { return PrepareRgbaMixShader(red, green, blue, alpha); });
     return OnBlankImages(context, [&] {
         RgbaMixPixels(context->sourceImage, context->blendImage, context->destinationImage, red, green, blue,
                       alpha);

@@ -1,5 +1,6 @@
 #include "engine/graphics/filters/filter_work_surfaces.h"
 
+#include "engine/graphics/device/texture_transfer.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
 #include "engine/graphics/graphics.h"
@@ -57,9 +58,12 @@ int RestoreFilterDrawState(GraphicFilterContext*) {
 int FinishFilterResult(GraphicFilterContext* context) {
     ReleaseSoftImage(&context->sourceImage);
     ReleaseSoftImage(&context->blendImage);
+    // Straight into the textures: the graphic's place in its reload source stays as it was.
+    const SoftImage& image = context->destinationImage;
+    const RECT whole{0, 0, image.width, image.height};
     const int result =
-        TransferImageToGraphic(&context->destinationImage, nullptr, nullptr, context->destinationX,
-                               context->destinationY, context->destinationHandle);
+        TransferImageToTextures(context->destinationHandle, &image, nullptr, whole, context->destinationX,
+                                context->destinationY, kTransferColourKey, 0, 0);
     ReleaseSoftImage(&context->destinationImage);
     return result;
 }

@@ -23,11 +23,13 @@ bool IsLiveGraphic(int handle) {
     return LookupGraphic(handle, 0) != nullptr;
 }
 
-// Passes of a kind on the shader path; the processor path does every kind in one.
-int FilterPassCount(int blendFlag, int kind, int hsbMode) {
-    if (!Direct3DMode || !GetProgrammableShaderFlag() || blendFlag) return 1;
-    if (kind == kFilterGaussBlur) return 2;
-    return kind == kFilterHsb && hsbMode != 1 ? 2 : 1;
+// Passes of a kind on the shader path. The processor path does every kind in one, also with shaders
+// that the start's self-test did not verify: a second processor pass would read the destination before
+// anything was written into it.
+int FilterPassCount(const GraphicFilterContext& c, int hsbMode) {
+    if (c.blendFlag || !FilterUsesShaders(&c)) return 1;
+    if (c.kind == kFilterGaussBlur) return 2;
+    return c.kind == kFilterHsb && hsbMode != 1 ? 2 : 1;
 }
 
 bool ReadGraphicSizes(const GraphicFilterContext& c, FilterGraphicSizes* sizes) {
@@ -91,7 +93,7 @@ int RunGraphicFilter(int blendFlag, int source, int blendGraphic, int destinatio
     FilterArguments converted;
     ConvertFilterArguments(c.blendFlag, kind, arguments, &converted);
     UpdateDrawTargetRead(c, !c.blendFlag && kind == kFilterGradientMap ? converted.gradient : -1);
-    int passes = FilterPassCount(c.blendFlag, kind, converted.mode);
+    int passes = FilterPassCount(c, converted.mode);
 
     BeginSceneIfNeeded();
     SaveFilterDrawState(&c);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/image/color_format.h"
 #include "engine/image/soft_image.h"
 
 constexpr uint8_t kGuardByte = 0xCD;
@@ -23,6 +24,7 @@ class TestImage {
         image_.height = height;
         image_.pitch = (width + paddingPixels) * 4;
         image_.pixels = bytes_.data();
+        SetColorFormatArgb8(&image_.format);
         for (int y = 0; y < height; ++y) std::fill_n(At(0, y), width * 4, 0);
     }
     TestImage(const TestImage& other) : TestImage(other.image_.width, other.image_.height, other.Padding()) {

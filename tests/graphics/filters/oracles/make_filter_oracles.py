@@ -3,7 +3,7 @@
 
 Run from this folder: /usr/bin/python3 make_filter_oracles.py
 Every file is raw 32-bit pixels, bytes B, G, R, A, rows top to bottom, no padding. The inputs are made
-here from a fixed seed; the sizes are the ones the tests expect (see filter_oracles.h).
+here from a fixed seed; the sizes are the ones the tests expect (see filter_test_images.h and the tests).
 """
 import colorsys
 
