@@ -87,7 +87,7 @@ struct HandleTypeRecord {
 
 extern HandleTypeRecord handleTypes[kHandleTypeCount];
 
-// Calls visit with the data of every live handle of the type, oldest first. The next node is read
+// Calls visit with the data of every live handle of the type, newest first. The next node is read
 // before the visit, so the visit may delete the handle it is given. Takes no lock.
 template <class Record, class Visit>
 void ForEachHandle(int type, Visit visit) {
