@@ -10,6 +10,7 @@
 #include "engine/graphics/device/present_frame.h"
 #include "platform/host/host.h"
 #include "tests/graphics/loss/loss_fixture.h"
+#include "tests/graphics/loss/shown_picture.h"
 
 namespace {
 
@@ -38,17 +39,6 @@ class DeviceRestartTest : public LossTest {
         for (const std::string& call : D3D9TakeTrace()) n += call.rfind("IDirect3D9::CreateDevice", 0) == 0;
         return n;
     }
-    // What the window shows after a present, as 0xAARRGGBB.
-    std::vector<uint32_t> Shown() const {
-        std::vector<uint32_t> pixels;
-        int width = 0, height = 0;
-        EXPECT_TRUE(HostReadPicture(libraryState.settings.mainWindow, &pixels, &width, &height));
-        return pixels;
-    }
-    static bool All(const std::vector<uint32_t>& pixels, uint32_t argb) {
-        return !pixels.empty() &&
-               std::all_of(pixels.begin(), pixels.end(), [argb](uint32_t p) { return p == argb; });
-    }
 };
 
 }  // namespace
@@ -69,21 +59,21 @@ TEST_F(DeviceRestartTest, LostDeviceIsMadeAgainBetweenTheHooks) {
     EXPECT_EQ(IsAsyncLoadEnabled(), 1);
     // The restart cleared the screen: the next frame is black.
     ASSERT_EQ(PresentFrame(nullptr), 0);
-    EXPECT_TRUE(All(Shown(), 0xFF000000));
+    EXPECT_TRUE(AllPixelsAre(ShownPicture(libraryState.settings.mainWindow), 0xFF000000));
 }
 
 // No device can be made while the loss lasts: drawing goes on in software into a fresh screen image.
 TEST_F(DeviceRestartTest, RestartWhileStillLostEndsInSoftwareMode) {
     StartDevice(32, 0x00FF8040);
     ASSERT_EQ(PresentFrame(nullptr), 0);
-    ASSERT_TRUE(All(Shown(), 0xFFFF8040));
+    ASSERT_TRUE(AllPixelsAre(ShownPicture(libraryState.settings.mainWindow), 0xFFFF8040));
     D3D9SetDeviceLost(true);
     ASSERT_EQ(RestartGraphicsKeepMode(), 0);
     EXPECT_EQ(Direct3DMode, 0);
     ASSERT_NE(GetScreenMemImage(), nullptr);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     ASSERT_EQ(PresentFrame(nullptr), 0);
-    EXPECT_TRUE(All(Shown(), 0xFF000000));
+    EXPECT_TRUE(AllPixelsAre(ShownPicture(libraryState.settings.mainWindow), 0xFF000000));
 }
 
 // Releasing the device before the restart (as a full-screen deactivation does) leaves the restart

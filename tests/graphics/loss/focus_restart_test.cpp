@@ -14,6 +14,7 @@
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/user/display_state.h"
 #include "tests/core/frame/library_fixture.h"
+#include "tests/graphics/loss/shown_picture.h"
 
 namespace {
 
@@ -81,16 +82,6 @@ class FocusRestartTest : public LibraryTest {
             return call.rfind("IDirect3D9::CreateDevice", 0) == 0;
         }));
     }
-    std::vector<uint32_t> Shown() const {
-        std::vector<uint32_t> pixels;
-        int width = 0, height = 0;
-        EXPECT_TRUE(HostReadPicture(GetMainWindowHandle(), &pixels, &width, &height));
-        return pixels;
-    }
-    static bool All(const std::vector<uint32_t>& pixels, uint32_t argb) {
-        return !pixels.empty() &&
-               std::all_of(pixels.begin(), pixels.end(), [argb](uint32_t p) { return p == argb; });
-    }
 };
 
 }  // namespace
@@ -111,14 +102,14 @@ TEST_F(FocusRestartTest, WindowModeLostDeviceIsMadeAgainOnActivation) {
     EXPECT_EQ(IsDeviceLost(), 0);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     EXPECT_EQ(IsAsyncLoadEnabled(), 1);
-    EXPECT_TRUE(All(Shown(), 0xFF000000));
+    EXPECT_TRUE(AllPixelsAre(ShownPicture(GetMainWindowHandle()), 0xFF000000));
 }
 
 // Activation while the loss lasts: no device can be made, the library goes on in software.
 TEST_F(FocusRestartTest, WindowModeStillLostGoesOnInSoftware) {
     Start(1);
     ShowColour(0x00FF8040);
-    ASSERT_TRUE(All(Shown(), 0xFFFF8040));
+    ASSERT_TRUE(AllPixelsAre(ShownPicture(GetMainWindowHandle()), 0xFFFF8040));
     D3D9SetDeviceLost(true);
     LoseAndRegainFocus();
     EXPECT_EQ(Direct3DMode, 0);
@@ -131,7 +122,7 @@ TEST_F(FocusRestartTest, WindowModeStillLostGoesOnInSoftware) {
     // The frame reaches the window through GDI: the device presents nothing.
     const uint64_t devicePresents = D3D9GetPresentedPicture().present_count;
     ASSERT_EQ(PresentFrame(nullptr), 0);
-    EXPECT_TRUE(All(Shown(), 0xFF000000));
+    EXPECT_TRUE(AllPixelsAre(ShownPicture(GetMainWindowHandle()), 0xFF000000));
     EXPECT_EQ(D3D9GetPresentedPicture().present_count, devicePresents);
 }
 

@@ -11,17 +11,7 @@
 namespace graphics_test {
 namespace {
 
-class SecondBlendAndBlendSizeTest : public TargetFixture {
-  protected:
-    void SetUp() override {
-        TargetFixture::SetUp();
-        ASSERT_EQ(RegisterGraphicsHandleTypes(), 0);
-    }
-    void TearDown() override {
-        EndGraphicsHandleTypes();
-        TargetFixture::TearDown();
-    }
-};
+using SecondBlendAndBlendSizeTest = TargetGraphicsFixture;
 
 TEST_F(SecondBlendAndBlendSizeTest, SecondBlendIsClampedAndLeavesTheSoftwareRendererAlone) {
     struct Case {

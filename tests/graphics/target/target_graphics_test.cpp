@@ -16,16 +16,8 @@
 namespace graphics_test {
 namespace {
 
-class TargetGraphicsTest : public TargetFixture {
+class TargetGraphicsTest : public TargetGraphicsFixture {
   protected:
-    void SetUp() override {
-        TargetFixture::SetUp();
-        ASSERT_EQ(RegisterGraphicsHandleTypes(), 0);
-    }
-    void TearDown() override {
-        EndGraphicsHandleTypes();
-        TargetFixture::TearDown();
-    }
     static uint32_t SoftPixel(const MEMIMG& image, int x, int y) {
         const int bytes = MemImgPixelBytes(image.base->kind, 0, 0);
         uint32_t value = 0;

@@ -5,6 +5,7 @@
 #include "engine/core/frame/library_state.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_settings.h"
+#include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/soft_draw_entries.h"
 #include "engine/softrender/soft_render_state.h"
@@ -33,6 +34,19 @@ class TargetFixture : public DrawFixture {
         g_softDrawSurfaces = {};
         g_softRenderState = {};
         graphicsStarted = 0;
+    }
+};
+
+// The same with the graphic handle types registered.
+class TargetGraphicsFixture : public TargetFixture {
+  protected:
+    void SetUp() override {
+        TargetFixture::SetUp();
+        ASSERT_EQ(RegisterGraphicsHandleTypes(), 0);
+    }
+    void TearDown() override {
+        EndGraphicsHandleTypes();
+        TargetFixture::TearDown();
     }
 };
 
