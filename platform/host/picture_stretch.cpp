@@ -17,7 +17,17 @@ void CopyRow(const uint8_t* in, uint32_t* out, int count, uint32_t alpha_or) {
         std::memcpy(out, in, static_cast<size_t>(count) * sizeof(uint32_t));
         return;
     }
-    for (int i = 0; i < count; ++i) out[i] = LoadPixel(in + 4 * static_cast<size_t>(i)) | alpha_or;
+    // Four pixels a step in a vector register: the compiler does not vectorise this loop at -O2.
+    using Four = uint32_t __attribute__((vector_size(16)));
+    const Four fill = {alpha_or, alpha_or, alpha_or, alpha_or};
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        Four four;
+        std::memcpy(&four, in + 4 * static_cast<size_t>(i), sizeof(four));
+        four |= fill;
+        std::memcpy(out + i, &four, sizeof(four));
+    }
+    for (; i < count; ++i) out[i] = LoadPixel(in + 4 * static_cast<size_t>(i)) | alpha_or;
 }
 
 void GatherRow(const uint8_t* in, const int32_t* columns, uint32_t* out, int count, uint32_t alpha_or) {
