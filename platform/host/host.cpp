@@ -11,6 +11,7 @@
 
 #include "platform/host/headless/input_script.h"
 #include "platform/host/host_backend.h"
+#include "platform/host/picture_stretch.h"
 
 namespace {
 
@@ -229,25 +230,10 @@ bool HostPresent(HWND window, const void* pixels, int width, int height, int pit
     auto found = state.pictures.find(window);
     if (found == state.pictures.end()) return false;
     WindowPicture& picture = found->second;
-    RECT target = dest ? *dest : RECT{0, 0, width, height};
-    int64_t target_width = static_cast<int64_t>(target.right) - target.left;
-    int64_t target_height = static_cast<int64_t>(target.bottom) - target.top;
-    if (target_width <= 0 || target_height <= 0) return false;
-    const uint32_t alpha_or = keep_alpha ? 0 : 0xFF000000u;
-    int x0 = std::max<int64_t>(target.left, 0), x1 = std::min<int64_t>(target.right, picture.width);
-    int y0 = std::max<int64_t>(target.top, 0), y1 = std::min<int64_t>(target.bottom, picture.height);
-    const auto* bytes = static_cast<const uint8_t*>(pixels);
-    for (int y = y0; y < y1; ++y) {
-        int64_t source_y = (y - target.top) * static_cast<int64_t>(height) / target_height;
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(bytes + source_y * pitch_bytes);
-        uint32_t* out = &picture.pixels[static_cast<size_t>(y) * picture.width];
-        for (int x = x0; x < x1; ++x) {
-            int64_t source_x = (x - target.left) * static_cast<int64_t>(width) / target_width;
-            uint32_t value;
-            std::memcpy(&value, row + source_x, sizeof(value));
-            out[x] = value | alpha_or;
-        }
-    }
+    const RECT target = dest ? *dest : RECT{0, 0, width, height};
+    const StretchSource source{static_cast<const uint8_t*>(pixels), width, height, pitch_bytes};
+    const StretchTarget into{picture.pixels.data(), picture.width, picture.height};
+    if (!StretchPicture(source, target, into, keep_alpha ? 0 : 0xFF000000u)) return false;
     Backend().Show(window, ViewOf(picture));
     return true;
 }
