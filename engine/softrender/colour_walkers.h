@@ -76,30 +76,31 @@ void WalkMidpoint(int64_t radius, Visit visit) {
     } while (y >= x);
 }
 
+// Every outline pixel of the circle exactly once: the axis points at x = 0 and the diagonal ones at
+// x = y have fewer than eight distinct mirror images, and a pixel handed twice would be blended twice.
+template <class Point>
+void WalkOutlinePoints(int64_t cx, int64_t cy, int64_t radius, Point point) {
+    WalkMidpoint(radius, [&](int64_t x, int64_t y, int64_t) {
+        if (y == 0) {
+            point(cx, cy);
+            return;
+        }
+        if (x == 0) {
+            point(cx - y, cy), point(cx + y, cy), point(cx, cy + y), point(cx, cy - y);
+            return;
+        }
+        point(cx - x, cy + y), point(cx + x, cy + y), point(cx - x, cy - y), point(cx + x, cy - y);
+        if (x == y) return;
+        point(cx - y, cy + x), point(cx + y, cy + x), point(cx - y, cy - x), point(cx + y, cy - x);
+    });
+}
+
 template <class Op>
 void WalkCircleOutline(const Op& op, const CircleGeometry& g) {
     const PixelClip& c = g.clip;
-    auto point = [&](int64_t px, int64_t py) {
+    WalkOutlinePoints(g.cx, g.cy, g.radius, [&](int64_t px, int64_t py) {
         if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) return;
         op(g.pixels + py * g.pitch + px * g.bytes);
-    };
-    const int64_t cx = g.cx, cy = g.cy;
-    WalkMidpoint(g.radius, [&](int64_t x, int64_t y, int64_t) {
-        if (x == 0) {
-            point(cx - y, cy);
-            point(cx + y, cy);
-            point(cx, cy + y);
-            point(cx, cy - y);
-            return;
-        }
-        point(cx - y, cy + x);
-        point(cx + y, cy + x);
-        point(cx - y, cy - x);
-        point(cx + y, cy - x);
-        point(cx - x, cy + y);
-        point(cx + x, cy + y);
-        point(cx - x, cy - y);
-        point(cx + x, cy - y);
     });
 }
 

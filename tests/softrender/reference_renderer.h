@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -254,22 +255,22 @@ inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const Sta
     return pts;
 }
 
-// The outline visits of the midpoint circle, unclipped, in drawing order.
+// The outline pixels of the midpoint circle, unclipped, each once, in drawing order.
 inline std::vector<std::pair<long, long>> CircleOutline(long cx, long cy, long radius) {
-    std::vector<std::pair<long, long>> pts;
+    std::vector<std::pair<long, long>> visits, pts;
     long x = 0, y = radius, d = 3 - 2 * radius;
     do {
         if (x == 0) {
-            pts.insert(pts.end(), {{cx - y, cy}, {cx + y, cy}, {cx, cy + y}, {cx, cy - y}});
+            visits.insert(visits.end(), {{cx - y, cy}, {cx + y, cy}, {cx, cy + y}, {cx, cy - y}});
         } else {
-            pts.insert(pts.end(), {{cx - y, cy + x},
-                                   {cx + y, cy + x},
-                                   {cx - y, cy - x},
-                                   {cx + y, cy - x},
-                                   {cx - x, cy + y},
-                                   {cx + x, cy + y},
-                                   {cx - x, cy - y},
-                                   {cx + x, cy - y}});
+            visits.insert(visits.end(), {{cx - y, cy + x},
+                                         {cx + y, cy + x},
+                                         {cx - y, cy - x},
+                                         {cx + y, cy - x},
+                                         {cx - x, cy + y},
+                                         {cx + x, cy + y},
+                                         {cx - x, cy - y},
+                                         {cx + x, cy - y}});
         }
         if (d >= 0) {
             d += 4 * (x - y) + 10;
@@ -279,6 +280,9 @@ inline std::vector<std::pair<long, long>> CircleOutline(long cx, long cy, long r
         }
         ++x;
     } while (y >= x);
+    std::set<std::pair<long, long>> seen;
+    for (auto p : visits)
+        if (seen.insert(p).second) pts.push_back(p);
     return pts;
 }
 

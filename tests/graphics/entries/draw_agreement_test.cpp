@@ -116,8 +116,7 @@ const std::vector<Row>& Rows() {
              DrawCircleShape(80, 60, 4, colour, 1);
              DrawCircleShape(150, 120, 13, colour, 1);
              DrawCircleShape(260, 200, 10, colour, 0);
-         },
-         false, false, "the outline adds twice at its octant joins, and two 16-bit adds part by 3 steps", 16},
+         }},
         {"thin lines",
          [](const Sheets&) {
              const uint32_t colour = PackColor(90, 255, 160);
