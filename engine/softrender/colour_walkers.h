@@ -27,26 +27,31 @@ void Walk(const Op& op, const RectGeometry& g) {
     for (int32_t y = 0; y < g.height; ++y, row += g.pitch) op.Span(row, g.width);
 }
 
-// `major` pixels from `start`; the minor coordinate advances when the error term reaches `major`.
+// `major` pixels from `start`. Each takes the minor pixel nearest the line at its centre, halves going to
+// the greater coordinate: the error term counts in half pixels (2 * minor per step against 2 * major)
+// and starts at `bias`, which is major for a minor axis that grows and major - 1 for one that shrinks.
 struct LineGeometry {
     uint8_t* start;
     ptrdiff_t majorStep;
     ptrdiff_t minorStep;
     int32_t major;
     int32_t minor;
+    int32_t bias;
+    int32_t length;  // pixels drawn, at most major: fewer when the last ones would leave the clip
 };
 
 template <class Op>
 void Walk(const Op& op, const LineGeometry& g) {
     uint8_t* p = g.start;
-    int32_t e = 0;
-    for (int32_t i = 0; i < g.major; ++i) {
+    const int64_t step = 2 * int64_t(g.minor), wrap = 2 * int64_t(g.major);
+    int64_t e = g.bias;
+    for (int32_t i = 0; i < g.length; ++i) {
         op(p);
-        e += g.minor;
+        e += step;
         p += g.majorStep;
-        if (e >= g.major) {
+        if (e >= wrap) {
             p += g.minorStep;
-            e -= g.major;
+            e -= wrap;
         }
     }
 }

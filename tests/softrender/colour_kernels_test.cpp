@@ -152,16 +152,18 @@ struct LineCase {
     std::vector<std::pair<int, int>> pixels;
 };
 
+// Each pixel along the major axis takes the minor pixel nearest the line, halves to the greater
+// coordinate (0,0 -> 4,2 goes up at the first half, 4,2 -> 0,0 keeps its row there).
 TEST_F(ColourKernels, LinePixelLists) {
     const LineCase cases[] = {
         {5, 5, 5, 5, {}},
         {5, 5, 6, 5, {{5, 5}}},
-        {0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        {0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 0}}},
+        {0, 0, 4, 2, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}},
+        {0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 1}}},
         {4, 2, 0, 0, {{4, 2}, {3, 2}, {2, 1}, {1, 1}}},
         {0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},
         {-10, 5, 5, -10, {{0, 0}}},
-        {1, 0, 2, 5, {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}}},
+        {1, 0, 2, 5, {{1, 0}, {1, 1}, {1, 2}, {2, 3}, {2, 4}}},
     };
     for (const auto& c : cases) {
         GuardedSurface s(1, 400, 300, 0, 0);
@@ -191,6 +193,14 @@ TEST_F(ColourKernels, LinesClippedAtTheRectangleEdges) {
     GuardedSurface c(1, 400, 300, 0, 0);
     SoftDrawLine(&c.img, -10, 0, 10, 0, 1);
     EXPECT_EQ(xs(Changed(c)), range(0, 9));
+    // Cut at the clip's bottom row 10, the end lies on row 10: the last pixels, which would round onto
+    // it, are left out.
+    Use({0, 0, 400, 10, 0, 0, 0xFFFFFF});
+    GuardedSurface e(1, 400, 300, 0, 0);
+    SoftDrawLine(&e.img, 0, 8, 40, 12, 1);
+    const Points cut = Changed(e);
+    EXPECT_EQ(xs(cut), range(0, 14));
+    for (auto [x, y] : cut) EXPECT_LT(y, 10) << x;
     Use({10, 0, 10, 300, 0, 0, 0xFFFFFF});
     GuardedSurface d(1, 400, 300, 0, 0);
     SoftDrawLine(&d.img, 0, 0, 399, 299, 1);

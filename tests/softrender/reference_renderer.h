@@ -196,8 +196,8 @@ inline int Trunc(double v) {
     return int(v);
 }
 
-// Points of a line: the clipped end points, then step i at major start + i and minor
-// start + floor(i * minor delta / major delta).
+// Points of a line: the clipped end points, then step i at major start + i and the minor pixel
+// nearest start + i * minor delta / major delta.
 inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const State& st, int x1, int y1,
                                                      int x2, int y2) {
     std::vector<std::pair<long, long>> pts;
@@ -247,11 +247,16 @@ inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const Sta
     const long sx = X2 < X1 ? -1 : 1, sy = Y2 < Y1 ? -1 : 1;
     const long n = std::max(nx, ny);
     for (long i = 0; i < n; ++i) {
+        // The pixel nearest the line at the centre, halves to the greater coordinate.
         if (nx >= ny)
-            pts.push_back({X1 + sx * i, Y1 + sy * (i * ny / nx)});
+            pts.push_back({X1 + sx * i, FloorDiv(2 * Y1 * nx + 2 * sy * i * ny + nx, 2 * nx)});
         else
-            pts.push_back({X1 + sx * (i * nx / ny), Y1 + sy * i});
+            pts.push_back({FloorDiv(2 * X1 * ny + 2 * sx * i * nx + ny, 2 * ny), Y1 + sy * i});
     }
+    // Pixels rounded onto a clipped end outside the clip are not drawn.
+    std::erase_if(pts, [&](std::pair<long, long> p) {
+        return p.first < l || p.first >= r || p.second < t || p.second >= b;
+    });
     return pts;
 }
 

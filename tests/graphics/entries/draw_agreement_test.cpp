@@ -123,8 +123,7 @@ const std::vector<Row>& Rows() {
              DrawLineShape(10, 10, 130, 97, colour, 1);
              DrawLineShape(200, 10, 200, 230, colour, 1);
              DrawLineShape(220, 250, 390, 250, colour, 1);
-         },
-         false, false, "the software line rounds its minor coordinate down, the device to the nearest pixel"},
+         }},
         {"clear after a draw",
          [](const Sheets& s) {
              DrawPlayerPieces(s, 100, 100);
