@@ -98,7 +98,7 @@ const std::vector<Row>& Rows() {
              ClearDrawTarget(nullptr);
              DrawImageStretched(0, 0, 2 * kWidth, 2 * kHeight, s.target, 0);
          },
-         true, false, "the software stretch samples at pixel corners, the device at pixel centres"},
+         true},
         {"boxes",
          [](const Sheets&) {
              SetBlend(kBlendAlpha, 224);
