@@ -81,8 +81,8 @@ const std::vector<Row>& Rows() {
              DrawImagePartRotated(300, 150, 0, 120, 40, 60, 0.5, 0.0, s.logo, 1, 0);
          },
          false, false,
-         "at scale 1.5 pixel centres fall on texel edges; the device's interpolated coordinate lands on "
-         "either side of the edge"},
+         "at scale 1.5 some pixel centres fall exactly on texel edges; the device's interpolated "
+         "coordinate lands on either side of an edge, the software walk's truncated row step a hair before"},
         {"one-colour sprite at 0.3",
          [](const Sheets&) {
              const int solid = MakeDrawTarget(120, 60, 0);
