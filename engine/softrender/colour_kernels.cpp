@@ -138,8 +138,18 @@ void SoftDrawLine(MEMIMG* dest, int x1, int y1, int x2, int y2, uint32_t colour)
     const ptrdiff_t xStep = (x2 < x1 ? -1 : 1) * call.bytes;
     const ptrdiff_t yStep = (y2 < y1 ? -1 : 1) * static_cast<ptrdiff_t>(dest->base->pitch);
     uint8_t* start = PixelAt(dest, x1, y1, call.bytes);
-    const LineGeometry g =
-        nx >= ny ? LineGeometry{start, xStep, yStep, nx, ny} : LineGeometry{start, yStep, xStep, ny, nx};
+    const bool xMajor = nx >= ny;
+    LineGeometry g = xMajor ? LineGeometry{start, xStep, yStep, nx, ny, nx - (y2 < y1 ? 1 : 0), nx}
+                            : LineGeometry{start, yStep, xStep, ny, nx, ny - (x2 < x1 ? 1 : 0), ny};
+    // Rounding to the nearest pixel can bring the last pixels onto the minor end, which clipping may
+    // have put on the ring outside the clip: those are left out.
+    const int32_t minorEnd = xMajor ? y2 : x2;
+    const bool endOutside = xMajor ? minorEnd < clip.top || minorEnd >= clip.bottom
+                                   : minorEnd < clip.left || minorEnd >= clip.right;
+    if (endOutside && g.minor > 0) {
+        const int64_t before = 2 * int64_t(g.major) * g.minor - g.bias, perPixel = 2 * int64_t(g.minor);
+        g.length = int32_t(std::min<int64_t>(g.major, (before + perPixel - 1) / perPixel));
+    }
     RunColourCall(call, dest, g);
 }
 

@@ -27,26 +27,31 @@ void Walk(const Op& op, const RectGeometry& g) {
     for (int32_t y = 0; y < g.height; ++y, row += g.pitch) op.Span(row, g.width);
 }
 
-// `major` pixels from `start`; the minor coordinate advances when the error term reaches `major`.
+// `major` pixels from `start`. Each takes the minor pixel nearest the line at its centre, halves going to
+// the greater coordinate: the error term counts in half pixels (2 * minor per step against 2 * major)
+// and starts at `bias`, which is major for a minor axis that grows and major - 1 for one that shrinks.
 struct LineGeometry {
     uint8_t* start;
     ptrdiff_t majorStep;
     ptrdiff_t minorStep;
     int32_t major;
     int32_t minor;
+    int32_t bias;
+    int32_t length;  // pixels drawn, at most major: fewer when the last ones would leave the clip
 };
 
 template <class Op>
 void Walk(const Op& op, const LineGeometry& g) {
     uint8_t* p = g.start;
-    int32_t e = 0;
-    for (int32_t i = 0; i < g.major; ++i) {
+    const int64_t step = 2 * int64_t(g.minor), wrap = 2 * int64_t(g.major);
+    int64_t e = g.bias;
+    for (int32_t i = 0; i < g.length; ++i) {
         op(p);
-        e += g.minor;
+        e += step;
         p += g.majorStep;
-        if (e >= g.major) {
+        if (e >= wrap) {
             p += g.minorStep;
-            e -= g.major;
+            e -= wrap;
         }
     }
 }
@@ -76,30 +81,31 @@ void WalkMidpoint(int64_t radius, Visit visit) {
     } while (y >= x);
 }
 
+// Every outline pixel of the circle exactly once: the axis points at x = 0 and the diagonal ones at
+// x = y have fewer than eight distinct mirror images, and a pixel handed twice would be blended twice.
+template <class Point>
+void WalkOutlinePoints(int64_t cx, int64_t cy, int64_t radius, Point point) {
+    WalkMidpoint(radius, [&](int64_t x, int64_t y, int64_t) {
+        if (y == 0) {
+            point(cx, cy);
+            return;
+        }
+        if (x == 0) {
+            point(cx - y, cy), point(cx + y, cy), point(cx, cy + y), point(cx, cy - y);
+            return;
+        }
+        point(cx - x, cy + y), point(cx + x, cy + y), point(cx - x, cy - y), point(cx + x, cy - y);
+        if (x == y) return;
+        point(cx - y, cy + x), point(cx + y, cy + x), point(cx - y, cy - x), point(cx + y, cy - x);
+    });
+}
+
 template <class Op>
 void WalkCircleOutline(const Op& op, const CircleGeometry& g) {
     const PixelClip& c = g.clip;
-    auto point = [&](int64_t px, int64_t py) {
+    WalkOutlinePoints(g.cx, g.cy, g.radius, [&](int64_t px, int64_t py) {
         if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) return;
         op(g.pixels + py * g.pitch + px * g.bytes);
-    };
-    const int64_t cx = g.cx, cy = g.cy;
-    WalkMidpoint(g.radius, [&](int64_t x, int64_t y, int64_t) {
-        if (x == 0) {
-            point(cx - y, cy);
-            point(cx + y, cy);
-            point(cx, cy + y);
-            point(cx, cy - y);
-            return;
-        }
-        point(cx - y, cy + x);
-        point(cx + y, cy + x);
-        point(cx - y, cy - x);
-        point(cx + y, cy - x);
-        point(cx - x, cy + y);
-        point(cx + x, cy + y);
-        point(cx - x, cy - y);
-        point(cx + x, cy - y);
     });
 }
 

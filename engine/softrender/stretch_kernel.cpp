@@ -30,8 +30,11 @@ bool SetUpAxis(int64_t lo, int64_t hi, int32_t dir, int32_t clipLo, int32_t clip
     const int64_t cLo = std::clamp<int64_t>(lo, clipLo, clipHi),
                   cHi = std::clamp<int64_t>(hi, clipLo, clipHi);
     if (cHi <= cLo) return false;
-    // The clipped-off margin puts the walk where the unclipped walk would be at the first drawn pixel.
-    const int64_t offset = (cLo - lo) << 16;
+    // The clipped-off margin puts the walk where the unclipped walk would be at the first drawn pixel's
+    // centre: each pixel takes the source pixel under its centre, as the device samples. A centre on a
+    // source edge takes the pixel after it in the source's own direction, so a mirrored walk stops a
+    // hair short of the centre.
+    const int64_t offset = ((cLo - lo) << 16) + (dir > 0 ? 0x8000 : 0x7FFF);
     const int64_t skipped = offset / step;
     axis->drawnLo = cLo;
     axis->drawnCount = cHi - cLo;

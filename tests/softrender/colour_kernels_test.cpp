@@ -152,16 +152,18 @@ struct LineCase {
     std::vector<std::pair<int, int>> pixels;
 };
 
+// Each pixel along the major axis takes the minor pixel nearest the line, halves to the greater
+// coordinate (0,0 -> 4,2 goes up at the first half, 4,2 -> 0,0 keeps its row there).
 TEST_F(ColourKernels, LinePixelLists) {
     const LineCase cases[] = {
         {5, 5, 5, 5, {}},
         {5, 5, 6, 5, {{5, 5}}},
-        {0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        {0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 0}}},
+        {0, 0, 4, 2, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}},
+        {0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 1}}},
         {4, 2, 0, 0, {{4, 2}, {3, 2}, {2, 1}, {1, 1}}},
         {0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},
         {-10, 5, 5, -10, {{0, 0}}},
-        {1, 0, 2, 5, {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}}},
+        {1, 0, 2, 5, {{1, 0}, {1, 1}, {1, 2}, {2, 3}, {2, 4}}},
     };
     for (const auto& c : cases) {
         GuardedSurface s(1, 400, 300, 0, 0);
@@ -191,6 +193,14 @@ TEST_F(ColourKernels, LinesClippedAtTheRectangleEdges) {
     GuardedSurface c(1, 400, 300, 0, 0);
     SoftDrawLine(&c.img, -10, 0, 10, 0, 1);
     EXPECT_EQ(xs(Changed(c)), range(0, 9));
+    // Cut at the clip's bottom row 10, the end lies on row 10: the last pixels, which would round onto
+    // it, are left out.
+    Use({0, 0, 400, 10, 0, 0, 0xFFFFFF});
+    GuardedSurface e(1, 400, 300, 0, 0);
+    SoftDrawLine(&e.img, 0, 8, 40, 12, 1);
+    const Points cut = Changed(e);
+    EXPECT_EQ(xs(cut), range(0, 14));
+    for (auto [x, y] : cut) EXPECT_LT(y, 10) << x;
     Use({10, 0, 10, 300, 0, 0, 0xFFFFFF});
     GuardedSurface d(1, 400, 300, 0, 0);
     SoftDrawLine(&d.img, 0, 0, 399, 299, 1);
@@ -211,12 +221,13 @@ TEST_F(ColourKernels, ChainedBoxOutlineAddsEachCornerOnce) {
     EXPECT_TRUE(Changed(t).empty());
 }
 
-// Visits counted by adding 1 to blue for every visit.
+// Visits counted by adding 1 to blue for every visit: each pixel is visited once, also the centre of
+// radius 0 and the diagonal pixels where two octants meet (radius 3).
 TEST_F(ColourKernels, CircleVisitsAndCoverage) {
     Use({0, 0, 20, 20, 2, 255, 0xFFFFFF});
     const struct {
-        int radius, outlineVisits, outlinePixels, fillPixels;
-    } cases[] = {{0, 4, 1, 1}, {1, 4, 4, 5}, {2, 12, 12, 21}, {3, 20, 16, 37}};
+        int radius, outlinePixels, fillPixels;
+    } cases[] = {{0, 1, 1}, {1, 4, 5}, {2, 12, 21}, {3, 16, 37}, {5, 28, 97}};
     for (const auto& c : cases) {
         for (int fill : {0, 1}) {
             GuardedSurface s(1, 20, 20, 0, 0);
@@ -229,7 +240,7 @@ TEST_F(ColourKernels, CircleVisitsAndCoverage) {
                 EXPECT_EQ(visits, c.fillPixels) << c.radius;
             } else {
                 EXPECT_EQ(changed.size(), size_t(c.outlinePixels)) << c.radius;
-                EXPECT_EQ(visits, c.outlineVisits) << c.radius;
+                EXPECT_EQ(visits, c.outlinePixels) << c.radius;
             }
         }
     }

@@ -327,11 +327,12 @@ inline void DrawImage(Canvas& cv, const State& st, const BlitCall& call) {
     }
 }
 
-// The source column (or row) that destination offset k from the rectangle's unclipped start shows.
+// The source column (or row) under the centre of destination offset k from the rectangle's unclipped
+// start; a centre on an edge takes the source pixel with the greater index.
 inline long StretchSample(long k, long side, long size, bool mirrored) {
     const long long step = ((long long)side << 16) / size;
-    const long at = long(k * 65536LL / step);
-    return mirrored ? size - 1 - at : at;
+    const long long centre = (2 * (long long)k + 1) * 32768;
+    return mirrored ? size - 1 - long((centre - 1) / step) : long(centre / step);
 }
 
 inline void DrawImageStretched(Canvas& cv, const State& st, const StretchCall& call) {

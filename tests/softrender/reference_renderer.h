@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -195,8 +196,8 @@ inline int Trunc(double v) {
     return int(v);
 }
 
-// Points of a line: the clipped end points, then step i at major start + i and minor
-// start + floor(i * minor delta / major delta).
+// Points of a line: the clipped end points, then step i at major start + i and the minor pixel
+// nearest start + i * minor delta / major delta.
 inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const State& st, int x1, int y1,
                                                      int x2, int y2) {
     std::vector<std::pair<long, long>> pts;
@@ -246,30 +247,35 @@ inline std::vector<std::pair<long, long>> LinePoints(const Canvas& cv, const Sta
     const long sx = X2 < X1 ? -1 : 1, sy = Y2 < Y1 ? -1 : 1;
     const long n = std::max(nx, ny);
     for (long i = 0; i < n; ++i) {
+        // The pixel nearest the line at the centre, halves to the greater coordinate.
         if (nx >= ny)
-            pts.push_back({X1 + sx * i, Y1 + sy * (i * ny / nx)});
+            pts.push_back({X1 + sx * i, FloorDiv(2 * Y1 * nx + 2 * sy * i * ny + nx, 2 * nx)});
         else
-            pts.push_back({X1 + sx * (i * nx / ny), Y1 + sy * i});
+            pts.push_back({FloorDiv(2 * X1 * ny + 2 * sx * i * nx + ny, 2 * ny), Y1 + sy * i});
     }
+    // Pixels rounded onto a clipped end outside the clip are not drawn.
+    std::erase_if(pts, [&](std::pair<long, long> p) {
+        return p.first < l || p.first >= r || p.second < t || p.second >= b;
+    });
     return pts;
 }
 
-// The outline visits of the midpoint circle, unclipped, in drawing order.
+// The outline pixels of the midpoint circle, unclipped, each once, in drawing order.
 inline std::vector<std::pair<long, long>> CircleOutline(long cx, long cy, long radius) {
-    std::vector<std::pair<long, long>> pts;
+    std::vector<std::pair<long, long>> visits, pts;
     long x = 0, y = radius, d = 3 - 2 * radius;
     do {
         if (x == 0) {
-            pts.insert(pts.end(), {{cx - y, cy}, {cx + y, cy}, {cx, cy + y}, {cx, cy - y}});
+            visits.insert(visits.end(), {{cx - y, cy}, {cx + y, cy}, {cx, cy + y}, {cx, cy - y}});
         } else {
-            pts.insert(pts.end(), {{cx - y, cy + x},
-                                   {cx + y, cy + x},
-                                   {cx - y, cy - x},
-                                   {cx + y, cy - x},
-                                   {cx - x, cy + y},
-                                   {cx + x, cy + y},
-                                   {cx - x, cy - y},
-                                   {cx + x, cy - y}});
+            visits.insert(visits.end(), {{cx - y, cy + x},
+                                         {cx + y, cy + x},
+                                         {cx - y, cy - x},
+                                         {cx + y, cy - x},
+                                         {cx - x, cy + y},
+                                         {cx + x, cy + y},
+                                         {cx - x, cy - y},
+                                         {cx + x, cy - y}});
         }
         if (d >= 0) {
             d += 4 * (x - y) + 10;
@@ -279,6 +285,9 @@ inline std::vector<std::pair<long, long>> CircleOutline(long cx, long cy, long r
         }
         ++x;
     } while (y >= x);
+    std::set<std::pair<long, long>> seen;
+    for (auto p : visits)
+        if (seen.insert(p).second) pts.push_back(p);
     return pts;
 }
 

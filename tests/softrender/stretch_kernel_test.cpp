@@ -39,19 +39,21 @@ class StretchKernel : public testing::Test {
     }
 };
 
+// Each column shows the source column under its centre; a centre on a source edge (4 into 10) shows the
+// column with the greater index, also mirrored.
 TEST_F(StretchKernel, ColumnSequences) {
     EXPECT_EQ(Columns(4, 8), (V{0, 0, 1, 1, 2, 2, 3, 3}));
-    EXPECT_EQ(Columns(8, 4), (V{0, 2, 4, 6}));
-    EXPECT_EQ(Columns(3, 5), (V{0, 0, 1, 1, 2}));
-    EXPECT_EQ(Columns(5, 3), (V{0, 1, 3}));
-    EXPECT_EQ(Columns(3, 2), (V{0, 1}));
-    EXPECT_EQ(Columns(4, 10), (V{0, 0, 0, 1, 1, 2, 2, 2, 3, 3}));
+    EXPECT_EQ(Columns(8, 4), (V{1, 3, 5, 7}));
+    EXPECT_EQ(Columns(3, 5), (V{0, 0, 1, 2, 2}));
+    EXPECT_EQ(Columns(5, 3), (V{0, 2, 4}));
+    EXPECT_EQ(Columns(3, 2), (V{0, 2}));
+    EXPECT_EQ(Columns(4, 10), (V{0, 0, 1, 1, 1, 2, 2, 3, 3, 3}));
     EXPECT_EQ(Columns(4, 10, 0, true), (V{3, 3, 3, 2, 2, 1, 1, 1, 0, 0}));
     EXPECT_EQ(Columns(4, 4, 0, true), (V{3, 2, 1, 0}));
 }
 
 TEST_F(StretchKernel, ClippingKeepsTheSourceColumns) {
-    EXPECT_EQ(Columns(8, 4, 1), (V{2, 4, 6}));
+    EXPECT_EQ(Columns(8, 4, 1), (V{3, 5, 7}));
     for (int w : {1, 3, 4, 5, 8, 13}) {
         for (int side : {1, 2, 3, 7, 10, 31}) {
             for (bool mirrored : {false, true}) {
@@ -117,11 +119,11 @@ TEST_F(StretchKernel, SourcesBeyondTheStepRangeAreRefused) {
     const int32_t rect[4] = {0, 0, 1, 1};
     SoftDrawImageStretched(&d.img, s.used, rect, 0, nullptr);
     EXPECT_EQ(d.block, before);
-    // 65536 is the widest source the walk covers: one destination pixel shows column 0.
+    // 65536 is the widest source the walk covers: one destination pixel shows the middle column.
     Source edge;
     ASSERT_EQ(InitMemImg(&edge.whole, 65536, 1, -1, 0xFFFFFFFF, 1, 0, 0, 0, nullptr), 0);
     edge.used = &edge.whole;
-    edge.Put(0, 0, 0x00ABCDEF);
+    edge.Put(32768, 0, 0x00ABCDEF);
     SoftDrawImageStretched(&d.img, edge.used, rect, 0, nullptr);
     EXPECT_EQ(d.Get(0, 0), 0x00ABCDEFu);
 }

@@ -43,6 +43,12 @@ void FixedRenderStates() {
 
 int ReapplyDeviceStates() {
     if (!HasD3DDevice()) return 0;
+    // A device of an earlier start left its states in the cache and the latch, and its blend in the
+    // draw settings (the start resets the settings only after this): the new device starts from none.
+    ResetRenderStateCache();
+    drawStateLatch = DrawStateLatch{};
+    drawSettings.blendMode = drawSettings.blendParam = drawSettings.secondBlendParam = 0;
+    drawSettings.secondBlendMode = -1;
     SetCachedVertexShader(nullptr);
     SetCachedPixelShader(nullptr);
     ResetVertexBatch();

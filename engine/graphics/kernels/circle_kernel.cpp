@@ -64,16 +64,8 @@ void FillCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVerti
 }
 
 void OutlineCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVertices& out) {
-    auto point = [&](int64_t px, int64_t py) {
+    softrender::WalkOutlinePoints(cx, cy, r, [&](int64_t px, int64_t py) {
         if (px >= a.left && px < a.right && py >= a.top && py < a.bottom) out.Add(px, py);
-    };
-    softrender::WalkMidpoint(r, [&](int64_t x, int64_t y, int64_t) {
-        if (x == 0) {
-            point(cx - y, cy), point(cx + y, cy), point(cx, cy + y), point(cx, cy - y);
-            return;
-        }
-        point(cx - y, cy + x), point(cx + y, cy + x), point(cx - y, cy - x), point(cx + y, cy - x);
-        point(cx - x, cy + y), point(cx + x, cy + y), point(cx - x, cy - y), point(cx + x, cy - y);
     });
 }
 

@@ -67,8 +67,6 @@ TEST_F(DeviceEntries, SubtractIsEmulatedWithoutTheBlendOperation) {
         EXPECT_TRUE(Near(picture, 25, 25, 60, 110, 160));
         EXPECT_TRUE(Near(picture, 9, 10, 100, 150, 200));
         EXPECT_TRUE(Near(picture, 26, 25, 100, 150, 200));
-        // The draw settings outlive a graphics restart: the next case starts from the normal blend.
-        SetBlend(kBlendNone, 0);
         Stop();
     }
 }

@@ -61,8 +61,11 @@ struct LineCase {
 
 TEST_F(ShapeKernelsTest, LinesLightTheSoftwareKernelsPixels) {
     MakeTarget(24, 24);
-    // Axis-parallel lines (the device's diagonal steps follow its own rule, not the software's error term).
-    const LineCase cases[] = {{0, 0, 0, 10}, {0, 10, 0, 0}, {0, 0, 10, 0}, {10, 3, 0, 3}, {5, 5, 5, 5}};
+    // Axis-parallel lines and slopes with steps at halves, drawn both ways (the minor pixel is the
+    // nearest, halves to the greater coordinate, in both).
+    const LineCase cases[] = {{0, 0, 0, 10}, {0, 10, 0, 0}, {0, 0, 10, 0}, {10, 3, 0, 3}, {5, 5, 5, 5},
+                              {0, 0, 4, 2},  {4, 2, 0, 0},  {1, 0, 2, 5},  {2, 5, 1, 0},  {0, 9, 13, 2},
+                              {13, 2, 0, 9}, {3, 1, 8, 20}, {8, 20, 3, 1}, {2, 2, 9, 9}};
     for (const LineCase& c : cases) {
         const auto device =
             DeviceDraw(0, [&] { EXPECT_EQ(D3DDrawLine(c.x1, c.y1, c.x2, c.y2, 0xFFFFFF), 0); });
