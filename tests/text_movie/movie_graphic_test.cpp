@@ -26,6 +26,7 @@
 #include "platform/kernel/path_mapping.h"
 #include "tests/graphics/handles/graphics_fixture.h"
 #include "tests/text_movie/movie_fixtures.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -120,10 +121,13 @@ class MovieGraphicTest : public GraphicsTest, public ::testing::WithParamInterfa
         const TheoraMovie* decoder = MovieOf(graphic)->decoder;
         EXPECT_EQ(block->description.hasTextures, GetParam() != Path::kSoftware);
         // Software graphics can all be drawn into; a texture is a render target only to take the surface.
-        if (block->description.hasTextures)
+        if (block->description.hasTextures) {
             EXPECT_EQ(block->description.renderTarget, GetParam() == Path::kSurface);
+        }
         EXPECT_EQ(decoder->surface != nullptr, GetParam() == Path::kSurface);
-        if (GetParam() == Path::kSurface) EXPECT_EQ(decoder->surfaceFourcc, uint32_t(D3DFMT_YV12));
+        if (GetParam() == Path::kSurface) {
+            EXPECT_EQ(decoder->surfaceFourcc, uint32_t(D3DFMT_YV12));
+        }
     }
     int Load(const char* name = "tiny.ogv") {
         const int graphic = LoadGraphFile(Fixture(name).c_str(), 0);
@@ -211,11 +215,14 @@ TEST_P(MovieGraphicTest, LoadJobMakesTheSameGraphicThroughTheMainThread) {
     const int graphic = Load();
     SetAsyncLoadEnabled(0);
     // With a device the job needs the main thread for its device calls: it cannot have ended yet.
-    if (GetParam() != Path::kSoftware) EXPECT_NE(IsHandleLoading(graphic), 0);
-    for (int i = 0; i < 20000 && graphic != -1 && IsHandleLoading(graphic) != 0; ++i) {
-        ProcessMainThreadRequests();
-        Sleep(1);
+    if (GetParam() != Path::kSoftware) {
+        EXPECT_NE(IsHandleLoading(graphic), 0);
     }
+    WaitUntil([&] { return graphic == -1 || IsHandleLoading(graphic) == 0; },
+              [] {
+                  ProcessMainThreadRequests();
+                  Sleep(1);
+              });
     StopAsyncLoadThreads();
     EndAsyncLoad();
     ASSERT_NE(graphic, -1);

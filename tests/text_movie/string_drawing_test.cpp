@@ -378,7 +378,9 @@ TEST_F(StringDrawingTest, GreyFontsDrawTheirCoverageInTheTextAndEdgeColours) {
                 const int r = int(v >> 16 & 255), g = int(v >> 8 & 255), b = int(v & 255);
                 // Grey text over black, blended over a red edge: never more green than red, green as blue.
                 ASSERT_TRUE(r >= g && std::abs(g - b) <= 1 && g <= 247) << std::hex << v;
-                if (type == 2) ASSERT_LE(std::abs(r - g), 1) << std::hex << v;
+                if (type == 2) {
+                    ASSERT_LE(std::abs(r - g), 1) << std::hex << v;
+                }
                 strong += g >= 200;
                 red += r >= 200 && g == 0;
             }

@@ -80,7 +80,9 @@ TEST_F(DeviceEntries, EvenThickLineIsOneStripAndDrawsInBothModes) {
         StartTrace();
         ASSERT_EQ(DrawThickLine(10, 5, 10, 30, 4, PackColor(255, 255, 255)), 0);
         const Picture picture = Read(target, 40, 40);
-        if (direct3D) EXPECT_EQ(Draws(), std::vector<std::string>{"(5, 2, ptr, 28)"});
+        if (direct3D) {
+            EXPECT_EQ(Draws(), std::vector<std::string>{"(5, 2, ptr, 28)"});
+        }
         for (int x : {9, 10, 11}) EXPECT_TRUE(Near(picture, x, 15, 255, 255, 255)) << x;
         for (int x : {6, 14}) EXPECT_TRUE(Near(picture, x, 15, 0, 0, 0)) << x;
         Stop();
