@@ -204,7 +204,7 @@ TEST_P(MovieGraphicTest, FreeingTheGraphicEndsItsMovie) {
     EXPECT_EQ(GetMovieData(movie), nullptr);
     EXPECT_EQ(GetHandleData(sound), nullptr);
     // The decode thread has been told to stop and was waited for; its system thread goes right after.
-    for (int tries = 0; tries < 2000 && ThreadCount() != before; ++tries) usleep(1000);
+    WaitUntil([&] { return ThreadCount() == before; }, [] { usleep(1000); });
     EXPECT_EQ(ThreadCount(), before);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/core/memory/async_load.h"
 #include "engine/graphics/handles/graphic_loading.h"
 #include "tests/graphics/handles/graphics_fixture.h"
+#include "tests/wait_until.h"
 
 namespace {
 
@@ -32,10 +33,11 @@ class GraphicAsyncLoadTest : public GraphicsTest {
             return false;
         };
         // Real pauses: the virtual clock's Sleep gives the loader threads no time to run.
-        for (int i = 0; i < 60000 && loading(); ++i) {
-            ProcessMainThreadRequests();
-            usleep(1000);
-        }
+        WaitUntil([&] { return !loading(); },
+                  [] {
+                      ProcessMainThreadRequests();
+                      usleep(1000);
+                  });
         ASSERT_FALSE(loading());
     }
 };
