@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/draw.h"
 #include "platform/d3d9/texel_lanes.h"
+#include "platform/d3d9/texel_snap.h"
 
 namespace d3d9 {
 
@@ -301,9 +302,9 @@ int AddressTexel(int64_t t, int size, DWORD mode) {
     }
 }
 
-// Texel index of each pixel along one axis (after addressing), -1 where the border colour shows. The
-// interpolated coordinate is an exact floor of an affine function of the pixel, stepped from one pixel to
-// the next with a quotient and a remainder while the products fit in 64 bits.
+// Texel index of each pixel along one axis (after addressing), -1 where the border colour shows, chosen as
+// the sampler chooses it. The interpolated coordinate is an exact floor of an affine function of the pixel,
+// stepped from one pixel to the next with a quotient and a remainder while the products fit in 64 bits.
 void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, int first, int count, int size,
                   DWORD mode, std::vector<int>& out) {
     out.resize(size_t(count));
@@ -316,7 +317,7 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     if (!small) {
         for (int i = 0; i < count; ++i) {
             int64_t pos = int64_t(first + i) << kSubpixelBits;
-            out[size_t(i)] = AddressTexel(Interpolate(a_pos, b_pos, a_tex, b_tex, pos) >> 16, size, mode);
+            out[size_t(i)] = AddressTexel(TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, pos)), size, mode);
         }
         return;
     }
@@ -332,7 +333,7 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     int64_t r, dr;
     int64_t q = floor_div(n, &r), dq = floor_div(delta, &dr);
     for (int i = 0; i < count; ++i) {
-        out[size_t(i)] = AddressTexel(q >> 16, size, mode);
+        out[size_t(i)] = AddressTexel(TexelOf(q), size, mode);
         q += dq, r += dr;
         if (r >= d) r -= d, ++q;
     }

@@ -1,6 +1,8 @@
 // Point and bilinear sampling with wrap, mirror, clamp, border and mirror-once addressing. Coordinates are
-// texel positions with 16 fraction bits; texel i covers [i, i + 1), so point sampling takes floor(u).
+// texel positions with 16 fraction bits, resolved to 1/256 texel first (texel_snap.h); texel i covers
+// [i, i + 1), so point sampling takes floor(u).
 #include "platform/d3d9/pixel_pipeline.h"
+#include "platform/d3d9/texel_snap.h"
 
 namespace d3d9 {
 namespace {
@@ -37,8 +39,8 @@ Color Fetch(const SamplerSetup& s, int64_t i, int64_t j) {
 
 Color SampleStage(const SamplerSetup& s, int64_t u, int64_t v, bool minify) {
     if (!s.texture) return {255, 255, 255, 255};
-    if (!(minify ? s.linear_min : s.linear_mag)) return Fetch(s, u >> 16, v >> 16);
-    int64_t su = u - 32768, sv = v - 32768;
+    if (!(minify ? s.linear_min : s.linear_mag)) return Fetch(s, TexelOf(u), TexelOf(v));
+    int64_t su = SnapTexelCoordinate(u) - 32768, sv = SnapTexelCoordinate(v) - 32768;
     int64_t i = su >> 16, j = sv >> 16;
     int fu = int((su >> 8) & 255), fv = int((sv >> 8) & 255);
     Color c00 = Fetch(s, i, j), c10 = Fetch(s, i + 1, j), c01 = Fetch(s, i, j + 1),
