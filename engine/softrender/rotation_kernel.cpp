@@ -23,6 +23,14 @@ int64_t TruncFixed(float v) {
     return static_cast<int64_t>(std::fmax(-kFixedLimit, std::fmin(kFixedLimit, std::trunc(v))));
 }
 
+// A 14.18 quantity as a walk position (kRotationExtraBits more fraction bits), rounded to the nearest and
+// saturating. Computed in double, so that positions a scale puts on a texel edge land on it exactly.
+int64_t WalkFixed(double v) {
+    if (std::isnan(v)) return 0;
+    const double limit = kFixedLimit;
+    return std::llround(std::clamp(v, -limit, limit) * double(int64_t(1) << kRotationExtraBits));
+}
+
 struct FixedPoint {
     int64_t x, y;
 };
@@ -94,34 +102,30 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
         FindImageWalk<Walker::TexSpan, RotationGeometry>(call.key);
     if (fn == nullptr) return;
 
-    // The texel position of pixel (X, Y), sampled at the pixel's centre as the device samples: the offset
-    // from the centre turned back and divided by the scale, plus the source point that the centre shows.
+    // The texel position of the box's top-left pixel, sampled at the pixel's centre as the device samples:
+    // the offset from the centre turned back and divided by the scale, plus the source point that the
+    // centre shows. Each step is the turned unit divided by the scale, rounded once.
     const SourcePlacement at = PlaceSource(w, h, scale);
-    auto u = [&](int64_t px, int64_t py) {
-        const int64_t n2 = (2 * (px - x) + at.halfStep) * c + (2 * (py - y) + at.halfStep) * s;
-        return TruncFixed(static_cast<float>(n2) * 0.5f / scale) + at.u;
-    };
-    auto v = [&](int64_t px, int64_t py) {
-        const int64_t n2 = (2 * (py - y) + at.halfStep) * c + (2 * (px - x) + at.halfStep) * sn;
-        return TruncFixed(static_cast<float>(n2) * 0.5f / scale) + at.v;
-    };
-    const int64_t rows = bottom - top;
+    auto scaled = [scale](double n) { return WalkFixed(n / static_cast<double>(scale)); };
+    const int64_t nu = (2 * (left - x) + at.halfStep) * c + (2 * (top - y) + at.halfStep) * s;
+    const int64_t nv = (2 * (top - y) + at.halfStep) * c + (2 * (left - x) + at.halfStep) * sn;
     RotationGeometry g;
     g.dst = dest->pixels + top * dest->base->pitch + left * dest->base->pixelBytes;
     g.pitch = dest->base->pitch;
     g.bytes = dest->base->pixelBytes;
     g.width = static_cast<int32_t>(right - left);
-    g.rows = static_cast<int32_t>(rows);
-    g.u0 = u(left, top);
-    g.v0 = v(left, top);
-    g.du = TruncFixed(static_cast<float>(c) / scale);
-    g.dv = TruncFixed(static_cast<float>(sn) / scale);
-    g.duRow = (u(left, bottom) - g.u0) / rows;
-    g.dvRow = (v(left, bottom) - g.v0) / rows;
+    g.rows = static_cast<int32_t>(bottom - top);
+    g.u0 = scaled(static_cast<double>(nu) * 0.5) + (at.u << kRotationExtraBits);
+    g.v0 = scaled(static_cast<double>(nv) * 0.5) + (at.v << kRotationExtraBits);
+    g.du = scaled(static_cast<double>(c));
+    g.dv = scaled(static_cast<double>(sn));
+    g.duRow = scaled(static_cast<double>(s));
+    g.dvRow = scaled(static_cast<double>(c));
     if (mirrorFlag != 0) {
-        // Mirrored: u reflected about the source point on the centre, in the last fixed-point step so that
-        // a texel column maps onto a whole column. The scan and its bounds test stay the unmirrored ones.
-        const int64_t reflect = 2 * at.u - 1;
+        // Mirrored: u reflected about the source point on the centre, one unit of the last fixed-point step
+        // short, so that the bounds test keeps the half-open range of unmirrored positions it draws. The
+        // scan stays the unmirrored one.
+        const int64_t reflect = (2 * at.u << kRotationExtraBits) - 1;
         g.u0 = reflect - g.u0;
         g.du = -g.du;
         g.duRow = -g.duRow;

@@ -1,7 +1,8 @@
 // Walkers of the triangle and rotation kernels: the triangle's row walk between its edges and the
-// rotation's scan of its box, both handing each pixel a texel position in 14.18 fixed point. A
-// textured operation is given the pixel, its texel and blend byte when the position lies inside the
-// source; a one-colour operation is given whole spans. No blend logic lives here.
+// rotation's scan of its box, both handing each pixel a texel position in 14.18 fixed point (the
+// rotation's with more fraction bits). A textured operation is given the pixel, its texel and blend byte
+// when the position lies inside the source; a one-colour operation is given whole spans. No blend logic
+// lives here.
 #pragma once
 
 #include <algorithm>
@@ -34,10 +35,14 @@ template <class Op>
 inline constexpr bool kTexturedOp = std::is_invocable_v<const Op&, uint8_t*, const uint8_t*, const uint8_t*>;
 
 template <class Op>
+void VisitTexelAt(const Op& op, const TexelSource& t, uint8_t* dst, int64_t tx, int64_t ty) {
+    op(dst, t.pixels + ty * t.pitch + tx * t.bytes, t.blend ? t.blend + ty * t.blendPitch + tx : nullptr);
+}
+
+template <class Op>
 void VisitTexel(const Op& op, const TexelSource& t, uint8_t* dst, int64_t u, int64_t v) {
     if (u < 0 || u >= t.limitU || v < 0 || v >= t.limitV) return;
-    const int64_t tx = u >> kFixedShift, ty = v >> kFixedShift;
-    op(dst, t.pixels + ty * t.pitch + tx * t.bytes, t.blend ? t.blend + ty * t.blendPitch + tx : nullptr);
+    VisitTexelAt(op, t, dst, u >> kFixedShift, v >> kFixedShift);
 }
 
 // One side of a triangle: up to two segments of start X (14.18), slope per row and row count.
@@ -108,7 +113,22 @@ void Walk(const Op& op, const TriangleGeometry& g) {
     }
 }
 
-// The rotation's box: pixel (i, r) of the box samples (u0 + r duRow + i du, v0 + r dvRow + i dv).
+// Rotation positions carry this many bits below the 14.18 fraction, so that steps summed across a whole
+// box stay within a hair of the exact position.
+inline constexpr int kRotationExtraBits = 14;
+inline constexpr int kRotationShift = kFixedShift + kRotationExtraBits;
+
+// The texel a rotation position shows, chosen as the device chooses it: the position rounded to the
+// nearest 1/256 texel (halves up) and the texel that lies in. A position on a texel edge, or less than
+// half of 1/256 before it, takes the texel after the edge.
+inline constexpr int kTexelSnapBits = 8;
+constexpr int64_t SnappedTexel(int64_t position) {
+    return (position + (int64_t(1) << (kRotationShift - kTexelSnapBits - 1))) >> kRotationShift;
+}
+
+// The rotation's box: pixel (i, r) of the box lies at (u0 + r duRow + i du, v0 + r dvRow + i dv), in 14.18
+// with kRotationExtraBits more. It is drawn where that position lies inside the source; the position's
+// texel is clamped into the source, where the rounding reaches its far edge.
 struct RotationGeometry {
     uint8_t* dst;  // the box's top-left pixel
     ptrdiff_t pitch;
@@ -120,11 +140,16 @@ struct RotationGeometry {
 
 template <class Op>
 void Walk(const Op& op, const RotationGeometry& g) {
+    const TexelSource& t = g.texels;
+    const int64_t lastU = (t.limitU >> kFixedShift) - 1, lastV = (t.limitV >> kFixedShift) - 1;
     for (int32_t r = 0; r < g.rows; ++r) {
         uint8_t* dst = g.dst + r * g.pitch;
         int64_t u = g.u0 + r * g.duRow, v = g.v0 + r * g.dvRow;
-        for (int32_t i = 0; i < g.width; ++i, dst += g.bytes, u += g.du, v += g.dv)
-            VisitTexel(op, g.texels, dst, u, v);
+        for (int32_t i = 0; i < g.width; ++i, dst += g.bytes, u += g.du, v += g.dv) {
+            const int64_t fu = u >> kRotationExtraBits, fv = v >> kRotationExtraBits;
+            if (fu < 0 || fu >= t.limitU || fv < 0 || fv >= t.limitV) continue;
+            VisitTexelAt(op, t, dst, std::min(SnappedTexel(u), lastU), std::min(SnappedTexel(v), lastV));
+        }
     }
 }
 

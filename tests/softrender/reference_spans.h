@@ -1,7 +1,7 @@
 // Reference for the triangle, image-quad and rotated-image kernels, written from their
 // geometry: each triangle row's span ends computed directly from the edge's start and slope, each
-// pixel's texel position from the reference point and the gradients, the rotation's texel positions
-// from the box's start and steps. 14.18 positions become whole pixels by rounding down. The pixels
+// pixel's texel position from the reference point and the gradients, each rotated pixel's texel
+// position exactly from its centre. 14.18 positions become whole pixels by rounding down. The pixels
 // themselves go through the image reference's span pipeline. Shares no code with the kernels.
 #pragma once
 
@@ -215,23 +215,29 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     const long long q = corner ? 1 : 0, half = 1 << 17;
     const long long cu = w * half - (!corner && w % 2 == 0 ? half : 0);
     const long long cvv = h * half - (!corner && h % 2 == 0 ? half : 0);
-    auto u = [&](long px, long py) {
-        return tr(float((2 * (px - x) + q) * c + (2 * (py - y) + q) * s) * 0.5f / scale) + cu;
+    // Positions in texels, exact: the centre's offset turned back by the 14.18 sine and cosine and
+    // divided by the scale.
+    using Exact = long double;
+    auto position = [&](long long n, long long middle) {
+        return Exact(n) / (2 * Exact(scale)) / kOne + Exact(middle) / kOne;
     };
-    auto v = [&](long px, long py) {
-        return tr(float((2 * (py - y) + q) * c + (2 * (px - x) + q) * sn) * 0.5f / scale) + cvv;
+    // A position shows the texel it lies in once rounded to the nearest 1/256 texel, halves up; the last
+    // texel where that reaches the far edge. Mirrored, u is reflected about the source point on the centre
+    // and a position on a boundary belongs to the side before it: the source covers (0, w], not [0, w).
+    const Exact snapHalf = Exact(1) / 512;
+    auto texel = [&](Exact p, int size, bool reflected) -> long {
+        if (reflected ? (p <= 0 || p > size) : (p < 0 || p >= size)) return -1;
+        const Exact t = reflected ? std::ceil(p + snapHalf) - 1 : std::floor(p + snapHalf);
+        return std::min<long>(long(t), size - 1);
     };
-    const long rows = bottom - top;
-    const long long du = tr(float(c) / scale), dv = tr(float(sn) / scale);
-    const long long duRow = (u(left, bottom) - u(left, top)) / rows,
-                    dvRow = (v(left, bottom) - v(left, top)) / rows;
-    // Mirrored: u reflected about the source point on the centre.
-    const long long last = 2 * cu - 1;
-    for (long row = 0; row < rows; ++row)
-        for (long i = 0; i < right - left; ++i) {
-            const long long uu = u(left, top) + row * duRow + i * du;
-            SpanPixel(cv, L, tex, left + i, top + row, mirror != 0 ? last - uu : uu,
-                      v(left, top) + row * dvRow + i * dv);
+    for (long py = top; py < bottom; ++py)
+        for (long px = left; px < right; ++px) {
+            Exact pu = position((2 * (px - x) + q) * c + (2 * (py - y) + q) * s, cu);
+            const Exact pv = position((2 * (py - y) + q) * c + (2 * (px - x) + q) * sn, cvv);
+            if (mirror != 0) pu = Exact(2 * cu) / kOne - pu;
+            const long tx = texel(pu, w, mirror != 0), ty = texel(pv, h, false);
+            if (tx < 0 || ty < 0) continue;
+            SpanPixel(cv, L, tex, px, py, tx * kOne, ty * kOne);
         }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -83,6 +84,27 @@ TEST_F(RotationKernel, Scales) {
     auto none = Draw(0.7f, 0.0f);
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) ASSERT_EQ(none->Get(x, y), kBlank);
+}
+
+// At scale 1.5 on a source with even sides, every third pixel centre lies on a texel edge: it shows the
+// texel after the edge (the mirrored texel after the reflected edge), as the device shows it, however far
+// the walk has stepped from the box's corner. The source is the 6x4 corner of the 7x5 one.
+TEST_F(RotationKernel, ScaledCentresOnTexelEdgesTakeTheTexelAfter) {
+    CreateMemImgView(&source.view, &source.whole, 0, 0, 6, 4);
+    ASSERT_TRUE(IsMemImgValid(&source.view));
+    source.used = &source.view;
+    auto floorDiv3 = [](int v) { return v >= 0 ? v / 3 : -((2 - v) / 3); };
+    // The middle (3, 2) lies on the centre pixel's top-left corner: pixel x shows u = 3 + (2x - 39) / 3.
+    for (int mirror : {0, 1}) {
+        SCOPED_TRACE(mirror);
+        Expect(*Draw(0.0f, 1.5f, mirror), [&](int x, int y, int* tx, int* ty) {
+            const int u3 = 2 * x - 30, v3 = 2 * y - 33;  // three times the positions
+            if (u3 < 0 || u3 >= 18 || v3 < 0 || v3 >= 12) return false;
+            *tx = mirror ? std::min(floorDiv3(18 - u3), 5) : floorDiv3(u3);
+            *ty = floorDiv3(v3);
+            return true;
+        });
+    }
 }
 
 // The mirror flag reflects the texel columns over the pixels of the unmirrored draw.
