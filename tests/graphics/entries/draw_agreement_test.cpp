@@ -30,11 +30,6 @@ struct Row {
     std::function<void(const Sheets&)> draw;
     bool readScreen = false;
     bool interiorOnly = false;
-    // A fault that still keeps the row from agreeing, at this depth (0: at both); such rows run in the
-    // disabled test below until the fault is mended.
-    const char* fault = nullptr;
-    int faultBits = 0;
-    bool Faulty(int bits) const { return fault != nullptr && (faultBits == 0 || faultBits == bits); }
 };
 
 void DrawPlayerPieces(const Sheets& s, int x, int y) {
@@ -79,10 +74,7 @@ const std::vector<Row>& Rows() {
          [](const Sheets& s) {
              DrawImagePartRotated(100, 150, 0, 120, 40, 60, 1.5, 0.0, s.logo, 1, 0);
              DrawImagePartRotated(300, 150, 0, 120, 40, 60, 0.5, 0.0, s.logo, 1, 0);
-         },
-         false, false,
-         "at scale 1.5 some pixel centres fall exactly on texel edges; the device's interpolated "
-         "coordinate lands on either side of an edge, the software walk's truncated row step a hair before"},
+         }},
         {"one-colour sprite at 0.3",
          [](const Sheets&) {
              const int solid = MakeDrawTarget(120, 60, 0);
@@ -164,8 +156,6 @@ class DrawAgreement : public StartedGraphics, public ::testing::WithParamInterfa
         Stop();
         return pictures;
     }
-
-    void CompareRows(bool faulty);
 };
 
 bool Touched(const Picture& p, const Picture& cleared, int x, int y) {
@@ -210,8 +200,7 @@ bool Inside(const Picture& p, const Picture& cleared, int x, int y) {
     return ::testing::AssertionFailure() << faults << " pixels disagree:" << out.str();
 }
 
-// Draws every row both ways and compares the rows that `faulty` selects.
-void DrawAgreement::CompareRows(bool faulty) {
+TEST_P(DrawAgreement, DeviceAndSoftwareGiveTheSamePicture) {
     const int bits = GetParam();
     const std::vector<Picture> device = DrawRows(true, bits);
     const std::vector<Picture> soft = DrawRows(false, bits);
@@ -222,7 +211,6 @@ void DrawAgreement::CompareRows(bool faulty) {
     EXPECT_TRUE(Agree(cleared, soft.back(), cleared, false)) << "the clear";
     for (size_t i = 0; i < Rows().size(); ++i) {
         const Row& row = Rows()[i];
-        if (row.Faulty(bits) != faulty) continue;
         SCOPED_TRACE(row.name);
         EXPECT_TRUE(Agree(device[i], soft[i], cleared, row.interiorOnly));
         int touched = 0;
@@ -232,15 +220,6 @@ void DrawAgreement::CompareRows(bool faulty) {
             EXPECT_GT(touched, 0) << "the row draws nothing";
         }
     }
-}
-
-TEST_P(DrawAgreement, DeviceAndSoftwareGiveTheSamePicture) {
-    CompareRows(false);
-}
-
-// The rows whose fault is named in the table.
-TEST_P(DrawAgreement, DISABLED_RowsWithAKnownFault) {
-    CompareRows(true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DrawAgreement, ::testing::Values(32, 16),
