@@ -14,7 +14,8 @@ D3D9PresentedPicture& Picture() {
 
 }  // namespace
 
-void PaintPresentedPicture(HWND window, int width, int height, const SurfaceStore& frame, IntRect dest) {
+void PaintPresentedPicture(HWND window, int width, int height, const uint8_t* pixels, int pitch,
+                           IntRect dest) {
     std::lock_guard lock(picture_mutex);
     D3D9PresentedPicture& picture = Picture();
     if (picture.window != window || picture.width != UINT(width) || picture.height != UINT(height)) {
@@ -24,7 +25,7 @@ void PaintPresentedPicture(HWND window, int width, int height, const SurfaceStor
         picture.pixels.assign(size_t(width) * size_t(height), 0xFF000000u);
     }
     for (int y = dest.top; y < dest.bottom; ++y) {
-        const uint8_t* in = frame.Row(y - dest.top);
+        const uint8_t* in = pixels + size_t(y - dest.top) * size_t(pitch);
         uint32_t* out = picture.pixels.data() + size_t(y) * size_t(width);
         for (int x = dest.left; x < dest.right; ++x, in += 4) {
             uint32_t value;
