@@ -1,7 +1,8 @@
 #include "platform/d3d9/presented_picture.h"
 
-#include <cstring>
 #include <mutex>
+
+#include "platform/host/picture_stretch.h"
 
 namespace d3d9 {
 namespace {
@@ -24,14 +25,10 @@ void PaintPresentedPicture(HWND window, int width, int height, const uint8_t* pi
         picture.height = UINT(height);
         picture.pixels.assign(size_t(width) * size_t(height), 0xFF000000u);
     }
-    for (int y = dest.top; y < dest.bottom; ++y) {
-        const uint8_t* in = pixels + size_t(y - dest.top) * size_t(pitch);
-        uint32_t* out = picture.pixels.data() + size_t(y) * size_t(width);
-        for (int x = dest.left; x < dest.right; ++x, in += 4) {
-            uint32_t value;
-            std::memcpy(&value, in, 4);
-            out[x] = value | 0xFF000000u;
-        }
+    if (!dest.Empty()) {
+        const StretchSource rows{pixels, dest.Width(), dest.Height(), pitch};
+        const StretchTarget into{picture.pixels.data(), width, height};
+        StretchPicture(rows, RECT{dest.left, dest.top, dest.right, dest.bottom}, into, 0xFF000000u);
     }
     ++picture.present_count;
 }
