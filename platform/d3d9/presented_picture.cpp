@@ -1,7 +1,8 @@
 #include "platform/d3d9/presented_picture.h"
 
-#include <cstring>
 #include <mutex>
+
+#include "platform/host/picture_stretch.h"
 
 namespace d3d9 {
 namespace {
@@ -14,7 +15,8 @@ D3D9PresentedPicture& Picture() {
 
 }  // namespace
 
-void PaintPresentedPicture(HWND window, int width, int height, const SurfaceStore& frame, IntRect dest) {
+void PaintPresentedPicture(HWND window, int width, int height, const uint8_t* pixels, int pitch,
+                           IntRect dest) {
     std::lock_guard lock(picture_mutex);
     D3D9PresentedPicture& picture = Picture();
     if (picture.window != window || picture.width != UINT(width) || picture.height != UINT(height)) {
@@ -23,14 +25,10 @@ void PaintPresentedPicture(HWND window, int width, int height, const SurfaceStor
         picture.height = UINT(height);
         picture.pixels.assign(size_t(width) * size_t(height), 0xFF000000u);
     }
-    for (int y = dest.top; y < dest.bottom; ++y) {
-        const uint8_t* in = frame.Row(y - dest.top);
-        uint32_t* out = picture.pixels.data() + size_t(y) * size_t(width);
-        for (int x = dest.left; x < dest.right; ++x, in += 4) {
-            uint32_t value;
-            std::memcpy(&value, in, 4);
-            out[x] = value | 0xFF000000u;
-        }
+    if (!dest.Empty()) {
+        const StretchSource rows{pixels, dest.Width(), dest.Height(), pitch};
+        const StretchTarget into{picture.pixels.data(), width, height};
+        StretchPicture(rows, RECT{dest.left, dest.top, dest.right, dest.bottom}, into, 0xFF000000u);
     }
     ++picture.present_count;
 }

@@ -120,8 +120,10 @@ void FillRect(SurfaceStore& dst, IntRect r, Color color) {
 }
 
 void FillDepth(SurfaceStore& dst, IntRect r, uint16_t depth) {
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) std::memcpy(dst.At(x, y), &depth, 2);
+    if (r.Empty()) return;
+    uint8_t* first = dst.At(r.left, r.top);
+    for (int x = 0; x < r.Width(); ++x) std::memcpy(first + 2 * x, &depth, 2);
+    for (int y = r.top + 1; y < r.bottom; ++y) std::memcpy(dst.At(r.left, y), first, size_t(r.Width()) * 2);
 }
 
 }  // namespace d3d9
