@@ -46,12 +46,26 @@ int Height(const RECT& r) {
     return int(r.bottom - r.top);
 }
 
-// Converts the transfer's rectangle to (x, y) of a locked buffer.
+// A source with a pitch of 0 (its alpha image too, if any) shows the same row on every row.
+bool RowsRepeat(const TextureTransfer& t) {
+    return t.base->pitch == 0 && (!t.alpha || t.alpha->pitch == 0);
+}
+
+// Converts the transfer's rectangle to (x, y) of a locked buffer. The conversion of a pixel depends on
+// that pixel alone, so repeated rows are converted once and copied down.
 void Convert(void* pixels, int pitch, const ColorFormat* format, const TextureTransfer& t, int x, int y) {
     const SoftImage* a = t.alpha;
+    const bool repeat = RowsRepeat(t);
+    RECT source = t.source;
+    if (repeat) source.bottom = source.top + 1;
     ConvertPixelFormatBlit(pixels, pitch, format, t.base->pixels, t.base->pitch, &t.base->format,
-                           a ? a->pixels : nullptr, a ? a->pitch : 0, a ? &a->format : nullptr, x, y,
-                           &t.source, 0, t.keyToAlpha, t.keyColor, 0, 0, 0, 0, 0);
+                           a ? a->pixels : nullptr, a ? a->pitch : 0, a ? &a->format : nullptr, x, y, &source,
+                           0, t.keyToAlpha, t.keyColor, 0, 0, 0, 0, 0);
+    if (!repeat) return;
+    const size_t rowBytes = size_t(Width(t.source)) * size_t(format->pixelBytes);
+    uint8_t* first = static_cast<uint8_t*>(pixels) + int64_t(y) * pitch + x * format->pixelBytes;
+    for (int row = 1; row < Height(t.source); ++row)
+        std::memcpy(first + int64_t(row) * pitch, first, rowBytes);
 }
 
 int WriteLevel(IDirect3DTexture9* texture, int level, const TextureTransfer& t, const char* lockFailure,

@@ -41,24 +41,24 @@ int CreatePartGraphic(int graphic, int x, int y, int width, int height) {
 }
 
 // The cache texture is no draw target, so the fill uploads an image of the colour rather than clearing
-// render-target surfaces.
+// render-target surfaces. The image is one row with a pitch of 0, which stands for every row.
 int FillGraphic(int graphic, int red, int green, int blue, int alpha) {
     int width = 0, height = 0;
     if (GetGraphicEntrySize(graphic, 1, &width, &height) != 0) return -1;
-    SoftImage image{};
-    if (CreateSoftImageArgb8(width, height, &image) != 0 || image.pixels == nullptr) {
-        ReleaseSoftImage(&image);
+    SoftImage row{};
+    if (CreateSoftImageArgb8(width, 1, &row) != 0 || row.pixels == nullptr) {
+        ReleaseSoftImage(&row);
         return -1;
     }
     const uint32_t value = uint32_t(alpha & 0xFF) << 24 | uint32_t(red & 0xFF) << 16 |
                            uint32_t(green & 0xFF) << 8 | uint32_t(blue & 0xFF);
-    for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<uint8_t*>(image.pixels) + size_t(y) * image.pitch;
-        for (int x = 0; x < width; ++x) std::memcpy(row + size_t(x) * 4, &value, 4);
-    }
+    for (int x = 0; x < width; ++x) std::memcpy(static_cast<uint8_t*>(row.pixels) + size_t(x) * 4, &value, 4);
+    SoftImage colour = row;
+    colour.height = height;
+    colour.pitch = 0;
     const RECT whole{0, 0, width, height};
-    const int result = TransferImageToTextures(graphic, &image, nullptr, whole, 0, 0, 0, 0, 0);
-    ReleaseSoftImage(&image);
+    const int result = TransferImageToTextures(graphic, &colour, nullptr, whole, 0, 0, 0, 0, 0);
+    ReleaseSoftImage(&row);
     return result;
 }
 
