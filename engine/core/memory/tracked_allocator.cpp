@@ -171,14 +171,13 @@ void AppendBlock(TrackedBlockHeader* block) {
     WriteGuards(previous);
 }
 
-}  // namespace
-
-void* TrackedAlloc(size_t size, const char* tag, int line) {
+// heapFlags 0 or HEAP_ZERO_MEMORY: the heap zeroes a block without writing pages that are fresh.
+void* AllocateTracked(size_t size, const char* tag, int line, DWORD heapFlags) {
     Locked locked;
     AllocatorState& state = State();
     void* memory = nullptr;
     if (size <= UINT32_MAX - kTrackedPrefixSize - kTrackedGuardSize)
-        memory = HeapAlloc(GetProcessHeap(), 0, kTrackedPrefixSize + size + kTrackedGuardSize);
+        memory = HeapAlloc(GetProcessHeap(), heapFlags, kTrackedPrefixSize + size + kTrackedGuardSize);
     if (!memory) {
         DumpTrackedAllocations();
         CheckAll();
@@ -196,10 +195,14 @@ void* TrackedAlloc(size_t size, const char* tag, int line) {
     return DataOf(block);
 }
 
+}  // namespace
+
+void* TrackedAlloc(size_t size, const char* tag, int line) {
+    return AllocateTracked(size, tag, line, 0);
+}
+
 void* TrackedAllocZeroed(size_t size, const char* tag, int line) {
-    void* data = TrackedAlloc(size, tag, line);
-    if (data) std::memset(data, 0, size);
-    return data;
+    return AllocateTracked(size, tag, line, HEAP_ZERO_MEMORY);
 }
 
 void* TrackedRealloc(void* pointer, size_t size, const char* tag, int line) {
