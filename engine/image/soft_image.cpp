@@ -55,7 +55,9 @@ void WritePixelValue(uint8_t* p, int pixelBytes, uint32_t value) {
     for (int i = 0; i < pixelBytes && i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-int CreateSoftImage(int width, int height, const ColorFormat* format, SoftImage* image) {
+namespace {
+
+int CreateSoftImageWith(int width, int height, const ColorFormat* format, SoftImage* image, bool zeroed) {
     image->format = *format;
     image->width = width;
     image->height = height;
@@ -64,8 +66,19 @@ int CreateSoftImage(int width, int height, const ColorFormat* format, SoftImage*
     image->mipCount = 0;
     image->pixels = nullptr;
     if (width < 0 || height < 0 || pitch > INT32_MAX) return -1;
-    image->pixels = ImageAlloc(static_cast<uint64_t>(pitch) * static_cast<uint64_t>(height));
+    const uint64_t bytes = static_cast<uint64_t>(pitch) * static_cast<uint64_t>(height);
+    image->pixels = zeroed ? ImageAllocZeroed(bytes) : ImageAlloc(bytes);
     return image->pixels ? 0 : -1;
+}
+
+}  // namespace
+
+int CreateSoftImage(int width, int height, const ColorFormat* format, SoftImage* image) {
+    return CreateSoftImageWith(width, height, format, image, false);
+}
+
+int CreateZeroedSoftImage(int width, int height, const ColorFormat* format, SoftImage* image) {
+    return CreateSoftImageWith(width, height, format, image, true);
 }
 
 int CreateSoftImageArgb8(int width, int height, SoftImage* image) {

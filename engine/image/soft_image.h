@@ -17,6 +17,8 @@ struct SoftImage {
 };
 
 int CreateSoftImage(int width, int height, const ColorFormat* format, SoftImage* image);
+// As CreateSoftImage, with every byte of the pixel block 0 (pages fresh from the system are not written).
+int CreateZeroedSoftImage(int width, int height, const ColorFormat* format, SoftImage* image);
 int CreateSoftImageArgb8(int width, int height, SoftImage* image);
 int CreateSoftImageXrgb8(int width, int height, SoftImage* image);
 int ReleaseSoftImage(SoftImage* image);

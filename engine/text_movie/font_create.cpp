@@ -115,12 +115,11 @@ int SetUpTextureCache(FontRecord* font, const FontCreateSettings& settings, int 
     ColorFormat format = CacheImageFormat(*font);
     int width = font->cacheWidth * (font->fontType & kFontTypeEdge ? 2 : 1);
     ReleaseSoftImage(&font->cacheImage);
-    if (CreateSoftImage(width, font->cacheHeight, &format, &font->cacheImage) != 0 ||
+    if (CreateZeroedSoftImage(width, font->cacheHeight, &format, &font->cacheImage) != 0 ||
         !font->cacheImage.pixels) {
         WriteLogText("文字キャッシュ基本イメージ用のメモリの確保に失敗しました\n");
         return -1;
     }
-    std::memset(font->cacheImage.pixels, 0, size_t(font->cacheImage.pitch) * font->cacheImage.height);
     return 0;
 }
 

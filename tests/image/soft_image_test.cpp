@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/image/image_memory.h"
@@ -43,6 +44,34 @@ TEST(CreateSoftImage, RefusesSizesBeyondTheAllocator) {
         EXPECT_EQ(image.pixels, nullptr);
         ReleaseSoftImage(&image);
     }
+}
+
+TEST(CreateZeroedSoftImage, LaysOutAsCreateSoftImageWithEveryByteZero) {
+    struct Case {
+        ColorFormat format;
+        int width, height;
+    };
+    const Case cases[] = {{FormatRgb24(), 3, 2}, {Format565(), 700, 300}, {FormatArgb8(), 1024, 512}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        ScopedImage dirty, plain, zeroed;
+        ASSERT_EQ(CreateSoftImage(c.width, c.height, &c.format, dirty.get()), 0);
+        std::memset(dirty->pixels, 0xAB, size_t(dirty->pitch) * size_t(c.height));
+        ReleaseSoftImage(dirty.get());  // its memory may come back for the zeroed image
+        ASSERT_EQ(CreateZeroedSoftImage(c.width, c.height, &c.format, zeroed.get()), 0);
+        ASSERT_EQ(CreateSoftImage(c.width, c.height, &c.format, plain.get()), 0);
+        EXPECT_EQ(zeroed->pitch, plain->pitch);
+        EXPECT_EQ(zeroed->width, c.width);
+        EXPECT_EQ(zeroed->height, c.height);
+        EXPECT_EQ(std::memcmp(&zeroed->format, &c.format, sizeof(ColorFormat)), 0);
+        const auto* bytes = static_cast<const unsigned char*>(zeroed->pixels);
+        const size_t size = size_t(zeroed->pitch) * size_t(c.height);
+        EXPECT_EQ(std::count(bytes, bytes + size, 0), ptrdiff_t(size));
+    }
+    SoftImage refused{};
+    const ColorFormat argb = FormatArgb8();
+    EXPECT_EQ(CreateZeroedSoftImage(0x40000000, 4, &argb, &refused), -1);
+    EXPECT_EQ(refused.pixels, nullptr);
 }
 
 TEST(ReleaseSoftImage, ZeroesEverythingAndMayRunTwice) {
