@@ -187,7 +187,7 @@ int CreateFontToRecord(FontRecord* font, const FontCreateSettings& settings, int
     int cacheResult = font->textureCache ? SetUpTextureCache(font, settings, async) : 1;
     if (cacheResult < 0) return -1;
     if (cacheResult > 0 && SetUpMemoryCache(font, settings, async) != 0) return -1;
-    ResetGlyphCache(font);
+    if (ResetGlyphCache(font) != 0) return -1;
     font->charset = charset;
     font->deletedFlag = nullptr;
     return 0;
@@ -219,8 +219,7 @@ int CreateGlyphCacheTextures(FontRecord* font, int async) {
     font->edgeGraphic = part;
     environment.setGraphicDeletedFlag(texture, &font->needsTexture);
     environment.fillGraphic(texture, 255, 255, 255, 0);
-    ResetGlyphCache(font);
-    return 0;
+    return ResetGlyphCache(font);
 }
 
 void ReleaseFontResources(FontRecord* font) {
@@ -235,4 +234,6 @@ void ReleaseFontResources(FontRecord* font) {
         font->textureGraphic = font->edgeGraphic = -1;
     }
     ReleaseSoftImage(&font->cacheImage);
+    TrackedFree(font->codeMap);
+    font->codeMap = nullptr;
 }

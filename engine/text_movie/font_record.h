@@ -48,7 +48,7 @@ struct FontRecord {
     HandleHeader header;
     int* deletedFlag;
     GlyphEntry glyphs[kMaxGlyphCount + 1];
-    CodeMapEntry codeMap[kCodeMapSize];
+    CodeMapEntry* codeMap;  // kCodeMapSize entries in a block of their own, made by ResetGlyphCache
     int nextSlot;
     int glyphCount;
     uint8_t* memoryBitmap;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/core/memory/tracked_allocator.h"
 #include "platform/gdi/gdi32.h"
 
 int SuperSampleFactor(int fontType) {
@@ -87,10 +88,14 @@ CellPosition GlyphCellPosition(const FontRecord& font, int cellIndex) {
     return {cellIndex / font.cellsPerColumn * font.cellSize, cellIndex % font.cellsPerColumn * font.cellSize};
 }
 
-void ResetGlyphCache(FontRecord* font) {
-    std::memset(font->codeMap, 0, sizeof(font->codeMap));
+int ResetGlyphCache(FontRecord* font) {
+    // A new zeroed block instead of clearing the old one: the pages of codes never cached are not touched.
+    TrackedFree(font->codeMap);
+    font->codeMap = static_cast<CodeMapEntry*>(
+        TrackedAllocZeroed(sizeof(CodeMapEntry) * kCodeMapSize, __FILE__, __LINE__));
     std::memset(font->glyphs, 0, sizeof(font->glyphs));
     for (int i = 0; i < font->glyphCount; ++i) font->glyphs[i].cellIndex = i;
     font->glyphs[font->glyphCount].cellIndex = -1;
     font->nextSlot = 0;
+    return font->codeMap ? 0 : -1;
 }

@@ -35,5 +35,6 @@ struct CellPosition {
 };
 CellPosition GlyphCellPosition(const FontRecord& font, int cellIndex);
 
-// Empties the cache: no character present, slot i owns cell i, the entry after the last holds -1.
-void ResetGlyphCache(FontRecord* font);
+// Empties the cache: no character present, slot i owns cell i, the entry after the last holds -1. -1 when
+// the code map cannot be allocated.
+int ResetGlyphCache(FontRecord* font);

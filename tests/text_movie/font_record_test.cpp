@@ -180,6 +180,26 @@ TEST(FontRecord, RingEvictsTheOldestSlot) {
     EXPECT_EQ(font->glyphs[3].cellIndex, -1);
 }
 
+TEST(FontRecord, ResetForgetsEveryCachedCode) {
+    Record font = MakeFont(nullptr, 16, 0, 1);
+    GlyphEntry* a = Render(font.get(), {{'A', 0}, {0x82, 0xA0}});
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(font->codeMap['A'].present, 1u);
+    ASSERT_EQ(font->codeMap[0xA082].present, 1u);
+    ASSERT_EQ(ResetGlyphCache(font.get()), 0);
+    for (int code : {int('A'), 0xA082}) {
+        EXPECT_EQ(font->codeMap[code].present, 0u) << code;
+        EXPECT_EQ(font->codeMap[code].glyph, nullptr) << code;
+    }
+    EXPECT_EQ(font->nextSlot, 0);
+    EXPECT_EQ(font->glyphs[1].codeMapEntry, nullptr);
+    GlyphEntry* again = Render(font.get(), {{0x82, 0xA0}});
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again, &font->glyphs[0]);
+    EXPECT_EQ(font->codeMap[0xA082].glyph, again);
+    EXPECT_EQ(font->codeMap['A'].present, 0u);
+}
+
 TEST(FontRecord, GlyphTallerThanItsCellIsClipped) {
     FixtureFont square("kv_test_square.ttf");
     for (int type : {0, 18}) {
