@@ -13,12 +13,12 @@ std::vector<std::weak_ptr<DeviceCore>>& Cores() {
 
 }  // namespace
 
-void DeviceCore::RegisterDefaultPool(std::vector<uint8_t>* memory) {
+void DeviceCore::RegisterDefaultPool(PixelBytes* memory) {
     std::lock_guard lock(mutex_);
     default_pool_.push_back(memory);
 }
 
-void DeviceCore::UnregisterDefaultPool(std::vector<uint8_t>* memory) {
+void DeviceCore::UnregisterDefaultPool(PixelBytes* memory) {
     std::lock_guard lock(mutex_);
     default_pool_.erase(std::remove(default_pool_.begin(), default_pool_.end(), memory), default_pool_.end());
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/surface_store.h"
 
 namespace d3d9 {
 
@@ -15,13 +16,13 @@ class DeviceCore {
     IDirect3DDevice9* device = nullptr;  // cleared when the device object goes
     bool lost = false;
 
-    void RegisterDefaultPool(std::vector<uint8_t>* memory);
-    void UnregisterDefaultPool(std::vector<uint8_t>* memory);
+    void RegisterDefaultPool(PixelBytes* memory);
+    void UnregisterDefaultPool(PixelBytes* memory);
     void Lose();
 
   private:
     std::mutex mutex_;
-    std::vector<std::vector<uint8_t>*> default_pool_;
+    std::vector<PixelBytes*> default_pool_;
 };
 
 std::shared_ptr<DeviceCore> MakeDeviceCore();

@@ -258,7 +258,7 @@ HRESULT VolumeTexture::UnlockBox(UINT level) {
 template <typename I, typename D>
 Buffer<I, D>::Buffer(std::shared_ptr<DeviceCore> core, UINT length, DWORD usage, D3DPOOL pool, DWORD fvf,
                      D3DFORMAT format)
-    : core_(std::move(core)), bits_(length, 0), usage_(usage), pool_(pool), fvf_(fvf), format_(format) {
+    : core_(std::move(core)), bits_(length), usage_(usage), pool_(pool), fvf_(fvf), format_(format) {
     if (pool_ == D3DPOOL_DEFAULT) core_->RegisterDefaultPool(&bits_);
 }
 

@@ -100,7 +100,7 @@ class VolumeTexture final : public ComObject<IDirect3DVolumeTexture9> {
   private:
     struct VolumeLevel {
         int width, height, depth, row_pitch, slice_pitch;
-        std::vector<uint8_t> bits;
+        PixelBytes bits;
         bool locked = false;
     };
     std::shared_ptr<DeviceCore> core_;
@@ -126,7 +126,7 @@ class Buffer final : public ComObject<Interface> {
 
   private:
     std::shared_ptr<DeviceCore> core_;
-    std::vector<uint8_t> bits_;
+    PixelBytes bits_;
     DWORD usage_;
     D3DPOOL pool_;
     DWORD fvf_;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "platform/d3d9/pixel_format.h"
 
@@ -30,13 +30,42 @@ inline IntRect FromRect(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// Pixel memory, zeroed when made. A block of 128 KB or more is a mapping of its own whose pages the
+// system supplies zeroed when they are first touched, so the part of a surface that is never written
+// (the padding of a texture, a depth buffer beyond the viewport) costs nothing.
+class PixelBytes {
+  public:
+    PixelBytes() = default;
+    explicit PixelBytes(size_t size);
+    PixelBytes(const PixelBytes& other);
+    PixelBytes(PixelBytes&& other) noexcept;
+    PixelBytes& operator=(PixelBytes other) noexcept;
+    ~PixelBytes();
+
+    // The contents become size bytes of value.
+    void assign(size_t size, uint8_t value);
+    uint8_t* data() { return data_; }
+    const uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+    uint8_t* begin() { return data_; }
+    uint8_t* end() { return data_ + size_; }
+    const uint8_t* begin() const { return data_; }
+    const uint8_t* end() const { return data_ + size_; }
+    uint8_t& operator[](size_t index) { return data_[index]; }
+    const uint8_t& operator[](size_t index) const { return data_[index]; }
+
+  private:
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 struct SurfaceStore {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     int width = 0;
     int height = 0;
     int bytes_per_pixel = 0;
     int pitch = 0;
-    std::vector<uint8_t> bits;
+    PixelBytes bits;
 
     void Allocate(D3DFORMAT f, int w, int h) {
         format = f;

@@ -52,7 +52,7 @@ class RepeatedRowTransferTest : public GraphicsTest {
         for (int i = 0; i < block->textureCount; ++i) {
             auto* texture = static_cast<d3d9::Texture*>(Tile(graphic, i).texture);
             for (int level = 0; level < texture->LevelCount(); ++level) {
-                const std::vector<uint8_t>& bits = texture->Level(level)->store.bits;
+                const auto& bits = texture->Level(level)->store.bits;
                 bytes.insert(bytes.end(), bits.begin(), bits.end());
             }
         }

@@ -1,0 +1,60 @@
+#include "platform/d3d9/surface_store.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace d3d9 {
+namespace {
+
+constexpr size_t kMappedFrom = size_t(128) << 10;
+
+uint8_t* AllocateZeroed(size_t size) {
+    if (size == 0) return nullptr;
+    if (size >= kMappedFrom) {
+        void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) throw std::bad_alloc();
+        return static_cast<uint8_t*>(memory);
+    }
+    void* memory = std::calloc(size, 1);
+    if (!memory) throw std::bad_alloc();
+    return static_cast<uint8_t*>(memory);
+}
+
+void Free(uint8_t* data, size_t size) {
+    if (size >= kMappedFrom)
+        munmap(data, size);
+    else
+        std::free(data);
+}
+
+}  // namespace
+
+PixelBytes::PixelBytes(size_t size) : data_(AllocateZeroed(size)), size_(size) {}
+
+PixelBytes::PixelBytes(const PixelBytes& other) : PixelBytes(other.size_) {
+    if (size_) std::memcpy(data_, other.data_, size_);
+}
+
+PixelBytes::PixelBytes(PixelBytes&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+PixelBytes& PixelBytes::operator=(PixelBytes other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    return *this;
+}
+
+PixelBytes::~PixelBytes() {
+    Free(data_, size_);
+}
+
+void PixelBytes::assign(size_t size, uint8_t value) {
+    *this = PixelBytes(size);
+    if (value != 0 && size_) std::memset(data_, value, size_);
+}
+
+}  // namespace d3d9
