@@ -75,6 +75,12 @@ bool CreateBuiltinShaders() {
     return true;
 }
 
+// Every shader of the slots (none when the table is not allocated).
+void ReleaseSlots(IDirect3DPixelShader9** slots, int count) {
+    if (!slots) return;
+    for (int i = 0; i < count; ++i) ReleaseAndClear(slots[i]);
+}
+
 }  // namespace
 
 int StartShaderSystem() {
@@ -96,11 +102,11 @@ int ReleasePixelShaders() {
     renderStateCache.pixelShader = nullptr;
     ReleaseAndClear(builtinShaders.vertexShader);
     ReleaseAndClear(builtinShaders.pixelShader);
-    for (IDirect3DPixelShader9*& shader : builtinShaders.noTexture) ReleaseAndClear(shader);
-    for (IDirect3DPixelShader9*& shader : builtinShaders.blend) ReleaseAndClear(shader);
+    ReleaseSlots(builtinShaders.noTexture, kNoTexturePixelShaderCount);
+    ReleaseSlots(builtinShaders.blend, kBlendPixelShaderCount);
     ReleaseAndClear(builtinShaders.maskBlend);
-    for (IDirect3DPixelShader9*& shader : builtinShaders.permutationsA) ReleaseAndClear(shader);
-    for (IDirect3DPixelShader9*& shader : builtinShaders.permutationsB) ReleaseAndClear(shader);
+    ReleaseSlots(builtinShaders.permutationsA.get(), kPermutationTableA);
+    ReleaseSlots(builtinShaders.permutationsB.get(), kPermutationTableB);
     return 0;
 }
 

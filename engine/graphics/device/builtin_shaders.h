@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/d3d9/d3d9.h"
 
@@ -20,9 +21,10 @@ struct BuiltinShaders {
     IDirect3DPixelShader9* noTexture[kNoTexturePixelShaderCount];
     IDirect3DPixelShader9* blend[kBlendPixelShaderCount];
     IDirect3DPixelShader9* maskBlend;
-    // Shader slots of permutations no draw path selects; released with the rest.
-    IDirect3DPixelShader9* permutationsA[kPermutationTableA];
-    IDirect3DPixelShader9* permutationsB[kPermutationTableB];
+    // Shader slots of permutations no draw path selects; released with the rest. A table is allocated only
+    // when a shader is to be kept in it (none is today): an empty one is no memory to read at release.
+    std::unique_ptr<IDirect3DPixelShader9*[]> permutationsA;  // kPermutationTableA slots
+    std::unique_ptr<IDirect3DPixelShader9*[]> permutationsB;  // kPermutationTableB slots
 };
 
 extern BuiltinShaders builtinShaders;

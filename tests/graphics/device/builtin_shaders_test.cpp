@@ -33,7 +33,32 @@ struct CountedShader : IDirect3DVertexShader9 {
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
 };
 
+struct CountedPixelShader : IDirect3DPixelShader9 {
+    ULONG references = 1;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_FAIL; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+};
+
 }  // namespace
+
+TEST_F(BuiltinShaderTest, ReleaseEmptiesThePermutationTablesThatExist) {
+    MakeDirect3D();
+    ASSERT_EQ(ProbeDeviceFormats(), 0);
+    EXPECT_EQ(ReleasePixelShaders(), 0);  // no table yet
+    CountedPixelShader first, last;
+    builtinShaders.permutationsA.reset(new IDirect3DPixelShader9*[kPermutationTableA]());
+    builtinShaders.permutationsB.reset(new IDirect3DPixelShader9*[kPermutationTableB]());
+    builtinShaders.permutationsA[0] = &first;
+    builtinShaders.permutationsB[kPermutationTableB - 1] = &last;
+    EXPECT_EQ(ReleasePixelShaders(), 0);
+    EXPECT_EQ(first.references, 0u);
+    EXPECT_EQ(last.references, 0u);
+    EXPECT_EQ(builtinShaders.permutationsA[0], nullptr);
+    EXPECT_EQ(builtinShaders.permutationsB[kPermutationTableB - 1], nullptr);
+    builtinShaders.permutationsA.reset();
+    builtinShaders.permutationsB.reset();
+}
 
 TEST_F(BuiltinShaderTest, WithoutShaderTwoTheFixedPathIsUsed) {
     ASSERT_EQ(InitGraphicsSystem(), 0);
