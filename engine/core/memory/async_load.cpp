@@ -1,5 +1,7 @@
 #include "engine/core/memory/async_load.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "engine/core/frame/millisecond_clock.h"
@@ -19,6 +21,9 @@ struct AsyncLoadWorker {
     AsyncLoadRequest* current;
 };
 
+// The two large tables come last: a fresh start clears the fields before them and only the request
+// slots below the high mark (no slot at or above it holds a request; no call at or above the call count
+// is read), so the tables' pages are not touched until they are used.
 struct AsyncLoadQueue {
     DWORD mainThread;
     int initialised;
@@ -26,12 +31,12 @@ struct AsyncLoadQueue {
     AsyncLoadWorker workers[kAsyncLoadWorkerCount];
     int allowedRunning;
     int running;
-    AsyncLoadRequest* requests[kAsyncLoadRequestLimit];
     int queued;
     int highMark;
-    MainThreadCall* calls[kMainThreadCallLimit];
     int callCount;
     CRITICAL_SECTION lock;
+    AsyncLoadRequest* requests[kAsyncLoadRequestLimit];
+    MainThreadCall* calls[kMainThreadCallLimit];
 };
 
 AsyncLoadQueue queue;
@@ -179,7 +184,8 @@ unsigned char* AsyncLoadArguments(AsyncLoadRequest* request) {
 
 int InitAsyncLoad(DWORD mainThreadId) {
     if (queue.initialised) return -1;
-    std::memset(static_cast<void*>(&queue), 0, sizeof(queue));
+    std::fill(queue.requests, queue.requests + queue.highMark, nullptr);
+    std::memset(static_cast<void*>(&queue), 0, offsetof(AsyncLoadQueue, requests));
     queue.mainThread = mainThreadId;
     InitializeCriticalSection(&queue.lock);
     queue.initialised = 1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/memory/handle_manager.h"
+#include "engine/core/memory/tracked_allocator.h"
 #include "platform/kernel/clock.h"
 #include "tests/core/log_capture.h"
 #include "tests/wait_until.h"
@@ -214,6 +215,24 @@ TEST_F(AsyncLoad, FreeingRequestsMovesTheHighMark) {
     EXPECT_EQ(GetAsyncLoadPendingCount(), 0);
     EXPECT_EQ(FreeAsyncLoadRequest(-1, 0), -1);
     EXPECT_EQ(FreeAsyncLoadRequest(kAsyncLoadRequestLimit, 0), -1);
+}
+
+TEST_F(AsyncLoad, StartingAgainForgetsRequestsLeftQueuedAtTheEnd) {
+    std::vector<AsyncLoadRequest*> left;
+    for (int i = 0; i < 3; ++i) {
+        left.push_back(MakeRequest(GatedJob, &board_, i));
+        AddAsyncLoadRequest(left.back());
+    }
+    ASSERT_EQ(EndAsyncLoad(), 0);
+    ASSERT_EQ(InitAsyncLoad(GetCurrentThreadId()), 0);
+    EXPECT_EQ(GetAsyncLoadPendingCount(), 0);
+    EXPECT_EQ(GetMainThreadCallCount(), 0);
+    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(FreeAsyncLoadRequest(slot, 0), -1) << slot;
+    AsyncLoadRequest* fresh = MakeRequest(GatedJob, &board_, 9);
+    AddAsyncLoadRequest(fresh);
+    EXPECT_EQ(fresh->slot, 0u);
+    EXPECT_EQ(FreeAsyncLoadRequest(0, 0), 0);
+    for (AsyncLoadRequest* request : left) TrackedFree(request);
 }
 
 TEST_F(AsyncLoad, DeletingAHandleCancelsAQueuedJobAndWaitsForARunningOne) {
