@@ -1,12 +1,11 @@
 // SDL2 game controllers and joysticks as pads. Device arrival and removal come through SDL's event pump,
 // which the SDL host runs; every list refreshes the set of open devices.
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <map>
 #include <mutex>
 
 #include "platform/dinput/pad_devices.h"
+#include "platform/host/sdl/sdl_library.h"
 
 namespace {
 
@@ -31,26 +30,26 @@ class SdlPadBackend : public PadBackend {
     bool Read(uint32_t id, PadReading* reading) override {
         std::lock_guard lock(mutex_);
         OpenPad* pad = Find(id);
-        if (!pad || !SDL_JoystickGetAttached(pad->joystick)) return false;
-        SDL_JoystickUpdate();
+        if (!pad || !sdl::JoystickGetAttached(pad->joystick)) return false;
+        sdl::JoystickUpdate();
         *reading = PadReading{};
         if (pad->controller) {
             for (int axis = 0; axis < kPadAxisCount; ++axis)
                 reading->axes[axis] =
-                    SDL_GameControllerGetAxis(pad->controller, SDL_GameControllerAxis(axis));
+                    sdl::GameControllerGetAxis(pad->controller, SDL_GameControllerAxis(axis));
             for (int button = 0; button < kPadButtonCount; ++button)
                 reading->buttons[button] =
-                    SDL_GameControllerGetButton(pad->controller, SDL_GameControllerButton(button)) ? 1 : 0;
+                    sdl::GameControllerGetButton(pad->controller, SDL_GameControllerButton(button)) ? 1 : 0;
             return true;
         }
         // The counts were bounded when the pad was opened; bounding them here again lets the compiler see
         // that every write stays inside the reading.
         for (int axis = 0; axis < std::min(pad->info.axes, kPadMaxAxes); ++axis)
-            reading->axes[axis] = SDL_JoystickGetAxis(pad->joystick, axis);
+            reading->axes[axis] = sdl::JoystickGetAxis(pad->joystick, axis);
         for (int button = 0; button < std::min(pad->info.buttons, kPadMaxButtons); ++button)
-            reading->buttons[button] = SDL_JoystickGetButton(pad->joystick, button) ? 1 : 0;
+            reading->buttons[button] = sdl::JoystickGetButton(pad->joystick, button) ? 1 : 0;
         for (int hat = 0; hat < std::min(pad->info.hats, kPadMaxHats); ++hat)
-            reading->hats[hat] = SDL_JoystickGetHat(pad->joystick, hat);
+            reading->hats[hat] = sdl::JoystickGetHat(pad->joystick, hat);
         return true;
     }
 
@@ -59,7 +58,7 @@ class SdlPadBackend : public PadBackend {
         OpenPad* pad = Find(id);
         if (!pad || !pad->info.rumble) return false;
         // Held until changed: the longest duration SDL takes.
-        return SDL_JoystickRumble(pad->joystick, low, high, 0xFFFFFFFFu) == 0;
+        return sdl::JoystickRumble(pad->joystick, low, high, 0xFFFFFFFFu) == 0;
     }
 
   private:
@@ -70,44 +69,44 @@ class SdlPadBackend : public PadBackend {
     }
 
     void Refresh() {
-        SDL_JoystickUpdate();
+        sdl::JoystickUpdate();
         for (auto it = pads_.begin(); it != pads_.end();) {
-            if (SDL_JoystickGetAttached(it->second.joystick)) {
+            if (sdl::JoystickGetAttached(it->second.joystick)) {
                 ++it;
                 continue;
             }
             Close(it->second);
             it = pads_.erase(it);
         }
-        for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-            SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(index);
+        for (int index = 0; index < sdl::NumJoysticks(); ++index) {
+            SDL_JoystickID instance = sdl::JoystickGetDeviceInstanceID(index);
             if (instance < 0 || pads_.count(instance)) continue;
             OpenPad pad;
-            if (SDL_IsGameController(index)) {
-                pad.controller = SDL_GameControllerOpen(index);
-                pad.joystick = pad.controller ? SDL_GameControllerGetJoystick(pad.controller) : nullptr;
+            if (sdl::IsGameController(index)) {
+                pad.controller = sdl::GameControllerOpen(index);
+                pad.joystick = pad.controller ? sdl::GameControllerGetJoystick(pad.controller) : nullptr;
             } else {
-                pad.joystick = SDL_JoystickOpen(index);
+                pad.joystick = sdl::JoystickOpen(index);
             }
             if (!pad.joystick) continue;
             pad.info.id = ++last_id_;
             pad.info.gamepad = pad.controller != nullptr;
             const char* name =
-                pad.controller ? SDL_GameControllerName(pad.controller) : SDL_JoystickName(pad.joystick);
+                pad.controller ? sdl::GameControllerName(pad.controller) : sdl::JoystickName(pad.joystick);
             pad.info.name = name ? name : "Joystick";
-            pad.info.axes = std::min(SDL_JoystickNumAxes(pad.joystick), kPadMaxAxes);
-            pad.info.buttons = std::min(SDL_JoystickNumButtons(pad.joystick), kPadMaxButtons);
-            pad.info.hats = std::min(SDL_JoystickNumHats(pad.joystick), kPadMaxHats);
-            pad.info.rumble = SDL_JoystickHasRumble(pad.joystick) == SDL_TRUE;
+            pad.info.axes = std::min(sdl::JoystickNumAxes(pad.joystick), kPadMaxAxes);
+            pad.info.buttons = std::min(sdl::JoystickNumButtons(pad.joystick), kPadMaxButtons);
+            pad.info.hats = std::min(sdl::JoystickNumHats(pad.joystick), kPadMaxHats);
+            pad.info.rumble = sdl::JoystickHasRumble(pad.joystick) == SDL_TRUE;
             pads_[instance] = pad;
         }
     }
 
     static void Close(OpenPad& pad) {
         if (pad.controller) {
-            SDL_GameControllerClose(pad.controller);
+            sdl::GameControllerClose(pad.controller);
         } else if (pad.joystick) {
-            SDL_JoystickClose(pad.joystick);
+            sdl::JoystickClose(pad.joystick);
         }
     }
 
@@ -119,6 +118,6 @@ class SdlPadBackend : public PadBackend {
 }  // namespace
 
 PadBackend* MakeSdlPadBackend() {
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return nullptr;
+    if (!sdl::Load() || sdl::InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return nullptr;
     return new SdlPadBackend;
 }

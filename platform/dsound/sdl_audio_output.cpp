@@ -1,9 +1,9 @@
 // The SDL2 audio device: its callback pulls mixed frames at the device's pace.
-#include <SDL.h>
 #include <dlfcn.h>
 
 #include "platform/dsound/audio_output.h"
 #include "platform/dsound/sound_mixer.h"
+#include "platform/host/sdl/sdl_library.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ class SdlAudioOutput : public AudioOutput {
     explicit SdlAudioOutput(std::shared_ptr<SoundMixer> mixer) : mixer_(std::move(mixer)) {}
     ~SdlAudioOutput() override {
         if (device_ == 0) return;
-        SDL_CloseAudioDevice(device_);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl::CloseAudioDevice(device_);
+        sdl::QuitSubSystem(SDL_INIT_AUDIO);
     }
     const char* Description() const override { return "Korvalund SDL2 audio output"; }
 
@@ -44,8 +44,12 @@ class SdlAudioOutput : public AudioOutput {
 
   private:
     bool OpenDevice(std::string* error) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            *error = SDL_GetError();
+        if (!sdl::Load()) {
+            *error = "SDL2 could not be loaded";
+            return false;
+        }
+        if (sdl::InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            *error = sdl::GetError();
             return false;
         }
         SDL_AudioSpec want{};
@@ -55,13 +59,13 @@ class SdlAudioOutput : public AudioOutput {
         want.samples = 1024;
         want.callback = &SdlAudioOutput::Pull;
         want.userdata = this;
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        device_ = sdl::OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
         if (device_ == 0) {
-            *error = SDL_GetError();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            *error = sdl::GetError();
+            sdl::QuitSubSystem(SDL_INIT_AUDIO);
             return false;
         }
-        SDL_PauseAudioDevice(device_, 0);
+        sdl::PauseAudioDevice(device_, 0);
         return true;
     }
 

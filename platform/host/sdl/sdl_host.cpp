@@ -1,11 +1,10 @@
 // The SDL host: every window is an SDL window with a renderer and a streaming texture of its picture.
-#include <SDL.h>
-
 #include <map>
 
 #include "platform/host/cp932_text.h"
 #include "platform/host/host_backend.h"
 #include "platform/host/sdl/sdl_key_map.h"
+#include "platform/host/sdl/sdl_library.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ class SdlBackend : public HostBackend {
   public:
     ~SdlBackend() override {
         while (!windows_.empty()) DestroyWindow(windows_.begin()->first);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        sdl::QuitSubSystem(SDL_INIT_VIDEO);
     }
 
     bool CreateWindow(const HostWindowDesc& desc) override {
@@ -42,16 +41,16 @@ class SdlBackend : public HostBackend {
         if (!desc.decorated) flags |= SDL_WINDOW_BORDERLESS;
         if (desc.resizable) flags |= SDL_WINDOW_RESIZABLE;
         SdlWindow record;
-        record.window = SDL_CreateWindow(Cp932ToUtf8(desc.title).c_str(), desc.x, desc.y,
-                                         std::max(desc.width, 1), std::max(desc.height, 1), flags);
+        record.window = sdl::CreateWindow(Cp932ToUtf8(desc.title).c_str(), desc.x, desc.y,
+                                          std::max(desc.width, 1), std::max(desc.height, 1), flags);
         if (!record.window) return false;
-        record.renderer = SDL_CreateRenderer(record.window, -1, SDL_RENDERER_ACCELERATED);
-        if (!record.renderer) record.renderer = SDL_CreateRenderer(record.window, -1, SDL_RENDERER_SOFTWARE);
+        record.renderer = sdl::CreateRenderer(record.window, -1, SDL_RENDERER_ACCELERATED);
+        if (!record.renderer) record.renderer = sdl::CreateRenderer(record.window, -1, SDL_RENDERER_SOFTWARE);
         if (!record.renderer) {
-            SDL_DestroyWindow(record.window);
+            sdl::DestroyWindow(record.window);
             return false;
         }
-        by_id_[SDL_GetWindowID(record.window)] = desc.window;
+        by_id_[sdl::GetWindowID(record.window)] = desc.window;
         windows_[desc.window] = record;
         SetShow(desc.window, desc.show);
         return true;
@@ -61,22 +60,22 @@ class SdlBackend : public HostBackend {
         auto found = windows_.find(window);
         if (found == windows_.end()) return;
         SdlWindow& record = found->second;
-        by_id_.erase(SDL_GetWindowID(record.window));
-        if (record.texture) SDL_DestroyTexture(record.texture);
-        SDL_DestroyRenderer(record.renderer);
-        SDL_DestroyWindow(record.window);
+        by_id_.erase(sdl::GetWindowID(record.window));
+        if (record.texture) sdl::DestroyTexture(record.texture);
+        sdl::DestroyRenderer(record.renderer);
+        sdl::DestroyWindow(record.window);
         windows_.erase(found);
     }
 
     void SetTitle(HWND window, const std::string& title) override {
-        if (SdlWindow* record = Find(window)) SDL_SetWindowTitle(record->window, Cp932ToUtf8(title).c_str());
+        if (SdlWindow* record = Find(window)) sdl::SetWindowTitle(record->window, Cp932ToUtf8(title).c_str());
     }
 
     void SetGeometry(HWND window, int x, int y, int width, int height) override {
         SdlWindow* record = Find(window);
-        if (!record || (SDL_GetWindowFlags(record->window) & SDL_WINDOW_FULLSCREEN_DESKTOP)) return;
-        SDL_SetWindowPosition(record->window, x, y);
-        SDL_SetWindowSize(record->window, std::max(width, 1), std::max(height, 1));
+        if (!record || (sdl::GetWindowFlags(record->window) & SDL_WINDOW_FULLSCREEN_DESKTOP)) return;
+        sdl::SetWindowPosition(record->window, x, y);
+        sdl::SetWindowSize(record->window, std::max(width, 1), std::max(height, 1));
     }
 
     void SetShow(HWND window, HostShow show) override {
@@ -84,48 +83,48 @@ class SdlBackend : public HostBackend {
         if (!record) return;
         switch (show) {
             case HostShow::kHidden:
-                SDL_HideWindow(record->window);
+                sdl::HideWindow(record->window);
                 break;
             case HostShow::kShown:
-                SDL_ShowWindow(record->window);
-                if (SDL_GetWindowFlags(record->window) & SDL_WINDOW_MINIMIZED)
-                    SDL_RestoreWindow(record->window);
+                sdl::ShowWindow(record->window);
+                if (sdl::GetWindowFlags(record->window) & SDL_WINDOW_MINIMIZED)
+                    sdl::RestoreWindow(record->window);
                 break;
             case HostShow::kMinimized:
-                SDL_MinimizeWindow(record->window);
+                sdl::MinimizeWindow(record->window);
                 break;
         }
     }
 
     void SetFullScreen(HWND window, bool full_screen) override {
         if (SdlWindow* record = Find(window))
-            SDL_SetWindowFullscreen(record->window, full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+            sdl::SetWindowFullscreen(record->window, full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     }
 
     void Raise(HWND window) override {
-        if (SdlWindow* record = Find(window)) SDL_RaiseWindow(record->window);
+        if (SdlWindow* record = Find(window)) sdl::RaiseWindow(record->window);
     }
 
     void Show(HWND window, const HostPicture& picture) override {
         SdlWindow* record = Find(window);
-        if (record && Render(record, picture)) SDL_RenderPresent(record->renderer);
+        if (record && Render(record, picture)) sdl::RenderPresent(record->renderer);
     }
 
     bool ReadBack(HWND window, const HostPicture& picture, std::vector<uint32_t>* pixels, int* width,
                   int* height) override {
         SdlWindow* record = Find(window);
         if (!record || !Render(record, picture)) return false;
-        if (SDL_GetRendererOutputSize(record->renderer, width, height) != 0) return false;
+        if (sdl::GetRendererOutputSize(record->renderer, width, height) != 0) return false;
         pixels->assign(static_cast<size_t>(*width) * *height, 0);
-        int result = SDL_RenderReadPixels(record->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels->data(),
-                                          *width * 4);
-        SDL_RenderPresent(record->renderer);
+        int result = sdl::RenderReadPixels(record->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                           pixels->data(), *width * 4);
+        sdl::RenderPresent(record->renderer);
         return result == 0;
     }
 
     HostDisplayMode DesktopMode() override {
         SDL_DisplayMode mode;
-        if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return HostDisplayMode{};
+        if (sdl::GetDesktopDisplayMode(0, &mode) != 0) return HostDisplayMode{};
         int bytes = SDL_BYTESPERPIXEL(mode.format);
         return HostDisplayMode{mode.w, mode.h, bytes == 2 ? 16 : 32,
                                mode.refresh_rate > 0 ? mode.refresh_rate : 60};
@@ -133,7 +132,7 @@ class SdlBackend : public HostBackend {
 
     void Poll(std::deque<HostEvent>* events) override {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) Translate(event, events);
+        while (sdl::PollEvent(&event)) Translate(event, events);
     }
 
     bool InjectNative(const HostEvent& event) override {
@@ -141,7 +140,7 @@ class SdlBackend : public HostBackend {
         SdlWindow* record = Find(target);
         if (!record) return false;
         SDL_Event sdl_event{};
-        Uint32 id = SDL_GetWindowID(record->window);
+        Uint32 id = sdl::GetWindowID(record->window);
         switch (event.kind) {
             case HostEventKind::kKey: {
                 SDL_Scancode scancode = SdlScancodeOfDik(event.dik);
@@ -150,7 +149,7 @@ class SdlBackend : public HostBackend {
                 sdl_event.key.windowID = id;
                 sdl_event.key.state = event.down ? SDL_PRESSED : SDL_RELEASED;
                 sdl_event.key.keysym.scancode = scancode;
-                sdl_event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+                sdl_event.key.keysym.sym = sdl::GetKeyFromScancode(scancode);
                 break;
             }
             case HostEventKind::kClose:
@@ -164,38 +163,38 @@ class SdlBackend : public HostBackend {
             default:
                 return false;
         }
-        return SDL_PushEvent(&sdl_event) == 1;
+        return sdl::PushEvent(&sdl_event) == 1;
     }
 
     bool ProducesTextInput() override { return true; }
 
-    void GetCursorPos(int* x, int* y) override { SDL_GetGlobalMouseState(x, y); }
+    void GetCursorPos(int* x, int* y) override { sdl::GetGlobalMouseState(x, y); }
 
-    void SetCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+    void SetCursorVisible(bool visible) override { sdl::ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
     void ClipCursor(const RECT* rect) override {
         for (auto& [hwnd, record] : windows_) {
             if (!rect) {
-                SDL_SetWindowMouseRect(record.window, nullptr);
+                sdl::SetWindowMouseRect(record.window, nullptr);
                 continue;
             }
             int x = 0, y = 0;
-            SDL_GetWindowPosition(record.window, &x, &y);
+            sdl::GetWindowPosition(record.window, &x, &y);
             SDL_Rect local{rect->left - x, rect->top - y, rect->right - rect->left, rect->bottom - rect->top};
-            SDL_SetWindowMouseRect(record.window, &local);
+            sdl::SetWindowMouseRect(record.window, &local);
         }
     }
 
     void SetClipboardText(const std::string& text) override {
-        SDL_SetClipboardText(Cp932ToUtf8(text).c_str());
+        sdl::SetClipboardText(Cp932ToUtf8(text).c_str());
     }
 
     bool GetClipboardText(std::string* text) override {
-        if (!SDL_HasClipboardText()) return false;
-        char* utf8 = SDL_GetClipboardText();
+        if (!sdl::HasClipboardText()) return false;
+        char* utf8 = sdl::GetClipboardText();
         if (!utf8) return false;
         *text = Utf8ToCp932(utf8);
-        SDL_free(utf8);
+        sdl::free(utf8);
         return true;
     }
 
@@ -211,8 +210,8 @@ class SdlBackend : public HostBackend {
     }
 
     HWND FocusWindow() {
-        if (SDL_Window* focus = SDL_GetKeyboardFocus())
-            if (HWND window = WindowOfId(SDL_GetWindowID(focus))) return window;
+        if (SDL_Window* focus = sdl::GetKeyboardFocus())
+            if (HWND window = WindowOfId(sdl::GetWindowID(focus))) return window;
         return windows_.empty() ? nullptr : windows_.begin()->first;
     }
 
@@ -221,19 +220,19 @@ class SdlBackend : public HostBackend {
         if (picture.width <= 0 || picture.height <= 0) return false;
         if (!record->texture || record->texture_width != picture.width ||
             record->texture_height != picture.height) {
-            if (record->texture) SDL_DestroyTexture(record->texture);
-            record->texture = SDL_CreateTexture(record->renderer, SDL_PIXELFORMAT_ARGB8888,
-                                                SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
+            if (record->texture) sdl::DestroyTexture(record->texture);
+            record->texture = sdl::CreateTexture(record->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                                 SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
             if (!record->texture) return false;
-            SDL_SetTextureBlendMode(record->texture, SDL_BLENDMODE_NONE);
+            sdl::SetTextureBlendMode(record->texture, SDL_BLENDMODE_NONE);
             record->texture_width = picture.width;
             record->texture_height = picture.height;
-            SDL_RenderSetLogicalSize(record->renderer, picture.width, picture.height);
+            sdl::RenderSetLogicalSize(record->renderer, picture.width, picture.height);
         }
-        SDL_UpdateTexture(record->texture, nullptr, picture.pixels, picture.pitch * 4);
-        SDL_SetRenderDrawColor(record->renderer, 0, 0, 0, 255);
-        SDL_RenderClear(record->renderer);
-        SDL_RenderCopy(record->renderer, record->texture, nullptr, nullptr);
+        sdl::UpdateTexture(record->texture, nullptr, picture.pixels, picture.pitch * 4);
+        sdl::SetRenderDrawColor(record->renderer, 0, 0, 0, 255);
+        sdl::RenderClear(record->renderer);
+        sdl::RenderCopy(record->renderer, record->texture, nullptr, nullptr);
         return true;
     }
 
@@ -288,7 +287,7 @@ class SdlBackend : public HostBackend {
             case SDL_DROPFILE:
                 if (sdl_event.drop.file) {
                     dropped_.push_back(Utf8ToCp932(sdl_event.drop.file));
-                    SDL_free(sdl_event.drop.file);
+                    sdl::free(sdl_event.drop.file);
                 }
                 drop_window_ = WindowOfId(sdl_event.drop.windowID);
                 if (dropping_) return;
@@ -299,7 +298,7 @@ class SdlBackend : public HostBackend {
                 event.kind = HostEventKind::kDropFiles;
                 event.window = drop_window_;
                 event.files.swap(dropped_);
-                SDL_GetMouseState(&event.x, &event.y);
+                sdl::GetMouseState(&event.x, &event.y);
                 break;
             default:
                 return;
@@ -349,10 +348,11 @@ class SdlBackend : public HostBackend {
 }  // namespace
 
 std::unique_ptr<HostBackend> MakeSdlBackend() {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
-    SDL_StartTextInput();
+    if (!sdl::Load()) return nullptr;
+    sdl::SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl::SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (sdl::InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    sdl::EventState(SDL_DROPFILE, SDL_ENABLE);
+    sdl::StartTextInput();
     return std::make_unique<SdlBackend>();
 }
