@@ -1,7 +1,5 @@
 #include "platform/d3d9/surface_store.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -10,25 +8,11 @@
 namespace d3d9 {
 namespace {
 
-constexpr size_t kMappedFrom = size_t(128) << 10;
-
 uint8_t* AllocateZeroed(size_t size) {
     if (size == 0) return nullptr;
-    if (size >= kMappedFrom) {
-        void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (memory == MAP_FAILED) throw std::bad_alloc();
-        return static_cast<uint8_t*>(memory);
-    }
     void* memory = std::calloc(size, 1);
     if (!memory) throw std::bad_alloc();
     return static_cast<uint8_t*>(memory);
-}
-
-void Free(uint8_t* data, size_t size) {
-    if (size >= kMappedFrom)
-        munmap(data, size);
-    else
-        std::free(data);
 }
 
 }  // namespace
@@ -49,7 +33,7 @@ PixelBytes& PixelBytes::operator=(PixelBytes other) noexcept {
 }
 
 PixelBytes::~PixelBytes() {
-    Free(data_, size_);
+    std::free(data_);
 }
 
 void PixelBytes::assign(size_t size, uint8_t value) {

@@ -30,9 +30,10 @@ inline IntRect FromRect(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// Pixel memory, zeroed when made. A block of 128 KB or more is a mapping of its own whose pages the
-// system supplies zeroed when they are first touched, so the part of a surface that is never written
-// (the padding of a texture, a depth buffer beyond the viewport) costs nothing.
+// Pixel memory, zeroed when made. It comes from calloc, which does not write memory fresh from the
+// system (its pages are supplied zeroed when first touched): the part of a new surface that is never
+// written (the padding of a texture, a depth buffer beyond the viewport) costs nothing, while a block
+// that reuses freed memory is cleared.
 class PixelBytes {
   public:
     PixelBytes() = default;
