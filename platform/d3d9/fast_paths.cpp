@@ -178,45 +178,90 @@ bool Consecutive(const int* columns, int n) {
     return true;
 }
 
+// Columns that take each texel on two pixels in a row from pixel *head on (0, or 1 when the quad's left
+// edge falls inside a pair), as a quad stretched to twice the texture's width does.
+bool Doubled(const int* columns, int n, int* head) {
+    if (n < 2) return false;
+    *head = columns[1] == columns[0] ? 0 : 1;
+    const int first = columns[*head];
+    if (first < 0) return false;
+    for (int i = *head; i < n; ++i)
+        if (columns[i] != first + (i - *head) / 2) return false;
+    return true;
+}
+
+// The texel, target and blend formats with a lane form for rows of consecutive texels: 32-bit texels
+// copied onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets under an alpha test of one range, and
+// A8R8G8B8 texels alpha-blended by their alpha (or it times the diffuse alpha) onto those targets.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+constexpr bool kRowLanes = (D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8) &&
+                           ((B == BlendKind::kNone &&
+                             (T == D3DFMT_A8R8G8B8 || (T == D3DFMT_X8R8G8B8 && D == D3DFMT_X8R8G8B8))) ||
+                            (B == BlendKind::kAlpha && T == D3DFMT_A8R8G8B8));
+
+// The first pixels of a row of consecutive texels (with `doubled`, each texel on two pixels: copies onto
+// X8R8G8B8 only) on lanes; returns how many it handled.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+int WriteLanes(const uint8_t* texels, int n, bool doubled, int alpha_scale, int lo, int hi, uint8_t* dst) {
+    static_assert(kRowLanes<T, D, B>);
+    constexpr bool kOpaque = T == D3DFMT_X8R8G8B8;
+    if constexpr (B == BlendKind::kAlpha) {
+        return D == D3DFMT_R5G6B5 ? BlendTexels565(texels, n, alpha_scale, lo, hi, dst)
+                                  : BlendTexels8888(texels, n, alpha_scale, lo, hi, dst);
+    } else if constexpr (D == D3DFMT_R5G6B5) {
+        return WriteTexels565(texels, n, lo, hi, dst);
+    } else {
+        return doubled ? WriteDoubledTexels8888(texels, n, kOpaque, lo, hi, dst)
+                       : WriteTexels8888(texels, n, kOpaque, lo, hi, dst);
+    }
+}
+
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
 void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows, const int* columns,
                       IntRect box, const AlphaPass& alpha) {
     const bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
     const int w = box.Width();
-    // Rows of consecutive texels copied under an alpha test of one range go eight pixels at a time.
-    // So do rows alpha-blended by the texel's alpha, or by it times the diffuse alpha; 32-bit texels
-    // go onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets.
-    constexpr bool kWideTexels = T == D3DFMT_A8R8G8B8 || T == D3DFMT_X8R8G8B8;
-    constexpr bool kLaneTarget = D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8;
-    bool lanes = false;
-    int alpha_scale = 255;
-    if constexpr (kWideTexels && kLaneTarget && B == BlendKind::kNone)
-        lanes = identity && alpha.range && (T == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8);
-    if constexpr (T == D3DFMT_A8R8G8B8 && kLaneTarget && B == BlendKind::kAlpha) {
-        lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
-        if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
+    bool lanes = false, doubled = false;
+    int alpha_scale = 255, head = 0;
+    if constexpr (kRowLanes<T, D, B>) {
+        if constexpr (B == BlendKind::kNone) {
+            lanes = identity && alpha.range;
+        } else {
+            lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
+            if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
+        }
+        if (lanes && !Consecutive(columns, w)) {
+            doubled = B == BlendKind::kNone && D == D3DFMT_X8R8G8B8 && Doubled(columns, w, &head);
+            lanes = doubled;
+        }
     }
-    lanes = lanes && Consecutive(columns, w);
+    // Where every pixel is written whatever the target held, a row of the same texels as the row above
+    // is a copy of it (a quad stretched to more rows than its texels).
+    const bool copies = B == BlendKind::kNone && alpha.range && alpha.lo == 0 && alpha.hi == 255;
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        if (copies && j > 0 && rows[j] == rows[j - 1]) {
+            std::memcpy(dst, k.p->target->At(box.left, box.top + j - 1), size_t(w) * kBytes<D>);
+            continue;
+        }
+        auto row = [&](int from, int count) {
+            if (identity)
+                DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + from, count, alpha.pass,
+                                               dst + from * kBytes<D>);
+            else
+                DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns + from, count, alpha.pass,
+                                                dst + from * kBytes<D>);
+        };
         int done = 0;
-        if (lanes && rows[j] >= 0) {
-            const uint8_t* texels = tex.Row(rows[j]) + columns[0] * kBytes<T>;
-            if constexpr (D == D3DFMT_R5G6B5) {
-                done = B == BlendKind::kNone
-                           ? WriteTexels565(texels, w, alpha.lo, alpha.hi, dst)
-                           : BlendTexels565(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
-            } else {
-                done = B == BlendKind::kNone
-                           ? WriteTexels8888(texels, w, T == D3DFMT_X8R8G8B8, alpha.lo, alpha.hi, dst)
-                           : BlendTexels8888(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+        if constexpr (kRowLanes<T, D, B>) {
+            if (lanes && rows[j] >= 0) {
+                if (head) row(0, head);
+                done = head + WriteLanes<T, D, B>(tex.Row(rows[j]) + columns[head] * kBytes<T>, w - head,
+                                                  doubled, alpha_scale, alpha.lo, alpha.hi,
+                                                  dst + head * kBytes<D>);
             }
         }
-        dst += done * kBytes<D>;
-        if (identity)
-            DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
-        else
-            DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
+        row(done, w - done);
     }
 }
 
@@ -356,6 +401,37 @@ const AlphaPass& AlphaPassTable(const PixelPipeline& p) {
     return table;
 }
 
+// An untextured quad's one colour, row by row: stored as one encoded pixel without blending,
+// alpha-blended on lanes (as a row of texels of that colour) where the target has them, and pixel by
+// pixel otherwise. An alpha test that refuses the colour leaves every pixel.
+template <D3DFORMAT D>
+void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
+    if (!alpha.pass[c.a]) return;
+    const int w = box.Width();
+    if (k.blend == BlendKind::kNone) {
+        uint8_t pixel[4];
+        Encode<D>(pixel, c);
+        for (int j = 0; j < box.Height(); ++j) {
+            uint8_t* dst = k.p->target->At(box.left, box.top + j);
+            for (int i = 0; i < w; ++i) std::memcpy(dst + i * kBytes<D>, pixel, kBytes<D>);
+        }
+        return;
+    }
+    thread_local std::vector<Color> colors;
+    thread_local std::vector<uint32_t> texels;
+    colors.assign(size_t(w), c);
+    texels.assign(size_t(w), ArgbFromColor(c));
+    for (int j = 0; j < box.Height(); ++j) {
+        uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        int done = 0;
+        if constexpr (kRowLanes<D3DFMT_A8R8G8B8, D, BlendKind::kAlpha>)
+            if (k.blend == BlendKind::kAlpha)
+                done = WriteLanes<D3DFMT_A8R8G8B8, D, BlendKind::kAlpha>(
+                    reinterpret_cast<const uint8_t*>(texels.data()), w, false, 255, 0, 255, dst);
+        WriteRowFor<D>(k.blend, *k.p, alpha.pass, dst + done * kBytes<D>, colors.data(), w - done);
+    }
+}
+
 }  // namespace
 
 bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
@@ -446,8 +522,6 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
 
     const AlphaPass& alpha = AlphaPassTable(p);
     const bool* alpha_pass = alpha.pass;
-    thread_local std::vector<Color> colors;
-    colors.resize(size_t(w));
     if (untextured) {
         Fragment f;
         f.diffuse = q[0].diffuse;
@@ -458,13 +532,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
             c.g = std::min(255, c.g + f.specular.g);
             c.b = std::min(255, c.b + f.specular.b);
         }
-        std::fill(colors.begin(), colors.end(), c);
-        for (int j = 0; j < h; ++j) {
-            uint8_t* dst = p.target->At(box.left, box.top + j);
-            DispatchColorFormat(p.target->format, [&](auto f) {
-                WriteRowFor<decltype(f)::value>(k.blend, p, alpha_pass, dst, colors.data(), w);
-            });
-        }
+        DispatchColorFormat(p.target->format,
+                            [&](auto d) { FillRows<decltype(d)::value>(k, c, box, alpha); });
         return true;
     }
     const SamplerSetup& smp = p.stages[0].sampler;
@@ -491,6 +560,8 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
                                                                  alpha);
                     break;
                 default:
+                    thread_local std::vector<Color> colors;
+                    colors.resize(size_t(w));
                     for (int j = 0; j < h; ++j) {
                         ShadeTexturedRow<T>(k, tex, rows[size_t(j)], columns.data(), w, colors.data());
                         WriteRow<D, BlendKind::kGeneric>(p, alpha_pass, p.target->At(box.left, box.top + j),

@@ -104,23 +104,42 @@ inline int BlendTexels565(const uint8_t* texels, int n, int alphaScale, int alph
 // Consecutive A8R8G8B8 (or, with `opaque`, X8R8G8B8: alpha 255) texels written to an X8R8G8B8 row,
 // where their alpha lies in [alphaLo, alphaHi]; handles all of a row of at least 4 as WriteTexels565
 // does, else none.
+// Four texels stored as X8R8G8B8 pixels at `to` where their alpha (255 when `opaque`) lies in the range
+// (below, above).
+inline void StoreTexels8888(__m128i t, bool opaque, __m128i below, __m128i above, uint8_t* to) {
+    const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
+    const __m128i alpha = opaque ? _mm_set1_epi32(255) : _mm_srli_epi32(t, 24);
+    const __m128i pass = _mm_and_si128(_mm_cmpgt_epi32(alpha, below), _mm_cmplt_epi32(alpha, above));
+    __m128i* at = reinterpret_cast<__m128i*>(to);
+    const __m128i d = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(pass, _mm_or_si128(t, set)), _mm_andnot_si128(pass, d)));
+}
+
 inline int WriteTexels8888(const uint8_t* texels, int n, bool opaque, int alphaLo, int alphaHi,
                            uint8_t* dst) {
     if (n < 4) return 0;
     const __m128i below = _mm_set1_epi32(alphaLo - 1), above = _mm_set1_epi32(alphaHi + 1);
-    const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
     auto step = [&](int at) {
-        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at * 4));
-        const __m128i alpha = opaque ? _mm_set1_epi32(255) : _mm_srli_epi32(t, 24);
-        const __m128i pass = _mm_and_si128(_mm_cmpgt_epi32(alpha, below), _mm_cmplt_epi32(alpha, above));
-        __m128i* to = reinterpret_cast<__m128i*>(dst + at * 4);
-        const __m128i d = _mm_loadu_si128(to);
-        _mm_storeu_si128(to,
-                         _mm_or_si128(_mm_and_si128(pass, _mm_or_si128(t, set)), _mm_andnot_si128(pass, d)));
+        StoreTexels8888(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at * 4)), opaque, below,
+                        above, dst + at * 4);
     };
     for (int i = 0; i + 4 < n; i += 4) step(i);
     step(n - 4);
     return n;
+}
+
+// As WriteTexels8888 with each texel on two pixels in a row (a quad stretched to twice the width);
+// returns how many pixels were handled (a multiple of 8).
+inline int WriteDoubledTexels8888(const uint8_t* texels, int n, bool opaque, int alphaLo, int alphaHi,
+                                  uint8_t* dst) {
+    const __m128i below = _mm_set1_epi32(alphaLo - 1), above = _mm_set1_epi32(alphaHi + 1);
+    int i = 0;
+    for (; i + 8 <= n; i += 8, texels += 16, dst += 32) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels));
+        StoreTexels8888(_mm_unpacklo_epi32(t, t), opaque, below, above, dst);
+        StoreTexels8888(_mm_unpackhi_epi32(t, t), opaque, below, above, dst + 16);
+    }
+    return i;
 }
 
 // Consecutive A8R8G8B8 texels alpha-blended onto an X8R8G8B8 row as BlendTexels565 does; returns how
@@ -155,6 +174,9 @@ inline int BlendTexels8888(const uint8_t* texels, int n, int alphaScale, int alp
 #else
 
 inline int WriteTexels8888(const uint8_t*, int, bool, int, int, uint8_t*) {
+    return 0;
+}
+inline int WriteDoubledTexels8888(const uint8_t*, int, bool, int, int, uint8_t*) {
     return 0;
 }
 inline int BlendTexels8888(const uint8_t*, int, int, int, int, uint8_t*) {
