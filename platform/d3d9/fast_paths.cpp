@@ -19,26 +19,12 @@ int64_t PixelCeil(int64_t fixed) {
     return -((-fixed) >> kSubpixelBits);
 }
 
-bool SameVertex(const ScreenVertex& a, const ScreenVertex& b) {
-    if (a.x != b.x || a.y != b.y || a.z != b.z || a.rhw != b.rhw || !(a.diffuse == b.diffuse) ||
-        !(a.specular == b.specular))
-        return false;
-    for (int i = 0; i < kStageCount; ++i)
-        if (a.u[i] != b.u[i] || a.v[i] != b.v[i]) return false;
-    return true;
-}
-
-enum class BlendKind { kNone, kAlpha, kAdditive, kGeneric };
-enum class ColorKind { kTexture, kModulate, kGeneric };
-enum class AlphaKind { kTexture, kDiffuse, kModulate };
-
 struct Kernel {
     const PixelPipeline* p;
     BlendKind blend;
     ColorKind color;
     AlphaKind alpha;
     Color diffuse;
-    bool textured;
 };
 
 bool IsDiffuseArg(DWORD arg) {
@@ -46,31 +32,31 @@ bool IsDiffuseArg(DWORD arg) {
 }
 
 // The one-stage set-ups whose result is a simple function of the texel and the constant diffuse colour.
-bool ClassifyStage(const PixelPipeline& p, Kernel* k) {
+bool ClassifyStage(const PixelPipeline& p, ColorKind* color, AlphaKind* alpha) {
     if (p.stage_count != 1 || p.specular_add) return false;
     const StageSetup& s = p.stages[0];
     if ((s.result_arg & D3DTA_SELECTMASK) == D3DTA_TEMP) return false;
     if (s.color_op == D3DTOP_SELECTARG1 && s.color_arg1 == D3DTA_TEXTURE)
-        k->color = ColorKind::kTexture;
+        *color = ColorKind::kTexture;
     else if (s.color_op == D3DTOP_SELECTARG2 && s.color_arg2 == D3DTA_TEXTURE)
-        k->color = ColorKind::kTexture;
+        *color = ColorKind::kTexture;
     else if (s.color_op == D3DTOP_MODULATE &&
              ((s.color_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg2)) ||
               (s.color_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg1))))
-        k->color = ColorKind::kModulate;
+        *color = ColorKind::kModulate;
     else
         return false;
     if (s.alpha_op == D3DTOP_SELECTARG1 && s.alpha_arg1 == D3DTA_TEXTURE)
-        k->alpha = AlphaKind::kTexture;
+        *alpha = AlphaKind::kTexture;
     else if (s.alpha_op == D3DTOP_SELECTARG2 && s.alpha_arg2 == D3DTA_TEXTURE)
-        k->alpha = AlphaKind::kTexture;
+        *alpha = AlphaKind::kTexture;
     else if ((s.alpha_op == D3DTOP_SELECTARG1 && IsDiffuseArg(s.alpha_arg1)) ||
              (s.alpha_op == D3DTOP_SELECTARG2 && IsDiffuseArg(s.alpha_arg2)) || s.alpha_op == D3DTOP_DISABLE)
-        k->alpha = AlphaKind::kDiffuse;
+        *alpha = AlphaKind::kDiffuse;
     else if (s.alpha_op == D3DTOP_MODULATE &&
              ((s.alpha_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg2)) ||
               (s.alpha_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg1))))
-        k->alpha = AlphaKind::kModulate;
+        *alpha = AlphaKind::kModulate;
     else
         return false;
     return true;
@@ -378,10 +364,14 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     int64_t r, dr;
     int64_t q = floor_div(n, &r), dq = floor_div(delta, &dr);
     for (int i = 0; i < count; ++i) {
-        out[size_t(i)] = AddressTexel(TexelOf(q), size, mode);
+        out[size_t(i)] = int(TexelOf(q));
         q += dq, r += dr;
         if (r >= d) r -= d, ++q;
     }
+    // The texels run one way: when the first and the last lie inside the texture, so do all, and the
+    // addressing leaves them as they are.
+    if (out[0] < 0 || out[0] >= size || out.back() < 0 || out.back() >= size)
+        for (int& t : out) t = AddressTexel(t, size, mode);
 }
 
 // The alpha test's table, made again only when the test's states change.
@@ -432,118 +422,71 @@ void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
     }
 }
 
-}  // namespace
+// The quad's corners snapped, and its box of covered pixels within the clip.
+struct QuadGeometry {
+    int64_t x0, x1, y0, y2;
+    IntRect box;
+};
 
-bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
-    const PixelPipeline& p = *r.pipeline;
-    if (p.depth || !SameVertex(q[4], q[2]) || !SameVertex(q[5], q[1])) return false;
-    int64_t x0 = SnapCoordinate(q[0].x), x1 = SnapCoordinate(q[1].x), y0 = SnapCoordinate(q[0].y),
-            y2 = SnapCoordinate(q[2].y);
-    if (SnapCoordinate(q[2].x) != x0 || SnapCoordinate(q[3].x) != x1 || SnapCoordinate(q[1].y) != y0 ||
-        SnapCoordinate(q[3].y) != y2)
-        return false;
-    for (int k = 1; k < 4; ++k)
-        if (!(q[k].diffuse == q[0].diffuse) || !(q[k].specular == q[0].specular) || q[k].rhw != q[0].rhw)
-            return false;
-    if (std::abs(q[0].x) > 1e6 || std::abs(q[1].x) > 1e6 || std::abs(q[0].y) > 1e6 || std::abs(q[2].y) > 1e6)
-        return false;
-    // The quad's winding decides culling for both of its triangles alike.
-    int64_t area = (x1 - x0) * (y2 - y0);
-    if (area == 0) return true;
-    if ((r.cull == D3DCULL_CW && area > 0) || (r.cull == D3DCULL_CCW && area < 0)) return true;
+// The per-fragment shading of a quad whose stages have no special kernel, with the texel coordinates of
+// each column and row as the generic path interpolates them.
+void ShadeQuadFragments(const PixelPipeline& p, const ScreenVertex* q, const QuadGeometry& g) {
+    const IntRect& box = g.box;
+    thread_local std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
     for (int s = 0; s < p.stage_count; ++s) {
-        const SamplerSetup& smp = p.stages[s].sampler;
-        if (!smp.texture) continue;
-        if (smp.linear_mag || smp.linear_min) return false;
+        const SurfaceStore* t = p.stages[s].sampler.texture;
+        if (!t) continue;
         int set = p.stages[s].texcoord_index;
-        if (TexelFixed(q[0].u[set], 1) != TexelFixed(q[2].u[set], 1) ||
-            TexelFixed(q[1].u[set], 1) != TexelFixed(q[3].u[set], 1) ||
-            TexelFixed(q[0].v[set], 1) != TexelFixed(q[1].v[set], 1) ||
-            TexelFixed(q[2].v[set], 1) != TexelFixed(q[3].v[set], 1))
-            return false;
+        int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
+        int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
+        col_u[s].resize(size_t(box.Width()));
+        row_v[s].resize(size_t(box.Height()));
+        for (int i = 0; i < box.Width(); ++i)
+            col_u[s][size_t(i)] = Interpolate(g.x0, g.x1, ua, ub, int64_t(box.left + i) << kSubpixelBits);
+        for (int j = 0; j < box.Height(); ++j)
+            row_v[s][size_t(j)] = Interpolate(g.y0, g.y2, va, vb, int64_t(box.top + j) << kSubpixelBits);
     }
-    IntRect box{int(PixelCeil(std::min(x0, x1))), int(PixelCeil(std::min(y0, y2))),
-                int(PixelCeil(std::max(x0, x1))), int(PixelCeil(std::max(y0, y2)))};
-    box = Intersect(box, p.clip);
-    if (box.Empty()) return true;
-    int w = box.Width(), h = box.Height();
-
-    Kernel k{&p, ClassifyBlend(p), ColorKind::kGeneric, AlphaKind::kTexture, q[0].diffuse, false};
-    bool textured = p.stage_count == 1 && p.stages[0].sampler.texture;
-    bool untextured = true;
-    for (int s = 0; s < p.stage_count; ++s) untextured = untextured && !p.stages[s].sampler.texture;
-    bool special = IsColorFormat(p.target->format) && (untextured || (textured && ClassifyStage(p, &k)));
-    // Modulating by 255 leaves a channel as it is.
-    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
-        k.color = ColorKind::kTexture;
-    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
-    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
-    // (the border colour, which has an alpha of its own, is never read but in border addressing).
-    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && textured) {
-        const SamplerSetup& sampler = p.stages[0].sampler;
-        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
-            sampler.address_v != D3DTADDRESS_BORDER)
-            k.alpha = AlphaKind::kTexture;
-    }
-    if (!special) {
-        // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
-        std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
-        for (int s = 0; s < p.stage_count; ++s) {
-            const SurfaceStore* t = p.stages[s].sampler.texture;
-            if (!t) continue;
-            int set = p.stages[s].texcoord_index;
-            int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
-            int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
-            col_u[s].resize(size_t(w));
-            row_v[s].resize(size_t(h));
-            for (int i = 0; i < w; ++i) {
-                int64_t pos = int64_t(box.left + i) << kSubpixelBits;
-                col_u[s][size_t(i)] = Interpolate(x0, x1, ua, ub, pos);
-            }
-            for (int j = 0; j < h; ++j) {
-                int64_t pos = int64_t(box.top + j) << kSubpixelBits;
-                row_v[s][size_t(j)] = Interpolate(y0, y2, va, vb, pos);
-            }
+    Fragment f;
+    f.diffuse = q[0].diffuse;
+    f.specular = q[0].specular;
+    for (int j = 0; j < box.Height(); ++j)
+        for (int i = 0; i < box.Width(); ++i) {
+            f.x = box.left + i;
+            f.y = box.top + j;
+            for (int s = 0; s < p.stage_count; ++s)
+                if (p.stages[s].sampler.texture) f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
+            ShadeFragment(p, f);
         }
-        Fragment f;
-        f.diffuse = q[0].diffuse;
-        f.specular = q[0].specular;
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) {
-                f.x = box.left + i;
-                f.y = box.top + j;
-                for (int s = 0; s < p.stage_count; ++s)
-                    if (p.stages[s].sampler.texture)
-                        f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
-                ShadeFragment(p, f);
-            }
-        return true;
-    }
+}
 
-    const AlphaPass& alpha = AlphaPassTable(p);
-    const bool* alpha_pass = alpha.pass;
-    if (untextured) {
-        Fragment f;
-        f.diffuse = q[0].diffuse;
-        f.specular = q[0].specular;
-        Color c = RunStages(p, f);
-        if (p.specular_add) {
-            c.r = std::min(255, c.r + f.specular.r);
-            c.g = std::min(255, c.g + f.specular.g);
-            c.b = std::min(255, c.b + f.specular.b);
-        }
-        DispatchColorFormat(p.target->format,
-                            [&](auto d) { FillRows<decltype(d)::value>(k, c, box, alpha); });
-        return true;
+// An untextured quad: the stages' one colour, with the specular colour added, filled in.
+void FillQuad(const Kernel& k, const ScreenVertex& corner, IntRect box, const AlphaPass& alpha) {
+    const PixelPipeline& p = *k.p;
+    Fragment f;
+    f.diffuse = corner.diffuse;
+    f.specular = corner.specular;
+    Color c = RunStages(p, f);
+    if (p.specular_add) {
+        c.r = std::min(255, c.r + f.specular.r);
+        c.g = std::min(255, c.g + f.specular.g);
+        c.b = std::min(255, c.b + f.specular.b);
     }
+    DispatchColorFormat(p.target->format, [&](auto d) { FillRows<decltype(d)::value>(k, c, box, alpha); });
+}
+
+// A quad of one texture through a stage of a special kind: the texel of each column and row, then the
+// rows by the texture's and the target's formats and the blend's kind.
+void DrawTexturedQuad(const Kernel& k, const ScreenVertex* q, const QuadGeometry& g, const AlphaPass& alpha) {
+    const PixelPipeline& p = *k.p;
     const SamplerSetup& smp = p.stages[0].sampler;
     const SurfaceStore& tex = *smp.texture;
-    int set = p.stages[0].texcoord_index;
+    const IntRect& box = g.box;
+    const int set = p.stages[0].texcoord_index, w = box.Width();
     thread_local std::vector<int> columns, rows;
-    TexelIndices(x0, x1, TexelFixed(q[0].u[set], tex.width), TexelFixed(q[1].u[set], tex.width), box.left, w,
-                 tex.width, smp.address_u, columns);
-    TexelIndices(y0, y2, TexelFixed(q[0].v[set], tex.height), TexelFixed(q[2].v[set], tex.height), box.top, h,
-                 tex.height, smp.address_v, rows);
+    TexelIndices(g.x0, g.x1, TexelFixed(q[0].u[set], tex.width), TexelFixed(q[1].u[set], tex.width), box.left,
+                 w, tex.width, smp.address_u, columns);
+    TexelIndices(g.y0, g.y2, TexelFixed(q[0].v[set], tex.height), TexelFixed(q[2].v[set], tex.height),
+                 box.top, box.Height(), tex.height, smp.address_v, rows);
     DispatchColorFormat(tex.format, [&](auto t) {
         DispatchColorFormat(p.target->format, [&](auto d) {
             constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
@@ -562,15 +505,88 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
                 default:
                     thread_local std::vector<Color> colors;
                     colors.resize(size_t(w));
-                    for (int j = 0; j < h; ++j) {
+                    for (int j = 0; j < box.Height(); ++j) {
                         ShadeTexturedRow<T>(k, tex, rows[size_t(j)], columns.data(), w, colors.data());
-                        WriteRow<D, BlendKind::kGeneric>(p, alpha_pass, p.target->At(box.left, box.top + j),
+                        WriteRow<D, BlendKind::kGeneric>(p, alpha.pass, p.target->At(box.left, box.top + j),
                                                          colors.data(), w);
                     }
                     break;
             }
         });
     });
+}
+
+}  // namespace
+
+AxisAlignedQuads::AxisAlignedQuads(const RasterSetup& raster) : raster_(raster) {
+    const PixelPipeline& p = *raster.pipeline;
+    usable_ = !p.depth;
+    untextured_ = true;
+    for (int s = 0; s < p.stage_count; ++s) {
+        const SamplerSetup& smp = p.stages[s].sampler;
+        if (!smp.texture) continue;
+        untextured_ = false;
+        if (smp.linear_mag || smp.linear_min) usable_ = false;
+    }
+    blend_ = ClassifyBlend(p);
+    const bool textured = p.stage_count == 1 && p.stages[0].sampler.texture;
+    special_ =
+        IsColorFormat(p.target->format) && (untextured_ || (textured && ClassifyStage(p, &color_, &alpha_)));
+}
+
+bool AxisAlignedQuads::Draw(const ScreenVertex* q) const {
+    if (!usable_) return false;
+    const PixelPipeline& p = *raster_.pipeline;
+    // Far coordinates (and NaN) are left to the generic path's guard band.
+    auto near = [](double v) { return std::abs(v) <= 1e6; };
+    if (!near(q[0].x) || !near(q[1].x) || !near(q[0].y) || !near(q[2].y)) return false;
+    QuadGeometry g{
+        SnapCoordinate(q[0].x), SnapCoordinate(q[1].x), SnapCoordinate(q[0].y), SnapCoordinate(q[2].y), {}};
+    if (SnapCoordinate(q[2].x) != g.x0 || SnapCoordinate(q[3].x) != g.x1 || SnapCoordinate(q[1].y) != g.y0 ||
+        SnapCoordinate(q[3].y) != g.y2)
+        return false;
+    for (int k = 1; k < 4; ++k)
+        if (!(q[k].diffuse == q[0].diffuse) || !(q[k].specular == q[0].specular) || q[k].rhw != q[0].rhw)
+            return false;
+    // The quad's winding decides culling for both of its triangles alike.
+    int64_t area = (g.x1 - g.x0) * (g.y2 - g.y0);
+    if (area == 0) return true;
+    if ((raster_.cull == D3DCULL_CW && area > 0) || (raster_.cull == D3DCULL_CCW && area < 0)) return true;
+    for (int s = 0; s < p.stage_count; ++s) {
+        if (!p.stages[s].sampler.texture) continue;
+        int set = p.stages[s].texcoord_index;
+        if (TexelFixed(q[0].u[set], 1) != TexelFixed(q[2].u[set], 1) ||
+            TexelFixed(q[1].u[set], 1) != TexelFixed(q[3].u[set], 1) ||
+            TexelFixed(q[0].v[set], 1) != TexelFixed(q[1].v[set], 1) ||
+            TexelFixed(q[2].v[set], 1) != TexelFixed(q[3].v[set], 1))
+            return false;
+    }
+    g.box = Intersect({int(PixelCeil(std::min(g.x0, g.x1))), int(PixelCeil(std::min(g.y0, g.y2))),
+                       int(PixelCeil(std::max(g.x0, g.x1))), int(PixelCeil(std::max(g.y0, g.y2)))},
+                      p.clip);
+    if (g.box.Empty()) return true;
+    if (!special_) {
+        ShadeQuadFragments(p, q, g);
+        return true;
+    }
+    Kernel k{&p, blend_, color_, alpha_, q[0].diffuse};
+    // Modulating by 255 leaves a channel as it is.
+    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
+        k.color = ColorKind::kTexture;
+    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
+    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
+    // (the border colour, which has an alpha of its own, is never read but in border addressing).
+    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && !untextured_) {
+        const SamplerSetup& sampler = p.stages[0].sampler;
+        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
+            sampler.address_v != D3DTADDRESS_BORDER)
+            k.alpha = AlphaKind::kTexture;
+    }
+    const AlphaPass& alpha = AlphaPassTable(p);
+    if (untextured_)
+        FillQuad(k, q[0], g.box, alpha);
+    else
+        DrawTexturedQuad(k, q, g, alpha);
     return true;
 }
 

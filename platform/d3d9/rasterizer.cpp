@@ -59,20 +59,6 @@ struct TriangleAttributes {
 
 }  // namespace
 
-int64_t SnapCoordinate(double v) {
-    return std::llround(v * kOne);
-}
-
-int64_t TexelFixed(float coordinate, int size) {
-    double t = double(coordinate) * size * 65536.0;
-    if (!(t == t)) return 0;
-    // Rounded half away from zero as llround does, without its call: both parts are exact below 2^40.
-    const double c = std::clamp(t, -1099511627776.0, 1099511627776.0);
-    const int64_t whole = int64_t(c);
-    const double fraction = c - double(whole);
-    return whole + (fraction >= 0.5) - (fraction <= -0.5);
-}
-
 int DepthFixed(double z) {
     if (!(z == z)) z = 0;
     return int(std::lround(std::clamp(z, 0.0, 1.0) * 65535.0 * 256.0));
