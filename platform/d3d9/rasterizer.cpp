@@ -73,6 +73,10 @@ int64_t FloorDiv(__int128 n, __int128 d) {
 
 void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c) {
+    // The clip cannot place a vertex that is not finite (it would give pieces that are not finite
+    // either): such a triangle draws nothing.
+    auto finite = [](const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y); };
+    if (!finite(a) || !finite(b) || !finite(c)) return;
     if (!InsideGuardBand(a) || !InsideGuardBand(b) || !InsideGuardBand(c)) {
         // Flat shading keeps the first vertex's colours for every piece.
         std::vector<ScreenVertex> poly{a, b, c};

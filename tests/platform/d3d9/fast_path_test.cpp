@@ -1,6 +1,7 @@
 // The fast quad path gives exactly the generic path's pixels, and the same scene gives the same pixels
 // under every capability profile.
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "tests/platform/d3d9/d3d9_test_support.h"
@@ -211,18 +212,23 @@ TEST_F(FastPathTest, OnlySixVerticesThatRepeatTheirCornersAreOneQuad) {
     tex->Release();
 }
 
-// Quads reaching far off the target (past the generic path's guard band) give the generic path's pixels.
-TEST_F(FastPathTest, FarCornersGiveTheGenericPathsPixels) {
+// Quads reaching far off the target (past the generic path's guard band) give the generic path's pixels,
+// and quads with a coordinate that is not a number draw nothing through either path.
+TEST_F(FastPathTest, FarAndNaNCornersGiveTheGenericPathsPixels) {
     MakeDevice(16, 16);
     std::vector<uint32_t> texels(16 * 16);
     for (size_t i = 0; i < texels.size(); ++i) texels[i] = 0xFF000000u | uint32_t(i * 0x9E3779B9u);
     IDirect3DTexture9* tex = MakeTexture(16, 16, D3DFMT_A8R8G8B8, texels);
+    const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
     struct Corners {
         float x0, y0, x1, y1, u0, v0, u1, v1;
     };
     const Corners cases[] = {
         {-0.5f, -0.5f, 3e6f, 15.5f, 0, 0, 3e6f / 16, 1},
         {-3e6f, -3e6f, 3e6f, 3e6f, -3e6f / 16, -3e6f / 16, 3e6f / 16, 3e6f / 16},
+        {nan, -0.5f, 15.5f, 15.5f, 0, 0, 1, 1},
+        {-0.5f, -0.5f, 15.5f, nan, 0, 0, 1, 1},
+        {-0.5f, -0.5f, inf, 15.5f, 0, 0, 1, 1},
     };
     for (const Corners& c : cases) {
         std::vector<uint32_t> results[2];
@@ -236,6 +242,10 @@ TEST_F(FastPathTest, FarCornersGiveTheGenericPathsPixels) {
             results[fast] = ReadTarget();
         }
         EXPECT_EQ(results[0], results[1]) << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1;
+        const bool finite =
+            std::isfinite(c.x0) && std::isfinite(c.y0) && std::isfinite(c.x1) && std::isfinite(c.y1);
+        if (!finite)
+            EXPECT_EQ(results[1], std::vector<uint32_t>(16 * 16, 0xFF000000u)) << c.x0 << "," << c.y1;
         device->SetTexture(0, nullptr);
     }
     tex->Release();
