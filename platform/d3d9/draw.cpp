@@ -123,7 +123,7 @@ class Assembler {
         const size_t size = size_t(call_.layout.size);
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         ScreenVertex corners[4];
-        for (int k = 0; k < 4; ++k) corners[k] = processor_.ProcessToScreen(v[k]);
+        for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;

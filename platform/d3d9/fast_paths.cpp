@@ -231,6 +231,7 @@ void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows,
             continue;
         }
         auto row = [&](int from, int count) {
+            if (count == 0) return;
             if (identity)
                 DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + from, count, alpha.pass,
                                                dst + from * kBytes<D>);
@@ -392,8 +393,8 @@ const AlphaPass& AlphaPassTable(const PixelPipeline& p) {
 }
 
 // An untextured quad's one colour, row by row: stored as one encoded pixel without blending,
-// alpha-blended on lanes (as a row of texels of that colour) where the target has them, and pixel by
-// pixel otherwise. An alpha test that refuses the colour leaves every pixel.
+// alpha-blended on lanes where the target has them (onto R5G6B5 as a row of texels of that colour), and
+// pixel by pixel otherwise. An alpha test that refuses the colour leaves every pixel.
 template <D3DFORMAT D>
 void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
     if (!alpha.pass[c.a]) return;
@@ -410,14 +411,15 @@ void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
     thread_local std::vector<Color> colors;
     thread_local std::vector<uint32_t> texels;
     colors.assign(size_t(w), c);
-    texels.assign(size_t(w), ArgbFromColor(c));
+    if (D == D3DFMT_R5G6B5) texels.assign(size_t(w), ArgbFromColor(c));
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
         int done = 0;
-        if constexpr (kRowLanes<D3DFMT_A8R8G8B8, D, BlendKind::kAlpha>)
+        if (k.blend == BlendKind::kAlpha && D == D3DFMT_X8R8G8B8)
+            done = BlendColor8888(ArgbFromColor(c), w, dst);
+        if constexpr (D == D3DFMT_R5G6B5)
             if (k.blend == BlendKind::kAlpha)
-                done = WriteLanes<D3DFMT_A8R8G8B8, D, BlendKind::kAlpha>(
-                    reinterpret_cast<const uint8_t*>(texels.data()), w, false, 255, 0, 255, dst);
+                done = BlendTexels565(reinterpret_cast<const uint8_t*>(texels.data()), w, 255, 0, 255, dst);
         WriteRowFor<D>(k.blend, *k.p, alpha.pass, dst + done * kBytes<D>, colors.data(), w - done);
     }
 }
@@ -540,11 +542,14 @@ bool AxisAlignedQuads::Draw(const ScreenVertex* q) const {
     // Far coordinates (and NaN) are left to the generic path's guard band.
     auto near = [](double v) { return std::abs(v) <= 1e6; };
     if (!near(q[0].x) || !near(q[1].x) || !near(q[0].y) || !near(q[2].y)) return false;
+    // Values equal as given round alike: only differing ones are rounded to be compared.
+    auto snap_alike = [](double a, double b) { return a == b || SnapCoordinate(a) == SnapCoordinate(b); };
+    auto texel_alike = [](float a, float b) { return a == b || TexelFixed(a, 1) == TexelFixed(b, 1); };
+    if (!snap_alike(q[0].x, q[2].x) || !snap_alike(q[1].x, q[3].x) || !snap_alike(q[0].y, q[1].y) ||
+        !snap_alike(q[2].y, q[3].y))
+        return false;
     QuadGeometry g{
         SnapCoordinate(q[0].x), SnapCoordinate(q[1].x), SnapCoordinate(q[0].y), SnapCoordinate(q[2].y), {}};
-    if (SnapCoordinate(q[2].x) != g.x0 || SnapCoordinate(q[3].x) != g.x1 || SnapCoordinate(q[1].y) != g.y0 ||
-        SnapCoordinate(q[3].y) != g.y2)
-        return false;
     for (int k = 1; k < 4; ++k)
         if (!(q[k].diffuse == q[0].diffuse) || !(q[k].specular == q[0].specular) || q[k].rhw != q[0].rhw)
             return false;
@@ -555,10 +560,8 @@ bool AxisAlignedQuads::Draw(const ScreenVertex* q) const {
     for (int s = 0; s < p.stage_count; ++s) {
         if (!p.stages[s].sampler.texture) continue;
         int set = p.stages[s].texcoord_index;
-        if (TexelFixed(q[0].u[set], 1) != TexelFixed(q[2].u[set], 1) ||
-            TexelFixed(q[1].u[set], 1) != TexelFixed(q[3].u[set], 1) ||
-            TexelFixed(q[0].v[set], 1) != TexelFixed(q[1].v[set], 1) ||
-            TexelFixed(q[2].v[set], 1) != TexelFixed(q[3].v[set], 1))
+        if (!texel_alike(q[0].u[set], q[2].u[set]) || !texel_alike(q[1].u[set], q[3].u[set]) ||
+            !texel_alike(q[0].v[set], q[1].v[set]) || !texel_alike(q[2].v[set], q[3].v[set]))
             return false;
     }
     g.box = Intersect({int(PixelCeil(std::min(g.x0, g.x1))), int(PixelCeil(std::min(g.y0, g.y2))),

@@ -203,6 +203,26 @@ inline int BlendTexels8888(const uint8_t* texels, int n, int alphaScale, int alp
     return i;
 }
 
+// An X8R8G8B8 row alpha-blended with one colour (BlendTexels8888's rule for a row of texels of that
+// colour whose alpha passes): the colour's products are made once. Returns how many pixels were handled
+// (a multiple of 4).
+inline int BlendColor8888(uint32_t argb, int n, uint8_t* dst) {
+    const __m128i zero = _mm_setzero_si128(), set = _mm_set1_epi32(int32_t(0xFF000000u));
+    const int a = int(argb >> 24);
+    const __m128i products =
+        _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_set1_epi32(int32_t(argb)), zero), _mm_set1_epi16(int16_t(a)));
+    const __m128i keep = _mm_set1_epi16(int16_t(255 - a));
+    auto blend = [&](__m128i d) { return Div255Lanes(_mm_add_epi16(products, _mm_mullo_epi16(d, keep))); };
+    int i = 0;
+    for (; i + 4 <= n; i += 4, dst += 16) {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+        const __m128i out =
+            _mm_packus_epi16(blend(_mm_unpacklo_epi8(d, zero)), blend(_mm_unpackhi_epi8(d, zero)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(out, set));
+    }
+    return i;
+}
+
 #else
 
 inline int WriteTexels8888(const uint8_t*, int, bool, int, int, uint8_t*) {
@@ -212,6 +232,9 @@ inline int WriteDoubledTexels8888(const uint8_t*, int, bool, int, int, uint8_t*)
     return 0;
 }
 inline int BlendTexels8888(const uint8_t*, int, int, int, int, uint8_t*) {
+    return 0;
+}
+inline int BlendColor8888(uint32_t, int, uint8_t*) {
     return 0;
 }
 inline int BlendTexels565(const uint8_t*, int, int, int, int, uint8_t*) {

@@ -152,14 +152,12 @@ void VertexProcessor::ReadAttributes(const uint8_t* p, Color* diffuse, Color* sp
     }
 }
 
-ScreenVertex VertexProcessor::ProcessToScreen(const uint8_t* p) const {
-    ScreenVertex s;
-    s.x = ReadFloat(p, layout_.position);
-    s.y = ReadFloat(p, layout_.position + 4);
-    s.z = ReadFloat(p, layout_.position + 8);
-    s.rhw = ReadFloat(p, layout_.position + 12);
-    ReadAttributes(p, &s.diffuse, &s.specular, s.u, s.v);
-    return s;
+void VertexProcessor::ProcessToScreen(const uint8_t* p, ScreenVertex* out) const {
+    out->x = ReadFloat(p, layout_.position);
+    out->y = ReadFloat(p, layout_.position + 4);
+    out->z = ReadFloat(p, layout_.position + 8);
+    out->rhw = ReadFloat(p, layout_.position + 12);
+    ReadAttributes(p, &out->diffuse, &out->specular, out->u, out->v);
 }
 
 ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {

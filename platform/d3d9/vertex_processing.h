@@ -34,8 +34,9 @@ class VertexProcessor {
   public:
     VertexProcessor(const DeviceState& state, const VertexLayout& layout);
     ProcessedVertex Process(const uint8_t* vertex) const;
-    // A pre-transformed vertex as Process and PretransformedToScreen together give it.
-    ScreenVertex ProcessToScreen(const uint8_t* vertex) const;
+    // A pre-transformed vertex as Process and PretransformedToScreen together give it, written over `out`
+    // (a default screen vertex, whose coordinate sets past the layout's stay 0).
+    void ProcessToScreen(const uint8_t* vertex, ScreenVertex* out) const;
     // Clip-space polygon to screen vertices (near and far planes, then the viewport mapping).
     std::vector<ScreenVertex> ToScreen(std::vector<ProcessedVertex> polygon) const;
     // A pre-transformed vertex as it reaches the screen.
