@@ -30,20 +30,27 @@ void AppendQuad(std::vector<Vertex>& out, float x, float y, float w, float h, fl
     out.insert(out.end(), {tl, tr, bl, br, bl, tr});
 }
 
+// A device with an 800x600 back buffer of the format, on the window (any handle when headless).
+IDirect3DDevice9* MakeDevice(IDirect3D9* d3d, D3DFORMAT format = D3DFMT_X8R8G8B8,
+                             HWND window = reinterpret_cast<HWND>(uintptr_t(1))) {
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 800;
+    pp.BackBufferHeight = 600;
+    pp.BackBufferFormat = format;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* device = nullptr;
+    d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    return device;
+}
+
 // The synthetic frame's device, atlas and quads.
 class SyntheticFrame {
   public:
     SyntheticFrame() {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 800;
-        pp.BackBufferHeight = 600;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t(1));
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                           &device_);
+        device_ = MakeDevice(d3d_);
         device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_);
         device_->CreateRenderTarget(400, 300, D3DFMT_R5G6B5, D3DMULTISAMPLE_NONE, 0, FALSE, &screen_,
                                     nullptr);
@@ -178,15 +185,7 @@ class GameShapes {
   public:
     GameShapes() {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 800;
-        pp.BackBufferHeight = 600;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t(1));
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                           &device_);
+        device_ = MakeDevice(d3d_);
         device_->CreateTexture(400, 300, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &screen_, nullptr);
         D3DLOCKED_RECT lr;
         screen_->LockRect(0, &lr, nullptr, 0);
@@ -266,15 +265,7 @@ void BM_Present(benchmark::State& state) {
     HWND window = CreateWindowExA(0, "PresentBenchWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
                                   nullptr, nullptr, nullptr);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_R5G6B5;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.hDeviceWindow = window;
-    IDirect3DDevice9* device = nullptr;
-    d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    IDirect3DDevice9* device = MakeDevice(d3d, D3DFMT_R5G6B5, window);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0);
     for (auto _ : state) device->Present(nullptr, nullptr, nullptr, nullptr);
     device->Release();
