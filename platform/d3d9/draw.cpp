@@ -1,6 +1,7 @@
 #include "platform/d3d9/draw.h"
 
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 namespace d3d9 {
@@ -40,21 +41,27 @@ class Assembler {
           indices_(indices),
           index32_(index32) {}
 
-    // The vertex at position i of the primitive stream; false when its index is out of range.
-    bool Fetch(UINT i, ProcessedVertex* out) {
-        UINT index = i;
+    // The index of the vertex at position i of the primitive stream; false when it is out of range.
+    bool IndexAt(UINT i, UINT* index) const {
+        *index = i;
         if (indices_) {
             if (index32_) {
                 uint32_t v;
                 std::memcpy(&v, static_cast<const uint8_t*>(indices_) + size_t(i) * 4, 4);
-                index = v;
+                *index = v;
             } else {
                 uint16_t v;
                 std::memcpy(&v, static_cast<const uint8_t*>(indices_) + size_t(i) * 2, 2);
-                index = v;
+                *index = v;
             }
         }
-        if (index >= vertex_count_) return false;
+        return *index < vertex_count_;
+    }
+
+    // The vertex at position i of the primitive stream; false when its index is out of range.
+    bool Fetch(UINT i, ProcessedVertex* out) {
+        UINT index;
+        if (!IndexAt(i, &index)) return false;
         // Without indices no vertex is fetched twice, except by a quad the fast path refuses.
         if (!indices_) {
             *out = processor_.Process(vertices_ + size_t(index) * stride_);
@@ -102,16 +109,23 @@ class Assembler {
             if (!s.empty()) RasterizePoint(call_.raster, s[0]);
     }
 
-    // Six vertices of a quad through the fast path, when they qualify.
+    // Six vertices of a quad (top left, top right, bottom left, bottom right, bottom left, top right)
+    // through the fast path, when they qualify. The last two must repeat the third and the second byte
+    // for byte, so the four corners are all it processes.
     bool Quad(UINT first) {
         if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
-        ScreenVertex s[6];
+        const uint8_t* v[6];
         for (UINT k = 0; k < 6; ++k) {
-            ProcessedVertex v;
-            if (!Fetch(first + k, &v)) return false;
-            s[k] = VertexProcessor::PretransformedToScreen(v);
+            UINT index;
+            if (!IndexAt(first + k, &index)) return false;
+            v[k] = vertices_ + size_t(index) * stride_;
         }
-        bool drawn = DrawAxisAlignedQuad(call_.raster, s);
+        const size_t size = size_t(call_.layout.size);
+        if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
+        ScreenVertex corners[4];
+        for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
+        if (!quads_) quads_.emplace(call_.raster);
+        bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;
         return drawn;
     }
@@ -125,6 +139,7 @@ class Assembler {
     const void* indices_;
     bool index32_;
     std::unordered_map<UINT, ProcessedVertex> cache_;
+    std::optional<AxisAlignedQuads> quads_;  // made at the first quad
 };
 
 }  // namespace

@@ -19,26 +19,12 @@ int64_t PixelCeil(int64_t fixed) {
     return -((-fixed) >> kSubpixelBits);
 }
 
-bool SameVertex(const ScreenVertex& a, const ScreenVertex& b) {
-    if (a.x != b.x || a.y != b.y || a.z != b.z || a.rhw != b.rhw || !(a.diffuse == b.diffuse) ||
-        !(a.specular == b.specular))
-        return false;
-    for (int i = 0; i < kStageCount; ++i)
-        if (a.u[i] != b.u[i] || a.v[i] != b.v[i]) return false;
-    return true;
-}
-
-enum class BlendKind { kNone, kAlpha, kAdditive, kGeneric };
-enum class ColorKind { kTexture, kModulate, kGeneric };
-enum class AlphaKind { kTexture, kDiffuse, kModulate };
-
 struct Kernel {
     const PixelPipeline* p;
     BlendKind blend;
     ColorKind color;
     AlphaKind alpha;
     Color diffuse;
-    bool textured;
 };
 
 bool IsDiffuseArg(DWORD arg) {
@@ -46,31 +32,31 @@ bool IsDiffuseArg(DWORD arg) {
 }
 
 // The one-stage set-ups whose result is a simple function of the texel and the constant diffuse colour.
-bool ClassifyStage(const PixelPipeline& p, Kernel* k) {
+bool ClassifyStage(const PixelPipeline& p, ColorKind* color, AlphaKind* alpha) {
     if (p.stage_count != 1 || p.specular_add) return false;
     const StageSetup& s = p.stages[0];
     if ((s.result_arg & D3DTA_SELECTMASK) == D3DTA_TEMP) return false;
     if (s.color_op == D3DTOP_SELECTARG1 && s.color_arg1 == D3DTA_TEXTURE)
-        k->color = ColorKind::kTexture;
+        *color = ColorKind::kTexture;
     else if (s.color_op == D3DTOP_SELECTARG2 && s.color_arg2 == D3DTA_TEXTURE)
-        k->color = ColorKind::kTexture;
+        *color = ColorKind::kTexture;
     else if (s.color_op == D3DTOP_MODULATE &&
              ((s.color_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg2)) ||
               (s.color_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.color_arg1))))
-        k->color = ColorKind::kModulate;
+        *color = ColorKind::kModulate;
     else
         return false;
     if (s.alpha_op == D3DTOP_SELECTARG1 && s.alpha_arg1 == D3DTA_TEXTURE)
-        k->alpha = AlphaKind::kTexture;
+        *alpha = AlphaKind::kTexture;
     else if (s.alpha_op == D3DTOP_SELECTARG2 && s.alpha_arg2 == D3DTA_TEXTURE)
-        k->alpha = AlphaKind::kTexture;
+        *alpha = AlphaKind::kTexture;
     else if ((s.alpha_op == D3DTOP_SELECTARG1 && IsDiffuseArg(s.alpha_arg1)) ||
              (s.alpha_op == D3DTOP_SELECTARG2 && IsDiffuseArg(s.alpha_arg2)) || s.alpha_op == D3DTOP_DISABLE)
-        k->alpha = AlphaKind::kDiffuse;
+        *alpha = AlphaKind::kDiffuse;
     else if (s.alpha_op == D3DTOP_MODULATE &&
              ((s.alpha_arg1 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg2)) ||
               (s.alpha_arg2 == D3DTA_TEXTURE && IsDiffuseArg(s.alpha_arg1))))
-        k->alpha = AlphaKind::kModulate;
+        *alpha = AlphaKind::kModulate;
     else
         return false;
     return true;
@@ -178,45 +164,91 @@ bool Consecutive(const int* columns, int n) {
     return true;
 }
 
+// Columns that take each texel on two pixels in a row from pixel *head on (0, or 1 when the quad's left
+// edge falls inside a pair), as a quad stretched to twice the texture's width does.
+bool Doubled(const int* columns, int n, int* head) {
+    if (n < 2) return false;
+    *head = columns[1] == columns[0] ? 0 : 1;
+    const int first = columns[*head];
+    if (first < 0) return false;
+    for (int i = *head; i < n; ++i)
+        if (columns[i] != first + (i - *head) / 2) return false;
+    return true;
+}
+
+// The texel, target and blend formats with a lane form for rows of consecutive texels: 32-bit texels
+// copied onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets under an alpha test of one range, and
+// A8R8G8B8 texels alpha-blended by their alpha (or it times the diffuse alpha) onto those targets.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+constexpr bool kRowLanes = (D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8) &&
+                           ((B == BlendKind::kNone &&
+                             (T == D3DFMT_A8R8G8B8 || (T == D3DFMT_X8R8G8B8 && D == D3DFMT_X8R8G8B8))) ||
+                            (B == BlendKind::kAlpha && T == D3DFMT_A8R8G8B8));
+
+// The first pixels of a row of consecutive texels (with `doubled`, each texel on two pixels: copies onto
+// X8R8G8B8 only) on lanes; returns how many it handled.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+int WriteLanes(const uint8_t* texels, int n, bool doubled, int alpha_scale, int lo, int hi, uint8_t* dst) {
+    static_assert(kRowLanes<T, D, B>);
+    constexpr bool kOpaque = T == D3DFMT_X8R8G8B8;
+    if constexpr (B == BlendKind::kAlpha) {
+        return D == D3DFMT_R5G6B5 ? BlendTexels565(texels, n, alpha_scale, lo, hi, dst)
+                                  : BlendTexels8888(texels, n, alpha_scale, lo, hi, dst);
+    } else if constexpr (D == D3DFMT_R5G6B5) {
+        return WriteTexels565(texels, n, lo, hi, dst);
+    } else {
+        return doubled ? WriteDoubledTexels8888(texels, n, kOpaque, lo, hi, dst)
+                       : WriteTexels8888(texels, n, kOpaque, lo, hi, dst);
+    }
+}
+
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
 void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows, const int* columns,
                       IntRect box, const AlphaPass& alpha) {
     const bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
     const int w = box.Width();
-    // Rows of consecutive texels copied under an alpha test of one range go eight pixels at a time.
-    // So do rows alpha-blended by the texel's alpha, or by it times the diffuse alpha; 32-bit texels
-    // go onto R5G6B5 (A8R8G8B8 only) and X8R8G8B8 targets.
-    constexpr bool kWideTexels = T == D3DFMT_A8R8G8B8 || T == D3DFMT_X8R8G8B8;
-    constexpr bool kLaneTarget = D == D3DFMT_R5G6B5 || D == D3DFMT_X8R8G8B8;
-    bool lanes = false;
-    int alpha_scale = 255;
-    if constexpr (kWideTexels && kLaneTarget && B == BlendKind::kNone)
-        lanes = identity && alpha.range && (T == D3DFMT_A8R8G8B8 || D == D3DFMT_X8R8G8B8);
-    if constexpr (T == D3DFMT_A8R8G8B8 && kLaneTarget && B == BlendKind::kAlpha) {
-        lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
-        if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
+    bool lanes = false, doubled = false;
+    int alpha_scale = 255, head = 0;
+    if constexpr (kRowLanes<T, D, B>) {
+        if constexpr (B == BlendKind::kNone) {
+            lanes = identity && alpha.range;
+        } else {
+            lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
+            if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
+        }
+        if (lanes && !Consecutive(columns, w)) {
+            doubled = B == BlendKind::kNone && D == D3DFMT_X8R8G8B8 && Doubled(columns, w, &head);
+            lanes = doubled;
+        }
     }
-    lanes = lanes && Consecutive(columns, w);
+    // Where every pixel is written whatever the target held, a row of the same texels as the row above
+    // is a copy of it (a quad stretched to more rows than its texels).
+    const bool copies = B == BlendKind::kNone && alpha.range && alpha.lo == 0 && alpha.hi == 255;
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        if (copies && j > 0 && rows[j] == rows[j - 1]) {
+            std::memcpy(dst, k.p->target->At(box.left, box.top + j - 1), size_t(w) * kBytes<D>);
+            continue;
+        }
+        auto row = [&](int from, int count) {
+            if (count == 0) return;
+            if (identity)
+                DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + from, count, alpha.pass,
+                                               dst + from * kBytes<D>);
+            else
+                DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns + from, count, alpha.pass,
+                                                dst + from * kBytes<D>);
+        };
         int done = 0;
-        if (lanes && rows[j] >= 0) {
-            const uint8_t* texels = tex.Row(rows[j]) + columns[0] * kBytes<T>;
-            if constexpr (D == D3DFMT_R5G6B5) {
-                done = B == BlendKind::kNone
-                           ? WriteTexels565(texels, w, alpha.lo, alpha.hi, dst)
-                           : BlendTexels565(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
-            } else {
-                done = B == BlendKind::kNone
-                           ? WriteTexels8888(texels, w, T == D3DFMT_X8R8G8B8, alpha.lo, alpha.hi, dst)
-                           : BlendTexels8888(texels, w, alpha_scale, alpha.lo, alpha.hi, dst);
+        if constexpr (kRowLanes<T, D, B>) {
+            if (lanes && rows[j] >= 0) {
+                if (head) row(0, head);
+                done = head + WriteLanes<T, D, B>(tex.Row(rows[j]) + columns[head] * kBytes<T>, w - head,
+                                                  doubled, alpha_scale, alpha.lo, alpha.hi,
+                                                  dst + head * kBytes<D>);
             }
         }
-        dst += done * kBytes<D>;
-        if (identity)
-            DrawTexturedRow<T, D, B, true>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
-        else
-            DrawTexturedRow<T, D, B, false>(k, tex, rows[j], columns + done, w - done, alpha.pass, dst);
+        row(done, w - done);
     }
 }
 
@@ -333,10 +365,14 @@ void TexelIndices(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, in
     int64_t r, dr;
     int64_t q = floor_div(n, &r), dq = floor_div(delta, &dr);
     for (int i = 0; i < count; ++i) {
-        out[size_t(i)] = AddressTexel(TexelOf(q), size, mode);
+        out[size_t(i)] = int(TexelOf(q));
         q += dq, r += dr;
         if (r >= d) r -= d, ++q;
     }
+    // The texels run one way: when the first and the last lie inside the texture, so do all, and the
+    // addressing leaves them as they are.
+    if (out[0] < 0 || out[0] >= size || out.back() < 0 || out.back() >= size)
+        for (int& t : out) t = AddressTexel(t, size, mode);
 }
 
 // The alpha test's table, made again only when the test's states change.
@@ -356,125 +392,103 @@ const AlphaPass& AlphaPassTable(const PixelPipeline& p) {
     return table;
 }
 
-}  // namespace
-
-bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
-    const PixelPipeline& p = *r.pipeline;
-    if (p.depth || !SameVertex(q[4], q[2]) || !SameVertex(q[5], q[1])) return false;
-    int64_t x0 = SnapCoordinate(q[0].x), x1 = SnapCoordinate(q[1].x), y0 = SnapCoordinate(q[0].y),
-            y2 = SnapCoordinate(q[2].y);
-    if (SnapCoordinate(q[2].x) != x0 || SnapCoordinate(q[3].x) != x1 || SnapCoordinate(q[1].y) != y0 ||
-        SnapCoordinate(q[3].y) != y2)
-        return false;
-    for (int k = 1; k < 4; ++k)
-        if (!(q[k].diffuse == q[0].diffuse) || !(q[k].specular == q[0].specular) || q[k].rhw != q[0].rhw)
-            return false;
-    if (std::abs(q[0].x) > 1e6 || std::abs(q[1].x) > 1e6 || std::abs(q[0].y) > 1e6 || std::abs(q[2].y) > 1e6)
-        return false;
-    // The quad's winding decides culling for both of its triangles alike.
-    int64_t area = (x1 - x0) * (y2 - y0);
-    if (area == 0) return true;
-    if ((r.cull == D3DCULL_CW && area > 0) || (r.cull == D3DCULL_CCW && area < 0)) return true;
-    for (int s = 0; s < p.stage_count; ++s) {
-        const SamplerSetup& smp = p.stages[s].sampler;
-        if (!smp.texture) continue;
-        if (smp.linear_mag || smp.linear_min) return false;
-        int set = p.stages[s].texcoord_index;
-        if (TexelFixed(q[0].u[set], 1) != TexelFixed(q[2].u[set], 1) ||
-            TexelFixed(q[1].u[set], 1) != TexelFixed(q[3].u[set], 1) ||
-            TexelFixed(q[0].v[set], 1) != TexelFixed(q[1].v[set], 1) ||
-            TexelFixed(q[2].v[set], 1) != TexelFixed(q[3].v[set], 1))
-            return false;
-    }
-    IntRect box{int(PixelCeil(std::min(x0, x1))), int(PixelCeil(std::min(y0, y2))),
-                int(PixelCeil(std::max(x0, x1))), int(PixelCeil(std::max(y0, y2)))};
-    box = Intersect(box, p.clip);
-    if (box.Empty()) return true;
-    int w = box.Width(), h = box.Height();
-
-    Kernel k{&p, ClassifyBlend(p), ColorKind::kGeneric, AlphaKind::kTexture, q[0].diffuse, false};
-    bool textured = p.stage_count == 1 && p.stages[0].sampler.texture;
-    bool untextured = true;
-    for (int s = 0; s < p.stage_count; ++s) untextured = untextured && !p.stages[s].sampler.texture;
-    bool special = IsColorFormat(p.target->format) && (untextured || (textured && ClassifyStage(p, &k)));
-    // Modulating by 255 leaves a channel as it is.
-    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
-        k.color = ColorKind::kTexture;
-    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
-    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
-    // (the border colour, which has an alpha of its own, is never read but in border addressing).
-    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && textured) {
-        const SamplerSetup& sampler = p.stages[0].sampler;
-        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
-            sampler.address_v != D3DTADDRESS_BORDER)
-            k.alpha = AlphaKind::kTexture;
-    }
-    if (!special) {
-        // Texel coordinates per column and per row of each stage, as the generic path interpolates them.
-        std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
-        for (int s = 0; s < p.stage_count; ++s) {
-            const SurfaceStore* t = p.stages[s].sampler.texture;
-            if (!t) continue;
-            int set = p.stages[s].texcoord_index;
-            int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
-            int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
-            col_u[s].resize(size_t(w));
-            row_v[s].resize(size_t(h));
-            for (int i = 0; i < w; ++i) {
-                int64_t pos = int64_t(box.left + i) << kSubpixelBits;
-                col_u[s][size_t(i)] = Interpolate(x0, x1, ua, ub, pos);
-            }
-            for (int j = 0; j < h; ++j) {
-                int64_t pos = int64_t(box.top + j) << kSubpixelBits;
-                row_v[s][size_t(j)] = Interpolate(y0, y2, va, vb, pos);
-            }
+// An untextured quad's one colour, row by row: stored as one encoded pixel without blending,
+// alpha-blended on lanes where the target has them (onto R5G6B5 as a row of texels of that colour), and
+// pixel by pixel otherwise. An alpha test that refuses the colour leaves every pixel.
+template <D3DFORMAT D>
+void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
+    if (!alpha.pass[c.a]) return;
+    const int w = box.Width();
+    if (k.blend == BlendKind::kNone) {
+        uint8_t pixel[4];
+        Encode<D>(pixel, c);
+        for (int j = 0; j < box.Height(); ++j) {
+            uint8_t* dst = k.p->target->At(box.left, box.top + j);
+            for (int i = 0; i < w; ++i) std::memcpy(dst + i * kBytes<D>, pixel, kBytes<D>);
         }
-        Fragment f;
-        f.diffuse = q[0].diffuse;
-        f.specular = q[0].specular;
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) {
-                f.x = box.left + i;
-                f.y = box.top + j;
-                for (int s = 0; s < p.stage_count; ++s)
-                    if (p.stages[s].sampler.texture)
-                        f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
-                ShadeFragment(p, f);
-            }
-        return true;
+        return;
     }
-
-    const AlphaPass& alpha = AlphaPassTable(p);
-    const bool* alpha_pass = alpha.pass;
     thread_local std::vector<Color> colors;
-    colors.resize(size_t(w));
-    if (untextured) {
-        Fragment f;
-        f.diffuse = q[0].diffuse;
-        f.specular = q[0].specular;
-        Color c = RunStages(p, f);
-        if (p.specular_add) {
-            c.r = std::min(255, c.r + f.specular.r);
-            c.g = std::min(255, c.g + f.specular.g);
-            c.b = std::min(255, c.b + f.specular.b);
-        }
-        std::fill(colors.begin(), colors.end(), c);
-        for (int j = 0; j < h; ++j) {
-            uint8_t* dst = p.target->At(box.left, box.top + j);
-            DispatchColorFormat(p.target->format, [&](auto f) {
-                WriteRowFor<decltype(f)::value>(k.blend, p, alpha_pass, dst, colors.data(), w);
-            });
-        }
-        return true;
+    thread_local std::vector<uint32_t> texels;
+    colors.assign(size_t(w), c);
+    if (D == D3DFMT_R5G6B5) texels.assign(size_t(w), ArgbFromColor(c));
+    for (int j = 0; j < box.Height(); ++j) {
+        uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        int done = 0;
+        if (k.blend == BlendKind::kAlpha && D == D3DFMT_X8R8G8B8)
+            done = BlendColor8888(ArgbFromColor(c), w, dst);
+        if constexpr (D == D3DFMT_R5G6B5)
+            if (k.blend == BlendKind::kAlpha)
+                done = BlendTexels565(reinterpret_cast<const uint8_t*>(texels.data()), w, 255, 0, 255, dst);
+        WriteRowFor<D>(k.blend, *k.p, alpha.pass, dst + done * kBytes<D>, colors.data(), w - done);
     }
+}
+
+// The quad's corners snapped, and its box of covered pixels within the clip.
+struct QuadGeometry {
+    int64_t x0, x1, y0, y2;
+    IntRect box;
+};
+
+// The per-fragment shading of a quad whose stages have no special kernel, with the texel coordinates of
+// each column and row as the generic path interpolates them.
+void ShadeQuadFragments(const PixelPipeline& p, const ScreenVertex* q, const QuadGeometry& g) {
+    const IntRect& box = g.box;
+    thread_local std::vector<int64_t> col_u[kStageCount], row_v[kStageCount];
+    for (int s = 0; s < p.stage_count; ++s) {
+        const SurfaceStore* t = p.stages[s].sampler.texture;
+        if (!t) continue;
+        int set = p.stages[s].texcoord_index;
+        int64_t ua = TexelFixed(q[0].u[set], t->width), ub = TexelFixed(q[1].u[set], t->width);
+        int64_t va = TexelFixed(q[0].v[set], t->height), vb = TexelFixed(q[2].v[set], t->height);
+        col_u[s].resize(size_t(box.Width()));
+        row_v[s].resize(size_t(box.Height()));
+        for (int i = 0; i < box.Width(); ++i)
+            col_u[s][size_t(i)] = Interpolate(g.x0, g.x1, ua, ub, int64_t(box.left + i) << kSubpixelBits);
+        for (int j = 0; j < box.Height(); ++j)
+            row_v[s][size_t(j)] = Interpolate(g.y0, g.y2, va, vb, int64_t(box.top + j) << kSubpixelBits);
+    }
+    Fragment f;
+    f.diffuse = q[0].diffuse;
+    f.specular = q[0].specular;
+    for (int j = 0; j < box.Height(); ++j)
+        for (int i = 0; i < box.Width(); ++i) {
+            f.x = box.left + i;
+            f.y = box.top + j;
+            for (int s = 0; s < p.stage_count; ++s)
+                if (p.stages[s].sampler.texture) f.u[s] = col_u[s][size_t(i)], f.v[s] = row_v[s][size_t(j)];
+            ShadeFragment(p, f);
+        }
+}
+
+// An untextured quad: the stages' one colour, with the specular colour added, filled in.
+void FillQuad(const Kernel& k, const ScreenVertex& corner, IntRect box, const AlphaPass& alpha) {
+    const PixelPipeline& p = *k.p;
+    Fragment f;
+    f.diffuse = corner.diffuse;
+    f.specular = corner.specular;
+    Color c = RunStages(p, f);
+    if (p.specular_add) {
+        c.r = std::min(255, c.r + f.specular.r);
+        c.g = std::min(255, c.g + f.specular.g);
+        c.b = std::min(255, c.b + f.specular.b);
+    }
+    DispatchColorFormat(p.target->format, [&](auto d) { FillRows<decltype(d)::value>(k, c, box, alpha); });
+}
+
+// A quad of one texture through a stage of a special kind: the texel of each column and row, then the
+// rows by the texture's and the target's formats and the blend's kind.
+void DrawTexturedQuad(const Kernel& k, const ScreenVertex* q, const QuadGeometry& g, const AlphaPass& alpha) {
+    const PixelPipeline& p = *k.p;
     const SamplerSetup& smp = p.stages[0].sampler;
     const SurfaceStore& tex = *smp.texture;
-    int set = p.stages[0].texcoord_index;
+    const IntRect& box = g.box;
+    const int set = p.stages[0].texcoord_index, w = box.Width();
     thread_local std::vector<int> columns, rows;
-    TexelIndices(x0, x1, TexelFixed(q[0].u[set], tex.width), TexelFixed(q[1].u[set], tex.width), box.left, w,
-                 tex.width, smp.address_u, columns);
-    TexelIndices(y0, y2, TexelFixed(q[0].v[set], tex.height), TexelFixed(q[2].v[set], tex.height), box.top, h,
-                 tex.height, smp.address_v, rows);
+    TexelIndices(g.x0, g.x1, TexelFixed(q[0].u[set], tex.width), TexelFixed(q[1].u[set], tex.width), box.left,
+                 w, tex.width, smp.address_u, columns);
+    TexelIndices(g.y0, g.y2, TexelFixed(q[0].v[set], tex.height), TexelFixed(q[2].v[set], tex.height),
+                 box.top, box.Height(), tex.height, smp.address_v, rows);
     DispatchColorFormat(tex.format, [&](auto t) {
         DispatchColorFormat(p.target->format, [&](auto d) {
             constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
@@ -491,15 +505,91 @@ bool DrawAxisAlignedQuad(const RasterSetup& r, const ScreenVertex* q) {
                                                                  alpha);
                     break;
                 default:
-                    for (int j = 0; j < h; ++j) {
+                    thread_local std::vector<Color> colors;
+                    colors.resize(size_t(w));
+                    for (int j = 0; j < box.Height(); ++j) {
                         ShadeTexturedRow<T>(k, tex, rows[size_t(j)], columns.data(), w, colors.data());
-                        WriteRow<D, BlendKind::kGeneric>(p, alpha_pass, p.target->At(box.left, box.top + j),
+                        WriteRow<D, BlendKind::kGeneric>(p, alpha.pass, p.target->At(box.left, box.top + j),
                                                          colors.data(), w);
                     }
                     break;
             }
         });
     });
+}
+
+}  // namespace
+
+AxisAlignedQuads::AxisAlignedQuads(const RasterSetup& raster) : raster_(raster) {
+    const PixelPipeline& p = *raster.pipeline;
+    usable_ = !p.depth;
+    untextured_ = true;
+    for (int s = 0; s < p.stage_count; ++s) {
+        const SamplerSetup& smp = p.stages[s].sampler;
+        if (!smp.texture) continue;
+        untextured_ = false;
+        if (smp.linear_mag || smp.linear_min) usable_ = false;
+    }
+    blend_ = ClassifyBlend(p);
+    const bool textured = p.stage_count == 1 && p.stages[0].sampler.texture;
+    special_ =
+        IsColorFormat(p.target->format) && (untextured_ || (textured && ClassifyStage(p, &color_, &alpha_)));
+}
+
+bool AxisAlignedQuads::Draw(const ScreenVertex* q) const {
+    if (!usable_) return false;
+    const PixelPipeline& p = *raster_.pipeline;
+    // Far coordinates (and NaN) are left to the generic path's guard band.
+    auto near = [](double v) { return std::abs(v) <= 1e6; };
+    if (!near(q[0].x) || !near(q[1].x) || !near(q[0].y) || !near(q[2].y)) return false;
+    // Values equal as given round alike: only differing ones are rounded to be compared.
+    auto snap_alike = [](double a, double b) { return a == b || SnapCoordinate(a) == SnapCoordinate(b); };
+    auto texel_alike = [](float a, float b) { return a == b || TexelFixed(a, 1) == TexelFixed(b, 1); };
+    if (!snap_alike(q[0].x, q[2].x) || !snap_alike(q[1].x, q[3].x) || !snap_alike(q[0].y, q[1].y) ||
+        !snap_alike(q[2].y, q[3].y))
+        return false;
+    QuadGeometry g{
+        SnapCoordinate(q[0].x), SnapCoordinate(q[1].x), SnapCoordinate(q[0].y), SnapCoordinate(q[2].y), {}};
+    for (int k = 1; k < 4; ++k)
+        if (!(q[k].diffuse == q[0].diffuse) || !(q[k].specular == q[0].specular) || q[k].rhw != q[0].rhw)
+            return false;
+    // The quad's winding decides culling for both of its triangles alike.
+    int64_t area = (g.x1 - g.x0) * (g.y2 - g.y0);
+    if (area == 0) return true;
+    if ((raster_.cull == D3DCULL_CW && area > 0) || (raster_.cull == D3DCULL_CCW && area < 0)) return true;
+    for (int s = 0; s < p.stage_count; ++s) {
+        if (!p.stages[s].sampler.texture) continue;
+        int set = p.stages[s].texcoord_index;
+        if (!texel_alike(q[0].u[set], q[2].u[set]) || !texel_alike(q[1].u[set], q[3].u[set]) ||
+            !texel_alike(q[0].v[set], q[1].v[set]) || !texel_alike(q[2].v[set], q[3].v[set]))
+            return false;
+    }
+    g.box = Intersect({int(PixelCeil(std::min(g.x0, g.x1))), int(PixelCeil(std::min(g.y0, g.y2))),
+                       int(PixelCeil(std::max(g.x0, g.x1))), int(PixelCeil(std::max(g.y0, g.y2)))},
+                      p.clip);
+    if (g.box.Empty()) return true;
+    if (!special_) {
+        ShadeQuadFragments(p, q, g);
+        return true;
+    }
+    Kernel k{&p, blend_, color_, alpha_, q[0].diffuse};
+    // Modulating by 255 leaves a channel as it is.
+    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
+        k.color = ColorKind::kTexture;
+    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
+    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
+    // (the border colour, which has an alpha of its own, is never read but in border addressing).
+    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && !untextured_) {
+        const SamplerSetup& sampler = p.stages[0].sampler;
+        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
+            sampler.address_v != D3DTADDRESS_BORDER)
+            k.alpha = AlphaKind::kTexture;
+    }
+    const AlphaPass& alpha = AlphaPassTable(p);
+    if (untextured_)
+        FillQuad(k, q[0], g.box, alpha);
+    else
+        DrawTexturedQuad(k, q, g, alpha);
     return true;
 }
 

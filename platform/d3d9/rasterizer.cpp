@@ -59,20 +59,6 @@ struct TriangleAttributes {
 
 }  // namespace
 
-int64_t SnapCoordinate(double v) {
-    return std::llround(v * kOne);
-}
-
-int64_t TexelFixed(float coordinate, int size) {
-    double t = double(coordinate) * size * 65536.0;
-    if (!(t == t)) return 0;
-    // Rounded half away from zero as llround does, without its call: both parts are exact below 2^40.
-    const double c = std::clamp(t, -1099511627776.0, 1099511627776.0);
-    const int64_t whole = int64_t(c);
-    const double fraction = c - double(whole);
-    return whole + (fraction >= 0.5) - (fraction <= -0.5);
-}
-
 int DepthFixed(double z) {
     if (!(z == z)) z = 0;
     return int(std::lround(std::clamp(z, 0.0, 1.0) * 65535.0 * 256.0));
@@ -87,6 +73,10 @@ int64_t FloorDiv(__int128 n, __int128 d) {
 
 void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c) {
+    // The clip cannot place a vertex that is not finite (it would give pieces that are not finite
+    // either): such a triangle draws nothing.
+    auto finite = [](const ScreenVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y); };
+    if (!finite(a) || !finite(b) || !finite(c)) return;
     if (!InsideGuardBand(a) || !InsideGuardBand(b) || !InsideGuardBand(c)) {
         // Flat shading keeps the first vertex's colours for every piece.
         std::vector<ScreenVertex> poly{a, b, c};

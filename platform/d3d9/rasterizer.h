@@ -4,6 +4,9 @@
 // (integer plane equations), so two triangles that share an affine mapping give the same values.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/d3d9/pixel_pipeline.h"
 
 namespace d3d9 {
@@ -27,9 +30,28 @@ void RasterizePoint(const RasterSetup& r, const ScreenVertex& a);
 
 // The fixed-point forms the rasteriser and the fast paths share.
 constexpr int kSubpixelBits = 8;
-int64_t SnapCoordinate(double v);
-int64_t TexelFixed(float coordinate, int size);  // coordinate x size in texels, 16 fraction bits
-int DepthFixed(double z);                        // z x 65535, 8 fraction bits
+
+// v rounded half away from zero, as llround rounds, without its call: for |v| below 2^52 the whole part
+// and the fraction are exact.
+inline int64_t RoundHalfAway(double v) {
+    if (!(std::abs(v) < 4503599627370496.0)) return std::llround(v);
+    const int64_t whole = int64_t(v);
+    const double fraction = v - double(whole);
+    return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
+
+inline int64_t SnapCoordinate(double v) {
+    return RoundHalfAway(v * (1 << kSubpixelBits));
+}
+
+// coordinate x size in texels, 16 fraction bits; 0 for NaN.
+inline int64_t TexelFixed(float coordinate, int size) {
+    const double t = double(coordinate) * size * 65536.0;
+    if (!(t == t)) return 0;
+    return RoundHalfAway(std::clamp(t, -1099511627776.0, 1099511627776.0));
+}
+
+int DepthFixed(double z);  // z x 65535, 8 fraction bits
 int64_t FloorDiv(__int128 n, __int128 d);
 
 }  // namespace d3d9

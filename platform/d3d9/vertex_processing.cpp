@@ -128,15 +128,42 @@ VertexProcessor::VertexProcessor(const DeviceState& state, const VertexLayout& l
     Multiply(state.world, state.view, world_view_);
     Multiply(world_view_, state.projection, world_view_projection_);
     lighting_ = !layout.pretransformed && state.render[D3DRS_LIGHTING];
-    for (int i = 0; i < kStageCount; ++i)
-        texture_transform_[i] =
-            (state.stage[size_t(i)][D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE;
+    for (int s = 0; s < kStageCount; ++s) {
+        if ((state.stage[size_t(s)][D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) == D3DTTFF_DISABLE) continue;
+        transformed_stage_[transformed_count_] = s;
+        transformed_set_[transformed_count_++] = int(state.stage[size_t(s)][D3DTSS_TEXCOORDINDEX] & 7);
+    }
+}
+
+void VertexProcessor::ReadAttributes(const uint8_t* p, Color* diffuse, Color* specular, float* u,
+                                     float* v) const {
+    *diffuse = layout_.diffuse >= 0 ? ReadColor(p, layout_.diffuse) : Color{255, 255, 255, 255};
+    *specular = layout_.specular >= 0 ? ReadColor(p, layout_.specular) : Color{0, 0, 0, 0};
+    for (int i = 0; i < layout_.tex_count; ++i) {
+        u[i] = ReadFloat(p, layout_.tex[i]);
+        v[i] = ReadFloat(p, layout_.tex[i] + 4);
+    }
+    for (int k = 0; k < transformed_count_; ++k) {
+        const int set = transformed_set_[k];
+        const D3DMATRIX& m = state_.texture_transform[size_t(transformed_stage_[k])];
+        const float tu = u[set], tv = v[set];
+        u[set] = float(double(tu) * m._11 + double(tv) * m._21 + m._31);
+        v[set] = float(double(tu) * m._12 + double(tv) * m._22 + m._32);
+    }
+}
+
+void VertexProcessor::ProcessToScreen(const uint8_t* p, ScreenVertex* out) const {
+    out->x = ReadFloat(p, layout_.position);
+    out->y = ReadFloat(p, layout_.position + 4);
+    out->z = ReadFloat(p, layout_.position + 8);
+    out->rhw = ReadFloat(p, layout_.position + 12);
+    ReadAttributes(p, &out->diffuse, &out->specular, out->u, out->v);
 }
 
 ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {
     ProcessedVertex o;
-    Color diffuse = layout_.diffuse >= 0 ? ReadColor(p, layout_.diffuse) : Color{255, 255, 255, 255};
-    Color specular = layout_.specular >= 0 ? ReadColor(p, layout_.specular) : Color{0, 0, 0, 0};
+    Color diffuse, specular;
+    ReadAttributes(p, &diffuse, &specular, o.u, o.v);
     double in[3] = {ReadFloat(p, layout_.position), ReadFloat(p, layout_.position + 4),
                     ReadFloat(p, layout_.position + 8)};
     if (layout_.pretransformed) {
@@ -170,18 +197,6 @@ ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {
     }
     o.diffuse = diffuse;
     o.specular = specular;
-    for (int i = 0; i < layout_.tex_count; ++i) {
-        o.u[i] = ReadFloat(p, layout_.tex[i]);
-        o.v[i] = ReadFloat(p, layout_.tex[i] + 4);
-    }
-    for (int s = 0; s < kStageCount; ++s) {
-        if (!texture_transform_[s]) continue;
-        int set = int(state_.stage[size_t(s)][D3DTSS_TEXCOORDINDEX] & 7);
-        const D3DMATRIX& m = state_.texture_transform[size_t(s)];
-        float u = o.u[set], v = o.v[set];
-        o.u[set] = float(double(u) * m._11 + double(v) * m._21 + m._31);
-        o.v[set] = float(double(u) * m._12 + double(v) * m._22 + m._32);
-    }
     return o;
 }
 

@@ -34,6 +34,9 @@ class VertexProcessor {
   public:
     VertexProcessor(const DeviceState& state, const VertexLayout& layout);
     ProcessedVertex Process(const uint8_t* vertex) const;
+    // A pre-transformed vertex as Process and PretransformedToScreen together give it, written over `out`
+    // (a default screen vertex, whose coordinate sets past the layout's stay 0).
+    void ProcessToScreen(const uint8_t* vertex, ScreenVertex* out) const;
     // Clip-space polygon to screen vertices (near and far planes, then the viewport mapping).
     std::vector<ScreenVertex> ToScreen(std::vector<ProcessedVertex> polygon) const;
     // A pre-transformed vertex as it reaches the screen.
@@ -43,13 +46,16 @@ class VertexProcessor {
   private:
     Color Light(const double position[3], const double normal[3], Color diffuse, Color specular,
                 Color* out_specular) const;
+    // The vertex's colours and texture coordinates (after the texture transforms); u and v by set.
+    void ReadAttributes(const uint8_t* vertex, Color* diffuse, Color* specular, float* u, float* v) const;
 
     const DeviceState& state_;
     VertexLayout layout_;
     double world_view_[4][4];
     double world_view_projection_[4][4];
     bool lighting_;
-    bool texture_transform_[kStageCount];
+    int transformed_count_ = 0;  // stages with a texture transform, and their coordinate sets
+    int transformed_stage_[kStageCount], transformed_set_[kStageCount];
 };
 
 }  // namespace d3d9

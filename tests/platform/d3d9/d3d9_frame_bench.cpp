@@ -1,7 +1,8 @@
 // Time per synthetic game frame on the Direct3D 9 stand-in: 350 tiles of 20x20 from one texture, 40
 // alpha-tested 40x40 sprites and 10 alpha-blended ones on a 400x300 R5G6B5 render target, then the
-// 2x stretch onto an 800x600 back buffer; its draw part alone, and the same blits through SDL2. And the time
-// of a Present of an 800x600 R5G6B5 back buffer into a headless window of that client size.
+// 2x stretch onto an 800x600 back buffer; its draw part alone, and the same blits through SDL2. The game's
+// own shapes (many small quads, its screen at twice its size, a translucent cover). And the time of a
+// Present of an 800x600 R5G6B5 back buffer into a headless window of that client size.
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -29,20 +30,27 @@ void AppendQuad(std::vector<Vertex>& out, float x, float y, float w, float h, fl
     out.insert(out.end(), {tl, tr, bl, br, bl, tr});
 }
 
+// A device with an 800x600 back buffer of the format, on the window (any handle when headless).
+IDirect3DDevice9* MakeDevice(IDirect3D9* d3d, D3DFORMAT format = D3DFMT_X8R8G8B8,
+                             HWND window = reinterpret_cast<HWND>(uintptr_t(1))) {
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 800;
+    pp.BackBufferHeight = 600;
+    pp.BackBufferFormat = format;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.hDeviceWindow = window;
+    IDirect3DDevice9* device = nullptr;
+    d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    return device;
+}
+
 // The synthetic frame's device, atlas and quads.
 class SyntheticFrame {
   public:
     SyntheticFrame() {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 800;
-        pp.BackBufferHeight = 600;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t(1));
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                           &device_);
+        device_ = MakeDevice(d3d_);
         device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_);
         device_->CreateRenderTarget(400, 300, D3DFMT_R5G6B5, D3DMULTISAMPLE_NONE, 0, FALSE, &screen_,
                                     nullptr);
@@ -170,6 +178,83 @@ void BM_SyntheticDrawPartSdl2(benchmark::State& state) {
 }
 BENCHMARK(BM_SyntheticDrawPartSdl2)->Unit(benchmark::kMicrosecond);
 
+// The game's own shapes on an 800x600 X8R8G8B8 back buffer: many small quads (the cost of each quad
+// beyond its pixels), its 400x300 screen texture drawn at twice its size, and a half-transparent black
+// cover over the screen.
+class GameShapes {
+  public:
+    GameShapes() {
+        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+        device_ = MakeDevice(d3d_);
+        device_->CreateTexture(400, 300, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &screen_, nullptr);
+        D3DLOCKED_RECT lr;
+        screen_->LockRect(0, &lr, nullptr, 0);
+        std::mt19937 rng(2);
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x) {
+                const uint32_t texel = rng();
+                std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &texel, 4);
+            }
+        screen_->UnlockRect(0);
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        for (int i = 0; i < 1000; ++i)
+            AppendQuad(small_, float((i % 50) * 16), float((i / 50) * 16), 8, 8, (i % 40) * 8 / 400.0f,
+                       (i % 30) * 8 / 300.0f, ((i % 40) * 8 + 8) / 400.0f, ((i % 30) * 8 + 8) / 300.0f,
+                       0xFFFFFFFF);
+        AppendQuad(doubled_, 0, 0, 800, 600, 0, 0, 1, 1, 0xFFFFFFFF);
+        AppendQuad(cover_, 0, 0, 400, 300, 0, 0, 1, 1, 0xC8000000);
+    }
+    ~GameShapes() {
+        device_->SetTexture(0, nullptr);
+        screen_->Release();
+        device_->Release();
+        d3d_->Release();
+    }
+
+    void Draw(const std::vector<Vertex>& quads, bool textured) {
+        device_->BeginScene();
+        device_->SetTexture(0, textured ? screen_ : nullptr);
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, !textured);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device_->SetFVF(0x144);
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(quads.size() / 3), quads.data(), sizeof(Vertex));
+        device_->EndScene();
+    }
+
+    std::vector<Vertex> small_, doubled_, cover_;
+
+  private:
+    IDirect3D9* d3d_ = nullptr;
+    IDirect3DDevice9* device_ = nullptr;
+    IDirect3DTexture9* screen_ = nullptr;
+};
+
+void BM_SmallQuads(benchmark::State& state) {
+    GameShapes shapes;
+    for (auto _ : state) shapes.Draw(shapes.small_, true);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(shapes.small_.size() / 6));
+}
+BENCHMARK(BM_SmallQuads)->Unit(benchmark::kMicrosecond);
+
+void BM_ScreenDoubled(benchmark::State& state) {
+    GameShapes shapes;
+    for (auto _ : state) shapes.Draw(shapes.doubled_, true);
+}
+BENCHMARK(BM_ScreenDoubled)->Unit(benchmark::kMicrosecond);
+
+void BM_ScreenCover(benchmark::State& state) {
+    GameShapes shapes;
+    for (auto _ : state) shapes.Draw(shapes.cover_, false);
+}
+BENCHMARK(BM_ScreenCover)->Unit(benchmark::kMicrosecond);
+
 void BM_Present(benchmark::State& state) {
     SetHostKind(HostKind::kHeadless);
     WNDCLASSEXA window_class{};
@@ -180,15 +265,7 @@ void BM_Present(benchmark::State& state) {
     HWND window = CreateWindowExA(0, "PresentBenchWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
                                   nullptr, nullptr, nullptr);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_R5G6B5;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.hDeviceWindow = window;
-    IDirect3DDevice9* device = nullptr;
-    d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    IDirect3DDevice9* device = MakeDevice(d3d, D3DFMT_R5G6B5, window);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0);
     for (auto _ : state) device->Present(nullptr, nullptr, nullptr, nullptr);
     device->Release();

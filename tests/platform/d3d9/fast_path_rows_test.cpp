@@ -1,6 +1,6 @@
 // Quads that map texels one to one: the fast path's rows of consecutive texels (the copies under the
-// alpha test and the alpha blends onto R5G6B5 and X8R8G8B8) give the generic path's pixels, at widths
-// below, at and between the steps of the row loops.
+// alpha test and the alpha blends onto R5G6B5 and X8R8G8B8, with steps of texels all clear or all
+// opaque) give the generic path's pixels, at widths below, at and between the steps of the row loops.
 #include <random>
 
 #include "tests/platform/d3d9/d3d9_test_support.h"
@@ -16,6 +16,7 @@ struct RowCase {
     D3DCOLOR diffuse;  // white passes the texel on; a grey alpha modulates the texel's
     DWORD alpha_func;
     DWORD alpha_op = D3DTOP_MODULATE;  // SELECTARG2: the diffuse alpha
+    bool blend_alpha_test = false;     // blends under the alpha test too
 };
 
 TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
@@ -25,18 +26,27 @@ TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
         {D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, false, 0xFFFFFFFF, D3DCMP_NOTEQUAL},
         {D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_ALWAYS},
         {D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, true, 0x80FFFFFF, D3DCMP_LESS},
+        {D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_LESS, D3DTOP_MODULATE, true},
+        {D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_GREATER, D3DTOP_MODULATE, true},
         {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, false, 0xFFFFFFFF, D3DCMP_GREATEREQUAL},
         {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, 0xFFFFFFFF, D3DCMP_ALWAYS},
         {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, 0xFFFFFFFF, D3DCMP_LESS},
         {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_ALWAYS},
         {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0x5AFFFFFF, D3DCMP_GREATER},
+        {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_LESS, D3DTOP_MODULATE, true},
+        {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, 0xFFFFFFFF, D3DCMP_GREATER, D3DTOP_MODULATE, true},
         {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, 0xFFFFFFFF, D3DCMP_GREATER, D3DTOP_SELECTARG2},
     };
     std::mt19937 rng(41);
+    // Runs of texels of random alphas, of alpha 0 and of alpha 255, so that whole steps of the row loops
+    // meet each.
     std::vector<uint32_t> texels(48 * 8);
-    for (auto& t : texels) {
-        t = rng();
-        if (rng() % 3 == 0) t = (t & 0xFFFFFF) | (rng() % 2 ? 0xFF000000u : 0u);
+    for (size_t i = 0; i < texels.size();) {
+        const uint32_t kind = rng() % 3;
+        for (size_t end = std::min(texels.size(), i + 1 + rng() % 12); i < end; ++i) {
+            texels[i] = rng();
+            if (kind != 0) texels[i] = (texels[i] & 0xFFFFFF) | (kind == 1 ? 0xFF000000u : 0u);
+        }
     }
     for (const RowCase& c : cases) {
         IDirect3DTexture9* rt = MakeTarget(64, 64, c.target);
@@ -48,7 +58,7 @@ TEST_F(FastPathRowsTest, OneToOneQuadsGiveTheGenericPathsPixels) {
         for (int fast = 0; fast < 2; ++fast) {
             d3d9::SetFastPathsEnabled(fast == 1);
             device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x5A3C7E91, 1.0f, 0);
-            device->SetRenderState(D3DRS_ALPHATESTENABLE, !c.blend);
+            device->SetRenderState(D3DRS_ALPHATESTENABLE, !c.blend || c.blend_alpha_test);
             device->SetRenderState(D3DRS_ALPHAFUNC, c.alpha_func);
             device->SetRenderState(D3DRS_ALPHAREF, 0x40);
             device->SetRenderState(D3DRS_ALPHABLENDENABLE, c.blend);

@@ -1,5 +1,7 @@
 // The fast quad path gives exactly the generic path's pixels, and the same scene gives the same pixels
 // under every capability profile.
+#include <cmath>
+#include <limits>
 #include <random>
 
 #include "tests/platform/d3d9/d3d9_test_support.h"
@@ -144,6 +146,109 @@ TEST_F(FastPathTest, SameSceneUnderEveryCapabilityProfile) {
         d3d->Release();
         d3d = nullptr;
     }
+}
+
+// Six vertices whose last two do not repeat the third and the second are two triangles of their own: the
+// fast path takes only true quads, whether the repeats come as copies or through shared indices, and
+// every list gives the generic path's pixels.
+struct SixVertexCase {
+    int changed;                    // the vertex changed (-1: none)
+    int field;                      // 0 position, 1 colour, 2 texture coordinate
+    std::vector<uint16_t> indices;  // empty: not indexed
+    bool quad;
+};
+
+TEST_F(FastPathTest, OnlySixVerticesThatRepeatTheirCornersAreOneQuad) {
+    MakeDevice(16, 16);
+    std::vector<uint32_t> texels(8 * 8);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = 0xFF000000u | uint32_t(i * 0x3A5F17u);
+    IDirect3DTexture9* tex = MakeTexture(8, 8, D3DFMT_A8R8G8B8, texels);
+    const SixVertexCase cases[] = {
+        {-1, 0, {}, true},
+        {4, 0, {}, false},
+        {5, 1, {}, false},
+        {4, 2, {}, false},
+        {-1, 0, {0, 1, 2, 3, 2, 1}, true},
+        {-1, 0, {0, 1, 2, 3, 4, 5}, true},
+        {4, 0, {0, 1, 2, 3, 4, 1}, false},
+    };
+    for (const SixVertexCase& c : cases) {
+        const float x0 = 1.5f, y0 = 2.5f, x1 = 13.5f, y1 = 10.5f;
+        const D3DCOLOR white = 0xFFFFFFFF;
+        TexturedVertex v[6] = {{x0, y0, 0, 1, white, 0, 0}, {x1, y0, 0, 1, white, 1, 0},
+                               {x0, y1, 0, 1, white, 0, 1}, {x1, y1, 0, 1, white, 1, 1},
+                               {x0, y1, 0, 1, white, 0, 1}, {x1, y0, 0, 1, white, 1, 0}};
+        if (c.changed >= 0) {
+            TexturedVertex& changed = v[c.changed];
+            if (c.field == 0) changed.x += 3;
+            if (c.field == 1) changed.diffuse = 0xFF4080C0;
+            if (c.field == 2) changed.u += 0.25f;
+        }
+        std::vector<uint32_t> results[2];
+        for (int fast = 0; fast < 2; ++fast) {
+            d3d9::SetFastPathsEnabled(fast == 1);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+            device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+            device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+            device->SetTexture(0, tex);
+            device->SetFVF(0x144);
+            device->BeginScene();
+            const uint64_t before = d3d9::FastPathQuadCount();
+            if (c.indices.empty())
+                EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(TexturedVertex)), D3D_OK);
+            else
+                EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 6, 2, c.indices.data(),
+                                                         D3DFMT_INDEX16, v, sizeof(TexturedVertex)),
+                          D3D_OK);
+            EXPECT_EQ(d3d9::FastPathQuadCount() - before, fast == 1 && c.quad ? 1u : 0u)
+                << "vertex " << c.changed << " field " << c.field << " indices " << c.indices.size();
+            device->EndScene();
+            results[fast] = ReadTarget();
+        }
+        EXPECT_EQ(results[0], results[1]) << "vertex " << c.changed << " field " << c.field;
+        device->SetTexture(0, nullptr);
+    }
+    tex->Release();
+}
+
+// Quads reaching far off the target (past the generic path's guard band) give the generic path's pixels,
+// and quads with a coordinate that is not a number draw nothing through either path.
+TEST_F(FastPathTest, FarAndNaNCornersGiveTheGenericPathsPixels) {
+    MakeDevice(16, 16);
+    std::vector<uint32_t> texels(16 * 16);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = 0xFF000000u | uint32_t(i * 0x9E3779B9u);
+    IDirect3DTexture9* tex = MakeTexture(16, 16, D3DFMT_A8R8G8B8, texels);
+    const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
+    struct Corners {
+        float x0, y0, x1, y1, u0, v0, u1, v1;
+    };
+    const Corners cases[] = {
+        {-0.5f, -0.5f, 3e6f, 15.5f, 0, 0, 3e6f / 16, 1},
+        {-3e6f, -3e6f, 3e6f, 3e6f, -3e6f / 16, -3e6f / 16, 3e6f / 16, 3e6f / 16},
+        {nan, -0.5f, 15.5f, 15.5f, 0, 0, 1, 1},
+        {-0.5f, -0.5f, 15.5f, nan, 0, 0, 1, 1},
+        {-0.5f, -0.5f, inf, 15.5f, 0, 0, 1, 1},
+    };
+    for (const Corners& c : cases) {
+        std::vector<uint32_t> results[2];
+        for (int fast = 0; fast < 2; ++fast) {
+            d3d9::SetFastPathsEnabled(fast == 1);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+            device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+            device->SetTexture(0, tex);
+            DrawQuad(c.x0, c.y0, c.x1, c.y1, c.u0, c.v0, c.u1, c.v1, 0xFFFFFFFF);
+            results[fast] = ReadTarget();
+        }
+        EXPECT_EQ(results[0], results[1]) << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1;
+        const bool finite =
+            std::isfinite(c.x0) && std::isfinite(c.y0) && std::isfinite(c.x1) && std::isfinite(c.y1);
+        if (!finite)
+            EXPECT_EQ(results[1], std::vector<uint32_t>(16 * 16, 0xFF000000u)) << c.x0 << "," << c.y1;
+        device->SetTexture(0, nullptr);
+    }
+    tex->Release();
 }
 
 }  // namespace

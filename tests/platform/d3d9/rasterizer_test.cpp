@@ -1,9 +1,10 @@
 // Coverage rules of the rasteriser: pixel centres on whole coordinates, the top-left fill rule, the line
 // rule (a pixel is lit when its centre's far half-edge lies in (start, end]), exact 2x point-sampled
-// stretches and flat shading.
+// stretches, flat shading, and the rounding of its fixed-point forms.
 #include <cmath>
 #include <random>
 
+#include "platform/d3d9/rasterizer.h"
 #include "tests/platform/d3d9/d3d9_test_support.h"
 
 namespace d3d9_test {
@@ -332,6 +333,36 @@ TEST_F(RasterizerTest, SixteenBitChannelsRoundToTheNearestValue) {
         d3d9::EncodePixel(D3DFMT_A1R5G5B5, reinterpret_cast<uint8_t*>(&p), {0, v, 0, v});
         ASSERT_EQ(p, ((v >= 128) << 15) | (nearest(v, 255, 31) << 5)) << v;
     }
+}
+
+// The fixed-point forms round half away from zero as llround does: at halves, a hair either side of them,
+// at the end of the exactly representable range and past it.
+TEST(FixedPointRounding, RoundsAsLlround) {
+    const double values[] = {0.0,
+                             -0.0,
+                             0.5,
+                             -0.5,
+                             2.5,
+                             -2.5,
+                             std::nextafter(2.5, 0.0),
+                             std::nextafter(-2.5, 0.0),
+                             std::nextafter(0.5, 0.0),
+                             std::nextafter(-0.5, 0.0),
+                             123456.5,
+                             -123456.75,
+                             4503599627370495.5,
+                             -4503599627370495.5,
+                             4503599627370497.0,
+                             1e300,
+                             -1e300};
+    for (double v : values) EXPECT_EQ(d3d9::RoundHalfAway(v), std::llround(v)) << v;
+    std::mt19937_64 rng(7);
+    int mismatches = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double v = std::ldexp(double(int64_t(rng())), -int(rng() % 80));
+        mismatches += d3d9::RoundHalfAway(v) != std::llround(v);
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
