@@ -5,6 +5,7 @@
 #include "engine/graphics/device/builtin_shader_layout.h"
 #include "tools/archive/archive_lz_pack.h"
 #include "tools/archive/archive_writer.h"
+#include "tools/shaders/filter_shader_programs.h"
 #include "tools/shaders/shader_tokens.h"
 
 namespace {
@@ -163,12 +164,14 @@ std::vector<uint8_t> BuiltinTexturedPixelShader() {
 
 BuiltinShaderBlocks BuildBuiltinShaderBlocks() {
     BuiltinShaderBlocks out;
-    out.blocks[0] = Packed(Archive(BuiltinPixelShaders()));
-    out.blocks[1] =
-        Packed(CodeTable(kShaderCodeTable2Entries, kShaderCodeTable2Start, {BuiltinVertexShader()}));
+    std::vector<NamedShader> named = BuiltinPixelShaders();
+    for (NamedShader& filter : FilterPixelShaders()) named.push_back(std::move(filter));
+    out.blocks[0] = Packed(Archive(named));
+    // Code table 2 is the precompiled RGBA-mix table; the fixed entries live in table 3.
+    out.blocks[1] = Packed(CodeTable(kShaderCodeTable2Entries, kShaderCodeTable2Start, RgbaMixShaderTable()));
     out.blocks[2] = Packed(Archive({{"vs_main.vso", BuiltinVertexShader()}}));
-    out.blocks[3] =
-        Packed(CodeTable(kShaderCodeTable3Entries, kShaderCodeTable3Start, {BuiltinTexturedPixelShader()}));
+    out.blocks[3] = Packed(CodeTable(kShaderCodeTable3Entries, kShaderCodeTable3Start,
+                                     {BuiltinTexturedPixelShader(), BuiltinVertexShader()}));
     return out;
 }
 

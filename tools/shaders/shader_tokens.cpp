@@ -48,6 +48,13 @@ ShaderProgram& ShaderProgram::DeclareVertexInput(uint32_t usage, uint32_t index)
     return Op(kOpDcl, {kParameterBit | usage, Destination(kRegInput, index)});
 }
 
+ShaderProgram& ShaderProgram::Define(uint32_t index, float x, float y, float z, float w) {
+    uint32_t bits[4];
+    const float values[4] = {x, y, z, w};
+    std::memcpy(bits, values, sizeof bits);
+    return Op(kOpDef, {Destination(kRegConst, index), bits[0], bits[1], bits[2], bits[3]});
+}
+
 std::vector<uint8_t> ShaderProgram::End() {
     tokens.push_back(kEndToken);
     std::vector<uint8_t> bytes(tokens.size() * 4);

@@ -21,10 +21,10 @@ void SetLibraryPixelConstants() {
     SetShaderConstants(&shaderConstantCache, kBankPixelFloat, 0, 3, steps, 1, 0);
 }
 
-bool CreateFromCodeTable(int table, IDirect3DVertexShader9** vertex, IDirect3DPixelShader9** pixel) {
+bool CreateFromCodeTable(IDirect3DVertexShader9** vertex, IDirect3DPixelShader9** pixel) {
     int size = 0;
-    auto code = static_cast<const DWORD*>(GetShaderCodeTableEntry(
-        table, table == 2 ? kBuiltinVertexShaderEntry : kBuiltinPixelShaderEntry, &size));
+    auto code = static_cast<const DWORD*>(
+        GetShaderCodeTableEntry(3, vertex ? kBuiltinVertexShaderEntry : kBuiltinPixelShaderEntry, &size));
     if (!code) return false;
     return vertex ? DeviceCreateVertexShader(code, vertex) == D3D_OK
                   : DeviceCreatePixelShader(code, pixel) == D3D_OK;
@@ -56,11 +56,11 @@ bool CreateBuiltinShaders() {
         LogText("シェーダーコードを展開するメモリ領域の確保に失敗しました\n");
         return false;
     }
-    if (!CreateFromCodeTable(2, &builtinShaders.vertexShader, nullptr)) {
+    if (!CreateFromCodeTable(&builtinShaders.vertexShader, nullptr)) {
         LogText("頂点シェーダーオブジェクトの作成に失敗しました\n");
         return false;
     }
-    if (!CreateFromCodeTable(3, nullptr, &builtinShaders.pixelShader)) {
+    if (!CreateFromCodeTable(nullptr, &builtinShaders.pixelShader)) {
         LogText("ピクセルシェーダーオブジェクトの作成に失敗しました\n");
         return false;
     }

@@ -58,13 +58,19 @@ TEST_F(BuiltinShaderArchivesTest, OpenFindsEveryShaderAndTheCodeTableEntries) {
     }
     EXPECT_EQ(FindBuiltinShaderFile("ps_blend4_type0_igcolor0_igtalpha0.pso", &size), nullptr);
 
-    const void* vertex = GetShaderCodeTableEntry(2, kBuiltinVertexShaderEntry, &size);
+    const void* vertex = GetShaderCodeTableEntry(3, kBuiltinVertexShaderEntry, &size);
     ASSERT_NE(vertex, nullptr);
     EXPECT_EQ(FirstToken(vertex), 0xFFFE0200u);
     const void* pixel = GetShaderCodeTableEntry(3, kBuiltinPixelShaderEntry, &size);
     ASSERT_NE(pixel, nullptr);
     EXPECT_EQ(FirstToken(pixel), 0xFFFF0200u);
-    EXPECT_EQ(GetShaderCodeTableEntry(2, 1, &size), nullptr);  // empty
+    EXPECT_EQ(GetShaderCodeTableEntry(3, 2, &size), nullptr);  // empty
+    for (int entry : {0, 27, kShaderCodeTable2Entries - 1}) {  // the RGBA-mix table is full
+        const void* mix = GetShaderCodeTableEntry(2, entry, &size);
+        ASSERT_NE(mix, nullptr) << entry;
+        EXPECT_EQ(FirstToken(mix), 0xFFFF0200u) << entry;
+    }
+    EXPECT_EQ(GetShaderCodeTableEntry(2, kShaderCodeTable2Entries, &size), nullptr);
     EXPECT_EQ(GetShaderCodeTableEntry(3, kShaderCodeTable3Entries, &size), nullptr);
     EXPECT_EQ(GetShaderCodeTableEntry(1, 0, &size), nullptr);
 }
