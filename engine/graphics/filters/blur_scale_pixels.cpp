@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kMinimumStrength = 0.0000001;
-
 // Normalised weights of the centre and of each pair of taps, shared by every call.
 struct GaussWeightTable {
     double strength = -1.0;
@@ -78,6 +76,10 @@ void CopyPixels(const SoftImage& source, const SoftImage& destination) {
 
 }  // namespace
 
+const double* GaussWeights(int taps, double strength) {
+    return GaussWeightsFor(taps, strength).weight;
+}
+
 int GaussTapWidth(int taps) {
     return taps <= 8 ? 8 : taps <= 16 ? 16 : 32;
 }
@@ -89,7 +91,7 @@ int DownScaleFactor(int scale) {
 int GaussBlurPixels(const SoftImage& source, const SoftImage& destination, int taps, float strength) {
     int width = std::min(source.width, destination.width);
     int height = std::min(source.height, destination.height);
-    if (!(strength >= kMinimumStrength)) {
+    if (!(strength >= kGaussMinimumStrength)) {
         CopyPixels(source, destination);
         return 0;
     }

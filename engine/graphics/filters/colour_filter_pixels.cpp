@@ -74,22 +74,12 @@ void FromHsl(const HslPixel& hsl, uint8_t* pixel, const uint8_t* source) {
     SetColour(pixel, source, channel[0], channel[1], channel[2]);
 }
 
-struct LevelGammaTable {
+struct GammaTableCache {
     double gamma = -10000000.0;
     int entry[256];
 };
 
-LevelGammaTable levelGammaTable;
-
-// The table is rebuilt only when the gamma moves by 0.0001 or more.
-const int* GammaTableFor(double gamma) {
-    if (std::fabs(gamma - levelGammaTable.gamma) >= 0.0001) {
-        for (int i = 0; i < 256; ++i)
-            levelGammaTable.entry[i] = std::min(255, int(255.0 * std::pow(i / 255.0, 1.0 / gamma)));
-        levelGammaTable.gamma = gamma;
-    }
-    return levelGammaTable.entry;
-}
+GammaTableCache levelGammaTable;
 
 // Position of value on the input ramp a..b as 0..255. Equal ends make a threshold at a; ends in
 // reverse order make a falling ramp.
@@ -100,9 +90,36 @@ int LevelRampIndex(int value, int a, int b) {
 
 }  // namespace
 
+// The table is rebuilt only when the gamma moves by 0.0001 or more.
+const int* LevelGammaTable(float gamma) {
+    const double g = std::max(double(gamma), 0.001);
+    if (std::fabs(g - levelGammaTable.gamma) >= 0.0001) {
+        for (int i = 0; i < 256; ++i)
+            levelGammaTable.entry[i] = std::min(255, int(255.0 * std::pow(i / 255.0, 1.0 / g)));
+        levelGammaTable.gamma = g;
+    }
+    return levelGammaTable.entry;
+}
+
+MonoChroma MonoChromaOf(float cb, float cr) {
+    return {std::clamp(cb / 200.0, -0.5, 0.5), std::clamp(cr / 200.0, -0.5, 0.5)};
+}
+
+double UnitLevel(float level) {
+    return std::clamp(level / 255.0, 0.0, 1.0);
+}
+
+HsbScales HsbScalesOf(int mode, float hue, float saturation, float brightness) {
+    double turns = mode == 0 ? std::clamp(hue / 360.0, -0.5, 0.5) : std::clamp(hue / 360.0, 0.0, 1.0);
+    double saturationScale = std::clamp(saturation / 100.0, -1.0, 1.0);
+    if (saturationScale > 0) saturationScale *= 5;
+    // Beyond +/-100 % the channels would leave 0..255.
+    return {turns * 6, saturationScale, std::clamp(brightness / 100.0, -1.0, 1.0)};
+}
+
 void MonoPixels(const SoftImage& source, const SoftImage& destination, float cb, float cr) {
-    double blue = std::clamp(cb / 200.0, -0.5, 0.5);
-    double red = std::clamp(cr / 200.0, -0.5, 0.5);
+    const MonoChroma chroma = MonoChromaOf(cb, cr);
+    const double blue = chroma.blue, red = chroma.red;
     int offsetRed = int(1.402 * red * 255 * 4096);
     int offsetGreen = int((-0.34414 * blue - 0.71414 * red) * 255 * 4096);
     int offsetBlue = int(1.772 * blue * 255 * 4096);
@@ -117,7 +134,7 @@ void MonoPixels(const SoftImage& source, const SoftImage& destination, float cb,
 int BrightClipPixels(const SoftImage& source, const SoftImage& destination, int comparison, float level,
                      const FilterColorBlock* fill) {
     if (comparison != kBrightClipLess && comparison != kBrightClipGreater) return -1;
-    int threshold = int(255.0 * std::clamp(level / 255.0, 0.0, 1.0) * 4096);
+    int threshold = int(255.0 * UnitLevel(level) * 4096);
     uint8_t fillPixel[4] = {};
     if (fill) ColorToPixel(fill->red, fill->green, fill->blue, fill->alpha, fillPixel);
     MapPixels(
@@ -135,15 +152,10 @@ int BrightClipPixels(const SoftImage& source, const SoftImage& destination, int 
 
 void HsbPixels(const SoftImage& source, const SoftImage& destination, int mode, float hue, float saturation,
                float brightness) {
-    double turns = mode == 0 ? std::clamp(hue / 360.0, -0.5, 0.5) : std::clamp(hue / 360.0, 0.0, 1.0);
-    double saturationScale = std::clamp(saturation / 100.0, -1.0, 1.0);
-    if (saturationScale > 0) saturationScale *= 5;
-    // Beyond +/-100 % the channels would leave 0..255.
-    double brightnessScale = std::clamp(brightness / 100.0, -1.0, 1.0);
-    double sixths = turns * 6;
-    int hueShift = int(256 * sixths);
-    int factor = int(256 * saturationScale) + 256;
-    int bright = int(256 * brightnessScale);
+    const HsbScales scales = HsbScalesOf(mode, hue, saturation, brightness);
+    int hueShift = int(256 * scales.sixths);
+    int factor = int(256 * scales.saturation) + 256;
+    int bright = int(256 * scales.brightness);
     if (mode == 1 && hueShift >= kHueTurn) hueShift -= kHueTurn;
     MapPixels(
         [&](const uint8_t* s, uint8_t* d) {
@@ -166,9 +178,9 @@ void InvertPixels(const SoftImage& source, const SoftImage& destination) {
 
 void LevelPixels(const SoftImage& source, const SoftImage& destination, float inputMin, float inputMax,
                  float gamma, float outputMin, float outputMax) {
-    auto scaled = [](float level) { return int(255.0 * std::clamp(level / 255.0, 0.0, 1.0)); };
+    auto scaled = [](float level) { return int(255.0 * UnitLevel(level)); };
     int a = scaled(inputMin), b = scaled(inputMax), c = scaled(outputMin), d = scaled(outputMax);
-    const int* table = GammaTableFor(std::max(double(gamma), 0.001));
+    const int* table = LevelGammaTable(gamma);
     auto level = [&](int value) { return (table[LevelRampIndex(value, a, b)] * (d - c) + (c << 8)) >> 8; };
     MapPixels(
         [&](const uint8_t* s, uint8_t* p) {

@@ -1,13 +1,21 @@
 #include "engine/graphics/filters/filter_routines.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
+#include "engine/graphics/filters/filter_passes.h"
+#include "engine/graphics/filters/filter_shader_constants.h"
 #include "engine/graphics/filters/filter_shaders.h"
+#include "engine/graphics/filters/filter_work_surfaces.h"
 #include "engine/graphics/filters/shader_filter_self_test.h"
 #include "engine/graphics/graphics_services.h"
+#include "engine/graphics/handles/graphic_create_params.h"
 #include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_read_back.h"
 
 namespace {
@@ -18,17 +26,64 @@ void ReleaseFilterImages(GraphicFilterContext* context) {
     ReleaseSoftImage(&context->destinationImage);
 }
 
-// The shader path samples its work textures point by point and makes its shader; the programs and the
-// drawing of their pass are not part of this build, so the pass is refused once the shader is there.
-template <class Prepare>
-int ShaderPassWith(Prepare prepare) {
-    SetTextureFilterMode(0);
-    prepare();
-    return -1;
+// The shader path: point sampling from here on (the Gaussian and the down-scale sample their pairs and
+// blocks bilinearly in their own pass), the shader made or taken from the cache, one pass drawn.
+struct PassSampling {
+    bool linear = false;
+    int factor = 1;
+};
+
+int ShaderPassWithHandle(GraphicFilterContext* context, int handle, const FilterConstants& constants,
+                         PassSampling sampling = {}) {
+    if (handle < 0) return -1;
+    return DrawShaderPass(context, handle, constants, sampling.linear, sampling.factor);
 }
 
-int ShaderPass(FilterShader* shader) {
-    return ShaderPassWith([&] { return shader ? PrepareFilterShader(shader) : -1; });
+int ShaderPass(GraphicFilterContext* context, FilterShader* shader, const FilterConstants& constants,
+               PassSampling sampling = {}) {
+    SetTextureFilterMode(0);
+    return ShaderPassWithHandle(context, shader ? PrepareFilterShader(shader) : -1, constants, sampling);
+}
+
+// The level's gamma row as a 256 x 1 graphic of 32 bits, every channel of pixel i the table's entry i;
+// made again when the gamma moves (by the table's rule) or the graphic was deleted.
+struct GammaGraphic {
+    int graphic = -1;
+    const int* builtFrom = nullptr;
+    int entries[256] = {};
+};
+GammaGraphic gammaGraphic;
+
+int MakeGammaGraphic(const int* table) {
+    SoftImage row{};
+    if (CreateSoftImageXrgb8(256, 1, &row) != 0) return -1;
+    for (int i = 0; i < 256; ++i) SetImagePixelRgba(&row, i, 0, table[i], table[i], table[i], 255);
+    GraphicCreateParams params;
+    FillGraphicCreateParams(&params);
+    params.words[CREATE_BIT_DEPTH] = 32;
+    params.words[CREATE_COLOR_KEY_ALPHA] = 0;
+    const int graphic = NewGraphicHandle();
+    const bool made = graphic >= 0 && SetupGraphicForImages(params, graphic, &row, nullptr, 0, 0) == 0 &&
+                      CreateGraphicKeepImage(&row, nullptr, 0, 0, graphic) == 0;
+    ReleaseSoftImage(&row);
+    if (!made) {
+        if (graphic >= 0 && LookupGraphic(graphic, 1)) FreeGraphic(graphic, 0);
+        return -1;
+    }
+    return graphic;
+}
+
+int GammaRowGraphic(float gamma) {
+    GammaGraphic& g = gammaGraphic;
+    const int* table = LevelGammaTable(gamma);
+    const bool changed = !std::equal(table, table + 256, g.entries);
+    if (g.graphic >= 0 && !changed) return g.graphic;
+    if (g.graphic >= 0) FreeGraphic(g.graphic, 0);
+    g.graphic = MakeGammaGraphic(table);
+    if (g.graphic < 0) return -1;
+    std::copy(table, table + 256, g.entries);
+    SetHandleLostFlag(g.graphic, &g.graphic);
+    return g.graphic;
 }
 
 // The processor path: the memory images of the pass, the body over them, and on failure the images
@@ -60,7 +115,7 @@ int FilterUsesShaders(const GraphicFilterContext* context) {
 }
 
 int FilterMono(GraphicFilterContext* context, float cb, float cr) {
-    if (FilterUsesShaders(context)) return ShaderPass(MonoShader());
+    if (FilterUsesShaders(context)) return ShaderPass(context, MonoShader(), MonoConstants(cb, cr));
     return OnBlankImages(context,
                          [&] { MonoPixels(context->sourceImage, context->destinationImage, cb, cr); });
 }
@@ -69,7 +124,20 @@ int FilterBrightClip(const FilterColorBlock* fillColor, GraphicFilterContext* co
                      float level, int fill) {
     if (comparison != kBrightClipLess && comparison != kBrightClipGreater) return -1;
     if (fill && fillColor == nullptr) return -1;
-    if (FilterUsesShaders(context)) return ShaderPass(BrightClipShader(comparison, fill));
+    if (FilterUsesShaders(context)) {
+        // Without fill the pixels that fail keep what the destination holds: a work target gets it first.
+        const FilterPassPlan& plan = context->plan;
+        const RECT kept{context->destinationX, context->destinationY,
+                        context->destinationX + context->resultWidth,
+                        context->destinationY + context->resultHeight};
+        if (!fill && plan.outputIsWorkTarget &&
+            (BindFilterTarget(plan.outputGraphic) < 0 ||
+             DrawGraphicRect(context->destinationHandle, kept,
+                             RECT{0, 0, context->resultWidth, context->resultHeight}) < 0))
+            return -1;
+        return ShaderPass(context, BrightClipShader(comparison, fill),
+                          BrightClipConstants(level, fill ? fillColor : nullptr));
+    }
     return OnImages(context, 0, [&] {
         return BrightClipPixels(context->sourceImage, context->destinationImage, comparison, level,
                                 fill ? fillColor : nullptr);
@@ -77,20 +145,29 @@ int FilterBrightClip(const FilterColorBlock* fillColor, GraphicFilterContext* co
 }
 
 int FilterHsb(int mode, GraphicFilterContext* context, float hue, float saturation, float brightness) {
-    if (FilterUsesShaders(context)) return ShaderPass(HsbShader(mode, context->pass));
+    if (FilterUsesShaders(context))
+        return ShaderPass(context, HsbShader(mode, context->pass),
+                          HsbConstants(mode, hue, saturation, brightness));
     return OnBlankImages(context, [&] {
         HsbPixels(context->sourceImage, context->destinationImage, mode, hue, saturation, brightness);
     });
 }
 
 int FilterInvert(GraphicFilterContext* context) {
-    if (FilterUsesShaders(context)) return ShaderPass(InvertShader());
+    if (FilterUsesShaders(context)) return ShaderPass(context, InvertShader(), FilterConstants{});
     return OnBlankImages(context, [&] { InvertPixels(context->sourceImage, context->destinationImage); });
 }
 
 int FilterLevel(GraphicFilterContext* context, float inputMin, float inputMax, float gamma, float outputMin,
                 float outputMax) {
-    if (FilterUsesShaders(context)) return ShaderPass(LevelShader());
+    if (FilterUsesShaders(context)) {
+        SetTextureFilterMode(0);
+        const int shader = PrepareFilterShader(LevelShader());
+        const int row = shader >= 0 ? GammaRowGraphic(gamma) : -1;
+        if (row < 0 || PrepareLookupInput(context, row, 256) < 0) return -1;
+        return ShaderPassWithHandle(
+            context, shader, LevelConstants(inputMin, inputMax, outputMin, outputMax, context->plan.second));
+    }
     return OnBlankImages(context, [&] {
         LevelPixels(context->sourceImage, context->destinationImage, inputMin, inputMax, gamma, outputMin,
                     outputMax);
@@ -99,7 +176,8 @@ int FilterLevel(GraphicFilterContext* context, float inputMin, float inputMax, f
 
 int FilterTwoColor(const FilterColorBlock& color2, GraphicFilterContext* context,
                    const FilterColorBlock& color1, float threshold) {
-    if (FilterUsesShaders(context)) return ShaderPass(TwoColorShader());
+    if (FilterUsesShaders(context))
+        return ShaderPass(context, TwoColorShader(), TwoColorConstants(threshold, color1, color2));
     return OnBlankImages(context, [&] {
         TwoColorPixels(context->sourceImage, context->destinationImage, threshold, color1, color2);
     });
@@ -107,7 +185,15 @@ int FilterTwoColor(const FilterColorBlock& color2, GraphicFilterContext* context
 
 int FilterGradientMap(int reverse, GraphicFilterContext* context, int gradient) {
     if (LookupGraphic(gradient, 0) == nullptr) return -1;
-    if (FilterUsesShaders(context)) return ShaderPass(GradientMapShader(reverse));
+    if (FilterUsesShaders(context)) {
+        SetTextureFilterMode(0);
+        const int shader = PrepareFilterShader(GradientMapShader(reverse));
+        int width = 0, height = 0;
+        if (shader < 0 || GetGraphicSize(gradient, &width, &height) < 0 ||
+            PrepareLookupInput(context, gradient, width) < 0)
+            return -1;
+        return ShaderPassWithHandle(context, shader, GradientMapConstants(context->plan.second, width));
+    }
     SoftImage gradientImage{};
     if (ReadGraphicToImage(gradient, &gradientImage, nullptr) < 0) return -1;
     int result = OnImages(context, 1, [&] {
@@ -118,28 +204,39 @@ int FilterGradientMap(int reverse, GraphicFilterContext* context, int gradient) 
 }
 
 int FilterPremultipliedAlpha(GraphicFilterContext* context) {
-    if (FilterUsesShaders(context)) return ShaderPass(PremultipliedAlphaShader());
+    if (FilterUsesShaders(context)) return ShaderPass(context, PremultipliedAlphaShader(), FilterConstants{});
     return OnBlankImages(context,
                          [&] { PremultipliedAlphaPixels(context->sourceImage, context->destinationImage); });
 }
 
 int FilterGaussBlur(GraphicFilterContext* context, int taps, float strength) {
-    if (FilterUsesShaders(context)) return ShaderPass(GaussShader(taps));
+    if (FilterUsesShaders(context)) {
+        // Across in the first pass, down in the second, over the size of the texture the pass reads.
+        const bool down = context->pass == 1;
+        const FilterPassInput& in = context->plan.source;
+        return ShaderPass(context, GaussShader(taps),
+                          GaussConstants(taps, strength, down ? in.textureHeight : in.textureWidth, down),
+                          PassSampling{true, 1});
+    }
     return OnImages(context, 1, [&] {
         return GaussBlurPixels(context->sourceImage, context->destinationImage, taps, strength);
     });
 }
 
 int FilterDownScale(GraphicFilterContext* context, int scale) {
-    if (FilterUsesShaders(context)) return ShaderPass(DownScaleShader(scale));
+    if (FilterUsesShaders(context)) {
+        const FilterPassInput& in = context->plan.source;
+        return ShaderPass(context, DownScaleShader(scale),
+                          DownScaleConstants(scale, in.textureWidth, in.textureHeight),
+                          PassSampling{true, DownScaleFactor(scale)});
+    }
     return OnBlankImages(context,
                          [&] { DownScalePixels(context->sourceImage, context->destinationImage, scale); });
 }
 
 int BlendFilter(GraphicFilterContext* context) {
-    if (FilterUsesShaders(context)) {
-        return ShaderPass(BlendShader(context->kind));
-    }
+    if (FilterUsesShaders(context))
+        return ShaderPass(context, BlendShader(context->kind), BlendConstants(context->blendRatio));
     return OnBlankImages(context, [&] {
         BlendPixels(context->sourceImage, context->blendImage, context->destinationImage, context->kind,
                     context->blendRatio);
@@ -147,8 +244,13 @@ int BlendFilter(GraphicFilterContext* context) {
 }
 
 int RgbaMixFilter(GraphicFilterContext* context, int red, int green, int blue, int alpha) {
-    if (FilterUsesShaders(context))
-        return ShaderPassWith([&] { return PrepareRgbaMixShader(red, green, blue, alpha); });
+    if (FilterUsesShaders(context)) {
+        SetTextureFilterMode(0);
+        const int shader = PrepareRgbaMixShader(red, green, blue, alpha);
+        if (RgbaMixReadsBlendOnly(red, green, blue, alpha))
+            std::swap(context->plan.source, context->plan.second);
+        return ShaderPassWithHandle(context, shader, RgbaMixConstants(red, green, blue, alpha));
+    }
     return OnBlankImages(context, [&] {
         RgbaMixPixels(context->sourceImage, context->blendImage, context->destinationImage, red, green, blue,
                       alpha);

@@ -4,56 +4,76 @@
 
 #include "engine/core/memory/handle_manager.h"
 #include "engine/core/memory/log.h"
+#include "engine/graphics/device/builtin_shader_archives.h"
 #include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
 #include "engine/graphics/filters/colour_filter_pixels.h"
+#include "engine/graphics/filters/filter_shader_layout.h"
 
 namespace {
 
-FilterShader monoShader{"Mono.pso", -1};
-FilterShader brightClipShaders[4] = {{"BrightClipLess.pso", -1},
-                                     {"BrightClipFillLess.pso", -1},
-                                     {"BrightClipGreater.pso", -1},
-                                     {"BrightClipFillGreater.pso", -1}};
+FilterShader monoShader{"Mono.pso", -1, -1};
+FilterShader brightClipShaders[4] = {{"BrightClipLess.pso", -1, -1},
+                                     {"BrightClipFillLess.pso", -1, -1},
+                                     {"BrightClipGreater.pso", -1, -1},
+                                     {"BrightClipFillGreater.pso", -1, -1}};
 FilterShader hsbShaders[3] = {
-    {"Hsb_RGB_TO_HSB.pso", -1}, {"Hsb_HSB_TO_RGB.pso", -1}, {"Hsb_HSB_HLOCK.pso", -1}};
-FilterShader invertShader{"Invert.pso", -1};
-FilterShader levelShader{"Level.pso", -1};
-FilterShader twoColorShader{"TwoColor.pso", -1};
-FilterShader gradientMapShaders[2] = {{"GradientMap.pso", -1}, {"GradientMapRev.pso", -1}};
-FilterShader premultipliedAlphaShader{"PremultipliedAlpha.pso", -1};
+    {"Hsb_RGB_TO_HSB.pso", -1, -1}, {"Hsb_HSB_TO_RGB.pso", -1, -1}, {"Hsb_HSB_HLOCK.pso", -1, -1}};
+FilterShader invertShader{"Invert.pso", -1, -1};
+FilterShader levelShader{"Level.pso", -1, -1};
+FilterShader twoColorShader{"TwoColor.pso", -1, -1};
+FilterShader gradientMapShaders[2] = {{"GradientMap.pso", -1, -1}, {"GradientMapRev.pso", -1, -1}};
+FilterShader premultipliedAlphaShader{"PremultipliedAlpha.pso", -1, -1};
 FilterShader gaussShaders[3] = {
-    {"Gauss_08Pixel_PS.pso", -1}, {"Gauss_16Pixel_PS.pso", -1}, {"Gauss_32Pixel_PS.pso", -1}};
+    {"Gauss_08Pixel_PS.pso", -1, -1}, {"Gauss_16Pixel_PS.pso", -1, -1}, {"Gauss_32Pixel_PS.pso", -1, -1}};
 FilterShader downScaleShaders[3] = {
-    {"DownScaleX2.pso", -1}, {"DownScaleX4.pso", -1}, {"DownScaleX8.pso", -1}};
-FilterShader blendShaders[17] = {{"BasBF_Normal.pso", -1},
-                                 {nullptr, -1},
-                                 {"BasBF_Multiple.pso", -1},
-                                 {"BasBF_Difference.pso", -1},
-                                 {"BasBF_Add.pso", -1},
-                                 {"BasBF_Screen.pso", -1},
-                                 {"BasBF_Overlay.pso", -1},
-                                 {"BasBF_Dodge.pso", -1},
-                                 {"BasBF_Burn.pso", -1},
-                                 {"BasBF_Darken.pso", -1},
-                                 {"BasBF_Lighten.pso", -1},
-                                 {"BasBF_SoftLight.pso", -1},
-                                 {"BasBF_HardLight.pso", -1},
-                                 {"BasBF_Exclusion.pso", -1},
-                                 {"BasBF_Normal_AlphaCh.pso", -1},
-                                 {"BasBF_Add_AlphaCh.pso", -1},
-                                 {"BasBF_Multiple_AOnly.pso", -1}};
-FilterShader rgbaMixBaseShader{"RGBAMix_Base.pso", -1};
+    {"DownScaleX2.pso", -1, -1}, {"DownScaleX4.pso", -1, -1}, {"DownScaleX8.pso", -1, -1}};
+FilterShader blendShaders[17] = {{"BasBF_Normal.pso", -1, -1},
+                                 {nullptr, -1, -1},
+                                 {"BasBF_Multiple.pso", -1, -1},
+                                 {"BasBF_Difference.pso", -1, -1},
+                                 {"BasBF_Add.pso", -1, -1},
+                                 {"BasBF_Screen.pso", -1, -1},
+                                 {"BasBF_Overlay.pso", -1, -1},
+                                 {"BasBF_Dodge.pso", -1, -1},
+                                 {"BasBF_Burn.pso", -1, -1},
+                                 {"BasBF_Darken.pso", -1, -1},
+                                 {"BasBF_Lighten.pso", -1, -1},
+                                 {"BasBF_SoftLight.pso", -1, -1},
+                                 {"BasBF_HardLight.pso", -1, -1},
+                                 {"BasBF_Exclusion.pso", -1, -1},
+                                 {"BasBF_Normal_AlphaCh.pso", -1, -1},
+                                 {"BasBF_Add_AlphaCh.pso", -1, -1},
+                                 {"BasBF_Multiple_AOnly.pso", -1, -1}};
+FilterShader rgbaMixBaseShader{"RGBAMix_Base.pso", -1, -1};
 // Named variants by (red, green, blue, alpha) & 3.
-char rgbaMixNames[256][32];
-FilterShader rgbaMixShaders[256];
+char rgbaMixNames[kRgbaMixTableEntries][32];
+FilterShader rgbaMixShaders[kRgbaMixTableEntries];
+FilterShader rgbaMixTableShaders[kRgbaMixTableEntries];
+const bool tableShadersReady = [] {
+    for (int entry = 0; entry < kRgbaMixTableEntries; ++entry)
+        rgbaMixTableShaders[entry] = {nullptr, -1, entry};
+    return true;
+}();
+
+// A precompiled variant, from code table 2.
+int CreateFromRgbaMixTable(int entry) {
+    int size = 0;
+    const void* code = GetShaderCodeTableEntry(2, entry, &size);
+    return code != nullptr ? CreateUserShader(0, code, size, 0, 0) : -1;
+}
 
 // The log line of a failure starts with prefix.
 int CreateCachedShader(FilterShader* shader, const char* prefix) {
     if (shader->handle >= 0) return shader->handle;
-    int handle = CreatePixelShaderFromArchive(shader->fileName);
+    const bool precompiled = shader->tableEntry >= 0;
+    int handle = precompiled ? CreateFromRgbaMixTable(shader->tableEntry)
+                             : CreatePixelShaderFromArchive(shader->fileName);
     if (handle < 0) {
-        LogPrintf("%sフィルター用シェーダーの作成に失敗しました %s", prefix, shader->fileName);
+        if (precompiled)
+            LogPrintf("%sフィルター用シェーダーの作成に失敗しました", prefix);
+        else
+            LogPrintf("%sフィルター用シェーダーの作成に失敗しました %s", prefix, shader->fileName);
         return -1;
     }
     shader->handle = handle;
@@ -111,32 +131,30 @@ FilterShader* BlendShader(int kind) {
     return &blendShaders[kind];
 }
 
+int RgbaMixReadsBlendOnly(int red, int green, int blue, int alpha) {
+    return FromBlend(red) && FromBlend(green) && FromBlend(blue) && FromBlend(alpha) ? 1 : 0;
+}
+
 FilterShader* RgbaMixShader(int red, int green, int blue, int alpha) {
-    const int selectors[4] = {red, green, blue, alpha};
-    bool allSource = true, allBlend = true;
-    for (int s : selectors) {
-        allSource = allSource && FromSource(s);
-        allBlend = allBlend && FromBlend(s);
+    const bool allSource = FromSource(red) && FromSource(green) && FromSource(blue) && FromSource(alpha);
+    if (allSource || RgbaMixReadsBlendOnly(red, green, blue, alpha)) {
+        const int entry = RgbaMixTableEntry(red & 3, green & 3, blue & 3, alpha & 3);
+        (void)tableShadersReady;
+        return &rgbaMixTableShaders[entry];
     }
-    if (allSource || allBlend) return nullptr;
     if (!(FromSource(red) && FromSource(green) && FromSource(blue) && FromBlend(alpha)))
         return &rgbaMixBaseShader;
     static const char* const kLetters[4] = {"R", "G", "B", "A"};
-    int index = ((red * 4 + green) * 4 + blue) * 4 + (alpha & 3);
+    const int index = RgbaMixTableEntry(red, green, blue, alpha & 3);
     FilterShader* shader = &rgbaMixShaders[index];
     if (shader->fileName == nullptr) {
         std::snprintf(rgbaMixNames[index], sizeof(rgbaMixNames[index]), "RGBAMix_S%sS%sS%sB%s.pso",
                       kLetters[red], kLetters[green], kLetters[blue], kLetters[alpha & 3]);
-        *shader = {rgbaMixNames[index], -1};
+        *shader = {rgbaMixNames[index], -1, -1};
     }
     return shader;
 }
 
 int PrepareRgbaMixShader(int red, int green, int blue, int alpha) {
-    FilterShader* shader = RgbaMixShader(red, green, blue, alpha);
-    if (shader == nullptr) {
-        LogPrintf("RGBAMixS フィルター用シェーダーの作成に失敗しました");
-        return -1;
-    }
-    return CreateCachedShader(shader, "RGBAMixS ");
+    return CreateCachedShader(RgbaMixShader(red, green, blue, alpha), "RGBAMixS ");
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 struct FilterShader {
-    const char* fileName;
+    const char* fileName;  // null for a precompiled RGBA-mix variant
     int handle;
+    int tableEntry;  // the variant's entry in the precompiled RGBA-mix table, else -1
 };
 
 // The handle of the shader, made from the archive on first use; -1 (and the failure logged) when it
@@ -23,9 +24,12 @@ FilterShader* GaussShader(int taps);
 FilterShader* DownScaleShader(int scale);
 // Null for kind 1 and kinds outside 0-16.
 FilterShader* BlendShader(int kind);
-// The RGBA-mix shader of four selectors: a named variant when red, green and blue come from the source and
-// alpha from the blend graphic, else the general one. Null when every selector names one graphic: those
-// are precompiled shaders, which this build does not carry.
+// The RGBA-mix shader of four selectors: the precompiled variant when every selector names the source
+// (0-3), or every one the blend graphic (4-7: the pass then reads the blend graphic as its source, see
+// RgbaMixReadsBlendOnly); a named variant when red, green and blue come from the source and alpha from
+// the blend graphic; else the general one.
 FilterShader* RgbaMixShader(int red, int green, int blue, int alpha);
+// 1 when every selector names a channel of the blend graphic.
+int RgbaMixReadsBlendOnly(int red, int green, int blue, int alpha);
 // PrepareFilterShader for the RGBA mix, with its own failure lines.
 int PrepareRgbaMixShader(int red, int green, int blue, int alpha);

@@ -92,24 +92,27 @@ int RunGraphicFilter(int blendFlag, int source, int blendGraphic, int destinatio
 
     FilterArguments converted;
     ConvertFilterArguments(c.blendFlag, kind, arguments, &converted);
-    UpdateDrawTargetRead(c, !c.blendFlag && kind == kFilterGradientMap ? converted.gradient : -1);
-    int passes = FilterPassCount(c, converted.mode);
+    c.lookupGraphic = !c.blendFlag && kind == kFilterGradientMap ? converted.gradient : -1;
+    UpdateDrawTargetRead(c, c.lookupGraphic);
+    c.passCount = FilterPassCount(c, converted.mode);
+    const bool shaderPath = FilterUsesShaders(&c) != 0;
 
     BeginSceneIfNeeded();
     SaveFilterDrawState(&c);
-    int loopDone = 1, routineResult = -1;
-    for (c.pass = 0; c.pass < passes; ++c.pass) {
+    // Work textures that cannot be had end the loop; a routine that fails (a shader that cannot be made,
+    // images that cannot be read) lets the later passes run and log, but nothing is written.
+    int result = 0;
+    for (c.pass = 0; c.pass < c.passCount; ++c.pass) {
         int slot = 0, workSource = -1;
-        // The work copy is always separate: the processor path never reads and writes one image.
         if (GetWorkRenderTexture(&c, c.x2 - c.x1, c.y2 - c.y1, 1, &slot, &workSource) < 0 ||
             !IsLiveGraphic(c.destinationHandle)) {
-            loopDone = 0;
+            result = -1;
             break;
         }
-        routineResult = RunFilterRoutine(&c, converted);
-        c.sourceHandle = c.destinationHandle;
+        if (RunFilterRoutine(&c, converted) < 0) result = -1;
     }
+    if (result == 0 && shaderPath) result = CopyFilterResultToTarget(1, c.destinationHandle, &c);
     RestoreFilterDrawState(&c);
-    if (!loopDone || routineResult < 0) return -1;
-    return FinishFilterResult(&c) < 0 ? -1 : 0;
+    if (result == 0 && !shaderPath) result = FinishFilterResult(&c);
+    return result < 0 ? -1 : 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/graphics/filters/filter_arguments.h"
+#include "engine/graphics/filters/filter_shader_layout.h"
 #include "engine/graphics/filters/filter_shaders.h"
 #include "tests/core/log_capture.h"
 
@@ -75,8 +76,13 @@ TEST(GraphicFilter, ShaderNamesByArguments) {
     EXPECT_EQ(BlendShader(17), nullptr);
     EXPECT_STREQ(RgbaMixShader(2, 1, 0, 7)->fileName, "RGBAMix_SBSGSRBA.pso");
     EXPECT_STREQ(RgbaMixShader(0, 5, 2, 3)->fileName, "RGBAMix_Base.pso");
-    EXPECT_EQ(RgbaMixShader(2, 1, 0, 3), nullptr);
-    EXPECT_EQ(RgbaMixShader(4, 5, 6, 7), nullptr);
+    // One graphic only: the precompiled variant of the selectors, reading the blend graphic for 4-7.
+    EXPECT_EQ(RgbaMixShader(2, 1, 0, 3)->fileName, nullptr);
+    EXPECT_EQ(RgbaMixShader(2, 1, 0, 3)->tableEntry, RgbaMixTableEntry(2, 1, 0, 3));
+    EXPECT_EQ(RgbaMixShader(4, 5, 6, 7)->tableEntry, RgbaMixTableEntry(0, 1, 2, 3));
+    EXPECT_EQ(RgbaMixShader(0, 0, 0, 0)->handle, -1);
+    EXPECT_EQ(RgbaMixReadsBlendOnly(4, 5, 6, 7), 1);
+    EXPECT_EQ(RgbaMixReadsBlendOnly(4, 5, 6, 3), 0);
 }
 
 class FilterShaderLog : public LogCapture {};

@@ -3,6 +3,7 @@
 
 #include "engine/graphics/device/builtin_shaders.h"
 #include "engine/graphics/device/graphics_init.h"
+#include "engine/graphics/filters/filter_work_targets.h"
 #include "engine/graphics/handles/graphic_records.h"
 #include "tests/graphics/device/device_fixture.h"
 
@@ -34,8 +35,8 @@ class ShaderFilterStartTest : public DeviceTest {
     }
 };
 
-// Without programmable shaders the test does not run; with the flag forced the stand-in makes no filter
-// shader, the graphic comes back unfiltered and the filters stay on the processor path.
+// Without programmable shaders the test does not run; with the flag forced on a device that makes no
+// shaders, the graphic comes back unfiltered and the filters stay on the processor path.
 TEST_F(ShaderFilterStartTest, FailedShaderFilterLeavesTheProcessorPath) {
     ASSERT_EQ(InitGraphicsSystem(), 0);
     EXPECT_EQ(ShaderFilterVerified, 0);
@@ -47,5 +48,7 @@ TEST_F(ShaderFilterStartTest, FailedShaderFilterLeavesTheProcessorPath) {
     builtinShaders.programmable = 0;
     EXPECT_EQ(ShaderFilterVerified, 0);
     EXPECT_TRUE(LoggedFilterShaderFailure());
-    EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);  // the test graphic is gone
+    // The test graphic is gone; the run's work target stays for the next run.
+    EXPECT_EQ(CountWorkTargets(), 1);
+    EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics + 1);
 }
