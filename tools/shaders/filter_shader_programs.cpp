@@ -224,10 +224,10 @@ std::vector<uint8_t> TwoColor() {
     return a.End();
 }
 
-// Reads entry index.x of the lookup row (c1) on stage 1 into d.
+// Reads the entry of the lookup row (c1) on stage 1 that index (a replicated component) names into d.
 void LookupEntry(Asm& a, const Reg& d, const Reg& index, const Reg& tmp) {
     const Reg lookup = c(kFilterLookupRegister);
-    a.mul(tmp, X, index.x(), lookup.w());
+    a.mul(tmp, X, index, lookup.w());
     a.floor(tmp, X, tmp, d);
     a.add(tmp, X, tmp, lookup.x());
     a.mul(tmp, X, tmp, lookup.z());
@@ -243,7 +243,7 @@ std::vector<uint8_t> GradientMap(bool reverse) {
     a.luma(r(2), X, r(1), c(0), r(3));
     a.floor(r(2), X, r(2), r(3));
     if (reverse) a.add(r(2), X, -r(2), kByte.x());
-    LookupEntry(a, r(4), r(2), r(3));
+    LookupEntry(a, r(4), r(2).x(), r(3));
     a.out(r(4));
     return a.End();
 }

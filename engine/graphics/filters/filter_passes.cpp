@@ -22,8 +22,9 @@ constexpr uint32_t kPreTransformedFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DF
 constexpr uint32_t kUntransformedFormat =
     D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX2;
 // What every filter pass adds to the caller's draw flags: the shaders and stages stay as the pass sets
-// them; the samplers keep clamped addressing, which the Gaussian's edge rows rely on.
-constexpr uint32_t kFilterPassFlags = kDrawKeepShaders | kDrawSpecular | kDrawSkipStageInputs;
+// them; the samplers keep clamped addressing, which the Gaussian's edge rows rely on; no specular colour
+// is added to a plain copy.
+constexpr uint32_t kFilterPassFlags = kDrawKeepShaders | kDrawSkipStageInputs;
 
 // The constant set the filter shaders' constants are kept in, above the library's own set 0.
 constexpr int kFilterConstantSet = 1;
@@ -53,10 +54,10 @@ void DrawQuad(const RECT& to, const float first[4], const float second[4]) {
     const float l = float(to.left) - 0.5f, t = float(to.top) - 0.5f;
     const float r = float(to.right) - 0.5f, b = float(to.bottom) - 0.5f;
     const Vertex2DTex2 strip[4] = {
-        {l, t, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, first[0], first[1], second[0], second[1]},
-        {r, t, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, first[2], first[1], second[2], second[1]},
-        {l, b, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, first[0], first[3], second[0], second[3]},
-        {r, b, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, first[2], first[3], second[2], second[3]},
+        {l, t, 0, 1, 0xFFFFFFFF, 0, first[0], first[1], second[0], second[1]},
+        {r, t, 0, 1, 0xFFFFFFFF, 0, first[2], first[1], second[2], second[1]},
+        {l, b, 0, 1, 0xFFFFFFFF, 0, first[0], first[3], second[0], second[3]},
+        {r, b, 0, 1, 0xFFFFFFFF, 0, first[2], first[3], second[2], second[3]},
     };
     BeginSceneIfNeeded();
     DeviceDrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(Vertex2DTex2));

@@ -49,7 +49,6 @@ int ShaderPass(GraphicFilterContext* context, FilterShader* shader, const Filter
 // made again when the gamma moves (by the table's rule) or the graphic was deleted.
 struct GammaGraphic {
     int graphic = -1;
-    const int* builtFrom = nullptr;
     int entries[256] = {};
 };
 GammaGraphic gammaGraphic;

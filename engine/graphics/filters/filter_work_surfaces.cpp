@@ -209,7 +209,7 @@ int RestoreFilterDrawState(GraphicFilterContext* context) {
         SetCachedPixelShader(nullptr);
         if (s.depthSurface != nullptr) DeviceSetDepthStencilSurface(s.depthSurface);
         for (int slot = 0; slot < kRenderTargetSlotLimit; ++slot)
-            if (slot == 0 || s.surfaces[slot] != nullptr) SetRenderTargetSurface(s.surfaces[slot], slot);
+            if (s.surfaces[slot] != nullptr) SetRenderTargetSurface(s.surfaces[slot], slot);
         SelectShaderConstantSets(&shaderConstantCache, s.constantSets);
         const int force = renderStateCache.force;
         renderStateCache.force = 1;

@@ -73,9 +73,10 @@ void ReleaseWorkTargets(GraphicFilterContext* context) {
     std::fill(std::begin(context->busyTargets), std::end(context->busyTargets), 0);
 }
 
-int CountWorkTargets() {
+int CountWorkTargets(int edge) {
     int count = 0;
-    for (const auto& size : workTargets)
-        for (int slot : size) count += slot >= 0 && LookupGraphic(slot, 0) != nullptr ? 1 : 0;
+    for (int k = 0; k < kEdgeClasses; ++k)
+        for (int slot : workTargets[k])
+            count += (edge == 0 || edge == 1 << k) && slot >= 0 && LookupGraphic(slot, 0) != nullptr ? 1 : 0;
     return count;
 }

@@ -11,5 +11,5 @@ int WorkTargetEdge(int size);
 int AcquireWorkTarget(GraphicFilterContext* context, int edge);
 // The run gives back every work target it holds.
 void ReleaseWorkTargets(GraphicFilterContext* context);
-// Work targets made so far and still alive (for checks of their re-use).
-int CountWorkTargets();
+// Work targets made so far and still alive, of one edge or (0) of every edge.
+int CountWorkTargets(int edge = 0);
