@@ -6,85 +6,23 @@
 #include <functional>
 #include <string>
 
-#include "engine/graphics/device/builtin_shaders.h"
-#include "engine/graphics/device/screen_settings.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/blur_scale_pixels.h"
 #include "engine/graphics/filters/colour_filter_pixels.h"
 #include "engine/graphics/filters/filter_pixels.h"
 #include "engine/graphics/filters/graphic_filter.h"
-#include "engine/graphics/filters/shader_filter_self_test.h"
 #include "engine/graphics/handles/derived_graphics.h"
-#include "engine/graphics/handles/graphic_create_params.h"
-#include "engine/graphics/handles/graphic_loading.h"
-#include "engine/graphics/handles/graphic_read_back.h"
 #include "engine/graphics/loss/device_restart.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/host/host.h"
-#include "tests/graphics/filters/filter_test_images.h"
-#include "tests/graphics/handles/graphics_fixture.h"
+#include "tests/graphics/filters/filter_graphics_fixture.h"
 
 namespace {
 
-// How the graphics hold their pixels.
-struct StorageMode {
-    const char* name;
-    int direct3D;
-    int bitDepth;        // the creation setting of the graphics' bits per pixel
-    int colourKeyAlpha;  // the creation setting: 0 asks 16-bit graphics without alpha for R5G6B5
-    D3DFORMAT format;    // of the graphic's texture; 0 in software mode
-    int channelBits[3];  // B, G, R as the graphic keeps them
-};
+const StorageMode* const kModes = kStorageModes;
 
-const StorageMode kModes[] = {
-    {"Direct3D32", 1, 32, 1, D3DFMT_A8R8G8B8, {8, 8, 8}},
-    {"Direct3D16A1R5G5B5", 1, 16, 1, D3DFMT_A1R5G5B5, {5, 5, 5}},
-    {"Direct3D16R5G6B5", 1, 16, 0, D3DFMT_R5G6B5, {5, 6, 5}},
-    {"Software32", 0, 32, 1, D3DFORMAT(0), {8, 8, 8}},
-    {"Software16", 0, 16, 1, D3DFORMAT(0), {5, 6, 5}},
-};
-
-class GraphicFilterRunTest : public GraphicsTest {
+class GraphicFilterRunTest : public FilterGraphicsTest {
   protected:
-    void StartIn(const StorageMode& mode) {
-        SetColorDepthSetting(32);
-        SetHardwareDrawEnabled(mode.direct3D);
-        SetGraphicCreateParamWord(CREATE_BIT_DEPTH, mode.bitDepth);
-        SetGraphicCreateParamWord(CREATE_COLOR_KEY_ALPHA, mode.colourKeyAlpha);
-        Start();
-        ASSERT_EQ(Direct3DMode, mode.direct3D);
-    }
-    void TearDown() override {
-        ResetGraphicCreateParams();
-        builtinShaders.programmable = 0;
-        ShaderFilterVerified = 0;
-        GraphicsTest::TearDown();
-    }
-
-    // A graphic without alpha channel holding the colour channels of image.
-    static int MakeGraphic(const TestImage& image) {
-        SoftImage rgb = RgbImage(image.width(), image.height(),
-                                 [&](int x, int y) { return image.Argb(x, y) & 0xFFFFFF; });
-        const int graphic = CreateGraphicFromSoftImages(&rgb, nullptr, 0);
-        ReleaseSoftImage(&rgb);
-        EXPECT_GE(graphic, 0);
-        return graphic;
-    }
-    static TestImage ReadBack(int graphic) {
-        int width = 0, height = 0;
-        EXPECT_EQ(GetGraphicSize(graphic, &width, &height), 0);
-        TestImage out(width, height);
-        SoftImage read{};
-        if (ReadGraphicToImage(graphic, &read, nullptr) != 0) {
-            ADD_FAILURE() << "graphic " << graphic << " cannot be read";
-            return out;
-        }
-        for (int y = 0; y < height; ++y)
-            std::memcpy(out.At(0, y), static_cast<const char*>(read.pixels) + y * read.pitch,
-                        size_t(width) * 4);
-        ReleaseSoftImage(&read);
-        return out;
-    }
     // What a graphic made like `like` keeps of image: the image written into a fresh one and read back.
     static TestImage Stored(const TestImage& like, const TestImage& image) {
         const int graphic = MakeGraphic(like);
@@ -92,11 +30,6 @@ class GraphicFilterRunTest : public GraphicsTest {
         TestImage out = ReadBack(graphic);
         FreeGraphic(graphic, 0);
         return out;
-    }
-    bool LogHas(const std::string& text) const {
-        for (const std::string& line : LogLines())
-            if (line.find(text) != std::string::npos) return true;
-        return false;
     }
     static ::testing::AssertionResult SamePixels(const TestImage& actual, const TestImage& expected,
                                                  int channels = 4) {
@@ -201,8 +134,7 @@ TEST_P(FilterStorageTest, InvertEqualsThePilReferenceKeptInTheFormat) {
     EXPECT_TRUE(SamePixels(ReadBack(graphic), Stored(source, LoadOracle("invert", 16, 12)), 3));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, FilterStorageTest, ::testing::ValuesIn(kModes),
-                         [](const ::testing::TestParamInfo<StorageMode>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Modes, FilterStorageTest, ::testing::ValuesIn(kStorageModes), StorageModeName);
 
 TEST_F(GraphicFilterRunTest, RefusedRunsLeaveTheGraphicAsItWas) {
     StartIn(kModes[0]);
@@ -437,6 +369,6 @@ TEST_P(DeviceAndSoftwareTest, BlendWritesTheClippedRectangle) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DeviceAndSoftwareTest, ::testing::Values(kModes[0], kModes[3]),
-                         [](const ::testing::TestParamInfo<StorageMode>& info) { return info.param.name; });
+                         StorageModeName);
 
 }  // namespace
