@@ -33,6 +33,8 @@ struct SavedFilterDrawState {
     IDirect3DSurface9* surfaces[kRenderTargetSlotLimit];
     IDirect3DSurface9* depthSurface;
     uint32_t constantSets;
+    IDirect3DVertexShader9* vertexShader;  // bound before the run (the library's or a user's)
+    IDirect3DPixelShader9* pixelShader;
 };
 SavedFilterDrawState savedState;
 
@@ -183,7 +185,9 @@ int SaveFilterDrawState(GraphicFilterContext*) {
                              0,
                              {},
                              nullptr,
-                             shaderConstantCache.activeMask};
+                             shaderConstantCache.activeMask,
+                             renderStateCache.vertexShader,
+                             renderStateCache.pixelShader};
     drawSettings.noLighting = 1;
     if (Direct3DMode && HasD3DDevice()) {
         s.deviceSaved = 1;
@@ -206,7 +210,8 @@ int RestoreFilterDrawState(GraphicFilterContext* context) {
     SavedFilterDrawState& s = savedState;
     ReleaseWorkTargets(context);
     if (s.deviceSaved && HasD3DDevice()) {
-        SetCachedPixelShader(nullptr);
+        SetCachedVertexShader(s.vertexShader);
+        SetCachedPixelShader(s.pixelShader);
         if (s.depthSurface != nullptr) DeviceSetDepthStencilSurface(s.depthSurface);
         for (int slot = 0; slot < kRenderTargetSlotLimit; ++slot)
             if (s.surfaces[slot] != nullptr) SetRenderTargetSurface(s.surfaces[slot], slot);

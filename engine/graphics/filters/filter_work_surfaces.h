@@ -22,9 +22,9 @@ int PrepareLookupInput(GraphicFilterContext* context, int graphic, int width);
 
 // Saves the blend pair, second blend pair, texture filter mode, fog and lighting switches and sets the
 // filter's own (blend 14 at 0, filter mode 1, second pair 8 at 0, lighting off); with a device also the
-// render-target surfaces (slots 1 and up unbound), the depth surface (unbound) and the active constant
-// sets. Restore puts them back, the draw area's viewport included, and frees the run's work targets.
-// One run at a time. 0.
+// render-target surfaces (slots 1 and up unbound), the depth surface (unbound), the active constant
+// sets and the bound shaders. Restore puts them back, the draw area's viewport included, and frees the run's
+// work targets. One run at a time. 0.
 int SaveFilterDrawState(GraphicFilterContext* context);
 int RestoreFilterDrawState(GraphicFilterContext* context);
 
