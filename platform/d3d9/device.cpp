@@ -320,6 +320,8 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
 
 HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* dest) {
     Trace("IDirect3DDevice9::UpdateTexture", source, dest);
+    if (VolumeTexture* volume = source ? AsVolumeTexture(source) : nullptr)
+        return UpdateVolume(*volume, dest);
     Texture* src = source ? AsTexture(source) : nullptr;
     Texture* dst = dest ? AsTexture(dest) : nullptr;
     if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
@@ -338,6 +340,18 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTextur
         }
     }
     src->dirty = {};
+    return D3D_OK;
+}
+
+// A volume texture's levels copied whole from system memory to the default pool.
+HRESULT Device::UpdateVolume(const VolumeTexture& src, IDirect3DBaseTexture9* dest) {
+    VolumeTexture* dst = dest ? AsVolumeTexture(dest) : nullptr;
+    if (!dst || src.pool() != D3DPOOL_SYSTEMMEM || dst->pool() != D3DPOOL_DEFAULT ||
+        src.format() != dst->format() || src.LevelCount() < dst->LevelCount())
+        return D3DERR_INVALIDCALL;
+    const VolumeTexture::Level &a = src.LevelData(0), &b = dst->LevelData(0);
+    if (a.width != b.width || a.height != b.height || a.depth != b.depth) return D3DERR_INVALIDCALL;
+    if (!core_->lost) dst->CopyLevelsFrom(src);
     return D3D_OK;
 }
 
@@ -852,6 +866,17 @@ namespace {
 // A texture bound to a shader sampler: its levels.
 void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
     s->level_count = 0;
+    if (VolumeTexture* v = texture ? AsVolumeTexture(texture) : nullptr) {
+        s->volume = true;
+        s->format = v->format();
+        s->bytes_per_texel = BytesPerPixel(v->format());
+        s->level_count = std::min(v->LevelCount(), kMaxTextureLevels);
+        for (int i = 0; i < s->level_count; ++i) {
+            const VolumeTexture::Level& l = v->LevelData(i);
+            s->levels[i] = {l.bits.data(), l.width, l.height, l.depth, l.row_pitch, l.slice_pitch};
+        }
+        return;
+    }
     Texture* t = texture ? AsTexture(texture) : nullptr;
     if (!t) return;
     s->volume = false;

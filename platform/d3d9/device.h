@@ -146,6 +146,7 @@ class Device final : public ComObject<IDirect3DDevice9Ex> {
   private:
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride,
                  UINT vertex_count, const void* indices, bool index32);
+    HRESULT UpdateVolume(const VolumeTexture& source, IDirect3DBaseTexture9* dest);
     // The pixel shader's part of a draw, or null without a pixel shader.
     PixelShaderDraw* PreparePixelShaderDraw(bool vertex_shader);
     IntRect DrawClip() const;
