@@ -42,11 +42,14 @@ std::string Ps20Fault(const std::vector<uint8_t>& code) {
     if (code.size() < 8 || code.size() % 4 || Token(code, 0) != 0xFFFF0200u) return "not ps_2_0";
     const size_t count = code.size() / 4;
     int arithmetic = 0, texture = 0;
+    bool instructions = false;
     for (size_t i = 1; i < count - 1;) {
         const uint32_t instruction = Token(code, i), opcode = instruction & 0xFFFF;
         const size_t length = (instruction >> 24) & 0xF;
         if (i + length >= count) return "runs past the end";
         const std::string at = " at token " + std::to_string(i);
+        if (opcode == 31 && instructions) return "declaration after an instruction" + at;
+        instructions = instructions || (opcode != 31 && opcode != 81);
         if (opcode == 81) {  // def: c# and four values
             if (Decode(Token(code, i + 1), true).index >= 32) return "def beyond c31" + at;
             i += 1 + length;
@@ -156,7 +159,8 @@ TEST(FilterShaderPrograms, CheckerRefusesWhatAPixelShader20DeviceRefuses) {
                     reinterpret_cast<const uint8_t*>(&end) + 4);
         return code;
     };
-    // add r0, r0, r0 65 times more; mad r0, c0, c1, c2; mov r0, r0.yzxw.
+    // add r0, r0, r0 65 times more; mad r0, c0, c1, c2; mov r0, r0.yzxw (a swizzle this checker does not
+    // take, to stay on the safe side).
     EXPECT_NE(Ps20Fault(appended({0x03000002u, 0x800F0000u, 0x80E40000u, 0x80E40000u}, 65))
                   .find(" arithmetic slots"),
               std::string::npos);
@@ -164,4 +168,7 @@ TEST(FilterShaderPrograms, CheckerRefusesWhatAPixelShader20DeviceRefuses) {
                   .rfind("more than two constant registers", 0),
               0u);
     EXPECT_EQ(Ps20Fault(appended({0x02000001u, 0x800F0000u, 0x80C90000u}, 1)).rfind("swizzle", 0), 0u);
+    // dcl_2d s1 behind the program's instructions.
+    EXPECT_EQ(Ps20Fault(appended({0x0200001Fu, 0x90000000u, 0xA00F0801u}, 1)).rfind("declaration after", 0),
+              0u);
 }

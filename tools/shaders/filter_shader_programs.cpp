@@ -142,9 +142,11 @@ class Asm {
     ShaderProgram p_;
 };
 
-// Colour values of r0 (the source as sampled) with the byte values in r1: the common start.
-void SourceBytes(Asm& a) {
+// Colour values of r0 (the source as sampled) with the byte values in r1: the common start, after the
+// declarations of the further samplers the program reads.
+void SourceBytes(Asm& a, std::initializer_list<uint32_t> samplers = {}) {
     a.Stage(0);
+    for (uint32_t sampler : samplers) a.Sampler(sampler);
     a.texld(r(0), t(0), 0);
     a.bytes(r(1), ALL, r(0), r(2));
 }
@@ -238,8 +240,7 @@ void LookupEntry(Asm& a, const Reg& d, const Reg& index, const Reg& tmp) {
 // c0 the luma weights, c1 the gradient's first row; the colour of the row entry at the luma.
 std::vector<uint8_t> GradientMap(bool reverse) {
     Asm a;
-    SourceBytes(a);
-    a.Sampler(1);
+    SourceBytes(a, {1});
     a.luma(r(2), X, r(1), c(0), r(3));
     a.floor(r(2), X, r(2), r(3));
     if (reverse) a.add(r(2), X, -r(2), kByte.x());
@@ -253,8 +254,7 @@ std::vector<uint8_t> GradientMap(bool reverse) {
 // at a when a = b), then (gamma[k] x (d - c) + 256 c) / 256 floored.
 std::vector<uint8_t> Level() {
     Asm a;
-    SourceBytes(a);
-    a.Sampler(1);
+    SourceBytes(a, {1});
     a.bytes(r(2), X | Z | W, c(0), r(3));  // a, c, d
     a.rcp(r(3), X, c(0).y());
     a.bytes(r(2), Y, r(3).x(), r(4));  // n = b - a (0 when equal)
@@ -724,11 +724,9 @@ std::vector<uint8_t> BlendMultipleAlphaOnly() {
 std::vector<uint8_t> RgbaMixSelect(const int selectors[4], bool alphaFromBlend) {
     Asm a;
     a.Stage(0);
+    if (alphaFromBlend) a.Stage(1);
     a.texld(r(0), t(0), 0);
-    if (alphaFromBlend) {
-        a.Stage(1);
-        a.texld(r(1), t(1), 1);
-    }
+    if (alphaFromBlend) a.texld(r(1), t(1), 1);
     for (uint32_t channel = 0; channel < 4; ++channel) {
         const Reg& from = alphaFromBlend && channel == 3 ? r(1) : r(0);
         a.mov(r(2), 1u << channel, from.Replicate(uint32_t(selectors[channel])));

@@ -1,9 +1,11 @@
 #include "engine/graphics/filters/filter_work_surfaces.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "engine/graphics/device/device_wrappers.h"
+#include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/device/texture_transfer.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/render_state_cache.h"
@@ -88,8 +90,54 @@ int CopiedInput(GraphicFilterContext* c, int graphic, const RECT& r, bool edges,
     return 0;
 }
 
+// Textures of 8 bits a channel: the device samples the same 8-bit values the processor path reads back.
+bool SamplesAsReadBack(int graphic) {
+    const GraphicImageBlock* block = BlockOf(graphic);
+    if (block == nullptr) return false;
+    const D3DFORMAT format = TextureFormatOfIndex(block->format);
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
+
+// A picture of the rectangle read back as the processor path reads it, with its last column and row
+// repeated over the Gaussian's reach when edges is set.
+int ReadInput(int graphic, const RECT& r, bool edges, int edge, SoftImage* image) {
+    SoftImage read{};
+    if (ReadGraphicToImage(graphic, &read, &r) != 0) return -1;
+    if (!edges) {
+        *image = read;
+        return 0;
+    }
+    constexpr int kReach = 32;
+    const int width = std::min(read.width + kReach, edge), height = std::min(read.height + kReach, edge);
+    const int result = CreateSoftImageArgb8(width, height, image);
+    for (int y = 0; result == 0 && y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            std::memcpy(static_cast<uint8_t*>(image->pixels) + y * image->pitch + x * 4,
+                        static_cast<const uint8_t*>(read.pixels) + std::min(y, read.height - 1) * read.pitch +
+                            std::min(x, read.width - 1) * 4,
+                        4);
+    ReleaseSoftImage(&read);
+    return result == 0 ? 0 : -1;
+}
+
+// Other formats are sampled as the device widens their channels, which need not be how the processor
+// path widens them: their rectangle goes through the processor's read into a work target.
+int UploadedInput(GraphicFilterContext* c, int graphic, const RECT& r, bool edges, FilterPassInput* input) {
+    const int edge = WorkTargetEdge(std::max(r.right - r.left, r.bottom - r.top));
+    const int target = AcquireWorkTarget(c, edge);
+    SoftImage image{};
+    if (target < 0 || ReadInput(graphic, r, edges, edge, &image) != 0) return -1;
+    const RECT whole{0, 0, image.width, image.height};
+    const int result = TransferImageToTextures(target, &image, nullptr, whole, 0, 0, 0, 0, 0);
+    ReleaseSoftImage(&image);
+    if (result != 0) return -1;
+    *input = WorkTargetInput(target);
+    return 0;
+}
+
 int PassInput(GraphicFilterContext* c, int graphic, const RECT& r, bool copy, bool edges,
               FilterPassInput* input) {
+    if (!SamplesAsReadBack(graphic)) return UploadedInput(c, graphic, r, edges, input);
     if (!copy && InPlaceInput(graphic, r, input)) return 0;
     return CopiedInput(c, graphic, r, edges, input);
 }

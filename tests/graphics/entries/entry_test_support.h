@@ -30,7 +30,10 @@ class SoftwareEntryFixture : public ::testing::Test {
     void SetUp() override {
         static const bool tables = (BuildSoftBlendTables(), true);
         (void)tables;
-        if (!handleTypes[kGraphicHandleType].registered)
+        // Registered here only for these tests: a later graphics start registers its own, with its callbacks
+        // and the types beside it.
+        registeredType_ = !handleTypes[kGraphicHandleType].registered;
+        if (registeredType_)
             RegisterHandleType(kGraphicHandleType, GraphicEntrySize(kInlineDrawTiles), 64, NoOpHandleCallback,
                                NoOpHandleCallback, "graphic");
         savedInitialised_ = libraryFlags.initialised;
@@ -65,6 +68,7 @@ class SoftwareEntryFixture : public ::testing::Test {
         graphicsStarted = savedStarted_;
         SetBlend(0, 0);
         SetBright(255, 255, 255);
+        if (registeredType_) EndHandleType(kGraphicHandleType);
     }
 
     // A software graphic whose pixel (x, y) is pixel(x, y) (XRGB).
@@ -128,6 +132,7 @@ class SoftwareEntryFixture : public ::testing::Test {
     std::vector<int> graphics_;
     int savedInitialised_ = 0;
     int savedStarted_ = 0;
+    bool registeredType_ = false;
 };
 
 }  // namespace entries_test
