@@ -11,6 +11,7 @@
 
 #include "engine/graphics/filters/filter_shader_layout.h"
 #include "engine/graphics/filters/filter_shaders.h"
+#include "platform/d3d9/shader_validation.h"
 
 namespace {
 
@@ -129,10 +130,24 @@ TEST(FilterShaderPrograms, EveryFileTheRoutinesAskForIsThereOnce) {
     EXPECT_EQ(RgbaMixShaderTable().size(), size_t(kRgbaMixTableEntries));
 }
 
+// By this test's own reading of the rules, and by the Direct3D stand-in's validator of a 2.0 device.
 TEST(FilterShaderPrograms, EveryProgramRunsOnAPixelShader20Device) {
-    for (const NamedShader& s : FilterPixelShaders()) EXPECT_EQ(Ps20Fault(s.code), "") << s.name;
+    auto device = [](const std::vector<uint8_t>& code) {
+        d3d9::ParsedShader parsed;
+        std::string error;
+        d3d9::ParseShaderTokens(reinterpret_cast<const uint32_t*>(code.data()), code.size() / 4,
+                                d3d9::ShaderModels{0x200, 0x200}, &parsed, &error);
+        return error;
+    };
+    for (const NamedShader& s : FilterPixelShaders()) {
+        EXPECT_EQ(Ps20Fault(s.code), "") << s.name;
+        EXPECT_EQ(device(s.code), "") << s.name;
+    }
     const std::vector<std::vector<uint8_t>> table = RgbaMixShaderTable();
-    for (size_t entry = 0; entry < table.size(); ++entry) EXPECT_EQ(Ps20Fault(table[entry]), "") << entry;
+    for (size_t entry = 0; entry < table.size(); ++entry) {
+        EXPECT_EQ(Ps20Fault(table[entry]), "") << entry;
+        EXPECT_EQ(device(table[entry]), "") << entry;
+    }
 }
 
 // The checker itself finds the faults it is there for.
