@@ -412,7 +412,8 @@ int SetStageTexture(uintptr_t texture) {
     const bool someBefore = s.texture != 0;
     const int result = WriteCached(s.texture, texture, [&] {
         s.textureChanged = 1;
-        if (someBefore != (texture != 0)) renderStateCache.pixelShaderChoiceChanged = 1;
+        // Stages made for no texture do not sample one (and the other way round): they are set up anew.
+        if (someBefore != (texture != 0)) renderStateCache.pixelShaderChoiceChanged = 1, s.dirty = 1;
     });
     return result;
 }

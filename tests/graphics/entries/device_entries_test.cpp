@@ -104,6 +104,19 @@ TEST_F(DeviceEntries, GraphicFillClampsAlpha) {
     }
 }
 
+// The first draw of a graphic after the start, with no draw before it, samples the graphic's texture:
+// the start prepared the stages for drawing without one.
+TEST_F(DeviceEntries, FirstGraphicDrawAfterTheStartShowsTheTexture) {
+    Start(true, 32);
+    const int orange = MakeSelectedTarget(8, 8, 255, 128, 64);
+    const int target = MakeSelectedTarget(32, 32, 0, 0, 0);
+    ASSERT_EQ(DrawImageAt(4, 4, orange, 0), 0);
+    const Picture picture = Read(target, 32, 32);
+    EXPECT_TRUE(Near(picture, 4, 4, 255, 128, 64));
+    EXPECT_TRUE(Near(picture, 11, 11, 255, 128, 64));
+    EXPECT_TRUE(Near(picture, 12, 12, 0, 0, 0));
+}
+
 // Corners top left, top right, bottom right, bottom left, clockwise on the screen: the graphic upright,
 // its top-left quarter at the first corner and its top-right quarter at the second.
 TEST_F(DeviceEntries, QuadWithClockwiseCornersIsUprightInBothModes) {
