@@ -8,6 +8,7 @@
 #include "engine/core/frame/library_init.h"
 #include "engine/core/memory/async_load.h"
 #include "engine/graphics/device/present_frame.h"
+#include "engine/graphics/handles/derived_graphics.h"
 #include "platform/host/host.h"
 #include "tests/graphics/loss/loss_fixture.h"
 #include "tests/graphics/loss/shown_picture.h"
@@ -74,6 +75,41 @@ TEST_F(DeviceRestartTest, RestartWhileStillLostEndsInSoftwareMode) {
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     ASSERT_EQ(PresentFrame(nullptr), 0);
     EXPECT_TRUE(AllPixelsAre(ShownPicture(libraryState.settings.mainWindow), 0xFF000000));
+}
+
+// A restart while the loss lasts makes every graphic a software image; the restart that gets the device
+// back makes them device graphics again, a sheet and a graphic cut from it alike, refilled from their
+// sources.
+TEST_F(DeviceRestartTest, GraphicsComeBackToTheDeviceAfterARestartInSoftwareMode) {
+    SetRestoreCallback(nullptr);
+    StartDevice(32, 0);
+    libraryFlags.initialised = 1;
+    const int sheet =
+        MakeGraphic(32, 32, [](int x, int y) { return x < 16 || y < 16 ? 0xFF8040u : 0x2040FFu; });
+    ASSERT_GE(sheet, 0);
+    const int corner = DeriveGraphic(16, 16, 16, 16, sheet);
+    ASSERT_GE(corner, 0);
+    const HWND window = libraryState.settings.mainWindow;
+    struct Step {
+        bool lost;
+        int direct3DMode;
+    };
+    for (Step step : {Step{true, 0}, Step{false, 1}}) {
+        SCOPED_TRACE(step.direct3DMode ? "device back" : "still lost");
+        D3D9SetDeviceLost(step.lost);
+        ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+        ASSERT_EQ(Direct3DMode, step.direct3DMode);
+        ASSERT_EQ(DrawImageAt(0, 0, sheet, 0), 0);
+        ASSERT_EQ(DrawImageAt(100, 0, corner, 0), 0);
+        ASSERT_EQ(PresentFrame(nullptr), 0);
+        const std::vector<uint32_t> shown = ShownPicture(window);
+        ASSERT_EQ(shown.size(), 800u * 600u);
+        EXPECT_EQ(shown[0], 0xFFFF8040u);
+        EXPECT_EQ(shown[31 * 800 + 31], 0xFF2040FFu);
+        EXPECT_EQ(shown[15 * 800 + 100], 0xFF2040FFu);
+        EXPECT_EQ(shown[32 * 800 + 32], 0xFF000000u);
+        EXPECT_EQ(shown[16 * 800 + 100], 0xFF000000u);
+    }
 }
 
 // Releasing the device before the restart (as a full-screen deactivation does) leaves the restart
