@@ -8,6 +8,7 @@
 #include "engine/core/frame/library_init.h"
 #include "engine/core/memory/async_load.h"
 #include "engine/graphics/device/present_frame.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/derived_graphics.h"
 #include "platform/host/host.h"
 #include "tests/graphics/loss/loss_fixture.h"
@@ -46,6 +47,7 @@ class DeviceRestartTest : public LossTest {
 
 TEST_F(DeviceRestartTest, LostDeviceIsMadeAgainBetweenTheHooks) {
     StartDevice(32, 0x00FF8040);
+    EXPECT_EQ(drawSettings.restored, 0);
     SetAsyncLoadEnabled(1);
     D3D9SetDeviceLost(true);
     EXPECT_EQ(PresentFrame(nullptr), -1);
@@ -58,6 +60,7 @@ TEST_F(DeviceRestartTest, LostDeviceIsMadeAgainBetweenTheHooks) {
     EXPECT_EQ(IsDeviceLost(), 0);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     EXPECT_EQ(IsAsyncLoadEnabled(), 1);
+    EXPECT_EQ(drawSettings.restored, 1);
     // The restart cleared the screen: the next frame is black.
     ASSERT_EQ(PresentFrame(nullptr), 0);
     EXPECT_TRUE(AllPixelsAre(ShownPicture(libraryState.settings.mainWindow), 0xFF000000));
@@ -71,6 +74,7 @@ TEST_F(DeviceRestartTest, RestartWhileStillLostEndsInSoftwareMode) {
     D3D9SetDeviceLost(true);
     ASSERT_EQ(RestartGraphicsKeepMode(), 0);
     EXPECT_EQ(Direct3DMode, 0);
+    EXPECT_EQ(drawSettings.restored, 0);  // no device states were written
     ASSERT_NE(GetScreenMemImage(), nullptr);
     EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     ASSERT_EQ(PresentFrame(nullptr), 0);
