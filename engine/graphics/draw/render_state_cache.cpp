@@ -364,7 +364,7 @@ int SetCachedViewport(const D3DVIEWPORT9* viewport) {
     if (direct3DSystem.direct3D) EndSceneIfBegun();
     const HRESULT hr = DeviceSetViewport(viewport);
     if (hr != D3D_OK) {
-        LogPrintf("ビューポートのセットに失敗しました ErrorCode %x\n", unsigned(hr));
+        LogPrintf("ビューポートのセットに失敗しました ErrorCode %x", unsigned(hr));
         return int(hr);
     }
     c.viewport = *viewport;

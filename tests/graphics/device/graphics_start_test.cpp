@@ -6,6 +6,7 @@
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_mem_image.h"
+#include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
 #include "platform/user/display_state.h"
 #include "tests/graphics/device/device_fixture.h"
@@ -265,6 +266,21 @@ TEST_F(GraphicsStartTest, ModeThatCannotBeSetFallsBackToThePreviousModeOrTo640x4
         ResetDisplayModeForTests();
     }
     HostSetHeadlessDesktopModeForTests(nullptr);
+}
+
+// A viewport the started device refuses is logged as one line with the device's error.
+TEST_F(GraphicsStartTest, RefusedViewportLogsOneLine) {
+    ASSERT_EQ(InitGraphicsSystem(), 0);
+    const D3DVIEWPORT9 tooWide{0, 0, 801, 600, 0.0f, 1.0f};
+    EXPECT_EQ(SetCachedViewport(&tooWide), int(D3DERR_INVALIDCALL));
+    LogText("after\n");
+    const std::vector<std::string> raw = RawLines();
+    auto line = std::find_if(raw.begin(), raw.end(), [](const std::string& text) {
+        return text.find("ビューポートのセットに失敗しました ErrorCode 8876086c") != std::string::npos;
+    });
+    ASSERT_NE(line, raw.end());
+    ASSERT_NE(line + 1, raw.end());
+    EXPECT_NE((line + 1)->find("after"), std::string::npos) << *(line + 1);
 }
 
 TEST_F(GraphicsStartTest, SubBackBufferHasTheScreenSizeAndGoesWithTheDevice) {
