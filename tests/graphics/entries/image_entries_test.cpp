@@ -96,7 +96,6 @@ TEST_F(ImageEntries, RotatedTurnCoversTheSamePixels) {
 TEST_F(ImageEntries, EmptyDrawAreaHoldsEveryDraw) {
     int graphic = MakePositionGraphic(4, 4);
     SetClipRect(10, 10, 10, 50);
-    const uint8_t vertices[20 * 3] = {};
     EXPECT_EQ(DrawImageAt(10, 10, graphic, 0), 0);
     EXPECT_EQ(DrawImageStretched(0, 0, 400, 300, graphic, 0), 0);
     EXPECT_EQ(DrawImageStretchedF(0, 0, 400, 300, graphic, 0), 0);
@@ -109,7 +108,6 @@ TEST_F(ImageEntries, EmptyDrawAreaHoldsEveryDraw) {
     EXPECT_EQ(DrawCircleShape(10, 20, 5, 0xFFFFFF, 1), 0);
     EXPECT_EQ(DrawLineShape(10, 10, 10, 40, 0xFFFFFF, 1), 0);
     EXPECT_EQ(DrawLineShape(10, 10, 10, 40, 0xFFFFFF, 3), 0);
-    EXPECT_EQ(DrawVertexArray2D(vertices, 3, 4, -5, 0, 0), 0);
     EXPECT_EQ(CountDrawn(), 0);
     Fill(0x123456);
     EXPECT_EQ(ClearDrawTarget(nullptr), 0);
