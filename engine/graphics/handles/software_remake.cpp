@@ -49,36 +49,39 @@ void RestoreDeviceShape(GraphicImageBlock* block) {
     block->keptDeviceShape = KeptDeviceShape{};
 }
 
+// Every graphic that has an image block, in slot order. A visit may grow the handle data it is given.
+template <class Visit>
+void ForEachGraphicWithBlock(Visit visit) {
+    const HandleTypeRecord& graphics = handleTypes[kGraphicHandleType];
+    if (!graphics.registered || graphics.count == 0) return;
+    for (int i = graphics.lowest; i <= graphics.highest && i < graphics.limit; ++i) {
+        auto* entry = static_cast<GraphicEntry*>(graphics.slots[i]);
+        if (entry && entry->block) visit(entry);
+    }
+}
+
 }  // namespace
 
 int RemakeGraphicsAsSoftwareImages() {
-    const HandleTypeRecord& graphics = handleTypes[kGraphicHandleType];
-    if (!graphics.registered || graphics.count == 0) return 0;
-    for (int i = graphics.lowest; i <= graphics.highest && i < graphics.limit; ++i) {
-        auto* entry = static_cast<GraphicEntry*>(graphics.slots[i]);
-        if (!entry || !entry->block) continue;
+    ForEachGraphicWithBlock([](GraphicEntry* entry) {
         // The first graphic of a shared block remakes it; the draw tiles mark the graphics whose view
         // is still to be made.
         if (entry->block->description.hasTextures) RemakeBlock(entry->block);
-        if (entry->drawTileCount == 0) continue;
+        if (entry->drawTileCount == 0) return;
         entry->drawTileCount = 0;
         BuildGraphicDrawInfo(int(entry->header.handle), 1);
-    }
+    });
     return 0;
 }
 
 int RemakeGraphicsForDevice() {
-    const HandleTypeRecord& graphics = handleTypes[kGraphicHandleType];
-    if (!graphics.registered || graphics.count == 0) return 0;
-    for (int i = graphics.lowest; i <= graphics.highest && i < graphics.limit; ++i) {
-        auto* entry = static_cast<GraphicEntry*>(graphics.slots[i]);
-        if (!entry || !entry->block) continue;
+    ForEachGraphicWithBlock([](GraphicEntry* entry) {
         // The first graphic of a shared block restores it; the software views mark the graphics whose
         // draw tiles are still to be made.
         if (entry->block->keptDeviceShape.description.hasTextures) RestoreDeviceShape(entry->block);
-        if (!entry->block->description.hasTextures || !IsMemImgValid(&entry->softView)) continue;
+        if (!entry->block->description.hasTextures || !IsMemImgValid(&entry->softView)) return;
         ReleaseMemImg(&entry->softView);
         BuildGraphicDrawInfo(int(entry->header.handle), 1);
-    }
+    });
     return 0;
 }

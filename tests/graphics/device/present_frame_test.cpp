@@ -79,9 +79,26 @@ TEST_F(PresentTest, LostDeviceFailsThePresent) {
 
 namespace {
 
+struct ScreenKind {
+    const char* name;
+    int windowMode;
+};
+constexpr ScreenKind kScreenKinds[] = {{"window", 1}, {"full screen", 0}};
+
 // The back buffer orange with a blue rectangle; what a present showed, as 0xRRGGBB.
 class PresentPictureTest : public PresentTest {
   protected:
+    // A present in window mode and one in full screen each show the window all blue.
+    static void ExpectBlueInBothScreenKinds(UINT windowWidth, UINT windowHeight) {
+        for (const ScreenKind& kind : kScreenKinds) {
+            SCOPED_TRACE(kind.name);
+            libraryState.settings.windowMode = kind.windowMode;
+            ASSERT_EQ(PresentFrame(nullptr), 0);
+            UINT width = 0, height = 0;
+            EXPECT_TRUE(AllBlue(Shown(&width, &height)));
+            EXPECT_EQ(width * 1000 + height, windowWidth * 1000 + windowHeight);
+        }
+    }
     static void BlueRect(const RECT& rect) {
         ASSERT_EQ(DeviceColorFill(BackBufferSurface, &rect, 0xFF), D3D_OK);
     }
@@ -98,12 +115,6 @@ class PresentPictureTest : public PresentTest {
     }
 };
 
-struct ScreenKind {
-    const char* name;
-    int windowMode;
-};
-constexpr ScreenKind kScreenKinds[] = {{"window", 1}, {"full screen", 0}};
-
 }  // namespace
 
 // With the present-source switch on, only its rectangle of the back buffer is shown, over the whole
@@ -112,14 +123,7 @@ TEST_F(PresentPictureTest, PresentSourceRectangleFillsTheWindow) {
     BlueRect(RECT{0, 0, 400, 300});
     presentRects.sourceSwitch = 1;
     presentRects.source = RECT{0, 0, 400, 300};
-    for (const ScreenKind& kind : kScreenKinds) {
-        SCOPED_TRACE(kind.name);
-        libraryState.settings.windowMode = kind.windowMode;
-        ASSERT_EQ(PresentFrame(nullptr), 0);
-        UINT width = 0, height = 0;
-        EXPECT_TRUE(AllBlue(Shown(&width, &height)));
-        EXPECT_EQ(width * 1000 + height, 800600u);
-    }
+    ExpectBlueInBothScreenKinds(800, 600);
     EXPECT_EQ(presentRects.lastSource.right, 400);  // from the window-mode present
     EXPECT_EQ(presentRects.lastDestination.right, 800);
 }
@@ -194,14 +198,7 @@ class HalfSizePresentTest : public PresentPictureTest {
 // The half-size frame shows the top-left 320 x 240 of the back buffer doubled, in both screen kinds.
 TEST_F(HalfSizePresentTest, TopLeftQuarterIsShownDoubled) {
     BlueRect(RECT{0, 0, 320, 240});
-    for (const ScreenKind& kind : kScreenKinds) {
-        SCOPED_TRACE(kind.name);
-        libraryState.settings.windowMode = kind.windowMode;
-        ASSERT_EQ(PresentFrame(nullptr), 0);
-        UINT width = 0, height = 0;
-        EXPECT_TRUE(AllBlue(Shown(&width, &height)));
-        EXPECT_EQ(width * 1000 + height, 640480u);
-    }
+    ExpectBlueInBothScreenKinds(640, 480);
 }
 
 TEST_F(DeviceTest, SoftwareModeWithoutAScreenImagePresentsNothing) {
