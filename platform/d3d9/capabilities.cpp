@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/d3d9/shader_machine.h"
+
 namespace d3d9 {
 
 bool IsTextureFormat(D3DFORMAT f) {
@@ -34,6 +36,47 @@ const DisplayModeSize* DisplayModes(UINT* count) {
     static const DisplayModeSize modes[] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}};
     *count = sizeof modes / sizeof modes[0];
     return modes;
+}
+
+namespace {
+
+// PS20Caps and VS20Caps bits and limits.
+constexpr DWORD kMipFilters = 0x00010000 | 0x00020000;  // D3DPTFILTERCAPS_MIPFPOINT, MIPFLINEAR
+constexpr DWORD kPs20ArbitrarySwizzle = 1, kPs20GradientInstructions = 2, kPs20Predication = 4,
+                kPs20NoDependentReadLimit = 8, kPs20NoTextureInstructionLimit = 16, kVs20Predication = 1;
+
+// What the profile's shader versions imply: the extended 2.0 pixel caps (ps_2_x) with any pixel shaders,
+// the extended vertex caps only with 3.0 (vs_2_x is not run).
+void FillShaderCaps(const D3D9CapabilityProfile& p, D3DCAPS9* caps) {
+    const ShaderModels models = ShaderModelsOf(p);
+    const DWORD filters = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFPOINT |
+                          D3DPTFILTERCAPS_MAGFLINEAR;
+    if (models.pixel >= 0x200) {
+        const DWORD ps20[5] = {kPs20ArbitrarySwizzle | kPs20GradientInstructions | kPs20Predication |
+                                   kPs20NoDependentReadLimit | kPs20NoTextureInstructionLimit,
+                               24, 32, 4, 512};
+        std::memcpy(caps->PS20Caps, ps20, sizeof ps20);
+        caps->MaxPShaderInstructionsExecuted = kShaderInstructionBudget;
+        caps->VolumeTextureFilterCaps = filters | kMipFilters;
+        caps->VolumeTextureAddressCaps = caps->TextureAddressCaps;
+    }
+    if (models.vertex >= 0x200) {
+        const bool v3 = models.vertex >= 0x300;
+        const DWORD vs20[4] = {v3 ? kVs20Predication : 0, v3 ? 24u : 0u, v3 ? 32u : 12u, v3 ? 4u : 1u};
+        std::memcpy(caps->VS20Caps, vs20, sizeof vs20);
+        caps->MaxVShaderInstructionsExecuted = kShaderInstructionBudget;
+    }
+    if (models.pixel >= 0x300) caps->MaxPixelShader30InstructionSlots = 32768;
+    if (models.vertex >= 0x300) {
+        caps->MaxVertexShader30InstructionSlots = 32768;
+        caps->VertexTextureFilterCaps = filters;
+    }
+}
+
+}  // namespace
+
+ShaderModels ShaderModelsOf(const D3D9CapabilityProfile& p) {
+    return {p.pixel_shader_version & 0xFFFF, p.vertex_shader_version & 0xFFFF};
 }
 
 void FillCaps(const D3D9CapabilityProfile& p, D3DCAPS9* caps) {
@@ -89,6 +132,7 @@ void FillCaps(const D3D9CapabilityProfile& p, D3DCAPS9* caps) {
     caps->NumberOfAdaptersInGroup = 1;
     caps->NumSimultaneousRTs = p.simultaneous_render_targets;
     caps->StretchRectFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MAGFPOINT;
+    FillShaderCaps(p, caps);
 }
 
 }  // namespace d3d9

@@ -1,6 +1,9 @@
 // The stand-in's switches for tests and hosts, and its call trace.
 #include "platform/d3d9/d3d9_control.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -14,9 +17,23 @@
 
 namespace {
 
+// The environment's choice, read once.
+D3D9ShaderProfile ShaderProfileFromEnvironment() {
+    static const D3D9ShaderProfile chosen = [] {
+        D3D9ShaderProfile shaders = D3D9ShaderProfile::kFixed;
+        const char* value = std::getenv("KORVALUND_D3D_PROFILE");
+        if (value && *value && !D3D9ParseShaderProfile(value, &shaders))
+            std::fprintf(stderr,
+                         "korvalund: KORVALUND_D3D_PROFILE=%s is none of fixed, sm2, sm3; using fixed\n",
+                         value);
+        return shaders;
+    }();
+    return chosen;
+}
+
 struct Controls {
     std::mutex mutex;
-    D3D9CapabilityProfile profile;
+    D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
     bool ex_available = false;
     bool device_lost = false;
     bool trace_enabled = false;
@@ -31,6 +48,30 @@ Controls& State() {
 }
 
 }  // namespace
+
+void D3D9ApplyShaderProfile(D3D9CapabilityProfile* profile, D3D9ShaderProfile shaders) {
+    const int major = shaders == D3D9ShaderProfile::kSm3 ? 3 : (shaders == D3D9ShaderProfile::kSm2 ? 2 : 0);
+    profile->vertex_shader_version = D3DVS_VERSION(major, 0);
+    profile->pixel_shader_version = D3DPS_VERSION(major, 0);
+}
+
+bool D3D9ParseShaderProfile(const char* name, D3D9ShaderProfile* shaders) {
+    static const std::pair<const char*, D3D9ShaderProfile> kNames[] = {{"fixed", D3D9ShaderProfile::kFixed},
+                                                                       {"sm2", D3D9ShaderProfile::kSm2},
+                                                                       {"sm3", D3D9ShaderProfile::kSm3}};
+    for (const auto& [text, value] : kNames) {
+        if (std::strcmp(name, text) != 0) continue;
+        *shaders = value;
+        return true;
+    }
+    return false;
+}
+
+D3D9CapabilityProfile D3D9DefaultCapabilityProfile() {
+    D3D9CapabilityProfile profile;
+    D3D9ApplyShaderProfile(&profile, ShaderProfileFromEnvironment());
+    return profile;
+}
 
 void D3D9SetCapabilityProfile(const D3D9CapabilityProfile& profile) {
     std::lock_guard lock(State().mutex);
@@ -123,7 +164,7 @@ D3D9PresentedPicture D3D9GetPresentedPicture() {
 void D3D9ResetControls() {
     {
         std::lock_guard lock(State().mutex);
-        State().profile = D3D9CapabilityProfile{};
+        State().profile = D3D9DefaultCapabilityProfile();
         State().ex_available = false;
         State().device_lost = false;
         State().trace_enabled = false;

@@ -25,9 +25,20 @@ struct D3D9CapabilityProfile {
     UINT refresh_rate = 60;
 };
 
-// The profile every new Direct3D object reports (the default one above until changed).
+// The shader capabilities of a profile: none ("fixed"), vertex and pixel shader 2.0 with ps_2_x ("sm2"),
+// or vertex and pixel shader 3.0 ("sm3"). The environment variable KORVALUND_D3D_PROFILE chooses those of
+// the default profile (an unknown value gets a line on standard error and "fixed").
+enum class D3D9ShaderProfile { kFixed, kSm2, kSm3 };
+// Sets the profile's shader versions.
+void D3D9ApplyShaderProfile(D3D9CapabilityProfile* profile, D3D9ShaderProfile shaders);
+// The profile named ("fixed", "sm2", "sm3"); false for another name.
+bool D3D9ParseShaderProfile(const char* name, D3D9ShaderProfile* shaders);
+
+// The profile every new Direct3D object reports (the default one, with the environment's shaders, until
+// changed).
 void D3D9SetCapabilityProfile(const D3D9CapabilityProfile& profile);
 D3D9CapabilityProfile D3D9GetCapabilityProfile();
+D3D9CapabilityProfile D3D9DefaultCapabilityProfile();
 
 // Whether "d3d9.dll" offers Direct3DCreate9Ex (off by default).
 void D3D9SetExAvailable(bool available);
@@ -48,7 +59,7 @@ bool D3D9DeviceLostSwitch();
 // (Direct3DCreate9 returns NULL). Names: "Direct3DCreate9", "Direct3DCreate9Ex", "CreateDevice",
 // "CreateDeviceEx", "CreateTexture", "CreateVolumeTexture", "CreateVertexBuffer", "CreateIndexBuffer",
 // "CreateRenderTarget", "CreateDepthStencilSurface", "CreateOffscreenPlainSurface",
-// "CreateVertexDeclaration". Count 0 clears it.
+// "CreateVertexDeclaration", "CreateVertexShader", "CreatePixelShader". Count 0 clears it.
 void D3D9FailCreation(const std::string& method, int count);
 bool D3D9TakeCreationFailure(const char* method);
 

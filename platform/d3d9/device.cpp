@@ -7,6 +7,7 @@
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/draw.h"
 #include "platform/d3d9/present.h"
+#include "platform/d3d9/shader_pixels.h"
 #include "platform/d3d9/surface_copy.h"
 #include "platform/d3d9/trace.h"
 #include "platform/d3d9/yuv_surface.h"
@@ -102,6 +103,8 @@ Device::~Device() {
     for (auto*& rt : render_targets_) HoldSurface(rt, nullptr);
     HoldSurface(depth_, nullptr);
     Replace<VertexDeclaration>(declaration_, nullptr);
+    Replace<PixelShader>(pixel_shader_, nullptr);
+    Replace<VertexShader>(vertex_shader_, nullptr);
     core_->device = nullptr;
     delete back_buffer_;
     delete auto_depth_;
@@ -317,6 +320,8 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
 
 HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* dest) {
     Trace("IDirect3DDevice9::UpdateTexture", source, dest);
+    if (VolumeTexture* volume = source ? AsVolumeTexture(source) : nullptr)
+        return UpdateVolume(*volume, dest);
     Texture* src = source ? AsTexture(source) : nullptr;
     Texture* dst = dest ? AsTexture(dest) : nullptr;
     if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
@@ -335,6 +340,18 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTextur
         }
     }
     src->dirty = {};
+    return D3D_OK;
+}
+
+// A volume texture's levels copied whole from system memory to the default pool.
+HRESULT Device::UpdateVolume(const VolumeTexture& src, IDirect3DBaseTexture9* dest) {
+    VolumeTexture* dst = dest ? AsVolumeTexture(dest) : nullptr;
+    if (!dst || src.pool() != D3DPOOL_SYSTEMMEM || dst->pool() != D3DPOOL_DEFAULT ||
+        src.format() != dst->format() || src.LevelCount() < dst->LevelCount())
+        return D3DERR_INVALIDCALL;
+    const VolumeTexture::Level &a = src.LevelData(0), &b = dst->LevelData(0);
+    if (a.width != b.width || a.height != b.height || a.depth != b.depth) return D3DERR_INVALIDCALL;
+    if (!core_->lost) dst->CopyLevelsFrom(src);
     return D3D_OK;
 }
 
@@ -581,13 +598,13 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value) {
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     Trace("IDirect3DDevice9::SetTexture", stage, texture);
     if (stage >= 256) return D3D_OK;  // displacement-map and vertex samplers: nothing reads them
-    if (stage >= kStageCount) return D3DERR_INVALIDCALL;
+    if (stage >= kSamplerCount) return D3DERR_INVALIDCALL;
     Replace(textures_[stage], texture);
     return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
-    if (!texture || stage >= kStageCount) return D3DERR_INVALIDCALL;
+    if (!texture || stage >= kSamplerCount) return D3DERR_INVALIDCALL;
     *texture = textures_[stage];
     if (*texture) (*texture)->AddRef();
     return D3D_OK;
@@ -655,28 +672,52 @@ HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
     return D3D_OK;
 }
 
-// ---- Device: shaders (none run; the constant registers are kept) ----
+// ---- Device: shaders ----
+
+namespace {
+
+template <typename Shader, typename Interface>
+HRESULT CreateShader(const DWORD* function, bool pixel, const D3D9CapabilityProfile& profile,
+                     const char* method, Interface** shader) {
+    if (!shader) return D3DERR_INVALIDCALL;
+    *shader = nullptr;
+    ShaderProgram program;
+    const HRESULT hr = MakeShaderProgram(function, pixel, ShaderModelsOf(profile), &program);
+    if (FAILED(hr)) return hr;
+    if (D3D9TakeCreationFailure(method)) return D3DERR_OUTOFVIDEOMEMORY;
+    *shader = new Shader(std::move(program));
+    return D3D_OK;
+}
+
+// Binds a shader of the stand-in's own kind (null unbinds); another object is refused.
+template <typename Shader, typename Interface>
+HRESULT BindShader(Shader*& slot, Interface* shader) {
+    auto* ours = shader ? dynamic_cast<Shader*>(shader) : nullptr;
+    if (shader && !ours) return D3DERR_INVALIDCALL;
+    Replace(slot, ours);
+    return D3D_OK;
+}
+
+}  // namespace
 
 HRESULT Device::CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) {
     Trace("IDirect3DDevice9::CreateVertexShader", function, shader);
-    if (shader) *shader = nullptr;
-    return D3DERR_INVALIDCALL;
+    return CreateShader<VertexShader>(function, false, profile_, "CreateVertexShader", shader);
 }
 
 HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader) {
     Trace("IDirect3DDevice9::SetVertexShader", shader);
-    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+    return BindShader(vertex_shader_, shader);
 }
 
 HRESULT Device::CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) {
     Trace("IDirect3DDevice9::CreatePixelShader", function, shader);
-    if (shader) *shader = nullptr;
-    return D3DERR_INVALIDCALL;
+    return CreateShader<PixelShader>(function, true, profile_, "CreatePixelShader", shader);
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader) {
     Trace("IDirect3DDevice9::SetPixelShader", shader);
-    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+    return BindShader(pixel_shader_, shader);
 }
 
 namespace {
@@ -807,6 +848,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     if (depth && (depth->width < target.width || depth->height < target.height)) depth = nullptr;
     PixelPipeline pipeline = CompilePipeline(state_, stage_textures, &target, depth, DrawClip(),
                                              profile_.tss_arg_temp, profile_.blend_op);
+    pipeline.shader = PreparePixelShaderDraw(false);
     DrawCall call;
     call.state = &state_;
     call.layout = layout;
@@ -817,6 +859,55 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride, vertex_count,
                    indices, index32);
     return D3D_OK;
+}
+
+namespace {
+
+// A texture bound to a shader sampler: its levels.
+void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
+    s->level_count = 0;
+    if (VolumeTexture* v = texture ? AsVolumeTexture(texture) : nullptr) {
+        s->volume = true;
+        s->format = v->format();
+        s->bytes_per_texel = BytesPerPixel(v->format());
+        s->level_count = std::min(v->LevelCount(), kMaxTextureLevels);
+        for (int i = 0; i < s->level_count; ++i) {
+            const VolumeTexture::Level& l = v->LevelData(i);
+            s->levels[i] = {l.bits.data(), l.width, l.height, l.depth, l.row_pitch, l.slice_pitch};
+        }
+        return;
+    }
+    Texture* t = texture ? AsTexture(texture) : nullptr;
+    if (!t) return;
+    s->volume = false;
+    s->format = t->format;
+    s->bytes_per_texel = BytesPerPixel(t->format);
+    s->level_count = std::min(t->LevelCount(), kMaxTextureLevels);
+    for (int i = 0; i < s->level_count; ++i) {
+        const SurfaceStore& store = t->Level(i)->store;
+        s->levels[i] = {store.bits.data(), store.width, store.height, 1, store.pitch, 0};
+    }
+}
+
+}  // namespace
+
+PixelShaderDraw* Device::PreparePixelShaderDraw(bool vertex_shader) {
+    if (!pixel_shader_) return nullptr;
+    if (!pixel_draw_) pixel_draw_ = std::make_unique<PixelShaderDraw>();
+    PixelShaderDraw& d = *pixel_draw_;
+    for (int i = 0; i < kSamplerCount; ++i) {
+        BindSamplerTexture(textures_[i], &d.samplers[i]);
+        SetSamplerStates(state_.sampler[size_t(i)].data(), &d.samplers[i]);
+    }
+    // With fixed-function vertex processing TEXCOORD n is the set stage n names; a vertex shader writes
+    // TEXCOORD n itself.
+    int coordinate_set[kStageCount];
+    for (int n = 0; n < kStageCount; ++n)
+        coordinate_set[n] = vertex_shader ? n : int(state_.stage[size_t(n)][D3DTSS_TEXCOORDINDEX] & 7);
+    const ShaderConstants constants{state_.ps_float.data(), kPixelFloatRegisters, state_.ps_int.data(),
+                                    state_.ps_bool.data()};
+    PreparePixelShader(pixel_shader_->program, constants, coordinate_set, &d);
+    return &d;
 }
 
 }  // namespace d3d9

@@ -7,6 +7,11 @@
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/resources.h"
+#include "platform/d3d9/shader_object.h"
+
+namespace d3d9 {
+struct PixelShaderDraw;
+}
 
 namespace d3d9 {
 
@@ -141,6 +146,9 @@ class Device final : public ComObject<IDirect3DDevice9Ex> {
   private:
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* vertices, UINT stride,
                  UINT vertex_count, const void* indices, bool index32);
+    HRESULT UpdateVolume(const VolumeTexture& source, IDirect3DBaseTexture9* dest);
+    // The pixel shader's part of a draw, or null without a pixel shader.
+    PixelShaderDraw* PreparePixelShaderDraw(bool vertex_shader);
     IntRect DrawClip() const;
     void ResetViewport();
 
@@ -155,8 +163,11 @@ class Device final : public ComObject<IDirect3DDevice9Ex> {
     SwapChain swap_chain_;
     Surface* render_targets_[4] = {};
     Surface* depth_ = nullptr;
-    IDirect3DBaseTexture9* textures_[kStageCount] = {};
+    IDirect3DBaseTexture9* textures_[kSamplerCount] = {};
     VertexDeclaration* declaration_ = nullptr;
+    PixelShader* pixel_shader_ = nullptr;
+    VertexShader* vertex_shader_ = nullptr;
+    std::unique_ptr<PixelShaderDraw> pixel_draw_;  // made at the first draw with a pixel shader
     bool in_scene_ = false;
     bool dialog_box_mode_ = false;
     UINT frame_latency_ = 3;

@@ -522,7 +522,7 @@ void DrawTexturedQuad(const Kernel& k, const ScreenVertex* q, const QuadGeometry
 
 AxisAlignedQuads::AxisAlignedQuads(const RasterSetup& raster) : raster_(raster) {
     const PixelPipeline& p = *raster.pipeline;
-    usable_ = !p.depth;
+    usable_ = !p.depth && !p.shader;  // a pixel shader takes the place of the stages
     untextured_ = true;
     for (int s = 0; s < p.stage_count; ++s) {
         const SamplerSetup& smp = p.stages[s].sampler;

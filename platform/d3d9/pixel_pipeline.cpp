@@ -181,19 +181,23 @@ void ShadeFragment(const PixelPipeline& p, const Fragment& f) {
         c.g = std::min(255, c.g + f.specular.g);
         c.b = std::min(255, c.b + f.specular.b);
     }
+    WritePixel(p, f.x, f.y, f.depth, c);
+}
+
+void WritePixel(const PixelPipeline& p, int x, int y, int depth, Color c) {
     if (p.alpha_test && !CompareFunc(p.alpha_func, c.a, p.alpha_ref)) return;
     if (p.depth) {
-        if (f.x >= p.depth->width || f.y >= p.depth->height) return;
-        uint8_t* z = p.depth->At(f.x, f.y);
+        if (x >= p.depth->width || y >= p.depth->height) return;
+        uint8_t* z = p.depth->At(x, y);
         uint16_t stored;
         std::memcpy(&stored, z, 2);
-        if (!CompareFunc(p.depth_func, f.depth, stored)) return;
+        if (!CompareFunc(p.depth_func, depth, stored)) return;
         if (p.depth_write) {
-            uint16_t value = uint16_t(f.depth);
+            uint16_t value = uint16_t(depth);
             std::memcpy(z, &value, 2);
         }
     }
-    uint8_t* dst = p.target->At(f.x, f.y);
+    uint8_t* dst = p.target->At(x, y);
     if (p.blend.enabled || p.write_mask != 0xF) {
         Color d = DecodePixel(p.target->format, dst);
         if (p.blend.enabled) c = BlendColors(p.blend, c, d);

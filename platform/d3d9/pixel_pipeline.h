@@ -30,8 +30,11 @@ struct BlendSetup {
     Color factor;
 };
 
+struct PixelShaderDraw;
+
 struct PixelPipeline {
-    int stage_count = 0;  // stages before the first disabled colour operation
+    PixelShaderDraw* shader = nullptr;  // a bound pixel shader, which takes the place of the stages
+    int stage_count = 0;                // stages before the first disabled colour operation
     StageSetup stages[kStageCount];
     Color texture_factor;
     bool specular_add = false;
@@ -67,6 +70,8 @@ Color SampleStage(const SamplerSetup& s, int64_t u, int64_t v, bool minify);
 
 // The whole pixel: shading, tests, blending and the write.
 void ShadeFragment(const PixelPipeline& p, const Fragment& f);
+// A shaded pixel's tests, blending and write (depth 0..65535).
+void WritePixel(const PixelPipeline& p, int x, int y, int depth, Color c);
 
 inline bool CompareFunc(DWORD func, int value, int reference) {
     switch (func) {

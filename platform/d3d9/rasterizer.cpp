@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/d3d9/polygon_clip.h"
+#include "platform/d3d9/shader_pixels.h"
 
 namespace d3d9 {
 
@@ -41,6 +42,8 @@ ScreenVertex Lerp(const ScreenVertex& a, const ScreenVertex& b, double t) {
     for (int i = 0; i < kStageCount; ++i) {
         o.u[i] = float(mix(a.u[i], b.u[i]));
         o.v[i] = float(mix(a.v[i], b.v[i]));
+        o.r[i] = float(mix(a.r[i], b.r[i]));
+        o.q[i] = float(mix(a.q[i], b.q[i]));
     }
     return o;
 }
@@ -71,6 +74,39 @@ int64_t FloorDiv(__int128 n, __int128 d) {
     return int64_t(q);
 }
 
+bool SetupTriangleEdges(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
+                        const ScreenVertex& c, TriangleEdges* t) {
+    const PixelPipeline& p = *r.pipeline;
+    const ScreenVertex** v = t->v;
+    int64_t *X = t->X, *Y = t->Y;
+    v[0] = &a, v[1] = &b, v[2] = &c;
+    for (int i = 0; i < 3; ++i) X[i] = SnapCoordinate(v[i]->x), Y[i] = SnapCoordinate(v[i]->y);
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (area == 0) return false;
+    if ((r.cull == D3DCULL_CW && area > 0) || (r.cull == D3DCULL_CCW && area < 0)) return false;
+    t->front = area > 0;
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+        area = -area;
+    }
+    t->area = area;
+    // Edge k lies opposite vertex k, from vertex k+1 to vertex k+2; its function is vertex k's weight.
+    for (int k = 0; k < 3; ++k) {
+        int i = (k + 1) % 3, j = (k + 2) % 3;
+        t->ex[k] = X[j] - X[i];
+        t->ey[k] = Y[j] - Y[i];
+        bool top = t->ey[k] == 0 && t->ex[k] > 0, left = t->ey[k] < 0;
+        t->bias[k] = (top || left) ? 0 : -1;
+    }
+    t->box = {int(std::max<int64_t>(p.clip.left, PixelCeil(std::min({X[0], X[1], X[2]})))),
+              int(std::max<int64_t>(p.clip.top, PixelCeil(std::min({Y[0], Y[1], Y[2]})))),
+              int(std::min<int64_t>(p.clip.right, PixelFloor(std::max({X[0], X[1], X[2]})) + 1)),
+              int(std::min<int64_t>(p.clip.bottom, PixelFloor(std::max({Y[0], Y[1], Y[2]})) + 1))};
+    return !t->box.Empty();
+}
+
 void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c) {
     // The clip cannot place a vertex that is not finite (it would give pieces that are not finite
@@ -87,37 +123,18 @@ void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const Screen
         for (size_t i = 1; i + 1 < poly.size(); ++i) RasterizeTriangle(r, poly[0], poly[i], poly[i + 1]);
         return;
     }
+    TriangleEdges tri;
+    if (!SetupTriangleEdges(r, a, b, c, &tri)) return;
     const PixelPipeline& p = *r.pipeline;
-    const ScreenVertex* v[3] = {&a, &b, &c};
-    int64_t X[3], Y[3];
-    for (int i = 0; i < 3; ++i) X[i] = SnapCoordinate(v[i]->x), Y[i] = SnapCoordinate(v[i]->y);
-    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
-    if (area == 0) return;
-    if ((r.cull == D3DCULL_CW && area > 0) || (r.cull == D3DCULL_CCW && area < 0)) return;
-    if (area < 0) {
-        std::swap(v[1], v[2]);
-        std::swap(X[1], X[2]);
-        std::swap(Y[1], Y[2]);
-        area = -area;
+    if (p.shader) {
+        ShadeTriangle(*p.shader, r, tri);
+        return;
     }
-    // Edge k lies opposite vertex k, from vertex k+1 to vertex k+2; its function is vertex k's weight.
-    int64_t ex[3], ey[3], bias[3];
-    for (int k = 0; k < 3; ++k) {
-        int i = (k + 1) % 3, j = (k + 2) % 3;
-        ex[k] = X[j] - X[i];
-        ey[k] = Y[j] - Y[i];
-        bool top = ey[k] == 0 && ex[k] > 0, left = ey[k] < 0;
-        bias[k] = (top || left) ? 0 : -1;
-    }
-    auto edge = [&](int k, int64_t px, int64_t py) {
-        int i = (k + 1) % 3;
-        return ex[k] * (py - Y[i]) - ey[k] * (px - X[i]);
-    };
-    IntRect box{int(std::max<int64_t>(p.clip.left, PixelCeil(std::min({X[0], X[1], X[2]})))),
-                int(std::max<int64_t>(p.clip.top, PixelCeil(std::min({Y[0], Y[1], Y[2]})))),
-                int(std::min<int64_t>(p.clip.right, PixelFloor(std::max({X[0], X[1], X[2]})) + 1)),
-                int(std::min<int64_t>(p.clip.bottom, PixelFloor(std::max({Y[0], Y[1], Y[2]})) + 1))};
-    if (box.Empty()) return;
+    const ScreenVertex* const* v = tri.v;
+    const int64_t area = tri.area;
+    const int64_t *ex = tri.ex, *ey = tri.ey;
+    const IntRect box = tri.box;
+    auto edge = [&](int k, int64_t px, int64_t py) { return tri.Edge(k, px, py); };
 
     TriangleAttributes at;
     at.gouraud = !r.flat && !(v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse &&
@@ -159,7 +176,7 @@ void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const Screen
             bool inside = true;
             for (int k = 0; k < 3 && inside; ++k) {
                 w[k] = edge(k, fx, fy);
-                inside = w[k] + bias[k] >= 0;
+                inside = w[k] + tri.bias[k] >= 0;
             }
             if (!inside) continue;
             f.x = px;
@@ -211,6 +228,10 @@ void ShadeWeighted(const RasterSetup& r, int px, int py, const ScreenVertex& a, 
                    int64_t wa, int64_t wb) {
     const PixelPipeline& p = *r.pipeline;
     if (px < p.clip.left || px >= p.clip.right || py < p.clip.top || py >= p.clip.bottom) return;
+    if (p.shader) {
+        ShadePixel(*p.shader, r, px, py, a, b, wa, wb);
+        return;
+    }
     int64_t sum = wa + wb;
     Fragment f;
     f.x = px;

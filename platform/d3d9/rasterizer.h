@@ -15,6 +15,8 @@ struct ScreenVertex {
     double x = 0, y = 0, z = 0, rhw = 1;
     Color diffuse, specular;
     float u[kStageCount] = {}, v[kStageCount] = {};  // by texture coordinate set
+    // The third and fourth components of each set, which only shaders read.
+    float r[kStageCount] = {}, q[kStageCount] = {1, 1, 1, 1, 1, 1, 1, 1};
 };
 
 struct RasterSetup {
@@ -22,6 +24,26 @@ struct RasterSetup {
     DWORD cull = D3DCULL_NONE;
     bool flat = false;
 };
+
+// A triangle's fixed-point setup (after culling; its vertices put in the order that makes its area
+// positive): vertex k's weight at pixel (px, py) is Edge(k, px << kSubpixelBits, py << kSubpixelBits),
+// the three summing to `area`; the pixel is covered when each weight plus its bias is not negative.
+struct TriangleEdges {
+    const ScreenVertex* v[3];
+    int64_t X[3], Y[3];
+    int64_t area;
+    int64_t ex[3], ey[3], bias[3];
+    bool front;   // clockwise on the screen as given (Direct3D's front face)
+    IntRect box;  // the pixels to scan, inside the clip
+    int64_t Edge(int k, int64_t px, int64_t py) const {
+        const int i = (k + 1) % 3;
+        return ex[k] * (py - Y[i]) - ey[k] * (px - X[i]);
+    }
+};
+
+// False when the triangle draws nothing (culled, empty, or outside the clip).
+bool SetupTriangleEdges(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
+                        const ScreenVertex& c, TriangleEdges* out);
 
 void RasterizeTriangle(const RasterSetup& r, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c);

@@ -22,6 +22,9 @@ Surface* AsSurface(IDirect3DSurface9* surface) {
 Texture* AsTexture(IDirect3DBaseTexture9* texture) {
     return dynamic_cast<Texture*>(texture);
 }
+VolumeTexture* AsVolumeTexture(IDirect3DBaseTexture9* texture) {
+    return dynamic_cast<VolumeTexture*>(texture);
+}
 
 namespace {
 
@@ -201,7 +204,7 @@ VolumeTexture::VolumeTexture(std::shared_ptr<DeviceCore> core, int width, int he
     int count = levels == 0 ? full : std::min(levels, full);
     int bpp = BytesPerPixel(format);
     for (int i = 0; i < count; ++i) {
-        VolumeLevel level{width, height, depth, width * bpp, width * bpp * height, {}, false};
+        Level level{width, height, depth, width * bpp, width * bpp * height, {}, false};
         level.bits.assign(size_t(level.slice_pitch) * size_t(depth), 0);
         levels_.push_back(std::move(level));
         width = std::max(1, width / 2);
@@ -251,6 +254,11 @@ HRESULT VolumeTexture::UnlockBox(UINT level) {
     if (level >= levels_.size() || !levels_[level].locked) return D3DERR_INVALIDCALL;
     levels_[level].locked = false;
     return D3D_OK;
+}
+
+void VolumeTexture::CopyLevelsFrom(const VolumeTexture& source) {
+    for (size_t i = 0; i < levels_.size(); ++i)
+        std::copy(source.levels_[i].bits.begin(), source.levels_[i].bits.end(), levels_[i].bits.begin());
 }
 
 // ---- Buffers ----

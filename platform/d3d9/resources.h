@@ -85,6 +85,13 @@ class Texture final : public ComObject<IDirect3DTexture9> {
 
 class VolumeTexture final : public ComObject<IDirect3DVolumeTexture9> {
   public:
+    // One level: rows and slices packed.
+    struct Level {
+        int width, height, depth, row_pitch, slice_pitch;
+        PixelBytes bits;
+        bool locked = false;
+    };
+
     VolumeTexture(std::shared_ptr<DeviceCore> core, int width, int height, int depth, int levels, DWORD usage,
                   D3DFORMAT format, D3DPOOL pool);
     ~VolumeTexture() override;
@@ -97,17 +104,19 @@ class VolumeTexture final : public ComObject<IDirect3DVolumeTexture9> {
                                       DWORD flags) override;
     HRESULT STDMETHODCALLTYPE UnlockBox(UINT level) override;
 
+    const Level& LevelData(int level) const { return levels_[size_t(level)]; }
+    int LevelCount() const { return int(levels_.size()); }
+    D3DFORMAT format() const { return format_; }
+    D3DPOOL pool() const { return pool_; }
+    // Copies every level of `source` (same format, size and at least as many levels) over this one's.
+    void CopyLevelsFrom(const VolumeTexture& source);
+
   private:
-    struct VolumeLevel {
-        int width, height, depth, row_pitch, slice_pitch;
-        PixelBytes bits;
-        bool locked = false;
-    };
     std::shared_ptr<DeviceCore> core_;
     DWORD usage_;
     D3DFORMAT format_;
     D3DPOOL pool_;
-    std::vector<VolumeLevel> levels_;
+    std::vector<Level> levels_;
 };
 
 // Vertex and index buffers: always lockable; DEFAULT-pool contents are dropped by a lost device.
@@ -147,6 +156,7 @@ class VertexDeclaration final : public ComObject<IDirect3DVertexDeclaration9> {
 // The device's view of a surface given through an interface pointer (null for foreign objects).
 Surface* AsSurface(IDirect3DSurface9* surface);
 Texture* AsTexture(IDirect3DBaseTexture9* texture);
+VolumeTexture* AsVolumeTexture(IDirect3DBaseTexture9* texture);
 
 HRESULT GetDeviceOf(const std::shared_ptr<DeviceCore>& core, IDirect3DDevice9** device);
 

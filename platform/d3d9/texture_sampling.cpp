@@ -2,35 +2,15 @@
 // texel positions with 16 fraction bits, resolved to 1/256 texel first (texel_snap.h); texel i covers
 // [i, i + 1), so point sampling takes floor(u).
 #include "platform/d3d9/pixel_pipeline.h"
+#include "platform/d3d9/texel_address.h"
 #include "platform/d3d9/texel_snap.h"
 
 namespace d3d9 {
 namespace {
 
-// The texel index an address mode gives; -1 means the border colour.
-int Address(DWORD mode, int64_t i, int size) {
-    switch (mode) {
-        case D3DTADDRESS_CLAMP:
-            return int(std::clamp<int64_t>(i, 0, size - 1));
-        case D3DTADDRESS_BORDER:
-            return (i < 0 || i >= size) ? -1 : int(i);
-        case D3DTADDRESS_MIRROR: {
-            int64_t period = int64_t(size) * 2;
-            int64_t m = ((i % period) + period) % period;
-            return int(m < size ? m : period - 1 - m);
-        }
-        case D3DTADDRESS_MIRRORONCE: {
-            int64_t m = i < 0 ? -i - 1 : i;
-            return int(std::min<int64_t>(m, size - 1));
-        }
-        default:
-            return int(((i % size) + size) % size);
-    }
-}
-
 Color Fetch(const SamplerSetup& s, int64_t i, int64_t j) {
-    int x = Address(s.address_u, i, s.texture->width);
-    int y = Address(s.address_v, j, s.texture->height);
+    int x = TexelAddress(s.address_u, i, s.texture->width);
+    int y = TexelAddress(s.address_v, j, s.texture->height);
     if (x < 0 || y < 0) return s.border;
     return DecodePixel(s.texture->format, s.texture->At(x, y));
 }

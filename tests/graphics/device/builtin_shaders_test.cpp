@@ -80,6 +80,7 @@ TEST_F(BuiltinShaderTest, ShaderTwoDeviceFallsBackWhenTheDeviceMakesNoShaders) {
     profile.vertex_shader_version = D3DVS_VERSION(2, 0);
     profile.pixel_shader_version = D3DPS_VERSION(2, 0);
     D3D9SetCapabilityProfile(profile);
+    D3D9FailCreation("CreateVertexShader", -1);
     ASSERT_EQ(InitGraphicsSystem(), 0);
     EXPECT_EQ(Direct3DMode, 1);
     ExpectLinesInOrder(

@@ -1,0 +1,143 @@
+#include "platform/d3d9/shader_sampling.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/d3d9/rasterizer.h"
+#include "platform/d3d9/texel_address.h"
+#include "platform/d3d9/texel_snap.h"
+
+namespace d3d9 {
+
+namespace {
+
+ColorF BorderColor(DWORD argb) {
+    const Color c = ColorFromArgb(argb);
+    return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, c.a / 255.0f};
+}
+
+// A texel by its position on each axis; the border colour where the address modes give none.
+ColorF Fetch(const ShaderSampler& s, const TexelLevel& t, const int64_t* at) {
+    const int x = TexelAddress(s.address[0], at[0], t.width), y = TexelAddress(s.address[1], at[1], t.height);
+    const int z = s.volume ? TexelAddress(s.address[2], at[2], t.depth) : 0;
+    if (x < 0 || y < 0 || z < 0) return s.border;
+    return DecodeTexelFloat(s.format, t.bits + size_t(z) * size_t(t.slice_pitch) +
+                                          size_t(y) * size_t(t.row_pitch) +
+                                          size_t(x) * size_t(s.bytes_per_texel));
+}
+
+// The weighted sum of the 2^dims texels around a sample (corner k is +1 along axis a where bit a of k is
+// set), `weight[a]` being the next texel's share of 256 along axis a. At 8 bits the channels are summed
+// as integers and rounded as the fixed-function sampler rounds.
+ColorF Filter(const ColorF* texels, const int* weight, int dims, bool eight_bits) {
+    const int corners = 1 << dims;
+    auto share = [&](int k) {
+        int64_t w = 1;
+        for (int a = 0; a < dims; ++a) w *= (k >> a & 1) ? weight[a] : 256 - weight[a];
+        return w;
+    };
+    float out[4];
+    for (int ch = 0; ch < 4; ++ch) {
+        auto channel = [&](int k) { return (&texels[k].r)[ch]; };
+        if (eight_bits) {
+            int64_t sum = 0;
+            for (int k = 0; k < corners; ++k) sum += int64_t(channel(k) * 255.0f + 0.5f) * share(k);
+            const int shift = 8 * dims;
+            out[ch] = float((sum + (int64_t(1) << (shift - 1))) >> shift) / 255.0f;
+        } else {
+            double sum = 0;
+            for (int k = 0; k < corners; ++k) sum += double(channel(k)) * double(share(k));
+            out[ch] = float(sum / double(int64_t(1) << (8 * dims)));
+        }
+    }
+    return {out[0], out[1], out[2], out[3]};
+}
+
+ColorF SampleLevel(const ShaderSampler& s, int level, const float* coordinate, bool linear) {
+    const TexelLevel& t = s.levels[level];
+    const int size[3] = {t.width, t.height, t.depth};
+    const int dims = s.volume ? 3 : 2;
+    int64_t at[3] = {};
+    if (!linear) {
+        for (int a = 0; a < dims; ++a) at[a] = TexelOf(TexelFixed(coordinate[a], size[a]));
+        return Fetch(s, t, at);
+    }
+    // The texel before the sample point (the point half a texel back) and the next one's weight.
+    int weight[3] = {};
+    for (int a = 0; a < dims; ++a) {
+        const int64_t snapped = SnapTexelCoordinate(TexelFixed(coordinate[a], size[a])) - 32768;
+        at[a] = snapped >> 16;
+        weight[a] = int((snapped >> 8) & 255);
+    }
+    ColorF texels[8];
+    for (int k = 0; k < (1 << dims); ++k) {
+        const int64_t corner[3] = {at[0] + (k & 1), at[1] + (k >> 1 & 1), at[2] + (k >> 2 & 1)};
+        texels[k] = Fetch(s, t, corner);
+    }
+    return Filter(texels, weight, dims, FiltersAtEightBits(s.format));
+}
+
+// log2 of the texels a pixel step covers along the faster axis (as the fixed-function stages measure it:
+// the largest gradient of any coordinate), plus the biases; or the given level plus the sampler's bias.
+float LevelOfDetail(const ShaderSampler& s, const SampleRequest& r, int lane) {
+    if (r.source == LodSource::kGiven) return r.lod[lane] + s.lod_bias;
+    const TexelLevel& t = s.levels[0];
+    const float size[3] = {float(t.width), float(t.height), float(t.depth)};
+    float rho = 0;
+    for (int a = 0; a < (s.volume ? 3 : 2); ++a)
+        rho = std::max({rho, std::abs((*r.gradients_x[a])[lane]) * size[a],
+                        std::abs((*r.gradients_y[a])[lane]) * size[a]});
+    return std::log2(rho) + r.lod[lane] + s.lod_bias;
+}
+
+ColorF SampleLane(const ShaderSampler& s, const SampleRequest& r, int lane) {
+    const float coordinate[3] = {(*r.coordinates[0])[lane], (*r.coordinates[1])[lane],
+                                 (*r.coordinates[2])[lane]};
+    const int last = s.level_count - 1, base = std::min(s.first_level, last);
+    // The level of detail only chooses between the filters and among the levels.
+    if (s.mip_filter == D3DTEXF_NONE && s.linear_min == s.linear_mag)
+        return SampleLevel(s, base, coordinate, s.linear_mag);
+    float lod = LevelOfDetail(s, r, lane);
+    if (!(lod > -32.0f)) lod = -32.0f;  // and NaN
+    lod = std::min(lod, 32.0f);
+    const bool minify = lod > 0;
+    const bool linear = minify ? s.linear_min : s.linear_mag;
+    if (!minify || s.mip_filter == D3DTEXF_NONE) return SampleLevel(s, base, coordinate, linear);
+    if (s.mip_filter == D3DTEXF_POINT)
+        return SampleLevel(s, std::min(last, base + int(std::floor(lod + 0.5f))), coordinate, linear);
+    const int whole = int(std::floor(lod));
+    const int first = base + whole;
+    if (first >= last) return SampleLevel(s, last, coordinate, linear);
+    const ColorF a = SampleLevel(s, first, coordinate, linear),
+                 b = SampleLevel(s, first + 1, coordinate, linear);
+    const float f = lod - float(whole);
+    return {a.r + (b.r - a.r) * f, a.g + (b.g - a.g) * f, a.b + (b.b - a.b) * f, a.a + (b.a - a.a) * f};
+}
+
+}  // namespace
+
+void SetSamplerStates(const DWORD* states, ShaderSampler* s) {
+    s->address[0] = states[D3DSAMP_ADDRESSU];
+    s->address[1] = states[D3DSAMP_ADDRESSV];
+    s->address[2] = states[D3DSAMP_ADDRESSW];
+    s->border = BorderColor(states[D3DSAMP_BORDERCOLOR]);
+    s->linear_mag = states[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
+    s->linear_min = states[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
+    s->mip_filter = std::min<DWORD>(states[D3DSAMP_MIPFILTER], D3DTEXF_LINEAR);
+    s->first_level = int(std::min<DWORD>(states[D3DSAMP_MAXMIPLEVEL], kMaxTextureLevels));
+    std::memcpy(&s->lod_bias, &states[D3DSAMP_MIPMAPLODBIAS], 4);
+    if (!std::isfinite(s->lod_bias)) s->lod_bias = 0;
+}
+
+void SampleLanes(const ShaderSampler& s, const SampleRequest& request, LaneVector* out) {
+    for (int l = 0; l < kShaderLanes; ++l) {
+        const ColorF c = s.level_count > 0 ? SampleLane(s, request, l) : ColorF{0, 0, 0, 1};
+        out->c[0][l] = c.r;
+        out->c[1][l] = c.g;
+        out->c[2][l] = c.b;
+        out->c[3][l] = c.a;
+    }
+}
+
+}  // namespace d3d9

@@ -1,0 +1,23 @@
+// Texels read as floats, the form shaders sample them in: the seam through which each stored format
+// gives its channels to the shader sampler.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d9/d3d9_types.h"
+
+namespace d3d9 {
+
+struct ColorF {
+    float r = 0, g = 0, b = 0, a = 0;
+};
+
+// The texel at `texel` of `format`: unsigned normalised channels in [0, 1], missing colour channels 0 and a
+// missing alpha 1. A format the stand-in cannot store reads as (0, 0, 0, 1).
+ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel);
+
+// Whether texels of the format have at most 8 bits a channel: shaders filter them as the fixed-function
+// sampler does, at 8-bit precision, so that both give the same texels.
+bool FiltersAtEightBits(D3DFORMAT format);
+
+}  // namespace d3d9

@@ -1,0 +1,249 @@
+// Shaders on the device: the capability profiles and what they accept, shader objects and their binding,
+// the constant registers, and pixel shaders drawn through DrawPrimitiveUP against the fixed-function
+// stages that compute the same.
+#include <random>
+
+#include "platform/d3d9/draw.h"
+#include "tests/platform/d3d9/d3d9_test_support.h"
+#include "tests/platform/d3d9/shader_test_support.h"
+
+namespace d3d9_test {
+namespace {
+
+D3D9CapabilityProfile Profile(D3D9ShaderProfile shaders) {
+    D3D9CapabilityProfile p;
+    D3D9ApplyShaderProfile(&p, shaders);
+    return p;
+}
+
+std::vector<uint32_t> ModulateShader() {
+    Tokens p = Program(kPs20);
+    p.DeclarePixelInput(kRegInput, 0).DeclarePixelInput(kRegTexture, 0).DeclareSampler2D(0);
+    p.Op(kOpTexld, {Destination(kRegTemp, 0), Source(kRegTexture, 0), Source(kRegSampler, 0)});
+    p.Op(kOpMul, {Destination(kRegTemp, 0), Source(kRegTemp, 0), Source(kRegInput, 0)});
+    p.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegTemp, 0)});
+    return Words(p);
+}
+
+std::vector<uint32_t> DiffuseShader() {
+    Tokens p = Program(kPs20);
+    p.DeclarePixelInput(kRegInput, 0);
+    p.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegInput, 0)});
+    return Words(p);
+}
+
+class ShaderDeviceTest : public DeviceTest {
+  protected:
+    IDirect3DPixelShader9* MakePixelShader(const std::vector<uint32_t>& words) {
+        IDirect3DPixelShader9* shader = nullptr;
+        EXPECT_EQ(device->CreatePixelShader(words.data(), &shader), D3D_OK);
+        return shader;
+    }
+    // The larger difference of any channel between two pictures.
+    static int LargestDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        int largest = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            for (int shift = 0; shift < 32; shift += 8)
+                largest = std::max(largest, std::abs(int(a[i] >> shift & 255) - int(b[i] >> shift & 255)));
+        return largest;
+    }
+};
+
+TEST_F(ShaderDeviceTest, ProfilesNameTheirShaderVersionsAndCaps) {
+    D3D9ShaderProfile parsed;
+    EXPECT_TRUE(D3D9ParseShaderProfile("sm3", &parsed));
+    EXPECT_EQ(parsed, D3D9ShaderProfile::kSm3);
+    EXPECT_TRUE(D3D9ParseShaderProfile("fixed", &parsed));
+    EXPECT_EQ(parsed, D3D9ShaderProfile::kFixed);
+    EXPECT_FALSE(D3D9ParseShaderProfile("sm4", &parsed));
+    struct Case {
+        D3D9ShaderProfile shaders;
+        DWORD pixel, vertex, ps20_slots, vs20_temps, ps30_slots;
+    };
+    const Case cases[] = {
+        {D3D9ShaderProfile::kFixed, D3DPS_VERSION(0, 0), D3DVS_VERSION(0, 0), 0, 0, 0},
+        {D3D9ShaderProfile::kSm2, D3DPS_VERSION(2, 0), D3DVS_VERSION(2, 0), 512, 12, 0},
+        {D3D9ShaderProfile::kSm3, D3DPS_VERSION(3, 0), D3DVS_VERSION(3, 0), 512, 32, 32768}};
+    for (const Case& k : cases) {
+        D3D9SetCapabilityProfile(Profile(k.shaders));
+        MakeDevice(8, 8);
+        D3DCAPS9 caps;
+        ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+        EXPECT_EQ(caps.PixelShaderVersion, k.pixel);
+        EXPECT_EQ(caps.VertexShaderVersion, k.vertex);
+        EXPECT_EQ(caps.PS20Caps[4], k.ps20_slots);
+        EXPECT_EQ(caps.VS20Caps[2], k.vs20_temps);
+        EXPECT_EQ(caps.MaxPixelShader30InstructionSlots, k.ps30_slots);
+        device->Release(), device = nullptr;
+        d3d->Release(), d3d = nullptr;
+    }
+}
+
+TEST_F(ShaderDeviceTest, EachProfileAcceptsItsVersions) {
+    auto minimal = [](uint32_t version) {
+        Tokens p = Program(version);
+        if ((version >> 16) == 0xFFFF) {
+            Define(p, 0, {1, 0, 0, 1});
+            p.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegConst, 0)});
+        } else {
+            DeclareSemantic(p, kRegInput, 0, 0, 0);
+            if ((version & 0xFFFF) >= 0x300) DeclareSemantic(p, kRegTexCoordOut, 0, 0, 0);
+            p.Op(kOpMov, {Destination((version & 0xFFFF) >= 0x300 ? kRegTexCoordOut : kRegRasterOut, 0),
+                          Source(kRegInput, 0)});
+        }
+        return Words(p);
+    };
+    const uint32_t versions[] = {kPs20, kPs2x, kPs30, kVs20, kVs30, 0xFFFF0104, 0xFFFE0101, 0xFFFE0201};
+    const D3D9ShaderProfile profiles[] = {D3D9ShaderProfile::kFixed, D3D9ShaderProfile::kSm2,
+                                          D3D9ShaderProfile::kSm3};
+    // Accepted by fixed, sm2, sm3.
+    const bool accepted[][3] = {{false, true, true},   {false, true, true},  {false, false, true},
+                                {false, true, true},   {false, false, true}, {false, false, false},
+                                {false, false, false}, {false, false, false}};
+    for (size_t p = 0; p < 3; ++p) {
+        D3D9SetCapabilityProfile(Profile(profiles[p]));
+        MakeDevice(8, 8);
+        for (size_t v = 0; v < std::size(versions); ++v) {
+            const std::vector<uint32_t> words = minimal(versions[v]);
+            const bool pixel = (versions[v] >> 16) == 0xFFFF;
+            HRESULT hr;
+            if (pixel) {
+                IDirect3DPixelShader9* s = nullptr;
+                hr = device->CreatePixelShader(words.data(), &s);
+                EXPECT_EQ(s != nullptr, hr == D3D_OK);
+                if (s) s->Release();
+            } else {
+                IDirect3DVertexShader9* s = nullptr;
+                hr = device->CreateVertexShader(words.data(), &s);
+                EXPECT_EQ(s != nullptr, hr == D3D_OK);
+                if (s) s->Release();
+            }
+            EXPECT_EQ(hr, accepted[v][p] ? D3D_OK : D3DERR_INVALIDCALL)
+                << "profile " << p << " version " << std::hex << versions[v];
+        }
+        device->Release(), device = nullptr;
+        d3d->Release(), d3d = nullptr;
+    }
+}
+
+TEST_F(ShaderDeviceTest, CreationRefusesStreamsWithoutAnEndWithinTheLongestModelAndTheOtherKind) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm3));
+    MakeDevice(8, 8);
+    IDirect3DPixelShader9* pixel = reinterpret_cast<IDirect3DPixelShader9*>(uintptr_t(1));
+    EXPECT_EQ(device->CreatePixelShader(nullptr, &pixel), D3DERR_INVALIDCALL);
+    EXPECT_EQ(pixel, nullptr);
+    // Exactly the longest stream, of nops, with no end token: nothing past it is read.
+    std::vector<uint32_t> endless(d3d9::kMaxShaderTokens, 0);
+    endless[0] = kPs30;
+    EXPECT_EQ(device->CreatePixelShader(endless.data(), &pixel), D3DERR_INVALIDCALL);
+    const std::vector<uint32_t> vertex = [] {
+        Tokens p = Program(kVs20);
+        DeclareSemantic(p, kRegInput, 0, 0, 0);
+        p.Op(kOpMov, {Destination(kRegRasterOut, 0), Source(kRegInput, 0)});
+        return Words(p);
+    }();
+    EXPECT_EQ(device->CreatePixelShader(vertex.data(), &pixel), D3DERR_INVALIDCALL);
+    IDirect3DVertexShader9* shader = nullptr;
+    ASSERT_EQ(device->CreateVertexShader(vertex.data(), &shader), D3D_OK);
+    EXPECT_EQ(device->SetVertexShader(shader), D3D_OK);
+    EXPECT_EQ(shader->Release(), 1u);  // the device holds it while bound
+    EXPECT_EQ(device->SetVertexShader(nullptr), D3D_OK);
+    D3D9FailCreation("CreatePixelShader", 1);
+    EXPECT_EQ(device->CreatePixelShader(DiffuseShader().data(), &pixel), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(pixel, nullptr);
+}
+
+TEST_F(ShaderDeviceTest, APixelShaderDrawsWhatTheEquivalentStagesDraw) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
+    std::mt19937 rng(3);
+    for (D3DFORMAT target : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}) {
+        MakeDevice(24, 20, target);
+        std::vector<uint32_t> texels(8 * 8);
+        for (uint32_t& t : texels) t = rng();
+        IDirect3DTexture9* texture = MakeTexture(8, 8, D3DFMT_A8R8G8B8, texels);
+        IDirect3DPixelShader9* shader = MakePixelShader(ModulateShader());
+        device->SetTexture(0, texture);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+            for (BOOL blend : {FALSE, TRUE}) {
+                device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+                device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+                device->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+                std::vector<uint32_t> pictures[2];
+                for (int shaded = 0; shaded < 2; ++shaded) {
+                    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF306090, 1.0f, 0);
+                    device->SetPixelShader(shaded ? shader : nullptr);
+                    const uint64_t fast = d3d9::FastPathQuadCount();
+                    DrawQuad(1.5f, 0.5f, 22.5f, 17.5f, -0.25f, 0.1f, 1.5f, 1.2f, 0xC0FF8040);
+                    DrawQuad(-3.0f, 4.0f, 9.0f, 10.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0x80FFFFFF);
+                    if (shaded) {
+                        EXPECT_EQ(d3d9::FastPathQuadCount(), fast) << "a shaded quad took the fast path";
+                    }
+                    pictures[shaded] = ReadTarget();
+                }
+                // The stages truncate the product the shader rounds: one step apart, two once blending
+                // weighs a colour one step apart by an alpha one step apart; one step of 5 bits on 16-bit.
+                const int steps = target == D3DFMT_R5G6B5 ? 9 : (blend ? 2 : 1);
+                EXPECT_LE(LargestDifference(pictures[0], pictures[1]), steps)
+                    << "target " << target << " filter " << filter << " blend " << blend;
+            }
+        device->SetPixelShader(nullptr);
+        shader->Release();
+        texture->Release();
+        device->Release(), device = nullptr;
+        d3d->Release(), d3d = nullptr;
+    }
+}
+
+TEST_F(ShaderDeviceTest, InterpolatedColoursEqualTheStagesDiffuse) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
+    MakeDevice(32, 32);
+    IDirect3DPixelShader9* shader = MakePixelShader(DiffuseShader());
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    const ColorVertex triangle[3] = {
+        {1.2f, 0.7f, 0, 1, 0xFF000000}, {30.4f, 5.1f, 0, 1, 0x80FF7F01}, {9.6f, 29.3f, 0, 1, 0x0001FFFE}};
+    std::vector<uint32_t> pictures[2];
+    for (int shaded = 0; shaded < 2; ++shaded) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device->SetPixelShader(shaded ? shader : nullptr);
+        device->SetFVF(0x44);
+        device->BeginScene();
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColorVertex)), D3D_OK);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_LINELIST, 1, triangle, sizeof(ColorVertex)), D3D_OK);
+        device->EndScene();
+        pictures[shaded] = ReadTarget();
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    device->SetPixelShader(nullptr);
+    shader->Release();
+}
+
+TEST_F(ShaderDeviceTest, ConstantsComeFromTheDeviceUnlessTheProgramDefinesThem) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm3));
+    MakeDevice(4, 4);
+    Tokens p = Program(kPs20);
+    Define(p, 2, {0.0f, 1.0f, 0.0f, 1.0f});
+    p.Op(kOpAdd, {Destination(kRegTemp, 0), Source(kRegConst, 1), Source(kRegConst, 2)});
+    p.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegTemp, 0)});
+    IDirect3DPixelShader9* shader = MakePixelShader(Words(p));
+    const float set[2][4] = {{0, 0, 0, 0}, {1.0f, 0.0f, 0.5f, 1.0f}};
+    const float ignored[4] = {0, 0, 1, 0};
+    ASSERT_EQ(device->SetPixelShaderConstantF(0, set[0], 2), D3D_OK);
+    ASSERT_EQ(device->SetPixelShaderConstantF(2, ignored, 1), D3D_OK);
+    EXPECT_EQ(device->SetPixelShaderConstantF(224, ignored, 1), D3DERR_INVALIDCALL);
+    device->SetPixelShader(shader);
+    DrawQuad(0, 0, 4, 4, 0, 0, 1, 1, 0xFFFFFFFF);
+    EXPECT_EQ(ReadTarget()[5], 0xFFFFFF80u);  // (1, 0, 0.5, 1) + (0, 1, 0, 1), saturated on the way out
+    device->SetPixelShader(nullptr);
+    shader->Release();
+}
+
+}  // namespace
+}  // namespace d3d9_test
