@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set up, build (Release; the build makes the data pack when its sources changed) and start the game,
-# saying what it does at each stage. When the game runs headless (KORVALUND_HOST=headless, or no display)
-# it plays a replay, the bundled demo unless one is given, on the virtual clock, and says what it did.
+# saying what it does at each stage. When the game runs headless (KORVALUND_HOST=headless, or no display
+# that SDL can open a window on) it plays a replay, the bundled demo unless one is given, on the virtual
+# clock, and says what it did.
 #
 #   ./run.sh [REPLAY.rep]
 set -euo pipefail
@@ -36,6 +37,30 @@ replay_problem() {
   fi
 }
 
+# Why the game could open no window here (nothing when it can): the question its SDL host asks (SDL2
+# loaded at run time, its video started), asked through Python's ctypes so that no window opens. Where
+# no display answers, SDL starts its offscreen driver instead; the game would then run unseen, so that
+# counts as no window.
+window_problem() {
+  timeout 20 /usr/bin/python3 - 2>/dev/null <<'PY' || echo "SDL's video did not answer in 20 seconds"
+import ctypes, sys
+try:
+    sdl = ctypes.CDLL("libSDL2-2.0.so.0")
+except OSError:
+    print("SDL2 cannot be loaded")
+    sys.exit()
+sdl.SDL_GetError.restype = ctypes.c_char_p
+sdl.SDL_GetCurrentVideoDriver.restype = ctypes.c_char_p
+if sdl.SDL_InitSubSystem(0x20) != 0:  # SDL_INIT_VIDEO
+    print(f"SDL's video does not start ({sdl.SDL_GetError().decode(errors='replace')})")
+    sys.exit()
+driver = (sdl.SDL_GetCurrentVideoDriver() or b"").decode()
+sdl.SDL_Quit()
+if driver in ("offscreen", "dummy"):
+    print(f"SDL finds no display, only its {driver} video driver starts")
+PY
+}
+
 [ $# -le 1 ] || fail "give at most one replay file (got $#)"
 replay=""
 if [ $# -eq 1 ]; then
@@ -68,6 +93,13 @@ case "$host" in
     host=$default
     ;;
 esac
+if [ "$host" = sdl ]; then
+  problem=$(window_problem)
+  if [ -n "$problem" ]; then
+    say "no window (DISPLAY=${DISPLAY:-} WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}): $problem; the game runs headless"
+    host=headless
+  fi
+fi
 export KORVALUND_HOST=$host
 cd build-release
 if [ "$host" = sdl ]; then
@@ -86,5 +118,5 @@ status=0
 ./game/korvalund "$replay" || status=$?
 elapsed_ms=$((($(date +%s%N) - start) / 1000000))
 say "the game played the replay and ended with status $status after ${elapsed_ms} ms"
-say "with a display (or KORVALUND_HOST=sdl) ./run.sh opens the game's window instead"
+say "where SDL can open a window (a working DISPLAY or WAYLAND_DISPLAY) ./run.sh opens the game's window instead"
 exit "$status"

@@ -14,6 +14,7 @@ packages=(
   imagemagick netpbm libjpeg-turbo-progs python3-pil python3-fonttools xfonts-shinonome
   vorbis-tools sox
 )
+packages+=("$@") # what a caller needs beside these (scripts/fixture_tools.sh)
 
 # One query of the package database for all of them; a package it does not know is missing too.
 declare -A installed=()

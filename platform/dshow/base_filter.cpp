@@ -1,10 +1,11 @@
-// The base filter, its pins and the enumerators of pins and media types.
+// The base filter and its pins.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "platform/com/ole32.h"
 #include "platform/dshow/base_classes.h"
+#include "platform/dshow/enumerator.h"
 
 namespace {
 
@@ -13,96 +14,6 @@ void CopyName(WCHAR* out, const std::u16string& name) {
     std::copy(name.begin(), name.begin() + n, out);
     out[n] = 0;
 }
-
-// A snapshot of a filter's pins.
-class PinEnumerator : public IEnumPins, public T_CUnknown {
-  public:
-    explicit PinEnumerator(std::vector<IPin*> pins) : T_CUnknown("T_CEnumPins"), pins_(std::move(pins)) {
-        for (IPin* pin : pins_) pin->AddRef();
-    }
-    T_DECLARE_IUNKNOWN
-    HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IEnumPins)
-            return GetInterface(static_cast<IEnumPins*>(this), object);
-        return T_CUnknown::NonDelegatingQueryInterface(iid, object);
-    }
-    HRESULT Next(ULONG count, IPin** pins, ULONG* fetched) override {
-        if (!pins) return E_POINTER;
-        ULONG n = 0;
-        while (n < count && next_ < pins_.size()) {
-            pins[n] = pins_[next_++];
-            pins[n++]->AddRef();
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) override {
-        next_ = std::min(pins_.size(), next_ + count);
-        return next_ < pins_.size() ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumPins** copy) override {
-        if (!copy) return E_POINTER;
-        auto* clone = new (std::nothrow) PinEnumerator(pins_);
-        if (!clone) return E_OUTOFMEMORY;
-        clone->next_ = next_;
-        return GetInterface(static_cast<IEnumPins*>(clone), reinterpret_cast<void**>(copy));
-    }
-
-  private:
-    ~PinEnumerator() override {
-        for (IPin* pin : pins_) pin->Release();
-    }
-    std::vector<IPin*> pins_;
-    size_t next_ = 0;
-};
-
-// A snapshot of a pin's preferred media types.
-class MediaTypeEnumerator : public IEnumMediaTypes, public T_CUnknown {
-  public:
-    explicit MediaTypeEnumerator(std::vector<T_CMediaType> types)
-        : T_CUnknown("T_CEnumMediaTypes"), types_(std::move(types)) {}
-    T_DECLARE_IUNKNOWN
-    HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IEnumMediaTypes)
-            return GetInterface(static_cast<IEnumMediaTypes*>(this), object);
-        return T_CUnknown::NonDelegatingQueryInterface(iid, object);
-    }
-    HRESULT Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
-        if (!types) return E_POINTER;
-        ULONG n = 0;
-        while (n < count && next_ < types_.size()) {
-            types[n] = CreateMediaType(&types_[next_]);
-            if (!types[n]) break;
-            ++n;
-            ++next_;
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) override {
-        next_ = std::min(types_.size(), next_ + count);
-        return next_ < types_.size() ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumMediaTypes** copy) override {
-        if (!copy) return E_POINTER;
-        auto* clone = new (std::nothrow) MediaTypeEnumerator(types_);
-        if (!clone) return E_OUTOFMEMORY;
-        clone->next_ = next_;
-        return GetInterface(static_cast<IEnumMediaTypes*>(clone), reinterpret_cast<void**>(copy));
-    }
-
-  private:
-    std::vector<T_CMediaType> types_;
-    size_t next_ = 0;
-};
 
 }  // namespace
 
@@ -194,9 +105,7 @@ HRESULT T_CBaseFilter::EnumPins(IEnumPins** pins) {
     std::vector<IPin*> list;
     for (int i = 0; i < GetPinCount(); ++i)
         if (T_CBasePin* pin = GetPin(i)) list.push_back(pin);
-    auto* enumerator = new (std::nothrow) PinEnumerator(list);
-    if (!enumerator) return E_OUTOFMEMORY;
-    return GetInterface(static_cast<IEnumPins*>(enumerator), reinterpret_cast<void**>(pins));
+    return T_CEnumPins::Create("T_CEnumPins", std::move(list), pins);
 }
 
 HRESULT T_CBaseFilter::FindPin(LPCWSTR id, IPin** pin) {
@@ -428,9 +337,7 @@ HRESULT T_CBasePin::EnumMediaTypes(IEnumMediaTypes** types) {
         if (GetMediaType(i, &type) != S_OK) break;
         list.push_back(type);
     }
-    auto* enumerator = new (std::nothrow) MediaTypeEnumerator(std::move(list));
-    if (!enumerator) return E_OUTOFMEMORY;
-    return GetInterface(static_cast<IEnumMediaTypes*>(enumerator), reinterpret_cast<void**>(types));
+    return T_CEnumMediaTypes::Create("T_CEnumMediaTypes", std::move(list), types);
 }
 
 HRESULT T_CBasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {

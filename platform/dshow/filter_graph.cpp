@@ -15,6 +15,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/com/ole32.h"
 #include "platform/dshow/base_classes.h"
+#include "platform/dshow/enumerator.h"
 #include "platform/dshow/graph_filters.h"
 
 namespace {
@@ -72,52 +73,6 @@ IBaseFilter* FilterOf(IPin* pin) {
     return info.pFilter;
 }
 
-class FilterEnumerator : public IEnumFilters, public T_CUnknown {
-  public:
-    explicit FilterEnumerator(std::vector<IBaseFilter*> filters)
-        : T_CUnknown("CEnumFilters"), filters_(std::move(filters)) {
-        for (IBaseFilter* filter : filters_) filter->AddRef();
-    }
-    T_DECLARE_IUNKNOWN
-    HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IEnumFilters)
-            return GetInterface(static_cast<IEnumFilters*>(this), object);
-        return T_CUnknown::NonDelegatingQueryInterface(iid, object);
-    }
-    HRESULT Next(ULONG count, IBaseFilter** filters, ULONG* fetched) override {
-        if (!filters) return E_POINTER;
-        ULONG n = 0;
-        while (n < count && next_ < filters_.size()) {
-            filters[n] = filters_[next_++];
-            filters[n++]->AddRef();
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) override {
-        next_ = std::min(filters_.size(), next_ + count);
-        return next_ < filters_.size() ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumFilters** copy) override {
-        if (!copy) return E_POINTER;
-        auto* clone = new (std::nothrow) FilterEnumerator(filters_);
-        if (!clone) return E_OUTOFMEMORY;
-        clone->next_ = next_;
-        return GetInterface(static_cast<IEnumFilters*>(clone), reinterpret_cast<void**>(copy));
-    }
-
-  private:
-    ~FilterEnumerator() override {
-        for (IBaseFilter* filter : filters_) filter->Release();
-    }
-    std::vector<IBaseFilter*> filters_;
-    size_t next_ = 0;
-};
-
 class FilterGraph : public IGraphBuilder,
                     public IMediaControl,
                     public IMediaEvent,
@@ -168,9 +123,7 @@ class FilterGraph : public IGraphBuilder,
     HRESULT EnumFilters(IEnumFilters** filters) override {
         if (!filters) return E_POINTER;
         std::lock_guard<std::recursive_mutex> guard(lock_);
-        auto* enumerator = new (std::nothrow) FilterEnumerator(filters_);
-        if (!enumerator) return E_OUTOFMEMORY;
-        return GetInterface(static_cast<IEnumFilters*>(enumerator), reinterpret_cast<void**>(filters));
+        return T_CEnumFilters::Create("CEnumFilters", filters_, filters);
     }
     HRESULT FindFilterByName(LPCWSTR name, IBaseFilter** filter) override {
         if (!name || !filter) return E_POINTER;

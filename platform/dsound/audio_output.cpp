@@ -41,8 +41,8 @@ bool HostIsHeadless() {
     return host && std::string(host) == "headless";
 }
 
-// Every sound device of the process (the game has two) meets the same choice and the same missing
-// device: each such line is written to standard error once.
+// Every sound device of the process (the game has two) meets the same choice, the same missing device
+// and the same unwritable capture file: each such line is written to standard error once.
 void SayOnce(const std::string& line) {
     static std::mutex mutex;
     static std::set<std::string> said;
@@ -109,7 +109,7 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<SoundMixer>& 
     if (!choice.capturePath.empty()) {
         capture = WaveCapture::Open(choice.capturePath, &error);
         if (!capture) {
-            std::fprintf(stderr, "korvalund: audio capture: %s; using the null output\n", error.c_str());
+            SayOnce("korvalund: audio capture: " + error + "; using the null output");
             return NullOutput(mixer);
         }
     }

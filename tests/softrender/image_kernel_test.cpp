@@ -6,25 +6,14 @@
 
 #include "engine/core/frame/cpu_simd_flag.h"
 #include "engine/softrender/image_kernels.h"
+#include "tests/softrender/image_test_support.h"
 #include "tests/softrender/reference_image.h"
 #include "tests/softrender/soft_test_support.h"
 
 namespace {
 
 using softtest::GuardedSurface;
-
-struct Source {
-    MEMIMG whole{}, view{};
-    const MEMIMG* used = nullptr;
-    ~Source() {
-        ReleaseMemImg(&view);
-        ReleaseMemImg(&whole);
-    }
-    void Put(int x, int y, uint32_t v) {
-        std::memcpy(whole.pixels + y * whole.base->pitch + x * whole.base->pixelBytes, &v,
-                    whole.base->pixelBytes);
-    }
-};
+using softtest::Source;
 
 void Draw(GuardedSurface& d, const Source& s, int x, int y, int flag, const MEMIMG* blend = nullptr) {
     SoftDrawImage(&d.img, s.used, x, y, flag, blend);

@@ -1,14 +1,27 @@
 #!/usr/bin/python3
-"""Makes the WAV seeds of the sound converter's fuzz target, written chunk by chunk so that each shows
-one thing: an odd-sized chunk before and after the format, 32-bit float samples, plain 16-bit PCM, and a
-data chunk that claims more bytes than the file holds. Run:
+"""Makes the seeds of the sound converter's fuzz target: WAV files written chunk by chunk so that each
+shows one thing (an odd-sized chunk before and after the format, 32-bit float samples, plain 16-bit PCM,
+and a data chunk that claims more bytes than the file holds), and copies of converter fixtures (made by
+fixtures/make_fixtures.sh and fixtures/make_mp3_fixtures.sh): Ogg Vorbis, and MPEG audio of even size,
+which the fuzz target converts through the compression manager, and of odd size, which it sends through
+the DirectShow graph. Run:
 
     tests/sound/make_sound_converter_corpus.py"""
 
 import os
+import shutil
 import struct
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sound_converter_fuzz_corpus")
+HERE = os.path.dirname(os.path.abspath(__file__))
+FIXTURES = os.path.join(HERE, "fixtures")
+OUT = os.path.join(HERE, "sound_converter_fuzz_corpus")
+# Corpus name: fixture name.
+FIXTURE_SEEDS = {
+    "tone_mono.ogg": "tone_mono.ogg",
+    "tone_layer2.mp2": "tone_layer2.mp2",
+    "tone_mono.mp3": "tone_mono.mp3",
+    "tone_stereo_graph.mp3": "tone_stereo.mp3",
+}
 
 
 def chunk(tag, data, size=None):
@@ -44,3 +57,6 @@ SEEDS = {
 for name, data in SEEDS.items():
     with open(os.path.join(OUT, name), "wb") as f:
         f.write(data)
+
+for name, fixture in FIXTURE_SEEDS.items():
+    shutil.copyfile(os.path.join(FIXTURES, fixture), os.path.join(OUT, name))

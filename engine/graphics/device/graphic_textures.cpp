@@ -9,6 +9,7 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/handles/graphic_handles.h"
+#include "engine/graphics/handles/software_remake.h"
 #include "engine/text_movie/movie_record.h"
 
 namespace {
@@ -144,6 +145,8 @@ int UpdateRenderTargetTexture(int graphic) {
 
 int RecreateAllGraphicTextures() {
     if (!Direct3DMode) return 0;
+    // Graphics that a restart in software mode made software images are device graphics again.
+    RemakeGraphicsForDevice();
     ForEachHandle<GraphicEntry>(kGraphicHandleType, [](GraphicEntry* entry) {
         if (entry->block && entry->block->description.hasTextures) CreateGraphicTextures(entry->block, 0);
     });

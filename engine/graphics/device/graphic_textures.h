@@ -15,7 +15,8 @@ int ReleaseGraphicDeviceObjects(GraphicImageBlock* block);
 // image), and the objects of the buffer and shader handles. The handles stay for the re-creation. 0.
 int ReleaseAllDeviceResources();
 // After a device restart: the textures of every graphic's image block made again (a shared block is
-// passed once per graphic; tiles that have their textures are kept). 0.
+// passed once per graphic; tiles that have their textures are kept), also of blocks that a restart in
+// software mode had made software images. 0.
 int RecreateAllGraphicTextures();
 // Forgets every cached or latched reference to the texture so that a later texture at the same address
 // is not taken for it.

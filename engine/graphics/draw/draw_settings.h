@@ -56,6 +56,7 @@ struct DrawSettings {
     float fogStart, fogEnd;
     float drawDepth2D;                     // z of every 2D vertex
     int32_t blendGraphicX, blendGraphicY;  // where the blend graphic lies under the draws
+    int32_t restored;                      // 1 once a device restart has written every state back
 };
 
 extern DrawSettings drawSettings;

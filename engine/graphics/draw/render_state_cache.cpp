@@ -364,7 +364,7 @@ int SetCachedViewport(const D3DVIEWPORT9* viewport) {
     if (direct3DSystem.direct3D) EndSceneIfBegun();
     const HRESULT hr = DeviceSetViewport(viewport);
     if (hr != D3D_OK) {
-        LogPrintf("ビューポートのセットに失敗しました ErrorCode %x\n", unsigned(hr));
+        LogPrintf("ビューポートのセットに失敗しました ErrorCode %x", unsigned(hr));
         return int(hr);
     }
     c.viewport = *viewport;
@@ -412,7 +412,8 @@ int SetStageTexture(uintptr_t texture) {
     const bool someBefore = s.texture != 0;
     const int result = WriteCached(s.texture, texture, [&] {
         s.textureChanged = 1;
-        if (someBefore != (texture != 0)) renderStateCache.pixelShaderChoiceChanged = 1;
+        // Stages made for no texture do not sample one (and the other way round): they are set up anew.
+        if (someBefore != (texture != 0)) renderStateCache.pixelShaderChoiceChanged = 1, s.dirty = 1;
     });
     return result;
 }

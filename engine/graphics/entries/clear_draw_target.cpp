@@ -76,6 +76,7 @@ void ClearDevice(const RECT* rect, int red, int green, int blue) {
 }  // namespace
 
 int ClearDrawTarget(const RECT* rect) {
+    ApplyPendingMask();
     if (rect != nullptr && (rect->left < 0 || rect->top < 0)) rect = nullptr;
     const LibrarySettings& settings = libraryState.settings;
     const int red = settings.backgroundRed, green = settings.backgroundGreen, blue = settings.backgroundBlue;

@@ -45,9 +45,19 @@ struct GraphicTextureTile {
     IDirect3DSurface9* surface;       // level 0 of a render target
     IDirect3DSurface9* depthSurface;  // a render target's depth surface, when made
     IDirect3DSurface9* stagingSurface;
-    int32_t x, y;                    // position in the image
-    int32_t usedWidth, usedHeight;   // part of the texture the image covers
+    int32_t x, y;                   // position in the image
+    int32_t usedWidth, usedHeight;  // part of the texture the image covers
     int32_t textureWidth, textureHeight;
+};
+
+// What a block made for the device keeps of itself while a restart has left the library in software mode
+// (description.hasTextures 1 while kept); its tiles stay in place behind the software image.
+struct KeptDeviceShape {
+    GraphicDescription description;
+    int32_t format;
+    int32_t renderTargetOption;
+    int32_t mipLevels;
+    int32_t textureCount;
 };
 
 // The shared pixels of one or more graphics; one tracked allocation sized for its tiles.
@@ -60,6 +70,7 @@ struct GraphicImageBlock {
     int32_t renderTargetOption;
     int32_t mipLevels;  // Direct3D
     MEMIMG image;       // software
+    KeptDeviceShape keptDeviceShape;
     int32_t textureCount;
     GraphicTextureTile tiles[1];  // textureCount of them
 };

@@ -183,8 +183,15 @@ int SetupDerivedGraphic(int source, int handle, int x, int y, int width, int hei
     GraphicEntry* from = LookupGraphic(source, relaxed);
     GraphicEntry* entry = LookupGraphic(handle, relaxed);
     if (!from || !entry || !from->block || width < 1 || height < 1) return -1;
+    // A handle set up again gives its earlier block back; the new one is taken first, so that a block
+    // shown by both keeps its count above 0.
+    GraphicImageBlock* previous = entry->block;
     entry->block = from->block;
     ++entry->block->referenceCount;
+    if (previous) {
+        if (!previous->description.hasTextures) ReleaseMemImg(&entry->softView);
+        ReleaseGraphicImageBlock(previous);
+    }
     ShareGraphicReloadSource(entry, from->reloadSource);
     entry->originX = from->originX + x;
     entry->originY = from->originY + y;

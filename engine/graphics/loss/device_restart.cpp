@@ -89,6 +89,7 @@ void RestoreDevice(int newMode) {
     CallHook(graphicsRestart.after, graphicsRestart.afterData);
     ApplyAllDeviceStates();
     RebuildModelDeviceObjects();
+    drawSettings.restored = 1;
     if (newMode == 0) RestoreDrawAreaAndCamera();
     RebindRenderTargetSlots();
 }

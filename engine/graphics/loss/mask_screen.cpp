@@ -135,16 +135,36 @@ void ApplySoftware(const IntRect& rect) {
                      rect);
 }
 
-void ApplyDevice(const IntRect& rect) {
-    if (!maskScreen.active || maskScreen.screenSurface == nullptr || maskScreen.drawSurface == nullptr ||
-        !HasD3DDevice())
-        return;
+// The mask screen's rectangle combined onto the draw screen's surface; drawing goes on to the mask screen.
+void CombineOnto(IDirect3DSurface9* drawSurface, const IntRect& rect) {
     FlushVertexBatch(0);
-    const MaskCombine combine{maskScreen.drawSurface,  maskScreen.screenTexture, maskScreen.imageTexture,
-                              maskScreen.textureWidth, maskScreen.textureHeight, maskScreen.reverse};
+    const MaskCombine combine{drawSurface,
+                              maskScreen.screenTexture,
+                              maskScreen.imageTexture,
+                              maskScreen.textureWidth,
+                              maskScreen.textureHeight,
+                              maskScreen.reverse};
     DrawMaskCombine(combine, rect);
     DeviceSetRenderTarget(0, maskScreen.screenSurface);
+}
+
+bool DeviceCombineReady() {
+    return maskScreen.active && maskScreen.screenSurface != nullptr && HasD3DDevice();
+}
+
+void ApplyDevice(const IntRect& rect) {
+    if (!DeviceCombineReady() || maskScreen.drawSurface == nullptr) return;
+    CombineOnto(maskScreen.drawSurface, rect);
     Release(&maskScreen.drawSurface);
+}
+
+// Outside a draw the draw screen's surface is taken afresh: one that a draw remembered stays its own.
+void ApplyPendingDevice(const IntRect& rect) {
+    if (!DeviceCombineReady()) return;
+    IDirect3DSurface9* surface = AcquireRealDrawSurface();
+    if (surface == nullptr) return;
+    CombineOnto(surface, rect);
+    surface->Release();
 }
 
 int DeleteMaskHandleData(HandleHeader* data) {
@@ -226,6 +246,7 @@ int ReleaseMaskScreen() {
 
 int SetMaskDrawingEnabled(int on) {
     if (!maskScreen.registered || maskScreen.buffer == nullptr) return -1;
+    ApplyPendingMask();
     maskScreen.enabled = on;
     maskScreen.active = on && maskScreen.createParam != 0;
     RouteDrawing();
@@ -236,7 +257,21 @@ int GetMaskDrawingEnabled() {
     return maskScreen.enabled;
 }
 
+int ApplyPendingMask() {
+    if (!maskScreen.pendingApply) return 0;
+    maskScreen.pendingApply = 0;
+    IntRect area{}, rect{};
+    GetDrawArea(&area);
+    if (!maskScreen.active || !ClipToMask(area.left, area.top, area.right, area.bottom, &rect)) return 0;
+    if (Direct3DMode)
+        ApplyPendingDevice(rect);
+    else
+        ApplySoftware(rect);
+    return 0;
+}
+
 int BeginMaskDraw(int x1, int y1, int x2, int y2) {
+    ApplyPendingMask();
     if (maskScreen.nesting++ != 0) return 0;
     IntRect rect;
     if (maskScreen.active && ClipToMask(x1, y1, x2, y2, &rect)) CopyIntoMaskScreen(rect);

@@ -22,11 +22,12 @@ struct MaskScreenState {
     uint8_t* buffer;  // one byte per logical-screen pixel; kept across restarts
     int bufferWidth;
     int bufferHeight;
-    int pitch;        // the width rounded up to a multiple of 4
-    int reverse;      // 0: drawing shows where the byte is 0; 1: where it is not 0
-    int createParam;  // non-zero: the mask screen exists
-    int enabled;      // the switch of SetMaskDrawingEnabled
-    int active;       // switch on and the mask screen made
+    int pitch;         // the width rounded up to a multiple of 4
+    int reverse;       // 0: drawing shows where the byte is 0; 1: where it is not 0
+    int pendingApply;  // the mask screen holds drawing not yet carried to the draw screen
+    int createParam;   // non-zero: the mask screen exists
+    int enabled;       // the switch of SetMaskDrawingEnabled
+    int active;        // switch on and the mask screen made
     int nesting;
     MEMIMG memImg;  // software: where the draws go while active
     int memImgCreated;
@@ -55,10 +56,14 @@ int CreateMaskScreen(int create);
 int UpdateMaskImageTexture();
 // Releases the mask MEMIMG and textures; the mask bytes stay. 0.
 int ReleaseMaskScreen();
-// -1 unless the type is registered and the mask bytes exist. 0.
+// -1 unless the type is registered and the mask bytes exist; applies a pending mask first. 0.
 int SetMaskDrawingEnabled(int on);
 int GetMaskDrawingEnabled();
-// Around each draw, with the destination rectangle (right and bottom exclusive). 0.
+// A pending mask: the mask screen's pixels over the draw area go to the draw screen where the mask lets
+// them (only while mask drawing is on); the pending flag is cleared either way. 0.
+int ApplyPendingMask();
+// Around each draw, with the destination rectangle (right and bottom exclusive); the begin applies a
+// pending mask first. 0.
 int BeginMaskDraw(int x1, int y1, int x2, int y2);
 int ApplyMaskToDrawnArea(int x1, int y1, int x2, int y2);
 // Mask drawing off, the screen released, every mask handle deleted, the type ended; -1 when not

@@ -7,6 +7,7 @@
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/transforms.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/soft_render_state.h"
 
@@ -57,6 +58,7 @@ int ApplyDrawAreaToDevice() {
 
 int SetClipRect(int x1, int y1, int x2, int y2) {
     if (drawSettings.drawingSuspended) return 0;
+    ApplyPendingMask();  // over the area it was drawn in
     int width, height;
     // A refused call leaves the requested area too, so that a device restart re-applies the last good one.
     if (GetDrawTargetSize(GetDrawTargetHandle(), &width, &height) != 0) return -1;

@@ -10,6 +10,7 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
 #include "engine/graphics/kernels/sub_back_buffer.h"
+#include "engine/graphics/loss/mask_screen.h"
 #include "engine/graphics/target/draw_target_state.h"
 #include "engine/softrender/soft_render_state.h"
 
@@ -45,6 +46,7 @@ int FlipFrame(const RECT* rect) {
         flipping = 0;
         return -1;
     }
+    ApplyPendingMask();
     if (GetScreenLogShownFlag()) DrawScreenLogOverFrame();
     // A failed present is not passed on: device loss is found by the activation handler.
     PresentFrame(rect);

@@ -4,6 +4,7 @@
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_mem_image.h"
+#include "engine/graphics/device/texture_transfer.h"
 #include "engine/graphics/draw/scene_latch.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
@@ -46,7 +47,11 @@ int CopyIntoTextures(int source, GraphicEntry* sourceEntry, const RECT& r, int d
     }
     SoftImage image{};
     if (LockBackBuffer(&r, &image, sourceEntry != nullptr ? source : -1, 1, 0) != 0) return -1;
-    const int result = TransferImageToGraphic(&image, nullptr, nullptr, destX, destY, graphic);
+    // Written straight into the textures: the graphic keeps its place in its sheet, which the restore
+    // after a device loss refills it from.
+    const RECT whole{0, 0, image.width, image.height};
+    const int result =
+        TransferImageToTextures(graphic, &image, nullptr, whole, destX, destY, kTransferColourKey, 0, 0);
     ReleaseBackBufferLock();
     return result;
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/core/files/archive_file_set.h"
 #include "engine/core/files/file_access.h"
@@ -23,63 +25,66 @@ class FileReadingTest : public ::testing::TestWithParam<bool> {
         file_ = CallFileOpen(folder_.Windows("arc\\t.txt").c_str(), 0, 1, 0);
         return file_;
     }
-    void TearDown() override {
+    void Close() {
         if (file_ != 0) CallFileClose(file_);
+        file_ = 0;
         CloseUnusedArchives();
     }
+    void TearDown() override { Close(); }
     TempFolder folder_;
     uintptr_t file_ = 0;
 };
 
-TEST_P(FileReadingTest, LinesEndAtCrLfAndTheLastLineAtTheEnd) {
-    uintptr_t file = OpenText("ab\r\ncd");
-    ASSERT_NE(file, 0u);
-    char line[12];
-    EXPECT_EQ(ReadLineFromFile(line, 12, file), 2);
-    EXPECT_STREQ(line, "ab");
-    EXPECT_EQ(CallFileTell(file), 4);
-    EXPECT_EQ(ReadLineFromFile(line, 12, file), 2);
-    EXPECT_STREQ(line, "cd");
-    EXPECT_EQ(CallFileTell(file), 6);
-    EXPECT_EQ(ReadLineFromFile(line, 12, file), -1);
-}
-
-TEST_P(FileReadingTest, ACrThatIsTheLastByteReadLooksAtTheNextByte) {
-    uintptr_t file = OpenText("abc\r\nxy\rz");
-    ASSERT_NE(file, 0u);
-    char line[5];  // reads 4 bytes: a b c CR
-    EXPECT_EQ(ReadLineFromFile(line, 5, file), 3);
-    EXPECT_STREQ(line, "abc");
-    EXPECT_EQ(CallFileTell(file), 5);
-    EXPECT_EQ(ReadLineFromFile(line, 5, file), 4);  // x y CR z: a lone CR is part of the line
-    EXPECT_STREQ(line, "xy\rz");
-    EXPECT_EQ(ReadLineFromFile(line, 5, file), -1);
-}
-
-TEST_P(FileReadingTest, LoneCrAtTheEndOfTheReadStaysInTheLine) {
-    uintptr_t file = OpenText("ab\rcdef");
-    ASSERT_NE(file, 0u);
-    char line[4];  // reads a b CR; the next byte is no LF
-    EXPECT_EQ(ReadLineFromFile(line, 4, file), 3);
-    EXPECT_STREQ(line, "ab\r");
-    EXPECT_EQ(CallFileTell(file), 3);
-    EXPECT_EQ(ReadLineFromFile(line, 4, file), 3);
-    EXPECT_STREQ(line, "cde");
-}
-
-TEST_P(FileReadingTest, ADoubleByteCharacterCutByTheBufferIsLeftForTheNextLine) {
-    uintptr_t file = OpenText(
-        "ab\x82\xA0"
-        "cd");
-    ASSERT_NE(file, 0u);
-    char line[4];  // reads a b 0x82: the character's second byte was not read
-    EXPECT_EQ(ReadLineFromFile(line, 4, file), 2);
-    EXPECT_STREQ(line, "ab");
-    EXPECT_EQ(CallFileTell(file), 2);
-    EXPECT_EQ(ReadLineFromFile(line, 4, file), 3);
-    EXPECT_STREQ(line,
-                 "\x82\xA0"
-                 "c");
+// Lines read with a buffer of the given size: what each read returns, the line and where the file is
+// left.
+TEST_P(FileReadingTest, LinesEndAtCrLfWithinTheBuffer) {
+    struct Read {
+        int result;
+        const char* line;
+        int64_t tell;
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        int bufferSize;
+        std::vector<Read> reads;
+    };
+    const Case cases[] = {
+        {"the last line ends at the end", "ab\r\ncd", 12, {{2, "ab", 4}, {2, "cd", 6}, {-1, nullptr, 6}}},
+        // Reads a b c CR, then x y CR z: a lone CR is part of the line.
+        {"a CR that is the last byte read looks at the next byte",
+         "abc\r\nxy\rz",
+         5,
+         {{3, "abc", 5}, {4, "xy\rz", 9}, {-1, nullptr, 9}}},
+        {"a lone CR at the end of the read stays in the line",
+         "ab\rcdef",
+         4,
+         {{3, "ab\r", 3}, {3, "cde", 6}}},
+        // Reads a b 0x82: the character's second byte was not read.
+        {"a double-byte character cut by the buffer is left for the next line",
+         "ab\x82\xA0"
+         "cd",
+         4,
+         {{2, "ab", 2},
+          {3,
+           "\x82\xA0"
+           "c",
+           5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uintptr_t file = OpenText(c.text);
+        ASSERT_NE(file, 0u);
+        std::vector<char> line(static_cast<size_t>(c.bufferSize));
+        for (const Read& read : c.reads) {
+            EXPECT_EQ(ReadLineFromFile(line.data(), c.bufferSize, file), read.result);
+            if (read.line != nullptr) {
+                EXPECT_STREQ(line.data(), read.line);
+            }
+            EXPECT_EQ(CallFileTell(file), read.tell);
+        }
+        Close();
+    }
 }
 
 TEST_P(FileReadingTest, CharactersAreSignedAndTheEndIsMinusOne) {

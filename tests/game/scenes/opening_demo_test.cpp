@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "game/devices/explode_task.h"
@@ -12,6 +13,7 @@
 #include "game/scenes/demo_ufo_task.h"
 #include "game/scenes/object_task.h"
 #include "game/scenes/op_demo_task.h"
+#include "game/scenes/talk_demo_lines.h"
 #include "game/scenes/talk_demo_task.h"
 #include "tests/game/scenes/story_fixture.h"
 
@@ -73,10 +75,56 @@ TEST_F(OpeningDemoTest, RecordFortyMakesTheDirectorOnTheFirstFrameAndClearsTheDr
     EXPECT_EQ(logo->h, 80);
 }
 
-// The whole opening without a key: every state in order, every script step in order, each opening line
-// of the dialogue in order, and the title at the end with the tune stopped.
+// Frames the dialogue's lines stay without input, counted from the frame each begins: a character every
+// 5 frames from the next frame on, and a line ends once its counter passes its typing time and its wait.
+int LinesFrames(std::initializer_list<int> indices) {
+    int frames = 0;
+    for (int index : indices) {
+        const TalkLine* line = FindTalkLine(index);
+        frames += 5 * ShiftJisCharacters(line->text) + line->extraWait + 1;
+    }
+    return frames;
+}
+
+// The frames at which the director enters states 1 to 7 without input, and the frame that goes to the
+// title, from the scenes' timings. Frame 1 is the director's first update; a state entered on frame E
+// runs its counter c on frame E + 1 + c. The director updates before the craft, the craft before the
+// dialogue: a step set by a later task is seen by an earlier one on the next frame.
+struct OpeningTimeline {
+    std::vector<int> entered;
+    int title;
+};
+
+OpeningTimeline ExpectedTimeline() {
+    constexpr int kFade = 255 / 5;                 // updates a fade by 5 takes
+    constexpr int kCurtainScene = 1 + 90 + kFade;  // fades up, waits to its counter 90, fades down
+    constexpr int kSlideIn = 80 / 2;               // the portraits slide in by 2 a frame
+    constexpr int kIntermission = 101;             // the dialogue waits with the portraits out
+    const int arrival = 1 + 800 + kFade;           // the backdrop fades from counter 801
+    const int talkMade = arrival + 1 + 700;        // and updated on that frame
+    const int firstLine = talkMade + kSlideIn - 1;
+    const int arrivalWait = firstLine + LinesFrames({1, 2, 3});  // index 4 sets step 1 at its counter 61
+    const int landed = arrivalWait + 61 + 1 + 400;  // the craft sees step 1 and sets step 2 400 frames on
+    const int toTheAttack = landed + 1;
+    const int attack = toTheAttack + kCurtainScene;
+    const int attackLine = attack + 1 + 460;  // step 3: the dialogue takes it on the same frame
+    const int talkOut = attackLine + LinesFrames({5, 6, 7}) + kIntermission;  // step 4
+    const int toThePrayer = talkOut + 1;
+    const int prayer = toThePrayer + kCurtainScene;
+    const int prayerLine = prayer + 1 + 30 + kSlideIn - 1;  // step 5 at counter 30
+    const int prayerOver = prayerLine + LinesFrames({9, 10, 11, 12, 13}) + kIntermission;  // step 6
+    const int toTheDeparture = prayerOver + 1;
+    const int departure = toTheDeparture + kCurtainScene;  // and step 7
+    const int departureLine = departure + kSlideIn - 1;
+    const int end = departureLine + LinesFrames({15, 16, 17, 18, 19}) + 1;  // index 20 sets step 8
+    // The director's counter stays 0 until it sees step 8; it fades up and leaves on its counter 91.
+    return {{arrival, toTheAttack, attack, toThePrayer, prayer, toTheDeparture, departure}, end + 1 + 91};
+}
+
+// The whole opening without a key: every state in order and on its frame, every script step in order,
+// each opening line of the dialogue in order, and the title at the end with the tune stopped.
 TEST_F(OpeningDemoTest, WithoutInputEveryStepAdvancesToTheTitle) {
-    std::vector<int> states, steps, lines;
+    std::vector<int> states, steps, lines, entered;
     int frames = 0;
     int ufosMade = 0, walkersMade = 0;
     DemoUfoTask* lastUfo = nullptr;
@@ -85,6 +133,7 @@ TEST_F(OpeningDemoTest, WithoutInputEveryStepAdvancesToTheTitle) {
         ++frames;
         OpDemoTask* op = Director();
         ASSERT_NE(op, nullptr);
+        if (!states.empty() && states.back() != op->state) entered.push_back(frames);
         Track(states, op->state);
         Track(steps, op->scriptStep);
         if (op->talk != nullptr && FindTalkLine(op->talk->LineIndex()) != nullptr)
@@ -103,7 +152,9 @@ TEST_F(OpeningDemoTest, WithoutInputEveryStepAdvancesToTheTitle) {
     EXPECT_EQ(walkersMade, 7);
     EXPECT_TRUE(TuneStoppedAndReleased());
     EXPECT_EQ(clearDroppedActors, 0);
-    EXPECT_EQ(frames, 7794);  // the opening's length without input
+    const OpeningTimeline expected = ExpectedTimeline();
+    EXPECT_EQ(entered, expected.entered);
+    EXPECT_EQ(frames, expected.title);
 }
 
 // START ends the opening in whichever state it is, on the frame it is pressed.

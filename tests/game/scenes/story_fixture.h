@@ -3,12 +3,35 @@
 // class found in the groups.
 #pragma once
 
+#include <iconv.h>
+
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "game/frame/task_registry.h"
 #include "game/map/map_data.h"
 #include "tests/game/scene_fixture.h"
+
+// The text converted by iconv; empty when a byte sequence is not whole in the source set.
+inline std::string ConvertText(const char* from, const char* to, const std::string& text) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return "";
+    std::string in = text, out(text.size() * 4 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    size_t inLeft = in.size(), outLeft = out.size();
+    const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (result == static_cast<size_t>(-1)) return "";
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// The characters of a Shift-JIS text, counted by iconv.
+inline int ShiftJisCharacters(const std::string& text) {
+    return static_cast<int>(ConvertText("CP932", "UTF-32LE", text).size() / 4);
+}
 
 constexpr int kDemoGraphic = 301;
 constexpr int kUfoGraphic = 302;

@@ -1,11 +1,13 @@
-// The dialogue: its texts as Shift-JIS with their lengths, letter-by-letter typing, when a line ends,
-// the script indices that wait for and advance the owner's step, the ending and its branch, and what is
+// The dialogue: its lines as Shift-JIS with their speakers and lengths, letter-by-letter typing, when a line
+// ends, the script indices that wait for and advance the owner's step, the ending and its branch, and what is
 // drawn.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/scenes/talk_demo_lines.h"
@@ -14,72 +16,22 @@
 
 namespace {
 
-// The dialogue's texts in UTF-8, by index, converted independently of the build.
-struct ExpectedLine {
-    int index;
-    const char8_t* text;
-};
-constexpr ExpectedLine kExpected[] = {
-    {1, u8"長老！あれを見ろ！空から何かがやってきたぞ！"},
-    {2, u8"わしも長いこと生きておるが、あんなものは見たことがない。"},
-    {3, u8"あれはいったい何なんじゃ……。"},
-    {5, u8"長老！たいへんだ！村が襲われている！"},
-    {6, u8"空から災いがやってきた！"},
-    {7, u8"なんということじゃ！みんな逃げるんじゃ！"},
-    {9, u8"偉大なる精霊よ。我らを護りたまえ。"},
-    {10, u8"我らに災いを退ける知恵と力を与えたまえ。"},
-    {11, u8"……災いをなす者は、プンゲ山の洞窟を根城としている。"},
-    {12, u8"村で最も足の速い者をそこへ向かわせよ……"},
-    {13, u8"……との精霊のお告げじゃ。"},
-    {15, u8"zod！お前が行くのじゃ。"},
-    {16, u8"一族のために災いの元を断つのじゃ。"},
-    {17, u8"勇敢な男、zodよ。"},
-    {18, u8"一族に代々伝わる精霊石のナイフを持っていけ。"},
-    {19, u8"頼んだぞ！"},
-    {22, u8"長老！長老！たいへんだ！プンゲ山が火を噴いた！"},
-    {23, u8"赤く溶けた岩が流れてくる！焼けた石が降ってくる！"},
-    {24, u8"逃げなければ！"},
-    {25, u8"だいじょうぶじゃ。この村には精霊の加護がある。"},
-    {26, u8"溶けた岩も、焼けた石も、ここまでは届かぬよ。"},
-    {27, u8"精霊が守ってくれる……。"},
-    {28, u8"空から来た災いをなす者たちも、"},
-    {29, u8"炎に焼かれて全滅したじゃろう。"},
-    {30, u8"わしらの村は救われたんじゃ。"},
-    {31, u8"しかし、zodには気の毒なことじゃ……。"},
-    {32, u8"いくら精霊の加護があるとはいえ、"},
-    {33, u8"あの炎に飲まれてしまっては助かるまいて……。"},
-    {34, u8"zod……。"},
-    {35, u8"わしらのために戦ってくれた勇敢な若者じゃった……。"},
-    {36, u8"長老。おれはこれからこの村で生まれてくる子供たちに"},
-    {37, u8"zodのことを話してやろうと思う。"},
-    {38, u8"zodの歌も作ろう。一族のために戦った英雄の歌だ。"},
-    {39, u8"おれたち一族が続く限り、zodの名も永遠に残るんだ。"},
-    {40, u8"それがよい。zodの魂は我らの中で生き続けるんじゃ……。"},
-    {50, u8"それがよい。zodの魂は我らの中で生き続け……"},
-    {51, u8"あっ！長老！あれを！あれを見ろ！"},
-    {53, u8"zod！生きておったか！"},
-    {54, u8"奇跡じゃ！精霊のみわざじゃ！"},
-    {55, u8"zod！よく帰った！祭だ！みんな祭の準備だ！"},
-    {56, u8"精霊に感謝をささげる祭を始めるぞ！"},
-};
-
-// The text converted by iconv; empty when a byte sequence is not whole in the source set.
-std::string Convert(const char* from, const char* to, const std::string& text) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return "";
-    std::string in = text, out(text.size() * 4 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = in.size(), outLeft = out.size();
-    const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (result == static_cast<size_t>(-1)) return "";
-    out.resize(out.size() - outLeft);
-    return out;
+// The script's lines: the indices that hold one, those the villager (right) speaks and those that end a
+// page (and wait 360 frames instead of 20).
+std::vector<int> Indices(std::initializer_list<std::pair<int, int>> runs) {
+    std::vector<int> indices;
+    for (const auto& [first, last] : runs) {
+        for (int i = first; i <= last; ++i) indices.push_back(i);
+    }
+    return indices;
 }
+const std::vector<int> kLineIndices =
+    Indices({{1, 3}, {5, 7}, {9, 13}, {15, 19}, {22, 40}, {50, 51}, {53, 56}});
+const std::set<int> kVillagerLines = {1, 5, 6, 9, 10, 17, 18, 19, 22, 23, 24, 36, 37, 38, 39, 51, 55, 56};
+const std::set<int> kPageEnds = {1, 3, 6, 7, 10, 13, 16, 19, 24, 27, 30, 33, 35, 37, 39, 40, 51, 54, 56};
 
 std::string ShiftJis(const char8_t* utf8) {
-    return Convert("UTF-8", "CP932", reinterpret_cast<const char*>(utf8));
+    return ConvertText("UTF-8", "CP932", reinterpret_cast<const char*>(utf8));
 }
 
 class TalkDemoTest : public StoryTest {
@@ -110,23 +62,31 @@ class TalkDemoTest : public StoryTest {
     int32_t step_ = 0;
 };
 
-TEST_F(TalkDemoTest, EveryLineIsStoredInShiftJisAndTypedToItsWholeByteLength) {
+// Each line is whole Shift-JIS text (the first, a line with ASCII letters and the last checked against
+// iconv), spoken by its speaker with its wait, and typed to its whole byte length.
+TEST_F(TalkDemoTest, EveryLineIsShiftJisSpokenByItsSpeakerAndTypedWhole) {
     int count = 0;
-    TalkLines(&count);
-    ASSERT_EQ(count, static_cast<int>(std::size(kExpected)));
-    for (const ExpectedLine& expected : kExpected) {
-        SCOPED_TRACE(expected.index);
-        const std::string bytes = ShiftJis(expected.text);
-        ASSERT_FALSE(bytes.empty());
-        const TalkLine* line = FindTalkLine(expected.index);
-        ASSERT_NE(line, nullptr);
-        EXPECT_EQ(std::string(line->text), bytes);
-        TalkDemoTask* talk = TalkAt(expected.index, &step_);
+    const TalkLine* lines = TalkLines(&count);
+    std::vector<int> indices;
+    for (int i = 0; i < count; ++i) indices.push_back(lines[i].index);
+    EXPECT_EQ(indices, kLineIndices);
+    EXPECT_EQ(std::string(FindTalkLine(1)->text), ShiftJis(u8"長老！あれを見ろ！空から何かがやってきたぞ！"));
+    EXPECT_EQ(std::string(FindTalkLine(15)->text), ShiftJis(u8"zod！お前が行くのじゃ。"));
+    EXPECT_EQ(std::string(FindTalkLine(56)->text), ShiftJis(u8"精霊に感謝をささげる祭を始めるぞ！"));
+    for (int index : kLineIndices) {
+        SCOPED_TRACE(index);
+        const std::string bytes = FindTalkLine(index)->text;
+        const std::string utf8 = ConvertText("CP932", "UTF-8", bytes);
+        ASSERT_FALSE(utf8.empty());
+        EXPECT_EQ(ConvertText("UTF-8", "CP932", utf8), bytes);
+        TalkDemoTask* talk = TalkAt(index, &step_);
         Step(*talk, kAttack);
+        EXPECT_EQ(talk->speaker, kVillagerLines.count(index) != 0 ? kSpeakerRight : kSpeakerLeft);
+        EXPECT_EQ(talk->extraWait, kPageEnds.count(index) != 0 ? 360 : 20);
         EXPECT_EQ(talk->lineLength, static_cast<int>(bytes.size()));
         while (talk->shownBytes < talk->lineLength) Step(*talk, kAttack);
         EXPECT_EQ(talk->shownBytes, talk->lineLength);
-        EXPECT_EQ(talk->LineIndex(), expected.index);
+        EXPECT_EQ(talk->LineIndex(), index);
         talk->dead = 1;
     }
 }
@@ -138,7 +98,7 @@ TEST_F(TalkDemoTest, TypingShowsOneWholeCharacterEveryFiveFrames) {
         SCOPED_TRACE(index);
         TalkDemoTask* talk = TalkAt(index, &step_);
         const std::string text = FindTalkLine(index)->text;
-        const size_t characters = Convert("CP932", "UTF-32LE", text).size() / 4;
+        const size_t characters = static_cast<size_t>(ShiftJisCharacters(text));
         std::vector<int> growthFrames;
         int previous = 0;
         for (int f = 0; f == 0 || talk->shownBytes < talk->lineLength; ++f) {
@@ -146,7 +106,7 @@ TEST_F(TalkDemoTest, TypingShowsOneWholeCharacterEveryFiveFrames) {
             if (talk->shownBytes != previous) growthFrames.push_back(f);
             previous = talk->shownBytes;
             const std::string shown = text.substr(0, static_cast<size_t>(talk->shownBytes));
-            EXPECT_FALSE(Convert("CP932", "UTF-8", shown).empty() && !shown.empty()) << f;
+            EXPECT_FALSE(ConvertText("CP932", "UTF-8", shown).empty() && !shown.empty()) << f;
         }
         ASSERT_EQ(growthFrames.size(), characters);
         for (size_t i = 0; i < growthFrames.size(); ++i) EXPECT_EQ(growthFrames[i], static_cast<int>(5 * i));

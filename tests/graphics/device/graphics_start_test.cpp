@@ -6,7 +6,9 @@
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_mem_image.h"
+#include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/graphics.h"
+#include "platform/user/display_state.h"
 #include "tests/graphics/device/device_fixture.h"
 
 namespace {
@@ -230,6 +232,55 @@ TEST_F(GraphicsStartTest, UnlistedFullScreenModeKeepsTheEmulatedScreen) {
     EXPECT_EQ(GetHalfSizeEmulation(), 1);
     // The emulated size itself is what the screen has.
     EXPECT_EQ(SetScreenMode(320, 240, 16, 0), 0);
+}
+
+// A full-screen mode that was listed but cannot be set any more (the display lost it; software drawing,
+// so that the library sets the display mode itself): graphics start again in the mode they had, or, when
+// that cannot be set either, in 640 x 480 x 16, which SetScreenMode reports as -2.
+TEST_F(GraphicsStartTest, ModeThatCannotBeSetFallsBackToThePreviousModeOrTo640x480) {
+    ASSERT_EQ(SetHardwareDrawEnabled(0), 0);
+    const struct {
+        int previousWidth, previousHeight;
+        int result;
+        int width, height, bits;
+    } cases[] = {{800, 600, -1, 800, 600, 32}, {1280, 1024, -2, 640, 480, 16}};
+    const HostDisplayMode large{1920, 1080, 32, 60}, small{1024, 768, 32, 60};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << c.previousWidth << " x " << c.previousHeight);
+        HostSetHeadlessDesktopModeForTests(&large);
+        libraryState.settings.windowMode = 0;
+        SetScreenSize(c.previousWidth, c.previousHeight);
+        SetColorDepthSetting(32);
+        ASSERT_EQ(InitGraphicsSystem(), 0);
+        libraryFlags.initialised = 1;
+        ASSERT_GT(GetDisplayModeCount(), 0);  // listed while the display still offers 1920 x 1080
+        HostSetHeadlessDesktopModeForTests(&small);
+        EXPECT_EQ(SetScreenMode(1920, 1080, 32, 0), c.result);
+        EXPECT_TRUE(LoggedPart("画面モードの変更に失敗しました"));
+        EXPECT_EQ(graphicsStarted, 1);
+        EXPECT_EQ(screenSettings.width * 1000 + screenSettings.height, c.width * 1000 + c.height);
+        EXPECT_EQ(screenSettings.colorBits, c.bits);
+        const DEVMODEA mode = Display();
+        EXPECT_EQ(int(mode.dmPelsWidth) * 1000 + int(mode.dmPelsHeight), c.width * 1000 + c.height);
+        ShutdownGraphics();
+        ResetDisplayModeForTests();
+    }
+    HostSetHeadlessDesktopModeForTests(nullptr);
+}
+
+// A viewport the started device refuses is logged as one line with the device's error.
+TEST_F(GraphicsStartTest, RefusedViewportLogsOneLine) {
+    ASSERT_EQ(InitGraphicsSystem(), 0);
+    const D3DVIEWPORT9 tooWide{0, 0, 801, 600, 0.0f, 1.0f};
+    EXPECT_EQ(SetCachedViewport(&tooWide), int(D3DERR_INVALIDCALL));
+    LogText("after\n");
+    const std::vector<std::string> raw = RawLines();
+    auto line = std::find_if(raw.begin(), raw.end(), [](const std::string& text) {
+        return text.find("ビューポートのセットに失敗しました ErrorCode 8876086c") != std::string::npos;
+    });
+    ASSERT_NE(line, raw.end());
+    ASSERT_NE(line + 1, raw.end());
+    EXPECT_NE((line + 1)->find("after"), std::string::npos) << *(line + 1);
 }
 
 TEST_F(GraphicsStartTest, SubBackBufferHasTheScreenSizeAndGoesWithTheDevice) {

@@ -1,5 +1,6 @@
 // The cached draw states reach a device made again after a loss, and the draw area is re-sent in force
 // mode although the cache already holds it.
+#include <bit>
 #include <utility>
 #include <vector>
 
@@ -55,7 +56,7 @@ TEST_F(DrawSettingsReapplyTest, UnchangedCachedStatesAreWrittenAgain) {
     direct3DSystem.device->GetTextureStageState(1, D3DTSS_TEXCOORDINDEX, &coordIndex);
     EXPECT_EQ(coordIndex, 1u);
     const float density = 0.25f;
-    EXPECT_EQ(DeviceRenderState(D3DRS_FOGDENSITY), *reinterpret_cast<const DWORD*>(&density));
+    EXPECT_EQ(DeviceRenderState(D3DRS_FOGDENSITY), std::bit_cast<DWORD>(density));
     EXPECT_EQ(renderStateCache.force, 0);
 }
 

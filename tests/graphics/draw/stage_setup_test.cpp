@@ -248,7 +248,7 @@ TEST_F(StageSetupTest, TheSecondBlendPairOverridesTheAlphaTest) {
 
 TEST_F(StageSetupTest, TheDepthTestMakesAnOpaqueDrawTakeTheTextureAlphaWithoutAlphaTest) {
     MakeDevice(8, 8);
-    SetZEnable(1);
+    drawSettings.depth2D.zEnable = 1;
     PrepareDrawStates(Texture(), kDrawOneToOne);
     EXPECT_EQ(Stage(0, D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG1));
     EXPECT_EQ(Stage(0, D3DTSS_ALPHAARG1), DWORD(D3DTA_TEXTURE));

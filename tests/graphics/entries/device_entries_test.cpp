@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/draw/vertex_batch.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/handles/graphic_read_back.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "tests/graphics/entries/started_graphics.h"
@@ -101,6 +103,104 @@ TEST_F(DeviceEntries, GraphicFillClampsAlpha) {
         EXPECT_EQ(a, std::min(alpha, 255));
         EXPECT_EQ(r * 65536 + g * 256 + b, 10 * 65536 + 20 * 256 + 30);
         ReleaseSoftImage(&image);
+    }
+}
+
+// The first draw of a graphic after the start, with no draw before it, samples the graphic's texture:
+// the start prepared the stages for drawing without one.
+TEST_F(DeviceEntries, FirstGraphicDrawAfterTheStartShowsTheTexture) {
+    Start(true, 32);
+    const int orange = MakeSelectedTarget(8, 8, 255, 128, 64);
+    const int target = MakeSelectedTarget(32, 32, 0, 0, 0);
+    ASSERT_EQ(DrawImageAt(4, 4, orange, 0), 0);
+    const Picture picture = Read(target, 32, 32);
+    EXPECT_TRUE(Near(picture, 4, 4, 255, 128, 64));
+    EXPECT_TRUE(Near(picture, 11, 11, 255, 128, 64));
+    EXPECT_TRUE(Near(picture, 12, 12, 0, 0, 0));
+}
+
+namespace {
+
+// A caller's vertex of DrawVertexArray2D: position, texture coordinates, colour as B, G, R, A.
+struct CallerVertex {
+    float x, y, u, v;
+    uint8_t b, g, r, a;
+};
+
+// Two triangles over (x1, y1) - (x2, y2) with the texture's whole range, in one colour (0xRRGGBB).
+std::vector<CallerVertex> CallerQuad(float x1, float y1, float x2, float y2, uint32_t colour) {
+    const uint8_t r = uint8_t(colour >> 16), g = uint8_t(colour >> 8), b = uint8_t(colour);
+    const CallerVertex tl{x1, y1, 0, 0, b, g, r, 255}, tr{x2, y1, 1, 0, b, g, r, 255},
+        bl{x1, y2, 0, 1, b, g, r, 255}, br{x2, y2, 1, 1, b, g, r, 255};
+    return {tl, tr, bl, br, bl, tr};
+}
+
+// The same quad in the device's own 28-byte layout, for DrawFilterRect.
+std::vector<Vertex2DTex> DeviceQuad(float x1, float y1, float x2, float y2, uint32_t colour) {
+    std::vector<Vertex2DTex> quad;
+    for (const CallerVertex& c : CallerQuad(x1, y1, x2, y2, colour))
+        quad.push_back(Vertex2DTex{c.x, c.y, 0.0f, 1.0f, 0xFF000000u | colour, c.u, c.v});
+    return quad;
+}
+
+}  // namespace
+
+// An untextured vertex list is drawn by the device in its colours, tinted by the draw bright.
+TEST_F(DeviceEntries, VertexListsAreDrawnInTheirColoursTimesTheBright) {
+    const struct {
+        const char* name;
+        bool filterRect;
+        int brightRed;
+        int red;
+    } cases[] = {{"DrawVertexArray2D", false, 255, 255},
+                 {"DrawVertexArray2D, bright", false, 128, 128},
+                 {"DrawFilterRect", true, 255, 255},
+                 {"DrawFilterRect, bright", true, 128, 128}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(true, 32);
+        const int target = MakeSelectedTarget(32, 32, 0, 0, 0);
+        SetBright(c.brightRed, 255, 255);
+        const int result = c.filterRect ? DrawFilterRect(DeviceQuad(8, 8, 24, 24, 0xFF0000).data(), 6,
+                                                         D3DPT_TRIANGLELIST, -5, 0)
+                                        : DrawVertexArray2D(CallerQuad(8, 8, 24, 24, 0xFF0000).data(), 6,
+                                                            D3DPT_TRIANGLELIST, -5, 0, 0);
+        ASSERT_EQ(result, 0);
+        const Picture picture = Read(target, 32, 32);
+        EXPECT_TRUE(Near(picture, 8, 8, c.red, 0, 0));
+        EXPECT_TRUE(Near(picture, 23, 23, c.red, 0, 0));
+        EXPECT_TRUE(Near(picture, 7, 8, 0, 0, 0));
+        EXPECT_TRUE(Near(picture, 24, 23, 0, 0, 0));
+        Stop();
+    }
+}
+
+// A graphic held in a larger texture: with the map flag the list's 0..1 spans the graphic, without it
+// the whole texture.
+TEST_F(DeviceEntries, VertexListMapsIntoTheGraphicsTile) {
+    Start(true, 32);
+    SoftImage halves{};
+    ASSERT_EQ(CreateSoftImageXrgb8(20, 20, &halves), 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            SetImagePixelRgba(&halves, x, y, x < 10 ? 255 : 0, 0, x < 10 ? 0 : 255, 255);
+    const int graphic = CreateGraphicFromSoftImages(&halves, nullptr, 0);
+    ReleaseSoftImage(&halves);
+    ASSERT_GE(graphic, 0);
+    int textureWidth = 0, textureHeight = 0;
+    ASSERT_EQ(GetGraphicTextureSize(graphic, &textureWidth, &textureHeight), 0);
+    ASSERT_EQ(textureWidth, 32);
+    for (int map : {1, 0}) {
+        SCOPED_TRACE(map ? "mapped" : "not mapped");
+        const int target = MakeSelectedTarget(40, 40, 0, 0, 0);
+        ASSERT_EQ(DrawVertexArray2D(CallerQuad(0, 0, 40, 40, 0xFFFFFF).data(), 6, D3DPT_TRIANGLELIST, graphic,
+                                    0, map),
+                  0);
+        const Picture picture = Read(target, 40, 40);
+        EXPECT_TRUE(Near(picture, 5, 20, 255, 0, 0));
+        // Graphic x 7 when mapped (red), texel 12 when not (blue).
+        EXPECT_TRUE(map ? Near(picture, 15, 20, 255, 0, 0) : Near(picture, 15, 20, 0, 0, 255));
+        EXPECT_TRUE(map ? Near(picture, 25, 20, 0, 0, 255) : Near(picture, 22, 20, 0, 0, 255));
     }
 }
 

@@ -92,6 +92,24 @@ TEST_F(GraphicCreationTest, ManyDrawTilesGrowTheHandleDataForGood) {
     ASSERT_EQ(SetupDerivedGraphic(sheet, part, 0, 0, 10, 40, 0), 0);
     EXPECT_EQ(Entry(part)->drawTileCount, 1);
     EXPECT_EQ(Entry(part)->header.dataSize, uint32_t(GraphicEntrySize(6)));
+    EXPECT_EQ(Entry(sheet)->block->referenceCount, 2);  // the sheet's and the part's, once
+}
+
+// A handle set up again on another block gives the earlier one back: its texture goes with its last
+// graphic.
+TEST_F(GraphicCreationTest, SetupAgainGivesTheEarlierBlockBack) {
+    Start();
+    const int first = Sized(64, 64);
+    const int second = Sized(32, 32);
+    const int part = Derived(first, 0, 0, 16, 16);
+    IDirect3DTexture9* texture = Tile(first, 0).texture;
+    texture->AddRef();
+    ASSERT_EQ(SetupDerivedGraphic(second, part, 8, 8, 16, 16, 0), 0);
+    EXPECT_EQ(Entry(first)->block->referenceCount, 1);
+    EXPECT_EQ(Entry(second)->block->referenceCount, 2);
+    EXPECT_EQ(Entry(part)->drawTiles[0].tile, &Tile(second, 0));
+    ASSERT_EQ(FreeGraphic(first, 0), 0);
+    EXPECT_EQ(texture->Release(), 0u);
 }
 
 TEST_F(GraphicCreationTest, DerivedGraphicOutlivesItsSource) {

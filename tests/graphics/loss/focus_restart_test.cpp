@@ -10,7 +10,9 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/present_frame.h"
 #include "engine/graphics/device/screen_mem_image.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/loss/device_restart.h"
+#include "engine/image/soft_image.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "platform/user/display_state.h"
 #include "tests/core/frame/library_fixture.h"
@@ -159,6 +161,69 @@ TEST_F(FocusRestartTest, FullScreenReleasesOnDeactivationAndRestartsOnActivation
     for (const std::string& line : LogLines())
         releases += line.find("Direct3DDevice9 の解放 2") != std::string::npos;
     EXPECT_EQ(releases, 1);
+}
+
+namespace {
+
+// A graphic of one colour (0x00RRGGBB) that keeps its image for the restore.
+int MakeColourGraphic(int width, int height, uint32_t colour) {
+    SoftImage image{};
+    if (CreateSoftImageXrgb8(width, height, &image) != 0) return -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            SetImagePixelRgba(&image, x, y, int(colour >> 16) & 255, int(colour >> 8) & 255,
+                              int(colour) & 255, 255);
+    const int graphic = CreateGraphicFromSoftImages(&image, nullptr, 0);
+    ReleaseSoftImage(&image);
+    return graphic;
+}
+
+// The game's frame: the graphic drawn into a 400 x 300 target, the target stretched onto the screen.
+void DrawGameFrame(int target, int graphic) {
+    ASSERT_EQ(SelectDrawTarget(target), 0);
+    ASSERT_EQ(ClearDrawTarget(nullptr), 0);
+    ASSERT_EQ(DrawImageAt(10, 10, graphic, 0), 0);
+    ASSERT_EQ(SelectDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawImageStretched(0, 0, 800, 600, target, 0), 0);
+    ASSERT_EQ(FlipFrameDefault(), 0);
+}
+
+}  // namespace
+
+// Full screen, two focus cycles: the device is still lost at the first activation (the library goes on
+// in software) and back at the second; the game's picture is shown after each.
+TEST_F(FocusRestartTest, FullScreenPictureComesBackWithTheDevice) {
+    Start(0);
+    SetRestoreCallback(nullptr);
+    const int target = MakeDrawTarget(400, 300, 0);
+    const int graphic = MakeColourGraphic(16, 16, 0xFF8040);
+    ASSERT_GE(target, 0);
+    ASSERT_GE(graphic, 0);
+    const struct {
+        const char* name;
+        bool cycle, lost;
+        int direct3DMode;
+    } steps[] = {
+        {"started", false, false, 1}, {"still lost", true, true, 0}, {"device back", true, false, 1}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.cycle) {
+            InjectFocus(false);
+            ASSERT_EQ(PumpMessages(), 0);
+            D3D9SetDeviceLost(step.lost);
+            Inject(HostEventKind::kRestore);
+            InjectFocus(true);
+            for (int pass = 0; pass < 8; ++pass) ASSERT_EQ(PumpMessages(), 0);
+        }
+        ASSERT_EQ(Direct3DMode, step.direct3DMode);
+        DrawGameFrame(target, graphic);
+        const std::vector<uint32_t> shown = ShownPicture(GetMainWindowHandle());
+        ASSERT_EQ(shown.size(), 800u * 600u);
+        EXPECT_EQ(shown[20 * 800 + 20], 0xFFFF8040u);
+        EXPECT_EQ(shown[51 * 800 + 51], 0xFFFF8040u);
+        EXPECT_EQ(shown[52 * 800 + 52], 0xFF000000u);
+        EXPECT_EQ(shown[19 * 800 + 19], 0xFF000000u);
+    }
 }
 
 namespace {

@@ -12,9 +12,11 @@
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/handles/graphic_loading.h"
 #include "engine/graphics/loss/back_buffer_lock.h"
 #include "engine/graphics/loss/device_restart.h"
 #include "engine/graphics/loss/mask_screen.h"
+#include "engine/image/color_format.h"
 #include "engine/image/image_loader.h"
 #include "engine/image/soft_image.h"
 #include "tests/graphics/device/device_fixture.h"
@@ -41,6 +43,24 @@ class LossTest : public DeviceTest {
         SetHardwareDrawEnabled(0);
         ASSERT_EQ(InitGraphicsSystem(), 0);
         ASSERT_EQ(Direct3DMode, 0);
+    }
+
+    // A graphic made from an RGB image filled by fill(x, y) -> 0x00RRGGBB; it keeps the image for the
+    // restore. The handle, or -1.
+    template <class Fill>
+    static int MakeGraphic(int width, int height, Fill fill) {
+        SoftImage image{};
+        ColorFormat format{};
+        SetColorFormatRgb24(&format);
+        if (CreateSoftImage(width, height, &format, &image) != 0) return -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t c = fill(x, y);
+                SetImagePixelRgba(&image, x, y, int(c >> 16) & 255, int(c >> 8) & 255, int(c) & 255, 255);
+            }
+        const int graphic = CreateGraphicFromSoftImages(&image, nullptr, 0);
+        ReleaseSoftImage(&image);
+        return graphic;
     }
 
     static void StartTrace() {

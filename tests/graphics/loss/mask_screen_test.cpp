@@ -2,7 +2,10 @@
 // that reaches only the half of the screen the mask lets through, in software and on the device.
 #include "engine/graphics/loss/mask_screen.h"
 
+#include <functional>
+
 #include "engine/core/frame/main_window.h"
+#include "engine/graphics/target/frame_flip.h"
 #include "engine/image/color_format.h"
 #include "engine/softrender/soft_draw_entries.h"
 #include "engine/softrender/soft_render_state.h"
@@ -188,6 +191,53 @@ TEST_F(MaskScreenTest, SoftwareFillReachesOnlyWhatTheMaskLetsThrough) {
         EXPECT_EQ(g_softDrawSurfaces.target, screen);
         ShutdownGraphics();
     }
+}
+
+// Drawing left on the mask screen (a pending mask) reaches the draw screen where the mask lets it at the
+// next call that applies a pending mask; the flag is cleared. With mask drawing off nothing is copied.
+TEST_F(MaskScreenTest, PendingMaskIsAppliedByTheNextCallThatAppliesIt) {
+    const RECT corner{0, 0, 1, 1};
+    const struct {
+        const char* name;
+        bool maskOn;
+        std::function<void()> call;
+    } cases[] = {
+        {"SetClipRect", true, [] { SetClipRect(0, 0, 400, 300); }},
+        {"ClearDrawTarget", true, [&] { ClearDrawTarget(&corner); }},
+        {"FlipFrame", true, [] { FlipFrame(nullptr); }},
+        {"BeginMaskDraw", true, [] { BeginMaskDraw(0, 0, 1, 1), ApplyMaskToDrawnArea(0, 0, 1, 1); }},
+        {"SetMaskDrawingEnabled", true, [] { SetMaskDrawingEnabled(0); }},
+        {"mask off", false, [] { SetClipRect(0, 0, 400, 300); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartBlueSoftware(32);
+        libraryFlags.initialised = 1;
+        WriteHalfMask();
+        ASSERT_EQ(CreateMaskScreen(1), 0);
+        ASSERT_EQ(SetMaskDrawingEnabled(1), 0);
+        FillMemImgRect(&maskScreen.memImg, nullptr,
+                       MakePixelValue(maskScreen.memImg.base->colorFormat, 255, 0, 0, 255));
+        if (!c.maskOn) ASSERT_EQ(SetMaskDrawingEnabled(0), 0);
+        maskScreen.pendingApply = 1;
+        c.call();
+        EXPECT_EQ(maskScreen.pendingApply, 0);
+        EXPECT_EQ(SoftwareHalves(), std::make_pair(Raw(c.maskOn ? kRed : kBlue), Raw(kBlue)));
+        ShutdownGraphics();
+    }
+}
+
+// On the device the pending drawing is combined from the mask screen onto the real draw screen.
+TEST_F(MaskScreenTest, PendingMaskOnTheDevice) {
+    StartDevice(32, kBlue);
+    WriteHalfMask();
+    ASSERT_EQ(CreateMaskScreen(1), 0);
+    ASSERT_EQ(SetMaskDrawingEnabled(1), 0);
+    ASSERT_EQ(DeviceColorFill(maskScreen.screenSurface, nullptr, kRed), D3D_OK);
+    maskScreen.pendingApply = 1;
+    ASSERT_EQ(SetClipRect(0, 0, 400, 300), 0);
+    EXPECT_EQ(maskScreen.pendingApply, 0);
+    EXPECT_EQ(DeviceHalves(), std::make_pair(kRed, kBlue));
 }
 
 // A draw target larger than the logical screen: the apply stays inside the mask.

@@ -1,5 +1,6 @@
 // Screenshots of the draw screen: the written file, refused rectangles, other types, a lost device and the
 // software screen.
+#include "engine/graphics/device/device_objects.h"
 #include "tests/graphics/loss/loss_fixture.h"
 
 namespace {
@@ -32,6 +33,17 @@ TEST_F(ScreenCaptureTest, RectangleIsTakenFromItsCorner) {
     ASSERT_EQ(DeviceColorFill(BackBufferSurface, &corner, 0x00102030), D3D_OK);
     ASSERT_EQ(Save(400, 300, 800, 600, "corner.bmp", kSaveImageBmp), 0);
     SoftImage image = ReadBack("corner.bmp");
+    EXPECT_TRUE(AllPixels(&image, 0x102030));
+    ReleaseSoftImage(&image);
+}
+
+// Drawing that went to the sub back buffer is what the capture reads, not the back buffer under it.
+TEST_F(ScreenCaptureTest, SubBackBufferIsCaptured) {
+    ASSERT_EQ(CreateSubBackBuffer(), 0);
+    ASSERT_EQ(DeviceColorFill(GetSubBackBuffer(), nullptr, 0x00102030), D3D_OK);
+    ASSERT_EQ(Save(0, 0, 800, 600, "sub.bmp", kSaveImageBmp), 0);
+    SoftImage image = ReadBack("sub.bmp");
+    EXPECT_EQ(image.width, 800);
     EXPECT_TRUE(AllPixels(&image, 0x102030));
     ReleaseSoftImage(&image);
 }

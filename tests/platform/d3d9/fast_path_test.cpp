@@ -244,8 +244,9 @@ TEST_F(FastPathTest, FarAndNaNCornersGiveTheGenericPathsPixels) {
         EXPECT_EQ(results[0], results[1]) << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1;
         const bool finite =
             std::isfinite(c.x0) && std::isfinite(c.y0) && std::isfinite(c.x1) && std::isfinite(c.y1);
-        if (!finite)
+        if (!finite) {
             EXPECT_EQ(results[1], std::vector<uint32_t>(16 * 16, 0xFF000000u)) << c.x0 << "," << c.y1;
+        }
         device->SetTexture(0, nullptr);
     }
     tex->Release();

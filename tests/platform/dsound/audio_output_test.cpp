@@ -1,5 +1,7 @@
 // The output choice, the WAV capture of the mixed sound on both clocks and the real-time null sink.
 #include <time.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -169,6 +171,24 @@ TEST(CaptureOutput, OnTheVirtualClockHoldsAllTheTimeTheClockMoved) {
     SetClockMode(ClockMode::kReal);
     EXPECT_EQ(ReadFile(path).size(), 46u + 4u * 44100 * 3);
     std::remove(path.c_str());
+}
+
+// The game's two sound devices meet the same unwritable capture file: one line says so, and both play
+// to the null output.
+TEST(CaptureOutput, AnUnwritableFileIsSaidInOneLineForEveryDevice) {
+    const std::string choice = "capture:" + TempPath("no_such_folder/unwritable.wav");
+    SetAudioOutputOverride(choice.c_str());
+    testing::internal::CaptureStderr();
+    IDirectSound* devices[2] = {};
+    for (IDirectSound*& ds : devices) EXPECT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (IDirectSound* ds : devices) {
+        if (ds) ds->Release();
+    }
+    SetAudioOutputOverride(nullptr);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("cannot write " + choice.substr(8)), std::string::npos) << said;
+    EXPECT_NE(said.find("using the null output"), std::string::npos) << said;
 }
 
 TEST(NullOutput, UnknownChoiceFallsBackToTheNullSink) {

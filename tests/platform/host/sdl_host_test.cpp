@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,11 @@ std::string SelfPath() {
 }
 
 int RunSelf(const std::string& environment, const std::string& filter, bool under_xvfb) {
-    std::string command = "env ASAN_OPTIONS=detect_leaks=0 " + environment + " ";
-    if (under_xvfb) command += "xvfb-run -a -s '-screen 0 1024x768x24' ";
-    command += "'" + SelfPath() + "' --gtest_also_run_disabled_tests --gtest_filter='" + filter + "'";
-    int status = std::system(command.c_str());
+    std::ostringstream command;
+    command << "env ASAN_OPTIONS=detect_leaks=0 " << environment << ' ';
+    if (under_xvfb) command << "xvfb-run -a -s '-screen 0 1024x768x24' ";
+    command << '\'' << SelfPath() << "' --gtest_also_run_disabled_tests --gtest_filter='" << filter << '\'';
+    int status = std::system(command.str().c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
 #include "platform/kernel/kernel32.h"
 
 namespace {
@@ -45,25 +50,90 @@ TEST(KernelTime, InvalidSystemTimesAreRefused) {
     EXPECT_FALSE(SystemTimeToFileTime(&month13, &out));
 }
 
-TEST(KernelTime, LocalFileTimeRoundTrips) {
-    FILETIME now, local, back;
-    GetSystemTimeAsFileTime(&now);
-    FileTimeToLocalFileTime(&now, &local);
-    LocalFileTimeToFileTime(&local, &back);
-    EXPECT_EQ(CompareFileTime(&now, &back), 0);
+// The process's time zone set to a POSIX TZ rule (no zone database needed) for one test, and put back.
+class ZoneScope {
+  public:
+    explicit ZoneScope(const char* zone) {
+        const char* old = std::getenv("TZ");
+        hadZone_ = old != nullptr;
+        if (hadZone_) old_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        if (hadZone_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+
+  private:
+    bool hadZone_ = false;
+    std::string old_;
+};
+
+FILETIME FromUnixSeconds(ULONGLONG seconds) {
+    const ULONGLONG units = 116444736000000000ull + seconds * 10000000ull;
+    return FILETIME{DWORD(units), DWORD(units >> 32)};
 }
 
+LONGLONG Units(const FILETIME& time) {
+    return LONGLONG((ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// A UTC instant shown as the zone's wall clock, and back: east and west of Greenwich, a half-hour zone,
+// a zone's winter and summer time, a year boundary crossed.
+TEST(KernelTime, LocalFileTimeFollowsTheZoneAndRoundTrips) {
+    struct Case {
+        const char* zone;
+        ULONGLONG unixSeconds;
+        WORD year, month, day, hour, minute, second;
+    };
+    const Case cases[] = {
+        {"JST-9", 1704065400, 2024, 1, 1, 8, 30, 0},                   // 2023-12-31 23:30 UTC
+        {"NST3:30", 1709972707, 2024, 3, 9, 4, 55, 7},                 // 2024-03-09 08:25:07 UTC
+        {"EST5EDT,M3.2.0,M11.1.0", 1705320000, 2024, 1, 15, 7, 0, 0},  // 2024-01-15 12:00 UTC
+        {"EST5EDT,M3.2.0,M11.1.0", 1719835200, 2024, 7, 1, 8, 0, 0},   // 2024-07-01 12:00 UTC
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zone);
+        ZoneScope zone(c.zone);
+        const FILETIME utc = FromUnixSeconds(c.unixSeconds);
+        FILETIME local{}, back{};
+        ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+        SYSTEMTIME shown{};
+        ASSERT_TRUE(FileTimeToSystemTime(&local, &shown));
+        EXPECT_EQ((std::vector<int>{shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute,
+                                    shown.wSecond}),
+                  (std::vector<int>{c.year, c.month, c.day, c.hour, c.minute, c.second}));
+        ASSERT_TRUE(LocalFileTimeToFileTime(&local, &back));
+        EXPECT_EQ(CompareFileTime(&utc, &back), 0);
+    }
+}
+
+// GetLocalTime is GetSystemTime shifted by the zone's offset, and FileTimeToLocalFileTime shifts the same.
 TEST(KernelTime, LocalTimeMatchesSystemTimeShiftedByZone) {
-    SYSTEMTIME local, utc;
-    GetLocalTime(&local);
-    GetSystemTime(&utc);
-    FILETIME localFile, utcFile, shifted;
-    SystemTimeToFileTime(&local, &localFile);
-    SystemTimeToFileTime(&utc, &utcFile);
-    FileTimeToLocalFileTime(&utcFile, &shifted);
-    ULONGLONG a = (ULONGLONG(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
-    ULONGLONG b = (ULONGLONG(shifted.dwHighDateTime) << 32) | shifted.dwLowDateTime;
-    EXPECT_LT(a > b ? a - b : b - a, 20000000ull);  // within two seconds
+    struct Case {
+        const char* zone;
+        LONGLONG offsetSeconds;  // east of UTC
+    };
+    for (const Case& c : {Case{"JST-9", 9 * 3600}, Case{"NST3:30", -(3 * 3600 + 1800)}}) {
+        SCOPED_TRACE(c.zone);
+        ZoneScope zone(c.zone);
+        SYSTEMTIME local, utc;
+        GetLocalTime(&local);
+        GetSystemTime(&utc);
+        FILETIME localFile, utcFile, shifted;
+        ASSERT_TRUE(SystemTimeToFileTime(&local, &localFile));
+        ASSERT_TRUE(SystemTimeToFileTime(&utc, &utcFile));
+        ASSERT_TRUE(FileTimeToLocalFileTime(&utcFile, &shifted));
+        constexpr LONGLONG kTwoSeconds = 20000000;
+        EXPECT_LT(std::llabs(Units(localFile) - Units(utcFile) - c.offsetSeconds * 10000000), kTwoSeconds);
+        EXPECT_LT(std::llabs(Units(localFile) - Units(shifted)), kTwoSeconds);
+    }
 }
 
 TEST(KernelTime, CountersRunForward) {

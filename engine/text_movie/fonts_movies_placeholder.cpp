@@ -1,1 +1,0 @@
-// What is left of the fonts and movies placeholder: string drawing lives in string_drawing.cpp.
