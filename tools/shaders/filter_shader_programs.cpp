@@ -8,6 +8,16 @@
 
 namespace {
 
+// The instructions the filters use beyond the token builder's own.
+constexpr ShaderOpcode kOpSub = ShaderOpcode(3), kOpRcp = ShaderOpcode(6), kOpDp3 = ShaderOpcode(8),
+                       kOpMin = ShaderOpcode(10), kOpMax = ShaderOpcode(11), kOpPow = ShaderOpcode(32),
+                       kOpAbs = ShaderOpcode(35), kOpTexkill = ShaderOpcode(65), kOpCmp = ShaderOpcode(88);
+
+// The swizzle that replicates component 0..3 (x, y, z, w).
+constexpr uint32_t ReplicateSwizzle(uint32_t component) {
+    return (component & 3) * 0x55;
+}
+
 // A register as a source (with swizzle and negation) or, through To, as a destination.
 struct Reg {
     ShaderRegister type;

@@ -44,8 +44,9 @@ ShaderProgram& ShaderProgram::DeclareSampler2D(uint32_t index) {
     return Op(kOpDcl, {kParameterBit | kTexture2D, Destination(kRegSampler, index)});
 }
 
-ShaderProgram& ShaderProgram::DeclareVertexInput(uint32_t usage, uint32_t index) {
-    return Op(kOpDcl, {kParameterBit | usage, Destination(kRegInput, index)});
+ShaderProgram& ShaderProgram::DeclareSamplerVolume(uint32_t index) {
+    constexpr uint32_t kTextureVolume = 4u << 27;
+    return Op(kOpDcl, {kParameterBit | kTextureVolume, Destination(kRegSampler, index)});
 }
 
 ShaderProgram& ShaderProgram::Define(uint32_t index, float x, float y, float z, float w) {
@@ -53,6 +54,10 @@ ShaderProgram& ShaderProgram::Define(uint32_t index, float x, float y, float z, 
     const float values[4] = {x, y, z, w};
     std::memcpy(bits, values, sizeof bits);
     return Op(kOpDef, {Destination(kRegConst, index), bits[0], bits[1], bits[2], bits[3]});
+}
+
+ShaderProgram& ShaderProgram::DeclareVertexInput(uint32_t usage, uint32_t index) {
+    return Op(kOpDcl, {kParameterBit | usage, Destination(kRegInput, index)});
 }
 
 std::vector<uint8_t> ShaderProgram::End() {

@@ -21,34 +21,23 @@ enum ShaderRegister : uint32_t {
 enum ShaderOpcode : uint32_t {
     kOpMov = 1,
     kOpAdd = 2,
-    kOpSub = 3,
     kOpMad = 4,
     kOpMul = 5,
-    kOpRcp = 6,
-    kOpDp3 = 8,
     kOpDp4 = 9,
-    kOpMin = 10,
-    kOpMax = 11,
     kOpLrp = 18,
     kOpFrc = 19,
     kOpDcl = 31,
-    kOpPow = 32,
-    kOpAbs = 35,
-    kOpTexkill = 65,
     kOpTexld = 66,
     kOpDef = 81,
-    kOpCmp = 88,
 };
 
 constexpr uint32_t kMaskAll = 0xF;
 constexpr uint32_t kMaskX = 0x1, kMaskY = 0x2, kMaskZ = 0x4, kMaskW = 0x8, kMaskRgb = 0x7;
 constexpr uint32_t kSwizzleXyzw = 0xE4, kSwizzleYyyy = 0x55, kSwizzleWwww = 0xFF;
 constexpr uint32_t kSwizzleXxxx = 0x00, kSwizzleZzzz = 0xAA;
-// The swizzle that replicates component 0..3 (x, y, z, w).
-constexpr uint32_t ReplicateSwizzle(uint32_t component) {
-    return (component & 3) * 0x55;
-}
 constexpr uint32_t kSourceNegate = 1u << 24;
+// Result modifier of a destination token: the value is clamped to 0..1.
+constexpr uint32_t kSaturate = 1u << 20;
 
 // Register parameter tokens.
 uint32_t Destination(ShaderRegister type, uint32_t index, uint32_t mask = kMaskAll);
@@ -64,8 +53,9 @@ struct ShaderProgram {
     // Declarations: a pixel-shader input or texture coordinate, a 2D sampler, a vertex input by usage.
     ShaderProgram& DeclarePixelInput(ShaderRegister type, uint32_t index);
     ShaderProgram& DeclareSampler2D(uint32_t index);
+    ShaderProgram& DeclareSamplerVolume(uint32_t index);
     ShaderProgram& DeclareVertexInput(uint32_t usage, uint32_t index);
-    // A constant register defined in the program: c<index> = (x, y, z, w).
+    // def: a constant register the program sets itself.
     ShaderProgram& Define(uint32_t index, float x, float y, float z, float w);
     // Appends the end token; returns the stream as bytes.
     std::vector<uint8_t> End();
