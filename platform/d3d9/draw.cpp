@@ -34,7 +34,7 @@ class Assembler {
     Assembler(const DrawCall& call, const uint8_t* vertices, UINT stride, UINT vertex_count,
               const void* indices, bool index32)
         : call_(call),
-          processor_(*call.state, call.layout),
+          processor_(*call.state, call.layout, call.vertex_shader),
           vertices_(vertices),
           stride_(stride),
           vertex_count_(vertex_count),

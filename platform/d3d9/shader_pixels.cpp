@@ -39,22 +39,17 @@ float ColorUnit(double weighted, double total) {
     return float(std::clamp(std::floor(weighted / total + 0.5), 0.0, 255.0) / 255.0);
 }
 
-// A [0, 1] value (clamped) on `steps` steps, rounded.
-int Steps(float v, double steps) {
-    return int(std::floor(double(std::clamp(v, 0.0f, 1.0f)) * steps + 0.5));
-}
-
 // The colour the program wrote for a lane, on 8-bit channels.
 Color ShadedColor(PixelShaderDraw& d, int lane) {
     if (d.color_slot == kNoSlot) return {};
     const LaneVector& o = d.machine.Slot(d.color_slot);
-    return {Steps(o.c[0][lane], 255), Steps(o.c[1][lane], 255), Steps(o.c[2][lane], 255),
-            Steps(o.c[3][lane], 255)};
+    return {RoundedSteps(o.c[0][lane], 255), RoundedSteps(o.c[1][lane], 255), RoundedSteps(o.c[2][lane], 255),
+            RoundedSteps(o.c[3][lane], 255)};
 }
 
 // The depth the program wrote for a lane (0..65535), or -1.
 int ShadedDepth(PixelShaderDraw& d, int lane) {
-    return d.depth_slot == kNoSlot ? -1 : Steps(d.machine.Slot(d.depth_slot).c[0][lane], 65535);
+    return d.depth_slot == kNoSlot ? -1 : RoundedSteps(d.machine.Slot(d.depth_slot).c[0][lane], 65535);
 }
 
 // A value over the triangle as a function of the pixel: c0 + cx x + cy y (pixel units).
