@@ -902,6 +902,7 @@ namespace {
 // A texture bound to a shader sampler: its levels.
 void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
     s->level_count = 0;
+    std::fill(std::begin(s->stores), std::end(s->stores), nullptr);
     if (VolumeTexture* v = texture ? AsVolumeTexture(texture) : nullptr) {
         s->volume = true;
         s->format = v->format();
@@ -922,6 +923,7 @@ void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
     for (int i = 0; i < s->level_count; ++i) {
         const SurfaceStore& store = t->Level(i)->store;
         s->levels[i] = {store.bits.data(), store.width, store.height, 1, store.pitch, 0};
+        if (FiltersAtEightBits(t->format)) s->stores[i] = &store;
     }
 }
 

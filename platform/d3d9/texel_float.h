@@ -12,6 +12,17 @@ struct ColorF {
     float r = 0, g = 0, b = 0, a = 0;
 };
 
+// 8-bit channel values as floats: v / 255.
+struct UnitFloats {
+    float v[256];
+};
+constexpr UnitFloats MakeUnitFloats() {
+    UnitFloats t{};
+    for (int i = 0; i < 256; ++i) t.v[i] = float(i) / 255.0f;
+    return t;
+}
+inline constexpr UnitFloats kUnitFloats = MakeUnitFloats();
+
 // The texel at `texel` of `format`: unsigned normalised channels in [0, 1], missing colour channels 0 and a
 // missing alpha 1. A format the stand-in cannot store reads as (0, 0, 0, 1).
 ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel);
