@@ -43,6 +43,26 @@ class ShaderDeviceTest : public DeviceTest {
         EXPECT_EQ(device->CreatePixelShader(words.data(), &shader), D3D_OK);
         return shader;
     }
+    // The stages' result is the diffuse colour, as DiffuseShader's.
+    void SelectDiffuse() {
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    }
+    // The picture after drawing the coloured primitives with the shader (null: through the stages), on
+    // black when `clear`.
+    std::vector<uint32_t> DrawColored(IDirect3DPixelShader9* shader, D3DPRIMITIVETYPE type,
+                                      const std::vector<ColorVertex>& vertices, bool clear = true) {
+        if (clear) device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device->SetPixelShader(shader);
+        device->SetFVF(0x44);
+        device->BeginScene();
+        const UINT count = type == D3DPT_LINELIST ? UINT(vertices.size() / 2) : UINT(vertices.size() / 3);
+        EXPECT_EQ(device->DrawPrimitiveUP(type, count, vertices.data(), sizeof(ColorVertex)), D3D_OK);
+        device->EndScene();
+        return ReadTarget();
+    }
     // The larger difference of any channel between two pictures.
     static int LargestDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
         int largest = 0;
@@ -207,22 +227,14 @@ TEST_F(ShaderDeviceTest, InterpolatedColoursEqualTheStagesDiffuse) {
     D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
     MakeDevice(32, 32);
     IDirect3DPixelShader9* shader = MakePixelShader(DiffuseShader());
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    const ColorVertex triangle[3] = {
+    SelectDiffuse();
+    const std::vector<ColorVertex> triangle = {
         {1.2f, 0.7f, 0, 1, 0xFF000000}, {30.4f, 5.1f, 0, 1, 0x80FF7F01}, {9.6f, 29.3f, 0, 1, 0x0001FFFE}};
     std::vector<uint32_t> pictures[2];
     for (int shaded = 0; shaded < 2; ++shaded) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        device->SetPixelShader(shaded ? shader : nullptr);
-        device->SetFVF(0x44);
-        device->BeginScene();
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColorVertex)), D3D_OK);
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_LINELIST, 1, triangle, sizeof(ColorVertex)), D3D_OK);
-        device->EndScene();
-        pictures[shaded] = ReadTarget();
+        DrawColored(shaded ? shader : nullptr, D3DPT_TRIANGLELIST, triangle);
+        pictures[shaded] =
+            DrawColored(shaded ? shader : nullptr, D3DPT_LINELIST, {triangle[0], triangle[1]}, false);
     }
     EXPECT_EQ(pictures[0], pictures[1]);
     device->SetPixelShader(nullptr);
@@ -362,20 +374,10 @@ TEST_F(ShaderDeviceTest, ShadedTrianglesCoverThePixelsTheStagesCover) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    SelectDiffuse();
     std::vector<uint32_t> pictures[2];
-    for (int shaded = 0; shaded < 2; ++shaded) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        device->SetPixelShader(shaded ? shader : nullptr);
-        device->SetFVF(0x44);
-        device->BeginScene();
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(mesh.size() / 3), mesh.data(),
-                                          sizeof(ColorVertex)),
-                  D3D_OK);
-        device->EndScene();
-        pictures[shaded] = ReadTarget();
-    }
+    for (int shaded = 0; shaded < 2; ++shaded)
+        pictures[shaded] = DrawColored(shaded ? shader : nullptr, D3DPT_TRIANGLELIST, mesh);
     EXPECT_EQ(pictures[1], pictures[0]);
     // Every pixel once: the mesh spans columns 0 to 39 and rows 1 to 35.
     EXPECT_EQ(std::count(pictures[0].begin(), pictures[0].end(), 0xFF203040u), 40 * 35);
