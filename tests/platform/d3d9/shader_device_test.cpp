@@ -349,6 +349,45 @@ TEST_F(ShaderDeviceTest, PositionAndFaceRegistersTellThePixelAndTheWinding) {
     shader->Release();
 }
 
+TEST_F(ShaderDeviceTest, TheDepthAProgramWritesIsTheDepthTested) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
+    MakeDevice(8, 8);
+    IDirect3DSurface9* depth = nullptr;
+    ASSERT_EQ(
+        device->CreateDepthStencilSurface(8, 8, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr),
+        D3D_OK);
+    device->SetDepthStencilSurface(depth);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    // The left half written at depth c0.x whatever its vertices (z = 0) say, then a quad at z = 0.5 over
+    // all, and one at z = 0.8 over all.
+    Tokens p = Program(kPs20);
+    p.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegConst, 1)});
+    p.Op(kOpMov, {Destination(Reg(sh::kDepthOut), 0), Source(kRegConst, 0, 0x00)});
+    IDirect3DPixelShader9* shader = MakePixelShader(Words(p));
+    const float constants[2][4] = {{0.75f, 0, 0, 0}, {1, 1, 1, 1}};
+    device->SetPixelShaderConstantF(0, constants[0], 2);
+    device->SetPixelShader(shader);
+    DrawQuad(0, 0, 4, 8, 0, 0, 1, 1, 0xFFFFFFFF);
+    device->SetPixelShader(nullptr);
+    SelectDiffuse();
+    for (const auto& [z, colour] : {std::pair{0.5f, 0xFF00FF00u}, std::pair{0.8f, 0xFF0000FFu}}) {
+        const std::vector<ColorVertex> over = {
+            {0, 0, z, 1, colour}, {8, 0, z, 1, colour}, {0, 8, z, 1, colour}, {8, 8, z, 1, colour}};
+        device->SetFVF(0x44);
+        device->BeginScene();
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, over.data(), sizeof(ColorVertex));
+        device->EndScene();
+    }
+    const std::vector<uint32_t> pixels = ReadTarget();
+    EXPECT_EQ(pixels[3 * 8 + 1], 0xFF00FF00u);  // 0.5 in front of the written 0.75, 0.8 behind it
+    EXPECT_EQ(pixels[3 * 8 + 6], 0xFF00FF00u);
+    device->SetDepthStencilSurface(nullptr);
+    shader->Release();
+    depth->Release();
+}
+
 TEST_F(ShaderDeviceTest, ShadedTrianglesCoverThePixelsTheStagesCover) {
     // A mesh of random triangles drawn adding a little colour: a pixel covered twice, or missed, shows.
     D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
