@@ -91,8 +91,9 @@ struct Interpolant {
 
 class TriangleShader {
   public:
-    TriangleShader(PixelShaderDraw& d, const RasterSetup& r, const TriangleEdges& t)
-        : d_(d), p_(*r.pipeline), t_(t), m_(d.machine) {
+    // `whole_box`: every pixel of the box is covered (a rectangle that shares the triangle's planes).
+    TriangleShader(PixelShaderDraw& d, const RasterSetup& r, const TriangleEdges& t, bool whole_box = false)
+        : d_(d), p_(*r.pipeline), t_(t), m_(d.machine), whole_box_(whole_box) {
         const double rhw[3] = {t.v[0]->rhw, t.v[1]->rhw, t.v[2]->rhw};
         perspective_ = !(rhw[0] == rhw[1] && rhw[1] == rhw[2]);
         rhw_ = PlaneOf(t, rhw);
@@ -124,7 +125,7 @@ class TriangleShader {
     // Widens [left, right) by the pixels of row y inside all three edges (and the box).
     void RowSpan(int y, int64_t* left, int64_t* right) const {
         int64_t first = t_.box.left, end = t_.box.right;
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3 && !whole_box_; ++k) {
             // Pixel x is inside edge k when at + step * x >= 0.
             const int64_t at = t_.Edge(k, 0, int64_t(y) << kSubpixelBits) + t_.bias[k], step = step_x_[k];
             if (step > 0)
@@ -171,9 +172,11 @@ class TriangleShader {
         }
         for (int l = 0; l < kShaderLanes; ++l) {
             const int px = x + (l & 1), py = y + (l >> 1);
-            const bool inside = px >= t_.box.left && px < t_.box.right && py >= t_.box.top &&
-                                py < t_.box.bottom && w[0][l] + t_.bias[0] >= 0 &&
-                                w[1][l] + t_.bias[1] >= 0 && w[2][l] + t_.bias[2] >= 0;
+            const bool in_box =
+                px >= t_.box.left && px < t_.box.right && py >= t_.box.top && py < t_.box.bottom;
+            const bool inside =
+                in_box && (whole_box_ || (w[0][l] + t_.bias[0] >= 0 && w[1][l] + t_.bias[1] >= 0 &&
+                                          w[2][l] + t_.bias[2] >= 0));
             covered |= LaneMask(inside) << l;
         }
         if (!covered) return;
@@ -229,6 +232,7 @@ class TriangleShader {
     const PixelPipeline& p_;
     const TriangleEdges& t_;
     ShaderMachine& m_;
+    bool whole_box_;
     bool perspective_ = false;
     Plane rhw_;
     int64_t z_[3] = {};
@@ -264,6 +268,35 @@ void PreparePixelShader(const ShaderProgram& program, const ShaderConstants& con
 
 void ShadeTriangle(PixelShaderDraw& draw, const RasterSetup& r, const TriangleEdges& t) {
     TriangleShader(draw, r, t).Run();
+}
+
+bool ShadeRectangle(PixelShaderDraw& d, const RasterSetup& r, const ScreenVertex* corners) {
+    const ScreenVertex &tl = corners[0], &tr = corners[1], &bl = corners[2], &br = corners[3];
+    auto near = [](const ScreenVertex& v) { return std::abs(v.x) <= 1e6 && std::abs(v.y) <= 1e6; };
+    if (!(tl.y == tr.y && bl.y == br.y && tl.x == bl.x && tr.x == br.x && tl.x < tr.x && tl.y < bl.y) ||
+        !near(tl) || !near(br) || !(tl.rhw == tr.rhw && tr.rhw == bl.rhw && bl.rhw == br.rhw))
+        return false;
+    // The far corner must lie on the planes of the other three (and, shaded flat, all four give one
+    // colour, as the two triangles' first vertices would).
+    auto affine = [&](double a, double b, double c, double e) { return e == b + c - a; };
+    for (int i = 0; i < d.input_count; ++i)
+        for (int c = 0; c < 4; ++c)
+            if (!affine(VertexValue(tl, d.inputs[i], c), VertexValue(tr, d.inputs[i], c),
+                        VertexValue(bl, d.inputs[i], c), VertexValue(br, d.inputs[i], c)))
+                return false;
+    auto same_colours = [&](const ScreenVertex& v) {
+        return v.diffuse == tl.diffuse && v.specular == tl.specular;
+    };
+    if (!affine(tl.z, tr.z, bl.z, br.z) ||
+        (r.flat && !(same_colours(tr) && same_colours(bl) && same_colours(br))))
+        return false;
+    TriangleEdges t;
+    if (!SetupTriangleEdges(r, tl, tr, bl, &t)) return true;  // culled: so is the other half
+    // The pixels whose centres lie in [x0, x1) x [y0, y1), as the two triangles' fill rule gives them.
+    auto ceil = [](double v) { return int(-((-SnapCoordinate(v)) >> kSubpixelBits)); };
+    t.box = Intersect(r.pipeline->clip, {ceil(tl.x), ceil(tl.y), ceil(br.x), ceil(br.y)});
+    if (!t.box.Empty()) TriangleShader(d, r, t, true).Run();
+    return true;
 }
 
 void ShadePixel(PixelShaderDraw& d, const RasterSetup& r, int px, int py, const ScreenVertex& a,

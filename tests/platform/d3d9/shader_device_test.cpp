@@ -223,6 +223,51 @@ TEST_F(ShaderDeviceTest, APixelShaderDrawsWhatTheEquivalentStagesDraw) {
     }
 }
 
+TEST_F(ShaderDeviceTest, QuadsShadedWholeEqualTheirTwoTriangles) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
+    MakeDevice(40, 30);
+    std::mt19937 rng(23);
+    std::vector<uint32_t> texels(16 * 16);
+    for (uint32_t& t : texels) t = rng();
+    IDirect3DTexture9* texture = MakeTexture(16, 16, D3DFMT_A8R8G8B8, texels);
+    IDirect3DPixelShader9* shader = MakePixelShader(ModulateShader());
+    device->SetTexture(0, texture);
+    device->SetPixelShader(shader);
+    std::uniform_real_distribution<float> at(-6.0f, 44.0f), size(0.3f, 20.0f), uv(-1.0f, 2.0f);
+    std::vector<TexturedVertex> quads;
+    for (int i = 0; i < 40; ++i) {
+        const float x = at(rng), y = at(rng), w = size(rng), h = size(rng), u0 = uv(rng), v0 = uv(rng),
+                    du = uv(rng), dv = uv(rng);
+        const D3DCOLOR c = rng() | 0x80000000u;
+        // Every fifth quad's far corner off the others' plane: it is drawn as two triangles either way.
+        const float bent = i % 5 == 0 ? 0.25f : 0.0f;
+        const TexturedVertex tl{x, y, 0, 1, c, u0, v0}, tr{x + w, y, 0, 1, c, u0 + du, v0},
+            bl{x, y + h, 0, 1, c, u0, v0 + dv}, br{x + w, y + h, 0, 1, c, u0 + du + bent, v0 + dv};
+        quads.insert(quads.end(), {tl, tr, bl, br, bl, tr});
+    }
+    for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+        std::vector<uint32_t> pictures[2];
+        for (int whole = 0; whole < 2; ++whole) {
+            d3d9::SetFastPathsEnabled(whole == 1);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            device->SetFVF(0x144);
+            device->BeginScene();
+            ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(quads.size() / 3), quads.data(),
+                                              sizeof(TexturedVertex)),
+                      D3D_OK);
+            device->EndScene();
+            pictures[whole] = ReadTarget();
+        }
+        EXPECT_EQ(pictures[1], pictures[0]) << "filter " << filter;
+    }
+    device->SetPixelShader(nullptr);
+    device->SetTexture(0, nullptr);
+    shader->Release();
+    texture->Release();
+}
+
 TEST_F(ShaderDeviceTest, InterpolatedColoursEqualTheStagesDiffuse) {
     D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
     MakeDevice(32, 32);

@@ -65,7 +65,7 @@ class ShadedShapes {
         D3D9CapabilityProfile profile;
         D3D9ApplyShaderProfile(&profile, D3D9ShaderProfile::kSm2);
         D3D9SetCapabilityProfile(profile);
-        d3d9::SetFastPathsEnabled(path == kStagesFast);
+        d3d9::SetFastPathsEnabled(path != kStages);  // shaded quads take their own rectangle path
         return std::make_unique<bench::GameShapes>();
     }
 
