@@ -38,3 +38,16 @@ out=tests/platform/host/input_script_fuzz_corpus
 corpus "$out"
 printf '0 down 1\n5 up 1\n# comment\n\n10 down 0xCB\n12 close\n' > "$out/actions"
 printf '3 down 300\nx up 2\n-1 down 2\n2 sideways 4\n7 close extra\n' > "$out/bad_lines"
+
+# Shader token streams: every program of the shader generator (tools/shaders), written by its corpus tool
+# from the build in $BUILD (default build/), and two broken ones: a program cut short and one without its
+# end token.
+out=tests/platform/d3d9/shader_tokens_fuzz_corpus
+corpus "$out"
+build=${BUILD:-build}
+cmake --build "$build" --target shadercorpus > /dev/null
+"$build/tools/shaders/shadercorpus" "$out"
+first=$(ls "$out" | head -n 1)
+head -c 24 "$out/$first" > "$out/cut_short"
+size=$(stat -c %s "$out/$first")
+head -c $((size - 4)) "$out/$first" > "$out/no_end_token"

@@ -8,6 +8,7 @@
 #include "platform/d3d9/draw.h"
 #include "platform/d3d9/present.h"
 #include "platform/d3d9/shader_pixels.h"
+#include "platform/d3d9/shader_vertices.h"
 #include "platform/d3d9/surface_copy.h"
 #include "platform/d3d9/trace.h"
 #include "platform/d3d9/yuv_surface.h"
@@ -100,6 +101,7 @@ Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D
 
 Device::~Device() {
     for (auto*& t : textures_) Replace<IDirect3DBaseTexture9>(t, nullptr);
+    for (auto*& t : vertex_textures_) Replace<IDirect3DBaseTexture9>(t, nullptr);
     for (auto*& rt : render_targets_) HoldSurface(rt, nullptr);
     HoldSurface(depth_, nullptr);
     Replace<VertexDeclaration>(declaration_, nullptr);
@@ -595,17 +597,32 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE type, DWORD* value) {
     return D3D_OK;
 }
 
+IDirect3DBaseTexture9** Device::TextureSlot(DWORD sampler) {
+    if (sampler < kSamplerCount) return &textures_[sampler];
+    if (sampler >= kVertexSamplerFirst && sampler < kVertexSamplerFirst + kVertexSamplerCount)
+        return &vertex_textures_[sampler - kVertexSamplerFirst];
+    return nullptr;
+}
+
+DWORD* Device::SamplerStates(DWORD sampler) {
+    if (sampler < kSamplerCount) return state_.sampler[sampler].data();
+    if (sampler >= kVertexSamplerFirst && sampler < kVertexSamplerFirst + kVertexSamplerCount)
+        return state_.vertex_sampler[sampler - kVertexSamplerFirst].data();
+    return nullptr;
+}
+
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     Trace("IDirect3DDevice9::SetTexture", stage, texture);
-    if (stage >= 256) return D3D_OK;  // displacement-map and vertex samplers: nothing reads them
-    if (stage >= kSamplerCount) return D3DERR_INVALIDCALL;
-    Replace(textures_[stage], texture);
+    IDirect3DBaseTexture9** slot = TextureSlot(stage);
+    if (!slot) return stage >= 256 ? D3D_OK : D3DERR_INVALIDCALL;  // the displacement map: nothing reads it
+    Replace(*slot, texture);
     return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
-    if (!texture || stage >= kSamplerCount) return D3DERR_INVALIDCALL;
-    *texture = textures_[stage];
+    IDirect3DBaseTexture9** slot = TextureSlot(stage);
+    if (!texture || !slot) return D3DERR_INVALIDCALL;
+    *texture = *slot;
     if (*texture) (*texture)->AddRef();
     return D3D_OK;
 }
@@ -625,15 +642,17 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
     Trace("IDirect3DDevice9::SetSamplerState", sampler, type, value);
-    if (sampler >= 256) return D3D_OK;
-    if (sampler >= kSamplerCount || type >= D3D_SAMPLER_STATE_COUNT) return D3DERR_INVALIDCALL;
-    state_.sampler[sampler][type] = value;
+    DWORD* states = SamplerStates(sampler);
+    if (!states) return sampler >= 256 ? D3D_OK : D3DERR_INVALIDCALL;
+    if (type >= D3D_SAMPLER_STATE_COUNT) return D3DERR_INVALIDCALL;
+    states[type] = value;
     return D3D_OK;
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
-    if (!value || sampler >= kSamplerCount || type >= D3D_SAMPLER_STATE_COUNT) return D3DERR_INVALIDCALL;
-    *value = state_.sampler[sampler][type];
+    const DWORD* states = SamplerStates(sampler);
+    if (!value || !states || type >= D3D_SAMPLER_STATE_COUNT) return D3DERR_INVALIDCALL;
+    *value = states[type];
     return D3D_OK;
 }
 
@@ -837,6 +856,19 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     if (!in_scene_ || !vertices || stride == 0) return D3DERR_INVALIDCALL;
     VertexLayout layout =
         declaration_ ? LayoutFromDeclaration(declaration_->elements) : LayoutFromFvf(state_.fvf);
+    // A vertex shader processes every vertex but those given in screen positions.
+    VertexShaderDraw* vertex_shader = nullptr;
+    if (vertex_shader_) {
+        const std::vector<D3DVERTEXELEMENT9> elements =
+            declaration_ ? declaration_->elements : ElementsFromFvf(state_.fvf);
+        if (!HasScreenPositions(elements)) {
+            vertex_shader = PrepareVertexShaderDraw(elements);
+            if (!vertex_shader) return D3DERR_INVALIDCALL;
+            layout = {};
+            layout.valid = true;
+            layout.size = vertex_shader->size;
+        }
+    }
     if (!layout.valid || UINT(layout.size) > stride) return D3DERR_INVALIDCALL;
     if (primitive_count == 0 || core_->lost) return D3D_OK;
     const SurfaceStore* stage_textures[kStageCount] = {};
@@ -848,10 +880,14 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     if (depth && (depth->width < target.width || depth->height < target.height)) depth = nullptr;
     PixelPipeline pipeline = CompilePipeline(state_, stage_textures, &target, depth, DrawClip(),
                                              profile_.tss_arg_temp, profile_.blend_op);
-    pipeline.shader = PreparePixelShaderDraw(false);
+    // A vertex shader writes texture coordinate set n for stage n.
+    if (vertex_shader)
+        for (int i = 0; i < pipeline.stage_count; ++i) pipeline.stages[i].texcoord_index = i;
+    pipeline.shader = PreparePixelShaderDraw(vertex_shader != nullptr);
     DrawCall call;
     call.state = &state_;
     call.layout = layout;
+    call.vertex_shader = vertex_shader;
     call.pipeline = &pipeline;
     call.raster.pipeline = &pipeline;
     call.raster.cull = state_.render[D3DRS_CULLMODE];
@@ -866,6 +902,7 @@ namespace {
 // A texture bound to a shader sampler: its levels.
 void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
     s->level_count = 0;
+    std::fill(std::begin(s->stores), std::end(s->stores), nullptr);
     if (VolumeTexture* v = texture ? AsVolumeTexture(texture) : nullptr) {
         s->volume = true;
         s->format = v->format();
@@ -886,10 +923,23 @@ void BindSamplerTexture(IDirect3DBaseTexture9* texture, ShaderSampler* s) {
     for (int i = 0; i < s->level_count; ++i) {
         const SurfaceStore& store = t->Level(i)->store;
         s->levels[i] = {store.bits.data(), store.width, store.height, 1, store.pitch, 0};
+        if (FiltersAtEightBits(t->format)) s->stores[i] = &store;
     }
 }
 
 }  // namespace
+
+VertexShaderDraw* Device::PrepareVertexShaderDraw(const std::vector<D3DVERTEXELEMENT9>& elements) {
+    if (!vertex_draw_) vertex_draw_ = std::make_unique<VertexShaderDraw>();
+    VertexShaderDraw& d = *vertex_draw_;
+    for (int i = 0; i < kVertexSamplerCount; ++i) {
+        BindSamplerTexture(vertex_textures_[i], &d.samplers[i]);
+        SetSamplerStates(state_.vertex_sampler[size_t(i)].data(), &d.samplers[i]);
+    }
+    const ShaderConstants constants{state_.vs_float.data(), kVertexFloatRegisters, state_.vs_int.data(),
+                                    state_.vs_bool.data()};
+    return PrepareVertexShader(vertex_shader_->program, constants, elements, &d) ? &d : nullptr;
+}
 
 PixelShaderDraw* Device::PreparePixelShaderDraw(bool vertex_shader) {
     if (!pixel_shader_) return nullptr;

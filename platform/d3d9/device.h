@@ -11,7 +11,8 @@
 
 namespace d3d9 {
 struct PixelShaderDraw;
-}
+struct VertexShaderDraw;
+}  // namespace d3d9
 
 namespace d3d9 {
 
@@ -149,6 +150,11 @@ class Device final : public ComObject<IDirect3DDevice9Ex> {
     HRESULT UpdateVolume(const VolumeTexture& source, IDirect3DBaseTexture9* dest);
     // The pixel shader's part of a draw, or null without a pixel shader.
     PixelShaderDraw* PreparePixelShaderDraw(bool vertex_shader);
+    // The vertex shader's part, or null when the elements cannot feed it.
+    VertexShaderDraw* PrepareVertexShaderDraw(const std::vector<D3DVERTEXELEMENT9>& elements);
+    // The texture slot and the states of a sampler (0..15 or a vertex sampler); null for others.
+    IDirect3DBaseTexture9** TextureSlot(DWORD sampler);
+    DWORD* SamplerStates(DWORD sampler);
     IntRect DrawClip() const;
     void ResetViewport();
 
@@ -167,7 +173,9 @@ class Device final : public ComObject<IDirect3DDevice9Ex> {
     VertexDeclaration* declaration_ = nullptr;
     PixelShader* pixel_shader_ = nullptr;
     VertexShader* vertex_shader_ = nullptr;
-    std::unique_ptr<PixelShaderDraw> pixel_draw_;  // made at the first draw with a pixel shader
+    IDirect3DBaseTexture9* vertex_textures_[kVertexSamplerCount] = {};
+    std::unique_ptr<PixelShaderDraw> pixel_draw_;    // made at the first draw with a pixel shader
+    std::unique_ptr<VertexShaderDraw> vertex_draw_;  // and with a vertex shader
     bool in_scene_ = false;
     bool dialog_box_mode_ = false;
     UINT frame_latency_ = 3;

@@ -78,7 +78,7 @@ void SetInitialStates(DeviceState& s, bool auto_depth) {
         t[D3DTSS_RESULTARG] = D3DTA_CURRENT;
         s.texture_transform[size_t(i)] = IdentityMatrix();
     }
-    for (auto& sampler : s.sampler) {
+    auto sampler_defaults = [](std::array<DWORD, D3D_SAMPLER_STATE_COUNT>& sampler) {
         sampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
         sampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
         sampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
@@ -87,7 +87,9 @@ void SetInitialStates(DeviceState& s, bool auto_depth) {
         sampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
         sampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         sampler[D3DSAMP_MAXANISOTROPY] = 1;
-    }
+    };
+    for (auto& sampler : s.sampler) sampler_defaults(sampler);
+    for (auto& sampler : s.vertex_sampler) sampler_defaults(sampler);
     s.world = s.view = s.projection = IdentityMatrix();
     s.material = {};
 }

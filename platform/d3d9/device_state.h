@@ -11,6 +11,8 @@ namespace d3d9 {
 
 constexpr int kStageCount = 8;
 constexpr int kSamplerCount = 16;
+constexpr int kVertexSamplerCount = 4;  // D3DVERTEXTEXTURESAMPLER0..3
+constexpr DWORD kVertexSamplerFirst = 257;
 constexpr int kVertexFloatRegisters = 256;
 constexpr int kPixelFloatRegisters = 224;
 constexpr int kIntRegisters = 16;
@@ -20,6 +22,7 @@ struct DeviceState {
     std::array<DWORD, D3D_RENDER_STATE_COUNT> render{};
     std::array<std::array<DWORD, D3D_TEXTURE_STAGE_STATE_COUNT>, kStageCount> stage{};
     std::array<std::array<DWORD, D3D_SAMPLER_STATE_COUNT>, kSamplerCount> sampler{};
+    std::array<std::array<DWORD, D3D_SAMPLER_STATE_COUNT>, kVertexSamplerCount> vertex_sampler{};
     D3DMATRIX world{}, view{}, projection{};
     std::array<D3DMATRIX, kStageCount> texture_transform{};
     D3DVIEWPORT9 viewport{};

@@ -4,6 +4,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/d3d9/shader_pixels.h"
+
 namespace d3d9 {
 
 namespace {
@@ -34,7 +36,7 @@ class Assembler {
     Assembler(const DrawCall& call, const uint8_t* vertices, UINT stride, UINT vertex_count,
               const void* indices, bool index32)
         : call_(call),
-          processor_(*call.state, call.layout),
+          processor_(*call.state, call.layout, call.vertex_shader),
           vertices_(vertices),
           stride_(stride),
           vertex_count_(vertex_count),
@@ -124,6 +126,7 @@ class Assembler {
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
+        if (call_.pipeline->shader) return ShadeRectangle(*call_.pipeline->shader, call_.raster, corners);
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;

@@ -9,6 +9,7 @@ namespace d3d9 {
 struct DrawCall {
     const DeviceState* state = nullptr;
     VertexLayout layout;
+    VertexShaderDraw* vertex_shader = nullptr;  // a bound vertex shader, which processes the vertices
     const PixelPipeline* pipeline = nullptr;
     RasterSetup raster;
 };

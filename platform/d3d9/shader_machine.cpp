@@ -420,13 +420,15 @@ int ShaderMachine::Jump(int pc) {
         }
         case kLoop:
         case kRep: {
+            // The count, start and step in the ranges Direct3D gives them: 0..255, 0..255, -128..127.
             const int* i = ints_[in.sources[in.op == kLoop ? 1 : 0].slot];
             const int count = std::clamp(i[0], 0, 255);
             if (count == 0 || active_ == 0) return in.link + 1;
-            const int outer = loop_count_ > 0 ? loops_[loop_count_ - 1].counter : 0;
-            loops_[loop_count_++] = {
-                pc + 1,  in.link, count,        in.op == kLoop ? i[1] : outer, in.op == kLoop ? i[2] : 0,
-                active_, active_, branch_count_};
+            const bool loop = in.op == kLoop;
+            const int start =
+                loop ? std::clamp(i[1], 0, 255) : (loop_count_ > 0 ? loops_[loop_count_ - 1].counter : 0);
+            const int step = loop ? std::clamp(i[2], -128, 127) : 0;
+            loops_[loop_count_++] = {pc + 1, in.link, count, start, step, active_, active_, branch_count_};
             return pc + 1;
         }
         case kEndLoop:

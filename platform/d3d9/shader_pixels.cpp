@@ -39,28 +39,33 @@ float ColorUnit(double weighted, double total) {
     return float(std::clamp(std::floor(weighted / total + 0.5), 0.0, 255.0) / 255.0);
 }
 
-// A [0, 1] value (clamped) on `steps` steps, rounded.
-int Steps(float v, double steps) {
-    return int(std::floor(double(std::clamp(v, 0.0f, 1.0f)) * steps + 0.5));
+// The colour the program wrote for each lane, on 8-bit channels (saturated, rounded).
+void ShadedColors(PixelShaderDraw& d, LaneInt channels[4]) {
+    for (int c = 0; c < 4; ++c)
+        channels[c] = d.color_slot == kNoSlot
+                          ? LaneInt{}
+                          : __builtin_convertvector(
+                                Saturate(d.machine.Slot(d.color_slot).c[c]) * 255.0f + 0.5f, LaneInt);
 }
 
-// The colour the program wrote for a lane, on 8-bit channels.
-Color ShadedColor(PixelShaderDraw& d, int lane) {
-    if (d.color_slot == kNoSlot) return {};
-    const LaneVector& o = d.machine.Slot(d.color_slot);
-    return {Steps(o.c[0][lane], 255), Steps(o.c[1][lane], 255), Steps(o.c[2][lane], 255),
-            Steps(o.c[3][lane], 255)};
+Color LaneColor(const LaneInt channels[4], int lane) {
+    return {channels[0][lane], channels[1][lane], channels[2][lane], channels[3][lane]};
 }
 
 // The depth the program wrote for a lane (0..65535), or -1.
 int ShadedDepth(PixelShaderDraw& d, int lane) {
-    return d.depth_slot == kNoSlot ? -1 : Steps(d.machine.Slot(d.depth_slot).c[0][lane], 65535);
+    return d.depth_slot == kNoSlot ? -1 : RoundedSteps(d.machine.Slot(d.depth_slot).c[0][lane], 65535);
 }
 
 // A value over the triangle as a function of the pixel: c0 + cx x + cy y (pixel units).
 struct Plane {
     double c0 = 0, cx = 0, cy = 0;
     double At(int px, int py) const { return c0 + cx * px + cy * py; }
+    // The values at the quad's four pixels from (px, py).
+    void AtQuad(int px, int py, double* out) const {
+        const double base = At(px, py);
+        out[0] = base, out[1] = base + cx, out[2] = base + cy, out[3] = base + cx + cy;
+    }
 };
 
 Plane PlaneOf(const TriangleEdges& t, const double* a) {
@@ -86,8 +91,9 @@ struct Interpolant {
 
 class TriangleShader {
   public:
-    TriangleShader(PixelShaderDraw& d, const RasterSetup& r, const TriangleEdges& t)
-        : d_(d), p_(*r.pipeline), t_(t), m_(d.machine) {
+    // `whole_box`: every pixel of the box is covered (a rectangle that shares the triangle's planes).
+    TriangleShader(PixelShaderDraw& d, const RasterSetup& r, const TriangleEdges& t, bool whole_box = false)
+        : d_(d), p_(*r.pipeline), t_(t), m_(d.machine), whole_box_(whole_box) {
         const double rhw[3] = {t.v[0]->rhw, t.v[1]->rhw, t.v[2]->rhw};
         perspective_ = !(rhw[0] == rhw[1] && rhw[1] == rhw[2]);
         rhw_ = PlaneOf(t, rhw);
@@ -97,16 +103,43 @@ class TriangleShader {
         const ShaderProgram& program = m_.program();
         if (program.face_slot != kNoSlot)
             for (LaneFloat& c : m_.Slot(program.face_slot).c) c = Broadcast(t.front ? 1.0f : -1.0f);
-        for (int k = 0; k < 3; ++k) z_[k] = DepthFixed(t.v[k]->z);
+        for (int k = 0; k < 3; ++k) {
+            z_[k] = DepthFixed(t.v[k]->z);
+            step_x_[k] = -t.ey[k] << kSubpixelBits;
+            step_y_[k] = t.ex[k] << kSubpixelBits;
+        }
     }
 
+    // The quads over the pixels the triangle covers, row pair by row pair.
     void Run() {
         const IntRect& box = t_.box;
-        for (int y = box.top & ~1; y < box.bottom; y += 2)
-            for (int x = box.left & ~1; x < box.right; x += 2) Quad(x, y);
+        for (int y = box.top & ~1; y < box.bottom; y += 2) {
+            int64_t left = box.right, right = box.left;
+            for (int row = std::max(y, box.top); row < std::min(y + 2, box.bottom); ++row)
+                RowSpan(row, &left, &right);
+            for (int64_t x = left & ~int64_t(1); x < right; x += 2) Quad(int(x), y);
+        }
     }
 
   private:
+    // Widens [left, right) by the pixels of row y inside all three edges (and the box).
+    void RowSpan(int y, int64_t* left, int64_t* right) const {
+        int64_t first = t_.box.left, end = t_.box.right;
+        for (int k = 0; k < 3 && !whole_box_; ++k) {
+            // Pixel x is inside edge k when at + step * x >= 0.
+            const int64_t at = t_.Edge(k, 0, int64_t(y) << kSubpixelBits) + t_.bias[k], step = step_x_[k];
+            if (step > 0)
+                first = std::max(first, -FloorDiv(at, step));
+            else if (step < 0)
+                end = std::min(end, FloorDiv(at, -__int128(step)) + 1);
+            else if (at < 0)
+                return;
+        }
+        if (first >= end) return;
+        *left = std::min(*left, first);
+        *right = std::max(*right, end);
+    }
+
     void Add(const PixelInput& in, int c) {
         double a[3];
         for (int k = 0; k < 3; ++k) a[k] = VertexValue(*t_.v[k], in, c);
@@ -129,71 +162,81 @@ class TriangleShader {
     }
 
     void Quad(int x, int y) {
-        int px[kShaderLanes], py[kShaderLanes];
+        // Vertex k's weight at the quad's pixels, and which of them the triangle covers.
         int64_t w[3][kShaderLanes];
         LaneMask covered = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int64_t base = t_.Edge(k, int64_t(x) << kSubpixelBits, int64_t(y) << kSubpixelBits);
+            for (int l = 0; l < kShaderLanes; ++l)
+                w[k][l] = base + (l & 1) * step_x_[k] + (l >> 1) * step_y_[k];
+        }
         for (int l = 0; l < kShaderLanes; ++l) {
-            px[l] = x + (l & 1), py[l] = y + (l >> 1);
-            bool inside =
-                px[l] >= t_.box.left && px[l] < t_.box.right && py[l] >= t_.box.top && py[l] < t_.box.bottom;
-            for (int k = 0; k < 3; ++k) {
-                w[k][l] = t_.Edge(k, int64_t(px[l]) << kSubpixelBits, int64_t(py[l]) << kSubpixelBits);
-                inside = inside && w[k][l] + t_.bias[k] >= 0;
-            }
+            const int px = x + (l & 1), py = y + (l >> 1);
+            const bool in_box =
+                px >= t_.box.left && px < t_.box.right && py >= t_.box.top && py < t_.box.bottom;
+            const bool inside =
+                in_box && (whole_box_ || (w[0][l] + t_.bias[0] >= 0 && w[1][l] + t_.bias[1] >= 0 &&
+                                          w[2][l] + t_.bias[2] >= 0));
             covered |= LaneMask(inside) << l;
         }
         if (!covered) return;
-        for (int i = 0; i < count_; ++i) Interpolate(items_[i], px, py, w);
+        double q[kShaderLanes];
+        if (perspective_) rhw_.AtQuad(x, y, q);
+        for (int i = 0; i < count_; ++i) Interpolate(items_[i], x, y, w, q);
         const ShaderProgram& program = m_.program();
         if (program.position_slot != kNoSlot) {
             LaneVector& pos = m_.Slot(program.position_slot);
-            for (int l = 0; l < kShaderLanes; ++l) pos.c[0][l] = float(px[l]), pos.c[1][l] = float(py[l]);
+            pos.c[0] = Broadcast(float(x)) + LaneFloat{0, 1, 0, 1};
+            pos.c[1] = Broadcast(float(y)) + LaneFloat{0, 0, 1, 1};
         }
         const LaneMask alive = m_.Run(kAllLanes) & covered;
+        if (!alive) return;
+        LaneInt colors[4];
+        ShadedColors(d_, colors);
         for (int l = 0; l < kShaderLanes; ++l)
-            if (alive >> l & 1) Output(px[l], py[l], l, w);
+            if (alive >> l & 1) WritePixel(p_, x + (l & 1), y + (l >> 1), Depth(l, w), LaneColor(colors, l));
     }
 
-    void Interpolate(const Interpolant& item, const int* px, const int* py,
-                     const int64_t (*w)[kShaderLanes]) {
+    void Interpolate(const Interpolant& item, int x, int y, const int64_t (*w)[kShaderLanes],
+                     const double* q) {
         LaneFloat& out = *item.target;
-        for (int l = 0; l < kShaderLanes; ++l) {
-            switch (item.kind) {
-                case Interpolant::kColor: {
-                    const int64_t n =
-                        w[0][l] * item.color[0] + w[1][l] * item.color[1] + w[2][l] * item.color[2];
-                    out[l] = ColorUnit(double(n), double(t_.area));
-                    break;
-                }
-                case Interpolant::kAffine:
-                    out[l] = float(item.plane.At(px[l], py[l]));
-                    break;
-                case Interpolant::kPerspective: {
-                    const double q = rhw_.At(px[l], py[l]);
-                    out[l] = q != 0 ? float(item.plane.At(px[l], py[l]) / q) : 0.0f;
-                    break;
-                }
-            }
+        double v[kShaderLanes];
+        switch (item.kind) {
+            case Interpolant::kColor:
+                for (int l = 0; l < kShaderLanes; ++l)
+                    out[l] = ColorUnit(
+                        double(w[0][l] * item.color[0] + w[1][l] * item.color[1] + w[2][l] * item.color[2]),
+                        double(t_.area));
+                break;
+            case Interpolant::kAffine:
+                item.plane.AtQuad(x, y, v);
+                for (int l = 0; l < kShaderLanes; ++l) out[l] = float(v[l]);
+                break;
+            case Interpolant::kPerspective:
+                item.plane.AtQuad(x, y, v);
+                for (int l = 0; l < kShaderLanes; ++l) out[l] = q[l] != 0 ? float(v[l] / q[l]) : 0.0f;
+                break;
         }
     }
 
-    void Output(int x, int y, int lane, const int64_t (*w)[kShaderLanes]) {
-        int depth = ShadedDepth(d_, lane);
-        if (depth < 0 && p_.depth) {
-            __int128 n = 0;
-            for (int k = 0; k < 3; ++k) n += __int128(w[k][lane]) * z_[k];
-            depth = int(FloorDiv(n + 128 * __int128(t_.area), 256 * __int128(t_.area)));
-        }
-        WritePixel(p_, x, y, std::max(depth, 0), ShadedColor(d_, lane));
+    // The depth the program wrote, else the triangle's depth at a lane's pixel, when a depth test uses it.
+    int Depth(int lane, const int64_t (*w)[kShaderLanes]) {
+        const int written = ShadedDepth(d_, lane);
+        if (written >= 0 || !p_.depth) return std::max(written, 0);
+        __int128 n = 0;
+        for (int k = 0; k < 3; ++k) n += __int128(w[k][lane]) * z_[k];
+        return int(FloorDiv(n + 128 * __int128(t_.area), 256 * __int128(t_.area)));
     }
 
     PixelShaderDraw& d_;
     const PixelPipeline& p_;
     const TriangleEdges& t_;
     ShaderMachine& m_;
+    bool whole_box_;
     bool perspective_ = false;
     Plane rhw_;
     int64_t z_[3] = {};
+    int64_t step_x_[3], step_y_[3];  // weights' change a pixel along x and y
     Interpolant items_[64];
     int count_ = 0;
 };
@@ -227,6 +270,35 @@ void ShadeTriangle(PixelShaderDraw& draw, const RasterSetup& r, const TriangleEd
     TriangleShader(draw, r, t).Run();
 }
 
+bool ShadeRectangle(PixelShaderDraw& d, const RasterSetup& r, const ScreenVertex* corners) {
+    const ScreenVertex &tl = corners[0], &tr = corners[1], &bl = corners[2], &br = corners[3];
+    auto near = [](const ScreenVertex& v) { return std::abs(v.x) <= 1e6 && std::abs(v.y) <= 1e6; };
+    if (!(tl.y == tr.y && bl.y == br.y && tl.x == bl.x && tr.x == br.x && tl.x < tr.x && tl.y < bl.y) ||
+        !near(tl) || !near(br) || !(tl.rhw == tr.rhw && tr.rhw == bl.rhw && bl.rhw == br.rhw))
+        return false;
+    // The far corner must lie on the planes of the other three (and, shaded flat, all four give one
+    // colour, as the two triangles' first vertices would).
+    auto affine = [&](double a, double b, double c, double e) { return e == b + c - a; };
+    for (int i = 0; i < d.input_count; ++i)
+        for (int c = 0; c < 4; ++c)
+            if (!affine(VertexValue(tl, d.inputs[i], c), VertexValue(tr, d.inputs[i], c),
+                        VertexValue(bl, d.inputs[i], c), VertexValue(br, d.inputs[i], c)))
+                return false;
+    auto same_colours = [&](const ScreenVertex& v) {
+        return v.diffuse == tl.diffuse && v.specular == tl.specular;
+    };
+    if (!affine(tl.z, tr.z, bl.z, br.z) ||
+        (r.flat && !(same_colours(tr) && same_colours(bl) && same_colours(br))))
+        return false;
+    TriangleEdges t;
+    if (!SetupTriangleEdges(r, tl, tr, bl, &t)) return true;  // culled: so is the other half
+    // The pixels whose centres lie in [x0, x1) x [y0, y1), as the two triangles' fill rule gives them.
+    auto ceil = [](double v) { return int(-((-SnapCoordinate(v)) >> kSubpixelBits)); };
+    t.box = Intersect(r.pipeline->clip, {ceil(tl.x), ceil(tl.y), ceil(br.x), ceil(br.y)});
+    if (!t.box.Empty()) TriangleShader(d, r, t, true).Run();
+    return true;
+}
+
 void ShadePixel(PixelShaderDraw& d, const RasterSetup& r, int px, int py, const ScreenVertex& a,
                 const ScreenVertex& b, int64_t wa, int64_t wb) {
     ShaderMachine& m = d.machine;
@@ -255,7 +327,9 @@ void ShadePixel(PixelShaderDraw& d, const RasterSetup& r, int px, int py, const 
         depth = int(
             FloorDiv(__int128(wa) * DepthFixed(a.z) + __int128(wb) * DepthFixed(b.z) + 128 * sum, 256 * sum));
     }
-    WritePixel(p, px, py, std::max(depth, 0), ShadedColor(d, 0));
+    LaneInt colors[4];
+    ShadedColors(d, colors);
+    WritePixel(p, px, py, std::max(depth, 0), LaneColor(colors, 0));
 }
 
 }  // namespace d3d9

@@ -34,6 +34,10 @@ void PreparePixelShader(const ShaderProgram& program, const ShaderConstants& con
                         const int coordinate_set[8], PixelShaderDraw* draw);
 
 void ShadeTriangle(PixelShaderDraw& draw, const RasterSetup& r, const TriangleEdges& t);
+// A quad given by its corners (top left, top right, bottom left, bottom right) shaded as one rectangle,
+// when it is axis-aligned and its far corner lies on the planes of the other three; false otherwise (it
+// is then drawn as its two triangles).
+bool ShadeRectangle(PixelShaderDraw& draw, const RasterSetup& r, const ScreenVertex* corners);
 // A pixel of a line or point: the attributes of a and b by the weights wa and wb.
 void ShadePixel(PixelShaderDraw& draw, const RasterSetup& r, int px, int py, const ScreenVertex& a,
                 const ScreenVertex& b, int64_t wa, int64_t wb);

@@ -12,9 +12,38 @@ namespace d3d9 {
 
 namespace {
 
-ColorF BorderColor(DWORD argb) {
-    const Color c = ColorFromArgb(argb);
-    return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, c.a / 255.0f};
+ColorF Unit(Color c) {
+    const float* unit = kUnitFloats.v;
+    return {unit[c.r], unit[c.g], unit[c.b], unit[c.a]};
+}
+
+void Store(const ColorF& c, int lane, LaneVector* out) {
+    out->c[0][lane] = c.r, out->c[1][lane] = c.g, out->c[2][lane] = c.b, out->c[3][lane] = c.a;
+}
+
+float ChannelOf(const ColorF& c, int channel) {
+    const float channels[4] = {c.r, c.g, c.b, c.a};
+    return channels[channel];
+}
+
+// Point samples of every lane from a 2D level of an 8-bit format: the stages' point rule, with the format's
+// decoder inlined.
+template <D3DFORMAT F>
+void PointLanes(const ShaderSampler& s, const SurfaceStore& t, const SampleRequest& r, LaneVector* out) {
+    for (int l = 0; l < kShaderLanes; ++l) {
+        const int x =
+            TexelAddress(s.address[0], TexelOf(TexelFixed((*r.coordinates[0])[l], t.width)), t.width);
+        const int y =
+            TexelAddress(s.address[1], TexelOf(TexelFixed((*r.coordinates[1])[l], t.height)), t.height);
+        Store(Unit(x < 0 || y < 0 ? s.border8 : Decode<F>(t.At(x, y))), l, out);
+    }
+}
+
+// A 2D level of an 8-bit format through the stages' sampler itself.
+Color StageTexel(const ShaderSampler& s, int level, float u, float v, bool linear) {
+    const SurfaceStore* store = s.stores[level];
+    SamplerSetup setup{store, s.address[0], s.address[1], s.border8, linear, linear};
+    return SampleStage(setup, TexelFixed(u, store->width), TexelFixed(v, store->height), false);
 }
 
 // A texel by its position on each axis; the border colour where the address modes give none.
@@ -39,7 +68,7 @@ ColorF Filter(const ColorF* texels, const int* weight, int dims, bool eight_bits
     };
     float out[4];
     for (int ch = 0; ch < 4; ++ch) {
-        auto channel = [&](int k) { return (&texels[k].r)[ch]; };
+        auto channel = [&](int k) { return ChannelOf(texels[k], ch); };
         if (eight_bits) {
             int64_t sum = 0;
             for (int k = 0; k < corners; ++k) sum += int64_t(channel(k) * 255.0f + 0.5f) * share(k);
@@ -55,6 +84,7 @@ ColorF Filter(const ColorF* texels, const int* weight, int dims, bool eight_bits
 }
 
 ColorF SampleLevel(const ShaderSampler& s, int level, const float* coordinate, bool linear) {
+    if (s.stores[level]) return Unit(StageTexel(s, level, coordinate[0], coordinate[1], linear));
     const TexelLevel& t = s.levels[level];
     const int size[3] = {t.width, t.height, t.depth};
     const int dims = s.volume ? 3 : 2;
@@ -121,7 +151,9 @@ void SetSamplerStates(const DWORD* states, ShaderSampler* s) {
     s->address[0] = states[D3DSAMP_ADDRESSU];
     s->address[1] = states[D3DSAMP_ADDRESSV];
     s->address[2] = states[D3DSAMP_ADDRESSW];
-    s->border = BorderColor(states[D3DSAMP_BORDERCOLOR]);
+    s->border8 = ColorFromArgb(states[D3DSAMP_BORDERCOLOR]);
+    const float* unit = kUnitFloats.v;
+    s->border = {unit[s->border8.r], unit[s->border8.g], unit[s->border8.b], unit[s->border8.a]};
     s->linear_mag = states[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
     s->linear_min = states[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     s->mip_filter = std::min<DWORD>(states[D3DSAMP_MIPFILTER], D3DTEXF_LINEAR);
@@ -131,12 +163,25 @@ void SetSamplerStates(const DWORD* states, ShaderSampler* s) {
 }
 
 void SampleLanes(const ShaderSampler& s, const SampleRequest& request, LaneVector* out) {
+    // One level and one filter whatever the level of detail, 8 bits: the common case, straight.
+    if (s.level_count > 0 && s.mip_filter == D3DTEXF_NONE && s.linear_min == s.linear_mag) {
+        const int level = std::min(s.first_level, s.level_count - 1);
+        const SurfaceStore* store = s.stores[level];
+        if (store && !s.linear_mag && DispatchColorFormat(store->format, [&](auto f) {
+                PointLanes<decltype(f)::value>(s, *store, request, out);
+            }))
+            return;
+        if (store) {
+            for (int l = 0; l < kShaderLanes; ++l)
+                Store(Unit(StageTexel(s, level, (*request.coordinates[0])[l], (*request.coordinates[1])[l],
+                                      s.linear_mag)),
+                      l, out);
+            return;
+        }
+    }
     for (int l = 0; l < kShaderLanes; ++l) {
         const ColorF c = s.level_count > 0 ? SampleLane(s, request, l) : ColorF{0, 0, 0, 1};
-        out->c[0][l] = c.r;
-        out->c[1][l] = c.g;
-        out->c[2][l] = c.b;
-        out->c[3][l] = c.a;
+        Store(c, l, out);
     }
 }
 

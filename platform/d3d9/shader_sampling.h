@@ -1,10 +1,12 @@
 // Texture sampling for shaders (texld and its forms): 2D and volume textures, point and linear filters,
-// mip levels chosen from the quad's gradients or given, and the address modes. A 2D sample resolves its
-// coordinates, texels and filter weights by the fixed-function sampler's rules (texel_snap.h,
-// texel_address.h), so texld gives the texels the fixed-function stages give on the same states.
+// mip levels chosen from the quad's gradients or given, and the address modes. A level of a 2D texture of
+// an 8-bit format is sampled by the fixed-function stages' sampler itself, so texld gives the texels the
+// stages give on the same states; volumes and wider formats are filtered by the same rules
+// (texel_snap.h, texel_address.h) on floats decoded per format (texel_float.h).
 #pragma once
 
 #include "platform/d3d9/d3d9_types.h"
+#include "platform/d3d9/pixel_pipeline.h"
 #include "platform/d3d9/shader_lanes.h"
 #include "platform/d3d9/texel_float.h"
 
@@ -12,7 +14,7 @@ namespace d3d9 {
 
 constexpr int kMaxTextureLevels = 16;
 
-// One level of a texture.
+// One level of a texture (of a volume texture, or of a format over 8 bits a channel).
 struct TexelLevel {
     const uint8_t* bits = nullptr;
     int width = 0, height = 0, depth = 1;
@@ -25,8 +27,11 @@ struct ShaderSampler {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     int bytes_per_texel = 0;
     TexelLevel levels[kMaxTextureLevels];
+    // The levels of a 2D texture of an 8-bit format, sampled by the stages' own sampler (null otherwise).
+    const SurfaceStore* stores[kMaxTextureLevels] = {};
     DWORD address[3] = {D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP};
     ColorF border;
+    Color border8;  // the border colour on 8-bit channels
     bool linear_mag = false, linear_min = false;
     DWORD mip_filter = D3DTEXF_NONE;
     int first_level = 0;  // D3DSAMP_MAXMIPLEVEL

@@ -11,6 +11,7 @@ namespace d3d9 {
 
 // The texel index of `i` on an axis of `size` texels; -1 means the border colour.
 inline int TexelAddress(DWORD mode, int64_t i, int size) {
+    if (i >= 0 && i < size) return int(i);  // every mode leaves the texture's own texels alone
     switch (mode) {
         case D3DTADDRESS_CLAMP:
             return int(std::clamp<int64_t>(i, 0, size - 1));

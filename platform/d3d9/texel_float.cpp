@@ -4,20 +4,6 @@
 
 namespace d3d9 {
 
-namespace {
-
-struct UnitTable {
-    float v[256];
-};
-constexpr UnitTable MakeUnitTable() {
-    UnitTable t{};
-    for (int i = 0; i < 256; ++i) t.v[i] = float(i) / 255.0f;
-    return t;
-}
-constexpr UnitTable kUnit = MakeUnitTable();
-
-}  // namespace
-
 bool FiltersAtEightBits(D3DFORMAT format) {
     switch (format) {
         case D3DFMT_A8R8G8B8:
@@ -35,7 +21,8 @@ bool FiltersAtEightBits(D3DFORMAT format) {
 ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel) {
     if (!FiltersAtEightBits(format)) return {0, 0, 0, 1};
     const Color c = DecodePixel(format, texel);
-    return {kUnit.v[c.r & 255], kUnit.v[c.g & 255], kUnit.v[c.b & 255], kUnit.v[c.a & 255]};
+    const float* unit = kUnitFloats.v;
+    return {unit[c.r & 255], unit[c.g & 255], unit[c.b & 255], unit[c.a & 255]};
 }
 
 }  // namespace d3d9

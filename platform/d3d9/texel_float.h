@@ -12,9 +12,26 @@ struct ColorF {
     float r = 0, g = 0, b = 0, a = 0;
 };
 
+// 8-bit channel values as floats: v / 255.
+struct UnitFloats {
+    float v[256];
+};
+constexpr UnitFloats MakeUnitFloats() {
+    UnitFloats t{};
+    for (int i = 0; i < 256; ++i) t.v[i] = float(i) / 255.0f;
+    return t;
+}
+inline constexpr UnitFloats kUnitFloats = MakeUnitFloats();
+
 // The texel at `texel` of `format`: unsigned normalised channels in [0, 1], missing colour channels 0 and a
 // missing alpha 1. A format the stand-in cannot store reads as (0, 0, 0, 1).
 ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel);
+
+// A value in [0, 1] (clamped; NaN 0) on `steps` steps, rounded: how float colours become stored ones.
+inline int RoundedSteps(float v, double steps) {
+    const double clamped = v > 0.0f ? (v < 1.0f ? double(v) : 1.0) : 0.0;
+    return int(clamped * steps + 0.5);
+}
 
 // Whether texels of the format have at most 8 bits a channel: shaders filter them as the fixed-function
 // sampler does, at 8-bit precision, so that both give the same texels.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/d3d9/polygon_clip.h"
+#include "platform/d3d9/shader_vertices.h"
 
 namespace d3d9 {
 
@@ -38,6 +39,13 @@ void Multiply(const double a[4][4], const D3DMATRIX& b, double out[4][4]) {
             for (int k = 0; k < 4; ++k) s += a[i][k] * double(b.m[k][j]);
             out[i][j] = s;
         }
+}
+
+void CopyCoordinates(const ProcessedVertex& p, ScreenVertex* s) {
+    std::copy(std::begin(p.u), std::end(p.u), s->u);
+    std::copy(std::begin(p.v), std::end(p.v), s->v);
+    std::copy(std::begin(p.r), std::end(p.r), s->r);
+    std::copy(std::begin(p.q), std::end(p.q), s->q);
 }
 
 double Unit(int v) {
@@ -123,8 +131,9 @@ VertexLayout LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& element
     return l;
 }
 
-VertexProcessor::VertexProcessor(const DeviceState& state, const VertexLayout& layout)
-    : state_(state), layout_(layout) {
+VertexProcessor::VertexProcessor(const DeviceState& state, const VertexLayout& layout,
+                                 VertexShaderDraw* shader)
+    : state_(state), layout_(layout), shader_(shader) {
     Multiply(state.world, state.view, world_view_);
     Multiply(world_view_, state.projection, world_view_projection_);
     lighting_ = !layout.pretransformed && state.render[D3DRS_LIGHTING];
@@ -161,6 +170,7 @@ void VertexProcessor::ProcessToScreen(const uint8_t* p, ScreenVertex* out) const
 }
 
 ProcessedVertex VertexProcessor::Process(const uint8_t* p) const {
+    if (shader_) return ShadeVertex(*shader_, p);
     ProcessedVertex o;
     Color diffuse, specular;
     ReadAttributes(p, &diffuse, &specular, o.u, o.v);
@@ -261,8 +271,7 @@ ScreenVertex VertexProcessor::PretransformedToScreen(const ProcessedVertex& p) {
     ScreenVertex s;
     s.x = p.x, s.y = p.y, s.z = p.z, s.rhw = p.w;
     s.diffuse = p.diffuse, s.specular = p.specular;
-    std::copy(std::begin(p.u), std::end(p.u), s.u);
-    std::copy(std::begin(p.v), std::end(p.v), s.v);
+    CopyCoordinates(p, &s);
     return s;
 }
 
@@ -282,8 +291,10 @@ std::vector<ScreenVertex> VertexProcessor::ToScreen(std::vector<ProcessedVertex>
         o.x = mix(a.x, b.x), o.y = mix(a.y, b.y), o.z = mix(a.z, b.z), o.w = mix(a.w, b.w);
         o.diffuse = mixc(a.diffuse, b.diffuse);
         o.specular = mixc(a.specular, b.specular);
-        for (int i = 0; i < kStageCount; ++i)
+        for (int i = 0; i < kStageCount; ++i) {
             o.u[i] = float(mix(a.u[i], b.u[i])), o.v[i] = float(mix(a.v[i], b.v[i]));
+            o.r[i] = float(mix(a.r[i], b.r[i])), o.q[i] = float(mix(a.q[i], b.q[i]));
+        }
         return o;
     };
     ClipPolygon(
@@ -301,8 +312,7 @@ std::vector<ScreenVertex> VertexProcessor::ToScreen(std::vector<ProcessedVertex>
         s.z = vp.MinZ + p.z * rhw * (vp.MaxZ - vp.MinZ);
         s.rhw = rhw;
         s.diffuse = p.diffuse, s.specular = p.specular;
-        std::copy(std::begin(p.u), std::end(p.u), s.u);
-        std::copy(std::begin(p.v), std::end(p.v), s.v);
+        CopyCoordinates(p, &s);
         out.push_back(s);
     }
     return out;

@@ -28,11 +28,15 @@ struct ProcessedVertex {
     double x = 0, y = 0, z = 0, w = 1;
     Color diffuse, specular;
     float u[kStageCount] = {}, v[kStageCount] = {};
+    float r[kStageCount] = {}, q[kStageCount] = {1, 1, 1, 1, 1, 1, 1, 1};  // what a vertex shader writes
 };
+
+struct VertexShaderDraw;
 
 class VertexProcessor {
   public:
-    VertexProcessor(const DeviceState& state, const VertexLayout& layout);
+    // With a vertex shader, the shader processes the vertices.
+    VertexProcessor(const DeviceState& state, const VertexLayout& layout, VertexShaderDraw* shader = nullptr);
     ProcessedVertex Process(const uint8_t* vertex) const;
     // A pre-transformed vertex as Process and PretransformedToScreen together give it, written over `out`
     // (a default screen vertex, whose coordinate sets past the layout's stay 0).
@@ -51,6 +55,7 @@ class VertexProcessor {
 
     const DeviceState& state_;
     VertexLayout layout_;
+    VertexShaderDraw* shader_;
     double world_view_[4][4];
     double world_view_projection_[4][4];
     bool lighting_;

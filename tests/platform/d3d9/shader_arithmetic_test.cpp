@@ -267,5 +267,24 @@ TEST(ShaderArithmeticTest, SaturateTurnsNanAndInfinitiesIntoTheRange) {
     ExpectLanes(run.Run({{Vec4{0.0f, -0.0f, 0, 1e30f}, {}, {}, {}}}), {{1, 0, 1, 0}}, "saturate");
 }
 
+TEST(ShaderArithmeticTest, GradientsAreTheDifferencesAcrossTheQuad) {
+    // Lane l is the quad's pixel (l & 1, l >> 1).
+    const std::vector<std::array<Vec4, 4>> quad = {
+        {Vec4{1, 10, -2, 0}}, {Vec4{4, 30, -2, 8}}, {Vec4{0, 15, 5, 0.5f}}, {Vec4{9, 11, 5, -1}}};
+    for (uint16_t opcode : {sh::kDsx, sh::kDsy}) {
+        ProgramRunner run;
+        run.tokens().Op(Op(opcode), {run.Out(), run.In(0)});
+        std::vector<Vec4> want;
+        for (size_t l = 0; l < 4; ++l) {
+            const size_t from = opcode == sh::kDsx ? (l & 2) : (l & 1),
+                         to = from + (opcode == sh::kDsx ? 1 : 2);
+            Vec4 w;
+            for (size_t c = 0; c < 4; ++c) w[c] = quad[to][0][c] - quad[from][0][c];
+            want.push_back(w);
+        }
+        ExpectLanes(run.Run(quad), want, opcode == sh::kDsx ? "dsx" : "dsy");
+    }
+}
+
 }  // namespace
 }  // namespace d3d9_test

@@ -46,6 +46,10 @@ TEST(ShaderFlowControlTest, LoopCounterAddressesConstantsFromItsStartByItsStep) 
     EXPECT_EQ(X(run.Run({{}}, constants)), float((1 << 3) + (1 << 6) + (1 << 9)));
     run.ints()[0] = {4, 6, 2, 0};  // aL = 6, 8, 10, 12: c13 lies past what was set, so reads 0
     EXPECT_EQ(X(run.Run({{}}, constants)), float((1 << 7) + (1 << 9) + (1 << 11)));
+    run.ints()[0] = {3, -5, 1000, 0};  // the start clamped to 0 and the step to 127: c1, c128, c255
+    constants.resize(256);
+    constants[128] = {1000, 0, 0, 0};
+    EXPECT_EQ(X(run.Run({{}}, constants)), 2.0f + 1000.0f);
 }
 
 TEST(ShaderFlowControlTest, StaticBranchesFollowTheBooleanConstantUnlessTheProgramDefinesIt) {

@@ -1,6 +1,9 @@
 // The token-stream validator: what each shader model refuses, what it accepts, and the search for the end
 // of a stream handed over without its size.
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "tests/platform/d3d9/shader_test_support.h"
 
@@ -240,6 +243,24 @@ TEST(ShaderValidationTest, TheEndIsFoundByInstructionLengthsWithinTheBound) {
     EXPECT_EQ(d3d9::ShaderStreamLength(reaching, std::size(reaching)), 0u);
     const uint32_t old[] = {0xFFFF0104, 0x0000FFFF};
     EXPECT_EQ(d3d9::ShaderStreamLength(old, std::size(old)), 0u);
+}
+
+TEST(ShaderValidationTest, TheGeneratorsProgramsPassAsShaderModel2AndTheBrokenSeedsDoNot) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(KORVALUND_TEST_DIR) / "d3d9/shader_tokens_fuzz_corpus";
+    int programs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<uint32_t> words(bytes.size() / 4);
+        std::memcpy(words.data(), bytes.data(), words.size() * 4);
+        const std::string name = entry.path().filename().string();
+        const bool broken = name == "cut_short" || name == "no_end_token";
+        std::string why;
+        EXPECT_EQ(Valid(words, {0x200, 0x200}, &why), !broken) << name << ": " << why;
+        programs += !broken;
+    }
+    EXPECT_GT(programs, 60);
 }
 
 }  // namespace
