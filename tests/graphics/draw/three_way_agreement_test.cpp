@@ -1,0 +1,118 @@
+// The game's draws give the same picture through the device's texture stages, through the library's
+// pixel shaders (on a shader-model-2 and a shader-model-3 device) and through the software renderer:
+// the rows of the draw table and the stage configurations the game reaches, at 32 and 16 bits, every
+// pixel within one step per channel of the fixed-function picture.
+#include <gtest/gtest.h>
+
+#include "engine/graphics/device/builtin_shaders.h"
+#include "platform/d3d9/d3d9_control.h"
+#include "tests/graphics/entries/draw_agreement_rows.h"
+
+namespace entries_test {
+namespace {
+
+enum class Way { kStages, kShaderModel2, kShaderModel3, kSoftware };
+
+const char* Name(Way way) {
+    switch (way) {
+        case Way::kStages:
+            return "texture stages";
+        case Way::kShaderModel2:
+            return "shader model 2";
+        case Way::kShaderModel3:
+            return "shader model 3";
+        default:
+            return "software";
+    }
+}
+
+// The stage configurations the game reaches beyond the table's rows (which hold its add blend): alpha
+// and no blending over colour-keyed sheets drawn with and without the transparent flag, tinted.
+const std::vector<Row>& GameStageRows() {
+    static const std::vector<Row> rows = {
+        {"sheet pieces under alpha, tinted, opaque and keyed",
+         [](const Sheets& s) {
+             SetBlend(kBlendAlpha, 90);
+             SetBright(120, 255, 200);
+             DrawImagePart(10, 10, 0, 0, 120, 80, s.player, 1, 0);
+             DrawImagePart(150, 10, 0, 0, 120, 80, s.player, 0, 0);
+         }},
+        {"sheet pieces without blending, tinted, opaque and keyed",
+         [](const Sheets& s) {
+             SetBright(255, 128, 64);
+             DrawImagePart(10, 200, 0, 0, 120, 80, s.logo, 1, 0);
+             DrawImagePart(150, 200, 0, 0, 120, 80, s.logo, 0, 0);
+         }},
+    };
+    return rows;
+}
+
+class ThreeWayAgreement : public StartedGraphics, public ::testing::WithParamInterface<int> {
+  protected:
+    std::vector<Picture> DrawAll(Way way, int bits) {
+        D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+        D3D9ApplyShaderProfile(&profile, way == Way::kShaderModel2   ? D3D9ShaderProfile::kSm2
+                                         : way == Way::kShaderModel3 ? D3D9ShaderProfile::kSm3
+                                                                     : D3D9ShaderProfile::kFixed);
+        D3D9SetCapabilityProfile(profile);
+        std::vector<Picture> pictures;
+        Start(way != Way::kSoftware, bits);
+        const bool shaders = way == Way::kShaderModel2 || way == Way::kShaderModel3;
+        EXPECT_EQ(GetProgrammableShaderFlag(), shaders ? 1 : 0) << Name(way);  // software: none either
+        SetTransparentColour(0, 255, 0);
+        Sheets sheets{LoadGraphFile(PackFile("player.png").c_str(), 0),
+                      LoadGraphFile(PackFile("common.png").c_str(), 0),
+                      LoadGraphFile(PackFile("logo.png").c_str(), 0),
+                      LoadGraphFile(PackFile("map.png").c_str(), 0), -1};
+        for (const std::vector<Row>* table : {&Rows(), &GameStageRows()})
+            for (const Row& row : *table) {
+                if (sheets.target == -1) sheets.target = MakeSelectedTarget(kWidth, kHeight, 24, 56, 104);
+                SelectDrawTarget(sheets.target);
+                SetClipRect(0, 0, kWidth, kHeight);
+                SetBlend(kBlendNone, 0);
+                SetBright(255, 255, 255);
+                ClearDrawTarget(nullptr);
+                row.draw(sheets);
+                const int scale = row.readScreen ? 2 : 1;
+                pictures.push_back(
+                    Read(row.readScreen ? -1 : sheets.target, kWidth * scale, kHeight * scale));
+            }
+        for (int handle : {sheets.player, sheets.common, sheets.logo, sheets.map, sheets.target})
+            EXPECT_GE(handle, 0);
+        Stop();
+        return pictures;
+    }
+};
+
+TEST_P(ThreeWayAgreement, StagesShadersAndSoftwareGiveTheSamePicture) {
+    const int bits = GetParam();
+    std::vector<const Row*> rows;
+    for (const std::vector<Row>* table : {&Rows(), &GameStageRows()})
+        for (const Row& row : *table) rows.push_back(&row);
+    const std::vector<Picture> stages = DrawAll(Way::kStages, bits);
+    ASSERT_EQ(stages.size(), rows.size());
+    // The table's last row is the cleared target alone: the background of every comparison.
+    const Picture& cleared = stages[Rows().size() - 1];
+    for (Way way : {Way::kShaderModel2, Way::kShaderModel3, Way::kSoftware}) {
+        const std::vector<Picture> other = DrawAll(way, bits);
+        ASSERT_EQ(other.size(), rows.size()) << Name(way);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            SCOPED_TRACE(std::string(Name(way)) + ": " + rows[i]->name);
+            EXPECT_TRUE(Agree(stages[i], other[i], cleared, rows[i]->interiorOnly));
+        }
+    }
+    for (size_t i = Rows().size(); i < rows.size(); ++i) {
+        int touched = 0;
+        for (int y = 0; y < stages[i].height; ++y)
+            for (int x = 0; x < stages[i].width; ++x) touched += Touched(stages[i], cleared, x, y);
+        EXPECT_GT(touched, 0) << rows[i]->name << " draws nothing";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ThreeWayAgreement, ::testing::Values(32, 16),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::to_string(info.param) + "Bits";
+                         });
+
+}  // namespace
+}  // namespace entries_test
