@@ -343,7 +343,10 @@ int D3DDrawSetup(const StageSetupBlock* override, int stageCount, int textureIsH
     if (override) {
         OverrideSetup(plan, *override, textureIsHandle != 0, programmable);
     } else {
-        if (!renderStateCache.force && !in.dirty) {
+        // A draw's preparation unbinds the library shader; with nothing else changed the setup binds it
+        // again, or the draw would run the stages a fixed-function setup left behind.
+        const bool shaderMissing = programmable && renderStateCache.pixelShader == nullptr;
+        if (!renderStateCache.force && !in.dirty && !shaderMissing) {
             if (!in.textureChanged) return -1;
             RebindTextures(programmable);
             in.textureChanged = 0;

@@ -29,6 +29,8 @@ struct Row {
     std::function<void(const Sheets&)> draw;
     bool readScreen = false;
     bool interiorOnly = false;
+    // Whether the software renderer's 16-bit picture is compared too.
+    bool software16 = true;
 };
 
 inline void DrawPlayerPieces(const Sheets& s, int x, int y) {
