@@ -58,7 +58,7 @@ const std::vector<Row>& GameStageRows() {
     return rows;
 }
 
-class ThreeWayAgreement : public StartedGraphics, public ::testing::WithParamInterface<int> {
+class ThreeWayAgreement : public RowDrawing, public ::testing::WithParamInterface<int> {
   protected:
     std::vector<Picture> DrawAll(Way way, int bits) {
         D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
@@ -66,30 +66,10 @@ class ThreeWayAgreement : public StartedGraphics, public ::testing::WithParamInt
                                          : way == Way::kShaderModel3 ? D3D9ShaderProfile::kSm3
                                                                      : D3D9ShaderProfile::kFixed);
         D3D9SetCapabilityProfile(profile);
-        std::vector<Picture> pictures;
         Start(way != Way::kSoftware, bits);
         const bool shaders = way == Way::kShaderModel2 || way == Way::kShaderModel3;
         EXPECT_EQ(GetProgrammableShaderFlag(), shaders ? 1 : 0) << Name(way);  // software: none either
-        SetTransparentColour(0, 255, 0);
-        Sheets sheets{LoadGraphFile(PackFile("player.png").c_str(), 0),
-                      LoadGraphFile(PackFile("common.png").c_str(), 0),
-                      LoadGraphFile(PackFile("logo.png").c_str(), 0),
-                      LoadGraphFile(PackFile("map.png").c_str(), 0), -1};
-        for (const std::vector<Row>* table : {&Rows(), &GameStageRows()})
-            for (const Row& row : *table) {
-                if (sheets.target == -1) sheets.target = MakeSelectedTarget(kWidth, kHeight, 24, 56, 104);
-                SelectDrawTarget(sheets.target);
-                SetClipRect(0, 0, kWidth, kHeight);
-                SetBlend(kBlendNone, 0);
-                SetBright(255, 255, 255);
-                ClearDrawTarget(nullptr);
-                row.draw(sheets);
-                const int scale = row.readScreen ? 2 : 1;
-                pictures.push_back(
-                    Read(row.readScreen ? -1 : sheets.target, kWidth * scale, kHeight * scale));
-            }
-        for (int handle : {sheets.player, sheets.common, sheets.logo, sheets.map, sheets.target})
-            EXPECT_GE(handle, 0);
+        std::vector<Picture> pictures = DrawTables({&Rows(), &GameStageRows()});
         Stop();
         return pictures;
     }

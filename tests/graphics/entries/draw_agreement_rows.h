@@ -1,11 +1,13 @@
-// The game's draws as a table of rows, each drawn on a cleared 400 x 300 target, and the comparison of
-// two pictures of a row: within one step per channel of the target's format, touching the same pixels.
+// The game's draws as a table of rows, each drawn on a cleared 400 x 300 target in one run of the
+// library, and the comparison of two pictures of a row: within one step per channel of the target's
+// format, touching the same pixels.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -129,6 +131,36 @@ inline const std::vector<Row>& Rows() {
 inline std::string PackFile(const char* name) {
     return std::string("C:") + KORVALUND_DATAPACK_DIR + "/data/graphics/" + name;
 }
+
+// Every row of the tables drawn in one run of the library that the caller started, each on the target
+// cleared with the default blend and bright, and read back.
+class RowDrawing : public StartedGraphics {
+  protected:
+    static std::vector<Picture> DrawTables(std::initializer_list<const std::vector<Row>*> tables) {
+        std::vector<Picture> pictures;
+        SetTransparentColour(0, 255, 0);
+        Sheets sheets{LoadGraphFile(PackFile("player.png").c_str(), 0),
+                      LoadGraphFile(PackFile("common.png").c_str(), 0),
+                      LoadGraphFile(PackFile("logo.png").c_str(), 0),
+                      LoadGraphFile(PackFile("map.png").c_str(), 0), -1};
+        for (const std::vector<Row>* table : tables)
+            for (const Row& row : *table) {
+                if (sheets.target == -1) sheets.target = MakeSelectedTarget(kWidth, kHeight, 24, 56, 104);
+                SelectDrawTarget(sheets.target);
+                SetClipRect(0, 0, kWidth, kHeight);
+                SetBlend(kBlendNone, 0);
+                SetBright(255, 255, 255);
+                ClearDrawTarget(nullptr);
+                row.draw(sheets);
+                const int scale = row.readScreen ? 2 : 1;
+                pictures.push_back(
+                    Read(row.readScreen ? -1 : sheets.target, kWidth * scale, kHeight * scale));
+            }
+        for (int handle : {sheets.player, sheets.common, sheets.logo, sheets.map, sheets.target})
+            EXPECT_GE(handle, 0);
+        return pictures;
+    }
+};
 
 inline bool Touched(const Picture& p, const Picture& cleared, int x, int y) {
     for (int c = 0; c < 3; ++c)
