@@ -127,6 +127,7 @@ class Assembler {
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
         if (call_.pipeline->shader) return ShadeRectangle(*call_.pipeline->shader, call_.raster, corners);
+        if (!call_.pipeline->packed) return false;  // the fast paths know the packed formats only
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;
