@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/loss/device_restart.h"
 #include "tests/graphics/entries/started_graphics.h"
 
 namespace entries_test {
@@ -47,8 +48,27 @@ void DrawTurnedPieces(const Sheets& s) {
                                      pieces[p].w, pieces[p].h, 1.0, a * kQuarter, s.player, 1, turn);
 }
 
+// A loaded graphic drawn opaque, its green (the transparent colour) kept.
+void DrawLogoOpaque(const Sheets& s) {
+    DrawImageAt(30, 40, s.logo, 0);
+}
+
+// The first draw after a restart is the graphic the last draw before it used, drawn opaque.
+void RestartThenDrawLogoOpaque(const Sheets& s) {
+    SetBlend(kBlendAlpha, 200);
+    DrawImageAt(100, 100, s.logo, 1);
+    SetBlend(kBlendNone, 0);
+    const int mode = Direct3DMode;
+    ASSERT_EQ(RestartGraphicsKeepMode(), 0);
+    ASSERT_EQ(Direct3DMode, mode) << "the restart keeps the way of drawing";
+    ClearDrawTarget(nullptr);
+    DrawLogoOpaque(s);
+}
+
 const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
+        // First: nothing is drawn between the start and this row.
+        {"loaded graphic opaque as the first draw after the start", DrawLogoOpaque},
         {"part at a point, turn 0 and 1", [](const Sheets& s) { DrawPlayerPieces(s, 37, 41); }},
         {"part cut by the left and bottom edges",
          [](const Sheets& s) {
@@ -75,6 +95,7 @@ const std::vector<Row>& Rows() {
              DrawImagePartRotated(100, 150, 0, 120, 40, 60, 1.5, 0.0, s.logo, 1, 0);
              DrawImagePartRotated(300, 150, 0, 120, 40, 60, 0.5, 0.0, s.logo, 1, 0);
          }},
+        {"loaded graphic opaque as the first draw after a restart", RestartThenDrawLogoOpaque},
         {"one-colour sprite at 0.3",
          [](const Sheets&) {
              const int solid = MakeDrawTarget(120, 60, 0);
