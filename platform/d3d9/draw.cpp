@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/d3d9/fast_paths.h"
 #include "platform/d3d9/shader_pixels.h"
 #include "platform/d3d9/texel_position.h"
 
@@ -126,6 +127,8 @@ class Assembler {
         }
         const size_t size = size_t(call_.layout.size);
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
+        if (!copies_) copies_.emplace(call_);
+        if (copies_->Draw(v)) return ++fast_path_quads, true;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
         PlaceTexelsAtSnappedCorners(corners);
@@ -146,7 +149,8 @@ class Assembler {
     const void* indices_;
     bool index32_;
     std::unordered_map<UINT, ProcessedVertex> cache_;
-    std::optional<AxisAlignedQuads> quads_;  // made at the first quad
+    std::optional<RectangleCopies> copies_;  // made at the first quad
+    std::optional<AxisAlignedQuads> quads_;
 };
 
 }  // namespace
