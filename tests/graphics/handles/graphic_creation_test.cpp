@@ -176,6 +176,31 @@ TEST_F(GraphicCreationTest, AreasBeyondTheLimitAreRefusedInSoftwareMode) {
     ExpectAreasBeyondTheLimitRefused();
 }
 
+// The device out of memory for a texture (the stand-in's allocation refused): a failed creation with its
+// log line and no handle left, for a plain graphic, a draw target and a graphic of several textures.
+TEST_F(GraphicCreationTest, TextureMemoryTheDeviceLacksIsAFailedCreation) {
+    Start();
+    const int graphics = handleTypes[kGraphicHandleType].count;
+    const struct {
+        const char* what;
+        int (*make)();
+    } cases[] = {
+        {"graphic", [] { return Sized(64, 64); }},
+        {"draw target", [] { return MakeDrawTarget(64, 64, 0); }},
+        {"graphic of four textures", [] { return Sized(3000, 3000); }},
+    };
+    for (const auto& c : cases) {
+        D3D9FailCreation("PixelMemory", 1);
+        EXPECT_EQ(c.make(), -1) << c.what;
+        D3D9FailCreation("PixelMemory", 0);
+        EXPECT_TRUE(Logged("テクスチャの作成に失敗しました")) << c.what;
+        EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics) << c.what;
+        const int made = c.make();
+        EXPECT_GE(made, 0) << c.what;
+        EXPECT_EQ(FreeGraphic(made, 0), 0) << c.what;
+    }
+}
+
 TEST_F(GraphicCreationTest, DrawTargetIsOneRenderTargetTextureOfTheScreenDepth) {
     Start();
     const int target = MakeDrawTarget(400, 300, 0);
