@@ -20,11 +20,10 @@
 
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_settings.h"
-#include "engine/graphics/loss/back_buffer_lock.h"
-#include "engine/image/soft_image.h"
 #include "game/frame/game_state.h"
 #include "platform/d3d9/d3d9_control.h"
 #include "tests/game/live/live_program.h"
+#include "tests/graphics/entries/picture_levels.h"
 
 namespace {
 
@@ -117,21 +116,10 @@ void SendFrame(int64_t frame) {
     FrameHeader header{int32_t(frame), 0, 0, runSetup.direct3D ? addCounter.TakeFrame() : -1, Direct3DMode,
                        GetColorDepth()};
     std::vector<uint8_t> levels;
-    const RECT whole{0, 0, kPictureWidth, kPictureHeight};
-    SoftImage image{};
-    if (drawTarget > 0 && LockBackBuffer(&whole, &image, drawTarget, 1, 0) == 0 && image.pixels != nullptr) {
-        header.width = kPictureWidth, header.height = kPictureHeight;
-        const ColorFormat& f = image.format;
-        for (int y = 0; y < kPictureHeight; ++y)
-            for (int x = 0; x < kPictureWidth; ++x) {
-                uint32_t value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(image.pixels) + y * image.pitch + x * f.pixelBytes,
-                            f.pixelBytes);
-                for (uint32_t mask : {f.redMask, f.greenMask, f.blueMask})
-                    levels.push_back(uint8_t((value & mask) >> __builtin_ctz(mask)));
-            }
-        ReleaseBackBufferLock();
+    if (drawTarget > 0) {
+        for (int level : ReadPictureLevels(drawTarget, kPictureWidth, kPictureHeight))
+            levels.push_back(uint8_t(level));
+        if (!levels.empty()) header.width = kPictureWidth, header.height = kPictureHeight;
     }
     WriteAll(&header, sizeof header);
     WriteAll(levels.data(), levels.size());
