@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/d3d9/fast_paths.h"
 #include "platform/d3d9/shader_pixels.h"
 #include "platform/d3d9/texel_position.h"
 
@@ -126,10 +127,13 @@ class Assembler {
         }
         const size_t size = size_t(call_.layout.size);
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
+        if (!copies_) copies_.emplace(call_);
+        if (copies_->Draw(v)) return ++fast_path_quads, true;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
         PlaceTexelsAtSnappedCorners(corners);
         if (call_.pipeline->shader) return ShadeRectangle(*call_.pipeline->shader, call_.raster, corners);
+        if (!call_.pipeline->packed) return false;  // the fast paths know the packed formats only
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;
@@ -145,7 +149,8 @@ class Assembler {
     const void* indices_;
     bool index32_;
     std::unordered_map<UINT, ProcessedVertex> cache_;
-    std::optional<AxisAlignedQuads> quads_;  // made at the first quad
+    std::optional<RectangleCopies> copies_;  // made at the first quad
+    std::optional<AxisAlignedQuads> quads_;
 };
 
 }  // namespace
