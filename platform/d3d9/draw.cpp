@@ -125,10 +125,10 @@ class Assembler {
             if (!IndexAt(first + k, &index)) return false;
             v[k] = vertices_ + size_t(index) * stride_;
         }
-        const size_t size = size_t(call_.layout.size);
-        if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         if (!copies_) copies_.emplace(call_);
         if (copies_->Draw(v)) return ++fast_path_quads, true;
+        const size_t size = size_t(call_.layout.size);
+        if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
         PlaceTexelsAtSnappedCorners(corners);

@@ -438,6 +438,25 @@ void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
     }
 }
 
+// 32-bit texels stored as X8R8G8B8 pixels, their alpha byte set: what the row lanes do when every texel
+// passes, without reading the target.
+void CopyTexelsOpaque8888(const uint8_t* texels, int n, uint8_t* dst) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(dst + i * 4),
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i * 4)), set));
+#endif
+    for (; i < n; ++i) {
+        uint32_t v;
+        std::memcpy(&v, texels + i * 4, 4);
+        v |= 0xFF000000u;
+        std::memcpy(dst + i * 4, &v, 4);
+    }
+}
+
 // A one-to-one copy of the box from texel (column, row) on, all inside the texture: rows of consecutive
 // texels, on lanes where the formats have them.
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
@@ -449,6 +468,17 @@ void CopyTexelRows(const Kernel& k, int column, int row, IntRect box) {
     int alpha_scale = 255;
     const bool lanes = RowLanes<T, D, B>(k, alpha, &alpha_scale);
     const int w = box.Width();
+    if constexpr (B == BlendKind::kNone && D == D3DFMT_X8R8G8B8) {
+        // Every texel passes and is stored as it is, its alpha byte set: rows of plain copies.
+        if (identity && alpha.lo == 0 && alpha.hi == 255) {
+            const uint8_t* from = tex.Row(row) + column * 4;
+            uint8_t* to = k.p->target->At(box.left, box.top);
+            const size_t from_pitch = size_t(tex.pitch), to_pitch = size_t(k.p->target->pitch);
+            for (int j = 0; j < box.Height(); ++j, from += from_pitch, to += to_pitch)
+                CopyTexelsOpaque8888(from, w, to);
+            return;
+        }
+    }
     for (int j = 0; j < box.Height(); ++j) {
         uint8_t* dst = k.p->target->At(box.left, box.top + j);
         const int texel_row = row + j;
@@ -670,6 +700,26 @@ int64_t FirstOfTexelRun(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_t
     return TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, last_pos)) - head == count - 1 ? head : -1;
 }
 
+// memcmp's answer for the few bytes of a vertex, without its call.
+bool SameBytes(const uint8_t* a, const uint8_t* b, int size) {
+    int i = 0;
+    for (; i + 4 <= size; i += 4)
+        if (ReadWordAt(a, i) != ReadWordAt(b, i)) return false;
+    for (; i < size; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// TexelFixed of a coordinate, remembered by its bits: a batch's quads share few texel edges.
+int64_t RectangleTexelFixed(float coordinate, int size, TexelMemo& memo) {
+    uint32_t bits;
+    std::memcpy(&bits, &coordinate, 4);
+    TexelMemo::Entry& entry = memo.entries[(bits * 0x9E3779B1u) >> (32 - TexelMemo::kBits)];
+    if (entry.made && entry.bits == bits) return entry.fixed;
+    entry = {true, bits, TexelFixed(coordinate, size)};
+    return entry.fixed;
+}
+
 bool AnyTextureTransform(const DeviceState& state) {
     for (const auto& stage : state.stage)
         if ((stage[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE) return true;
@@ -704,9 +754,10 @@ RectangleCopies::RectangleCopies(const DrawCall& call) : call_(call) {
 // A copy has its corners on one rectangle with the texture coordinates along its axes (as given, not
 // only after rounding), one colour, and exactly one texel per pixel both ways: the texel of each pixel
 // then steps by one from the first, which no division is needed to find.
-bool RectangleCopies::Draw(const uint8_t* const v[4]) const {
+bool RectangleCopies::Draw(const uint8_t* const v[6]) const {
     if (!rows_) return false;
     const VertexLayout& layout = call_.layout;
+    if (!SameBytes(v[4], v[2], layout.size) || !SameBytes(v[5], v[1], layout.size)) return false;
     const int at = layout.position;
     const float x0 = ReadFloatAt(v[0], at), x1 = ReadFloatAt(v[1], at);
     const float y0 = ReadFloatAt(v[0], at + 4), y2 = ReadFloatAt(v[2], at + 4);
@@ -735,14 +786,20 @@ bool RectangleCopies::Draw(const uint8_t* const v[4]) const {
     const IntRect box = Intersect(
         {int(PixelCeil(left)), int(PixelCeil(top)), int(PixelCeil(right)), int(PixelCeil(bottom))}, p.clip);
     if (box.Empty()) return true;
-    const int64_t column = FirstOfTexelRun(left, right, TexelFixed(u0, tex.width), TexelFixed(u1, tex.width),
-                                           box.left, box.Width());
-    const int64_t row = FirstOfTexelRun(top, bottom, TexelFixed(v0, tex.height), TexelFixed(v2, tex.height),
-                                        box.top, box.Height());
+    const int64_t column =
+        FirstOfTexelRun(left, right, RectangleTexelFixed(u0, tex.width, u_memo_),
+                        RectangleTexelFixed(u1, tex.width, u_memo_), box.left, box.Width());
+    const int64_t row = FirstOfTexelRun(top, bottom, RectangleTexelFixed(v0, tex.height, v_memo_),
+                                        RectangleTexelFixed(v2, tex.height, v_memo_), box.top, box.Height());
     if (column < 0 || row < 0 || column + box.Width() > tex.width || row + box.Height() > tex.height)
         return false;
-    const Color colour = layout.diffuse >= 0 ? ColorFromArgb(diffuse) : Color{255, 255, 255, 255};
-    rows_(QuadKernelFor(p, blend_, color_, alpha_, colour, false), int(column), int(row), box);
+    if (!kernel_made_ || diffuse != kernel_diffuse_) {
+        const Color colour = layout.diffuse >= 0 ? ColorFromArgb(diffuse) : Color{255, 255, 255, 255};
+        kernel_ = QuadKernelFor(p, blend_, color_, alpha_, colour, false);
+        kernel_diffuse_ = diffuse;
+        kernel_made_ = true;
+    }
+    rows_(kernel_, int(column), int(row), box);
     return true;
 }
 

@@ -15,13 +15,24 @@ struct QuadKernel {
     Color diffuse;
 };
 
+// Texel coordinates already converted to fixed point, by their bits.
+struct TexelMemo {
+    static constexpr int kBits = 6;
+    struct Entry {
+        bool made;
+        uint32_t bits;
+        int64_t fixed;
+    };
+    Entry entries[1 << kBits] = {};
+};
+
 class RectangleCopies {
   public:
     explicit RectangleCopies(const DrawCall& call);
-    // Draws the quad of the pre-transformed vertices (top left, top right, bottom left, bottom right)
-    // when it maps whole texels one to one onto pixels inside the texture; false leaves it to the other
-    // paths, which give the same pixels.
-    bool Draw(const uint8_t* const corners[4]) const;
+    // Draws the quad of six pre-transformed vertices (top left, top right, bottom left, bottom right,
+    // then the bottom left and top right again) when it maps whole texels one to one onto pixels inside
+    // the texture; false leaves it to the other paths, which give the same pixels.
+    bool Draw(const uint8_t* const vertices[6]) const;
 
   private:
     // The rows of the box from texel (column, row) on, by the texture's and the target's formats.
@@ -33,6 +44,11 @@ class RectangleCopies {
     ColorKind color_ = ColorKind::kGeneric;
     AlphaKind alpha_ = AlphaKind::kTexture;
     int texcoord_ = 0;  // the offset of the stage's texture coordinates within a vertex
+    // The kernel of the last quad's diffuse colour: a batch's quads mostly share one.
+    mutable bool kernel_made_ = false;
+    mutable uint32_t kernel_diffuse_ = 0;
+    mutable QuadKernel kernel_{};
+    mutable TexelMemo u_memo_, v_memo_;
 };
 
 }  // namespace d3d9
