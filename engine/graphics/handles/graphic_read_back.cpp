@@ -5,6 +5,7 @@
 
 #include "engine/graphics/device/color_format_tables.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
 #include "engine/graphics/handles/channel_pixels.h"
@@ -127,6 +128,8 @@ int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect) {
         r.bottom > entry->height)
         return -1;
     if (CreateSoftImageArgb8(r.right - r.left, r.bottom - r.top, image) != 0) return -1;
+    // A multisampled draw target's picture is resolved into its texture first.
+    if (Direct3DMode && entry->block->description.renderTarget) UpdateRenderTargetTexture(graphic);
     const int result =
         Direct3DMode ? ReadTextureTiles(graphic, *entry, r, image) : CopyLocked(graphic, r, 0, 0, 0, image);
     if (result != 0) ReleaseSoftImage(image);
