@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/d3d9/channel_formats.h"
+#include "platform/d3d9/multisample.h"
 #include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/shader_machine.h"
 
@@ -23,6 +24,13 @@ bool IsRenderTargetFormat(const D3D9CapabilityProfile& p, D3DFORMAT f) {
 bool IsDepthStencilFormat(const D3D9CapabilityProfile& p, D3DFORMAT f) {
     if (f == D3DFMT_D16 || f == D3DFMT_D16_LOCKABLE) return true;
     return IsDepthFormat(f) && p.depth24_formats;
+}
+
+bool MultisampleOffered(const D3D9CapabilityProfile& p, D3DFORMAT f, D3DMULTISAMPLE_TYPE type) {
+    if (type == D3DMULTISAMPLE_NONE) return true;
+    const int samples = SampleCountOf(type);
+    return samples >= 2 && DWORD(samples) <= p.multisample_samples &&
+           (IsPackedFormat(f) || IsDepthStencilFormat(p, f));
 }
 
 bool IsDisplayFormat(D3DFORMAT f) {

@@ -17,6 +17,9 @@ bool IsRenderTargetFormat(const D3D9CapabilityProfile& profile, D3DFORMAT format
 // D16 (and its lockable form), and the 24- and 32-bit depth formats the profile adds.
 bool IsDepthStencilFormat(const D3D9CapabilityProfile& profile, D3DFORMAT format);
 bool IsDisplayFormat(D3DFORMAT format);  // X8R8G8B8, R5G6B5, X1R5G5B5
+// Whether surfaces of the format can be made with the multisample type (2 or 4 samples, within the
+// profile's most; the packed colour formats and the depth formats). D3DMULTISAMPLE_NONE always can.
+bool MultisampleOffered(const D3D9CapabilityProfile& profile, D3DFORMAT format, D3DMULTISAMPLE_TYPE type);
 bool IsPowerOfTwo(UINT v);
 // The display modes listed for a display format (the same list for each).
 struct DisplayModeSize {

@@ -23,6 +23,9 @@ struct D3D9CapabilityProfile {
     bool wide_formats = true;       // A16B16G16R16, G16R16 and the float formats, also as render targets
     bool luminance_formats = true;  // L8, A8L8, A8 textures
     bool depth24_formats = true;    // D24S8, D24X8, D32
+    // The most samples a pixel of a multisampled render target or depth surface (2 and 4 up to it, for the
+    // packed colour formats and the depth formats); below 2: no multisampling.
+    DWORD multisample_samples = 4;
     // D3DFMT_UNKNOWN: the host desktop's depth (R5G6B5 on a 16-bit desktop, else X8R8G8B8).
     D3DFORMAT desktop_format = D3DFMT_UNKNOWN;
     UINT desktop_width = 1024;

@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/draw.h"
+#include "platform/d3d9/multisample.h"
 #include "platform/d3d9/present.h"
 #include "platform/d3d9/shader_pixels.h"
 #include "platform/d3d9/shader_vertices.h"
@@ -88,11 +89,13 @@ Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D
     back_buffer_ =
         new Surface(core_, params.BackBufferFormat, int(params.BackBufferWidth), int(params.BackBufferHeight),
                     D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable, SurfaceOwner::kDevice, this);
+    back_buffer_->MakeSamples(SampleCountOf(params.MultiSampleType));
     render_targets_[0] = back_buffer_;
     if (params.EnableAutoDepthStencil) {
         auto_depth_ = new Surface(core_, params.AutoDepthStencilFormat, int(params.BackBufferWidth),
                                   int(params.BackBufferHeight), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false,
                                   SurfaceOwner::kDevice, this);
+        auto_depth_->MakeSamples(SampleCountOf(params.MultiSampleType));
         depth_ = auto_depth_;
     }
     SetInitialStates(state_, params.EnableAutoDepthStencil != 0);
@@ -144,7 +147,7 @@ HRESULT Device::Present(const RECT* source, const RECT* dest, HWND window, const
 
 HRESULT Device::PresentFrame(const RECT* source, const RECT* dest, HWND window) {
     if (core_->lost) return D3DERR_DEVICELOST;
-    const SurfaceStore& bb = back_buffer_->store;
+    const SurfaceStore& bb = back_buffer_->Resolved();
     IntRect src = source ? FromRect(*source) : bb.Bounds();
     IntRect dst = dest ? FromRect(*dest) : IntRect{};
     // A destination wider or taller than 2^24 pixels is refused rather than stretched onto.
@@ -243,13 +246,22 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
-        !IsRenderTargetFormat(profile_, format) || shared || multisample != D3DMULTISAMPLE_NONE)
+        !IsRenderTargetFormat(profile_, format) || shared ||
+        !MultisampleOffered(profile_, format, multisample) ||
+        (multisample != D3DMULTISAMPLE_NONE && (quality != 0 || lockable)))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
     return CreateWithPixelMemory([&] {
-        *surface = new Surface(core_, format, int(width), int(height), D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                               lockable != 0, SurfaceOwner::kSelf, nullptr);
+        Surface* made = new Surface(core_, format, int(width), int(height), D3DUSAGE_RENDERTARGET,
+                                    D3DPOOL_DEFAULT, lockable != 0, SurfaceOwner::kSelf, nullptr);
+        try {
+            made->MakeSamples(SampleCountOf(multisample));
+        } catch (...) {
+            made->Release();
+            throw;
+        }
+        *surface = made;
     });
 }
 
@@ -261,13 +273,23 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
-        !IsDepthStencilFormat(profile_, format) || shared || multisample != D3DMULTISAMPLE_NONE)
+        !IsDepthStencilFormat(profile_, format) || shared ||
+        !MultisampleOffered(profile_, format, multisample) ||
+        (multisample != D3DMULTISAMPLE_NONE && (quality != 0 || format == D3DFMT_D16_LOCKABLE)))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateDepthStencilSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
     return CreateWithPixelMemory([&] {
-        *surface = new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                               format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr);
+        Surface* made =
+            new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                        format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr);
+        try {
+            made->MakeSamples(SampleCountOf(multisample));
+        } catch (...) {
+            made->Release();
+            throw;
+        }
+        *surface = made;
     });
 }
 
@@ -315,7 +337,7 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
         src->store.format != dst->store.format || IsDepthFormat(src->store.format) ||
-        IsYuvFormat(src->store.format))
+        IsYuvFormat(src->store.format) || dst->SampleCount() > 1)
         return D3DERR_INVALIDCALL;
     IntRect r = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     int x = dest_point ? dest_point->x : 0, y = dest_point ? dest_point->y : 0;
@@ -369,7 +391,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* render_target, IDirect3DS
     Surface* src = render_target ? AsSurface(render_target) : nullptr;
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || !(src->usage & D3DUSAGE_RENDERTARGET) || src->pool != D3DPOOL_DEFAULT ||
-        dst->pool != D3DPOOL_SYSTEMMEM || src->store.format != dst->store.format ||
+        dst->pool != D3DPOOL_SYSTEMMEM || src->store.format != dst->store.format || src->SampleCount() > 1 ||
         src->store.width != dst->store.width || src->store.height != dst->store.height)
         return D3DERR_INVALIDCALL;
     if (core_->lost) return D3DERR_DEVICELOST;
@@ -395,10 +417,14 @@ HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* source_rect, 
     IntRect dr = dest_rect ? FromRect(*dest_rect) : dst->store.Bounds();
     if (!InsideSurface(sr, src->store) || !InsideSurface(dr, dst->store)) return D3DERR_INVALIDCALL;
     if (core_->lost) return D3D_OK;
-    if (IsYuvFormat(src->store.format))
-        StretchYuvPoint(src->store, sr, dst->store, dr);
-    else
-        StretchPoint(src->store, sr, dst->store, dr);
+    // A multisampled source is resolved first; each sample of a multisampled destination is written.
+    const SurfaceStore& from = src->Resolved();
+    for (int k = 0; k < dst->SampleCount(); ++k) {
+        if (IsYuvFormat(src->store.format))
+            StretchYuvPoint(from, sr, dst->Plane(k), dr);
+        else
+            StretchPoint(from, sr, dst->Plane(k), dr);
+    }
     return D3D_OK;
 }
 
@@ -410,7 +436,8 @@ HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR
         return D3DERR_INVALIDCALL;
     IntRect r = rect ? FromRect(*rect) : s->store.Bounds();
     if (!InsideSurface(r, s->store)) return D3DERR_INVALIDCALL;
-    if (!core_->lost) FillRect(s->store, r, ColorFromArgb(color));
+    if (!core_->lost)
+        for (int k = 0; k < s->SampleCount(); ++k) FillRect(s->Plane(k), r, ColorFromArgb(color));
     return D3D_OK;
 }
 
@@ -490,10 +517,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (core_->lost) return D3D_OK;
     IntRect clip = DrawClip();
     auto clear = [&](IntRect r) {
-        if (flags & D3DCLEAR_TARGET) FillRect(render_targets_[0]->store, r, ColorFromArgb(color));
+        if (flags & D3DCLEAR_TARGET)
+            for (int k = 0; k < render_targets_[0]->SampleCount(); ++k)
+                FillRect(render_targets_[0]->Plane(k), r, ColorFromArgb(color));
         if (flags & D3DCLEAR_ZBUFFER)
-            FillDepth(depth_->store, Intersect(r, depth_->store.Bounds()),
-                      uint16_t(std::lround(z * 65535.0)));
+            for (int k = 0; k < depth_->SampleCount(); ++k)
+                FillDepth(depth_->Plane(k), Intersect(r, depth_->store.Bounds()),
+                          uint16_t(std::lround(z * 65535.0)));
     };
     if (count == 0) clear(clip);
     for (DWORD i = 0; i < count; ++i)
@@ -900,8 +930,24 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     call.raster.pipeline = &pipeline;
     call.raster.cull = state_.render[D3DRS_CULLMODE];
     call.raster.flat = state_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-    DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride, vertex_count,
-                   indices, index32);
+    // A multisampled target is drawn once per sample, each time into its plane with coverage tested at
+    // the sample's position; a depth buffer takes part only with the target's sample count.
+    Surface* rt = render_targets_[0];
+    const int samples = rt->SampleCount();
+    const bool depth_samples = pipeline.depth && depth_->SampleCount() == samples;
+    if (samples > 1 && !depth_samples) pipeline.depth = nullptr;
+    const SampleOffset* offsets = StandardSamplePositions(samples);
+    call.raster.multisampled = samples > 1;
+    for (int k = 0; k < samples; ++k) {
+        if (samples > 1) {
+            pipeline.target = &rt->Plane(k);
+            if (depth_samples) pipeline.depth = &depth_->Plane(k);
+            call.raster.sample_x = offsets[k].x;
+            call.raster.sample_y = offsets[k].y;
+        }
+        DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride,
+                       vertex_count, indices, index32);
+    }
     return D3D_OK;
 }
 

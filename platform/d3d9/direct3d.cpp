@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/multisample.h"
 #include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/trace.h"
 #include "platform/host/host.h"
@@ -80,7 +81,7 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
         Trace("IDirect3D9::CheckDeviceMultiSampleType", adapter, type, format, windowed, multisample,
               quality_levels);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
-        if (multisample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
+        if (!MultisampleOffered(profile_, format, multisample)) return D3DERR_NOTAVAILABLE;
         if (quality_levels) *quality_levels = 1;
         return D3D_OK;
     }
@@ -150,8 +151,14 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             vp != D3DCREATE_MIXED_VERTEXPROCESSING)
             return D3DERR_INVALIDCALL;
         if (!focus && !params->hDeviceWindow) return D3DERR_INVALIDCALL;
-        if (params->MultiSampleType != D3DMULTISAMPLE_NONE || params->BackBufferCount > 3 ||
-            params->SwapEffect < D3DSWAPEFFECT_DISCARD || params->SwapEffect > D3DSWAPEFFECT_COPY)
+        if (params->BackBufferCount > 3 || params->SwapEffect < D3DSWAPEFFECT_DISCARD ||
+            params->SwapEffect > D3DSWAPEFFECT_COPY)
+            return D3DERR_INVALIDCALL;
+        // A multisampled back buffer is discarded at each present and cannot be locked.
+        if (params->MultiSampleType != D3DMULTISAMPLE_NONE &&
+            (!MultisampleOffered(profile_, params->BackBufferFormat, params->MultiSampleType) ||
+             params->MultiSampleQuality != 0 || params->SwapEffect != D3DSWAPEFFECT_DISCARD ||
+             (params->Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER)))
             return D3DERR_INVALIDCALL;
         D3DPRESENT_PARAMETERS p = *params;
         if (p.Windowed) {

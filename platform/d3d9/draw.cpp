@@ -118,7 +118,8 @@ class Assembler {
     // through the fast path, when they qualify. The last two must repeat the third and the second byte
     // for byte, so the four corners are all it processes.
     bool Quad(UINT first) {
-        if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
+        // A multisampled target's triangles are covered sample by sample.
+        if (!processor_.pretransformed() || !FastPathsEnabled() || call_.raster.multisampled) return false;
         const uint8_t* v[6];
         for (UINT k = 0; k < 6; ++k) {
             UINT index;

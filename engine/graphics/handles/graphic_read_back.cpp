@@ -5,8 +5,10 @@
 
 #include "engine/graphics/device/color_format_tables.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/device/memory_textures.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
+#include "engine/graphics/handles/channel_pixels.h"
 #include "engine/graphics/handles/graphic_handles.h"
 #include "engine/graphics/loss/back_buffer_lock.h"
 #include "engine/image/block_decode.h"
@@ -16,11 +18,26 @@
 
 namespace {
 
+// A locked image of a per-channel format into the 32-bit image at (destX, destY).
+void CopyChannelPixels(const SoftImage& locked, int destX, int destY, SoftImage* image) {
+    for (int y = 0; y < locked.height; ++y)
+        ChannelPixelsToArgb(locked.format,
+                            static_cast<const uint8_t*>(locked.pixels) + int64_t(y) * locked.pitch,
+                            locked.width,
+                            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(image->pixels) +
+                                                        int64_t(destY + y) * image->pitch) +
+                                destX);
+}
+
 // Copies the locked rectangle `from` (in the locked surface's coordinates) to (destX, destY) of image.
 int CopyLocked(int graphic, const RECT& from, int textureIndex, int destX, int destY, SoftImage* image) {
     SoftImage locked{};
     if (LockBackBuffer(&from, &locked, graphic, 1, textureIndex) != 0) return -1;
-    const int result = BlitImageRect(0, 0, locked.width, locked.height, destX, destY, &locked, image);
+    int result = 0;
+    if (locked.format.channelCount != 0)
+        CopyChannelPixels(locked, destX, destY, image);
+    else
+        result = BlitImageRect(0, 0, locked.width, locked.height, destX, destY, &locked, image);
     ReleaseBackBufferLock();
     return result;
 }
@@ -111,6 +128,8 @@ int ReadGraphicToImage(int graphic, SoftImage* image, const RECT* rect) {
         r.bottom > entry->height)
         return -1;
     if (CreateSoftImageArgb8(r.right - r.left, r.bottom - r.top, image) != 0) return -1;
+    // A multisampled draw target's picture is resolved into its texture first.
+    if (Direct3DMode && entry->block->description.renderTarget) UpdateRenderTargetTexture(graphic);
     const int result =
         Direct3DMode ? ReadTextureTiles(graphic, *entry, r, image) : CopyLocked(graphic, r, 0, 0, 0, image);
     if (result != 0) ReleaseSoftImage(image);

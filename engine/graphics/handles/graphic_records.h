@@ -48,6 +48,8 @@ struct GraphicTextureTile {
     int32_t x, y;                   // position in the image
     int32_t usedWidth, usedHeight;  // part of the texture the image covers
     int32_t textureWidth, textureHeight;
+    // A render target asked to be multisampled draws here; its texture takes the resolved picture.
+    IDirect3DSurface9* multisampleSurface;
 };
 
 // What a block made for the device keeps of itself while a restart has left the library in software mode
