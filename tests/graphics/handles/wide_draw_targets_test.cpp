@@ -81,7 +81,9 @@ TEST_F(WideDrawTargetsTest, EachWideIndexDrawsFiltersAndReadsBack) {
         EXPECT_GT(red3, 0);
         EXPECT_LT(red3, 255);
         EXPECT_GT(red4, 0);
-        if (c.blue) EXPECT_NEAR(int(pixel(3) & 255), 255 - red3, 2);
+        if (c.blue) {
+            EXPECT_NEAR(int(pixel(3) & 255), 255 - red3, 2);
+        }
         ReleaseSoftImage(&image);
         SelectDrawTarget(kDrawTargetBackBuffer);
         FreeGraphic(target, 0);
