@@ -67,7 +67,9 @@ bool D3D9DeviceLostSwitch();
 // (Direct3DCreate9 returns NULL). Names: "Direct3DCreate9", "Direct3DCreate9Ex", "CreateDevice",
 // "CreateDeviceEx", "CreateTexture", "CreateVolumeTexture", "CreateVertexBuffer", "CreateIndexBuffer",
 // "CreateRenderTarget", "CreateDepthStencilSurface", "CreateOffscreenPlainSurface",
-// "CreateVertexDeclaration", "CreateVertexShader", "CreatePixelShader". Count 0 clears it.
+// "CreateVertexDeclaration", "CreateVertexShader", "CreatePixelShader". Count 0 clears it. "PixelMemory"
+// makes the next pixel allocations fail as the system's memory would; the creation then answers
+// E_OUTOFMEMORY.
 void D3D9FailCreation(const std::string& method, int count);
 bool D3D9TakeCreationFailure(const char* method);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/draw.h"
@@ -193,8 +194,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateTexture")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost && pool == D3DPOOL_DEFAULT) return D3DERR_DEVICELOST;
-    *texture = new Texture(core_, int(width), int(height), int(levels), usage, format, pool);
-    return D3D_OK;
+    return CreateWithPixelMemory(
+        [&] { *texture = new Texture(core_, int(width), int(height), int(levels), usage, format, pool); });
 }
 
 HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
@@ -209,9 +210,10 @@ HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT le
         (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVolumeTexture")) return D3DERR_OUTOFVIDEOMEMORY;
-    *texture =
-        new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        *texture =
+            new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
+    });
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -221,8 +223,8 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     *buffer = nullptr;
     if (length == 0 || shared || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVertexBuffer")) return D3DERR_OUTOFVIDEOMEMORY;
-    *buffer = new VertexBuffer(core_, length, usage, pool, fvf, D3DFMT_VERTEXDATA);
-    return D3D_OK;
+    return CreateWithPixelMemory(
+        [&] { *buffer = new VertexBuffer(core_, length, usage, pool, fvf, D3DFMT_VERTEXDATA); });
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -234,8 +236,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
         (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateIndexBuffer")) return D3DERR_OUTOFVIDEOMEMORY;
-    *buffer = new IndexBuffer(core_, length, usage, pool, 0, format);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] { *buffer = new IndexBuffer(core_, length, usage, pool, 0, format); });
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
@@ -252,11 +253,13 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
-    Surface* made = new Surface(core_, format, int(width), int(height), D3DUSAGE_RENDERTARGET,
-                                D3DPOOL_DEFAULT, lockable != 0, SurfaceOwner::kSelf, nullptr);
-    made->MakeSamples(SampleCountOf(multisample));
-    *surface = made;
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        std::unique_ptr<Surface> made(new Surface(core_, format, int(width), int(height),
+                                                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != 0,
+                                                  SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
+    });
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
@@ -273,11 +276,13 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateDepthStencilSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
-    Surface* made = new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL,
-                                D3DPOOL_DEFAULT, format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr);
-    made->MakeSamples(SampleCountOf(multisample));
-    *surface = made;
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        std::unique_ptr<Surface> made(
+            new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                        format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
+    });
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
@@ -292,9 +297,10 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     const HRESULT yuv = IsYuvFormat(format) ? CheckYuvSurface(format, width, height) : D3D_OK;
     if (FAILED(yuv)) return yuv;
     if (D3D9TakeCreationFailure("CreateOffscreenPlainSurface")) return D3DERR_OUTOFVIDEOMEMORY;
-    *surface =
-        new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        *surface =
+            new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
+    });
 }
 
 HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,

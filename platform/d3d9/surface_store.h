@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "platform/d3d9/pixel_format.h"
 
@@ -59,6 +60,18 @@ class PixelBytes {
     uint8_t* data_ = nullptr;
     size_t size_ = 0;
 };
+
+// Runs a creation whose pixel memory the system may refuse: the refusal is answered with E_OUTOFMEMORY,
+// as a device reports it, instead of an exception through the caller.
+template <typename Create>
+HRESULT CreateWithPixelMemory(Create create) {
+    try {
+        create();
+        return D3D_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 struct SurfaceStore {
     D3DFORMAT format = D3DFMT_UNKNOWN;

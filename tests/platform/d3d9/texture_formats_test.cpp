@@ -403,7 +403,9 @@ TEST(HalfFloats, EncodeAndDecodeAsBinary16) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(d3d9::FloatToHalf(c.value), c.half) << c.value;
-        if (c.exact) EXPECT_EQ(d3d9::HalfToFloat(c.half), c.value) << c.value;
+        if (c.exact) {
+            EXPECT_EQ(d3d9::HalfToFloat(c.half), c.value) << c.value;
+        }
     }
     EXPECT_TRUE(std::isnan(d3d9::HalfToFloat(d3d9::FloatToHalf(NAN))));
     EXPECT_TRUE(std::isinf(d3d9::HalfToFloat(0x7C00)));
