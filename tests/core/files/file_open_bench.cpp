@@ -54,18 +54,23 @@ void PosixOpenRead(benchmark::State& state) {
 }
 BENCHMARK(PosixOpenRead);
 
+// One open, read and close through the file set; false (the benchmark stopped) when it does not open.
+bool FileSetReadOnce(benchmark::State& state, const std::string& path, std::vector<char>& buffer) {
+    uintptr_t file = CallFileOpen(path.c_str(), 0, 1, 0);
+    if (file == 0) {
+        state.SkipWithError("the file did not open");
+        return false;
+    }
+    benchmark::DoNotOptimize(CallFileRead(buffer.data(), 1, buffer.size(), file));
+    CallFileClose(file);
+    return true;
+}
+
 void FileSetOpenRead(benchmark::State& state, const char* name) {
     const std::string path = Tree().Windows(name);
     std::vector<char> buffer(kFileBytes);
-    for (auto _ : state) {
-        uintptr_t file = CallFileOpen(path.c_str(), 0, 1, 0);
-        if (file == 0) {
-            state.SkipWithError("the file did not open");
-            break;
-        }
-        benchmark::DoNotOptimize(CallFileRead(buffer.data(), 1, buffer.size(), file));
-        CallFileClose(file);
-    }
+    for (auto _ : state)
+        if (!FileSetReadOnce(state, path, buffer)) break;
 }
 // The first open in a folder: each open reads stage.bin from a folder not opened before, beside the
 // folders opened already (the file set then knows the folders above it), through the names as written
@@ -103,13 +108,7 @@ void FileSetFirstOpenInFolder(benchmark::State& state, bool otherCase) {
     for (auto _ : state) {
         std::string path = folder + "\\f" + std::to_string(i++) + "\\stage.bin";
         if (otherCase) std::transform(path.begin(), path.end(), path.begin(), ::toupper);
-        uintptr_t file = CallFileOpen(path.c_str(), 0, 1, 0);
-        if (file == 0) {
-            state.SkipWithError("the file did not open");
-            break;
-        }
-        benchmark::DoNotOptimize(CallFileRead(buffer.data(), 1, buffer.size(), file));
-        CallFileClose(file);
+        if (!FileSetReadOnce(state, path, buffer)) break;
     }
 }
 BENCHMARK_CAPTURE(FileSetFirstOpenInFolder, as_written, false)->Iterations(kFirstOpens);
