@@ -470,7 +470,7 @@ void CopyTexelRows(const Kernel& k, int column, int row, IntRect box) {
     const int w = box.Width();
     if constexpr (B == BlendKind::kNone && D == D3DFMT_X8R8G8B8) {
         // Every texel passes and is stored as it is, its alpha byte set: rows of plain copies.
-        if (identity && alpha.lo == 0 && alpha.hi == 255) {
+        if (identity && alpha.range && alpha.lo == 0 && alpha.hi == 255) {
             const uint8_t* from = tex.Row(row) + column * 4;
             uint8_t* to = k.p->target->At(box.left, box.top);
             const size_t from_pitch = size_t(tex.pitch), to_pitch = size_t(k.p->target->pitch);
