@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/fast_paths.h"
 #include "platform/d3d9/shader_pixels.h"
+#include "platform/d3d9/texel_position.h"
 
 namespace d3d9 {
 
@@ -83,6 +84,7 @@ class Assembler {
         auto screen = processor_.ToScreen({v[0], v[1], v[2]});
         if (call_.raster.flat && !screen.empty())
             for (auto& s : screen) s.diffuse = v[0].diffuse, s.specular = v[0].specular;
+        if (screen.size() == 3) PlaceTexelsAtSnappedVertices(screen[0], screen[1], screen[2]);
         for (size_t k = 1; k + 1 < screen.size(); ++k)
             RasterizeTriangle(call_.raster, screen[0], screen[k], screen[k + 1]);
     }
@@ -116,7 +118,8 @@ class Assembler {
     // through the fast path, when they qualify. The last two must repeat the third and the second byte
     // for byte, so the four corners are all it processes.
     bool Quad(UINT first) {
-        if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
+        // A multisampled target's triangles are covered sample by sample.
+        if (!processor_.pretransformed() || !FastPathsEnabled() || call_.raster.multisampled) return false;
         const uint8_t* v[6];
         for (UINT k = 0; k < 6; ++k) {
             UINT index;
@@ -129,7 +132,9 @@ class Assembler {
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
+        PlaceTexelsAtSnappedCorners(corners);
         if (call_.pipeline->shader) return ShadeRectangle(*call_.pipeline->shader, call_.raster, corners);
+        if (!call_.pipeline->packed) return false;  // the fast paths know the packed formats only
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;

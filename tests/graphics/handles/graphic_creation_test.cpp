@@ -19,6 +19,24 @@ class GraphicCreationTest : public GraphicsTest {
         params.words[CREATE_MAX_TEXTURE_SIZE] = maxTexture;
         return CreateGraphicFromParams(params, width, height, 0, 0, 0);
     }
+    // Sides that are each possible but an area no graphic can use: refused at once with a line in the
+    // log, before any texture or image is made (a draw target of 2^20 x 2^20 would be 262,144 textures).
+    void ExpectAreasBeyondTheLimitRefused() {
+        const int graphics = handleTypes[kGraphicHandleType].count;
+        D3D9SetTraceEnabled(true);
+        D3D9TakeTrace();
+        const std::pair<int, int> sizes[] = {
+            {1 << 20, 1 << 20}, {8193, 8192}, {65536, 1025}, {0x7FFFFFFF, 0x7FFFFFFF}};
+        for (auto [width, height] : sizes) {
+            const std::string line = std::to_string(width) + " x " + std::to_string(height) +
+                                     " のグラフィックは大きすぎるため作成できません";
+            EXPECT_EQ(MakeDrawTarget(width, height, 0), -1) << width;
+            EXPECT_EQ(Sized(width, height), -1) << width;
+            EXPECT_TRUE(Logged(line)) << width;
+        }
+        EXPECT_TRUE(D3D9TakeTrace().empty());
+        EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
+    }
     static int Derived(int source, int x, int y, int width, int height) {
         const int handle = NewGraphicHandle();
         EXPECT_EQ(SetupDerivedGraphic(source, handle, x, y, width, height, 0), 0);
@@ -143,6 +161,44 @@ TEST_F(GraphicCreationTest, SizesBelowOneMakeNoHandle) {
         EXPECT_EQ(MakeDrawTarget(size.first, size.second, 0), -1);
     }
     EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
+}
+
+TEST_F(GraphicCreationTest, AreasBeyondTheLimitAreRefusedBeforeAnyTexture) {
+    Start();
+    ASSERT_EQ(Direct3DMode, 1);
+    ExpectAreasBeyondTheLimitRefused();
+}
+
+TEST_F(GraphicCreationTest, AreasBeyondTheLimitAreRefusedInSoftwareMode) {
+    ASSERT_EQ(SetHardwareDrawEnabled(0), 0);
+    Start();
+    ASSERT_EQ(Direct3DMode, 0);
+    ExpectAreasBeyondTheLimitRefused();
+}
+
+// The device out of memory for a texture (the stand-in's allocation refused): a failed creation with its
+// log line and no handle left, for a plain graphic, a draw target and a graphic of several textures.
+TEST_F(GraphicCreationTest, TextureMemoryTheDeviceLacksIsAFailedCreation) {
+    Start();
+    const int graphics = handleTypes[kGraphicHandleType].count;
+    const struct {
+        const char* what;
+        int (*make)();
+    } cases[] = {
+        {"graphic", [] { return Sized(64, 64); }},
+        {"draw target", [] { return MakeDrawTarget(64, 64, 0); }},
+        {"graphic of four textures", [] { return Sized(3000, 3000); }},
+    };
+    for (const auto& c : cases) {
+        D3D9FailCreation("PixelMemory", 1);
+        EXPECT_EQ(c.make(), -1) << c.what;
+        D3D9FailCreation("PixelMemory", 0);
+        EXPECT_TRUE(Logged("テクスチャの作成に失敗しました")) << c.what;
+        EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics) << c.what;
+        const int made = c.make();
+        EXPECT_GE(made, 0) << c.what;
+        EXPECT_EQ(FreeGraphic(made, 0), 0) << c.what;
+    }
 }
 
 TEST_F(GraphicCreationTest, DrawTargetIsOneRenderTargetTextureOfTheScreenDepth) {

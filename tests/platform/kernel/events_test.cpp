@@ -140,7 +140,9 @@ TEST_F(OwnedVirtualClock, WorkerSleepWaitsForTheOwnersClockWithoutMovingIt) {
         Sleep(30);
         ++steps;
         LetOthersRun();
-        if (timeGetTime() - sleptFrom < 50) EXPECT_FALSE(done);
+        if (timeGetTime() - sleptFrom < 50) {
+            EXPECT_FALSE(done);
+        }
     }
     worker.join();
     EXPECT_TRUE(done);
