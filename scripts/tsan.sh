@@ -9,6 +9,7 @@ jobs=$(nproc)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALUND_THREAD_SANITIZE=ON \
   -DKORVALUND_BENCHMARKS=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target core_tests sound_tests text_movie_tests platform_tests
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+# Races inside libraries that are not ours are suppressed by name (each entry says which and why).
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan_suppressions.txt" \
   ctest --test-dir build-tsan -j "$jobs" --timeout 900 --output-on-failure -L '^(core|sound|text_movie|platform)$' \
   -E '_corpus$'

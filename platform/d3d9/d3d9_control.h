@@ -18,6 +18,11 @@ struct D3D9CapabilityProfile {
     DWORD max_texture_width = 2048;
     DWORD max_texture_height = 2048;
     DWORD simultaneous_render_targets = 1;
+    // Formats beyond the six packed colour formats and D16, as a shader-model-3 device of 2006 offers them:
+    bool dxt_formats = true;        // DXT1-DXT5 textures and off-screen surfaces (not render targets)
+    bool wide_formats = true;       // A16B16G16R16, G16R16 and the float formats, also as render targets
+    bool luminance_formats = true;  // L8, A8L8, A8 textures
+    bool depth24_formats = true;    // D24S8, D24X8, D32
     // D3DFMT_UNKNOWN: the host desktop's depth (R5G6B5 on a 16-bit desktop, else X8R8G8B8).
     D3DFORMAT desktop_format = D3DFMT_UNKNOWN;
     UINT desktop_width = 1024;

@@ -90,9 +90,9 @@ Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D
                     D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable, SurfaceOwner::kDevice, this);
     render_targets_[0] = back_buffer_;
     if (params.EnableAutoDepthStencil) {
-        auto_depth_ =
-            new Surface(core_, D3DFMT_D16, int(params.BackBufferWidth), int(params.BackBufferHeight),
-                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, SurfaceOwner::kDevice, this);
+        auto_depth_ = new Surface(core_, params.AutoDepthStencilFormat, int(params.BackBufferWidth),
+                                  int(params.BackBufferHeight), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false,
+                                  SurfaceOwner::kDevice, this);
         depth_ = auto_depth_;
     }
     SetInitialStates(state_, params.EnableAutoDepthStencil != 0);
@@ -182,8 +182,10 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
         !profile_.pow2 || profile_.nonpow2_conditional || (IsPowerOfTwo(width) && IsPowerOfTwo(height));
     bool render_target = (usage & D3DUSAGE_RENDERTARGET) != 0;
     if (width == 0 || height == 0 || width > profile_.max_texture_width ||
-        height > profile_.max_texture_height || !pow2_ok || !IsTextureFormat(format) || shared ||
+        height > profile_.max_texture_height || !pow2_ok || !IsTextureFormat(profile_, format) || shared ||
         (usage & D3DUSAGE_DEPTHSTENCIL) || (render_target && pool != D3DPOOL_DEFAULT) ||
+        (render_target && !IsRenderTargetFormat(profile_, format)) ||
+        (IsBlockFormat(format) && (width % 4 != 0 || height % 4 != 0)) ||
         ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateTexture")) return D3DERR_OUTOFVIDEOMEMORY;
@@ -200,8 +202,8 @@ HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT le
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
     if (width == 0 || height == 0 || depth == 0 || width > 256 || height > 256 || depth > 256 ||
-        !IsTextureFormat(format) || shared || (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) ||
-        pool > D3DPOOL_SCRATCH)
+        !IsTextureFormat(profile_, format) || IsBlockFormat(format) || shared ||
+        (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVolumeTexture")) return D3DERR_OUTOFVIDEOMEMORY;
     return CreateWithPixelMemory([&] {
@@ -240,8 +242,8 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
           surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsRenderTargetFormat(format) ||
-        shared || multisample != D3DMULTISAMPLE_NONE)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        !IsRenderTargetFormat(profile_, format) || shared || multisample != D3DMULTISAMPLE_NONE)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
@@ -258,8 +260,8 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
           surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsDepthFormat(format) || shared ||
-        multisample != D3DMULTISAMPLE_NONE)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        !IsDepthStencilFormat(profile_, format) || shared || multisample != D3DMULTISAMPLE_NONE)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateDepthStencilSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
@@ -275,7 +277,7 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
-        !(IsTextureFormat(format) || IsYuvFormat(format)) || shared || pool == D3DPOOL_MANAGED ||
+        !(IsTextureFormat(profile_, format) || IsYuvFormat(format)) || shared || pool == D3DPOOL_MANAGED ||
         pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     const HRESULT yuv = IsYuvFormat(format) ? CheckYuvSurface(format, width, height) : D3D_OK;
@@ -317,7 +319,9 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
         return D3DERR_INVALIDCALL;
     IntRect r = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     int x = dest_point ? dest_point->x : 0, y = dest_point ? dest_point->y : 0;
-    if (!InsideSurface(r, src->store) || !InsideSurface({x, y, x + r.Width(), y + r.Height()}, dst->store))
+    const IntRect to{x, y, x + r.Width(), y + r.Height()};
+    if (!InsideSurface(r, src->store) || !InsideSurface(to, dst->store)) return D3DERR_INVALIDCALL;
+    if (IsBlockFormat(src->store.format) && (!BlockAligned(src->store, r) || !BlockAligned(dst->store, to)))
         return D3DERR_INVALIDCALL;
     if (!core_->lost) CopyRect(src->store, r, dst->store, x, y);
     return D3D_OK;
@@ -379,7 +383,8 @@ HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* source_rect, 
     Surface* src = source ? AsSurface(source) : nullptr;
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || src == dst || src->pool != D3DPOOL_DEFAULT || dst->pool != D3DPOOL_DEFAULT ||
-        IsDepthFormat(src->store.format) || IsDepthFormat(dst->store.format) || filter > D3DTEXF_LINEAR)
+        IsDepthFormat(src->store.format) || IsDepthFormat(dst->store.format) || filter > D3DTEXF_LINEAR ||
+        IsBlockFormat(src->store.format) || IsBlockFormat(dst->store.format))
         return D3DERR_INVALIDCALL;
     // A destination must be a render target unless both are plain off-screen surfaces.
     bool plain_pair = !src->container && !dst->container && !(src->usage & D3DUSAGE_RENDERTARGET) &&
@@ -401,7 +406,7 @@ HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR
     Trace("IDirect3DDevice9::ColorFill", surface, rect, color);
     Surface* s = surface ? AsSurface(surface) : nullptr;
     if (!s || s->pool != D3DPOOL_DEFAULT || IsDepthFormat(s->store.format) || IsYuvFormat(s->store.format) ||
-        (s->container && !(s->usage & D3DUSAGE_RENDERTARGET)))
+        IsBlockFormat(s->store.format) || (s->container && !(s->usage & D3DUSAGE_RENDERTARGET)))
         return D3DERR_INVALIDCALL;
     IntRect r = rect ? FromRect(*rect) : s->store.Bounds();
     if (!InsideSurface(r, s->store)) return D3DERR_INVALIDCALL;

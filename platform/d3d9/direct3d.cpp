@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/trace.h"
 #include "platform/host/host.h"
 
@@ -61,13 +62,15 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             return D3DERR_INVALIDCALL;
         bool ok;
         if (usage & D3DUSAGE_DEPTHSTENCIL)
-            ok = format == D3DFMT_D16 && (resource == D3DRTYPE_SURFACE);
+            ok = format != D3DFMT_D16_LOCKABLE && IsDepthStencilFormat(profile_, format) &&
+                 resource == D3DRTYPE_SURFACE;
         else if (usage & D3DUSAGE_RENDERTARGET)
-            ok = IsRenderTargetFormat(format) &&
+            ok = IsRenderTargetFormat(profile_, format) &&
                  (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE);
         else
-            ok = IsTextureFormat(format) && (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE ||
-                                             resource == D3DRTYPE_VOLUMETEXTURE);
+            ok = IsTextureFormat(profile_, format) &&
+                 (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE ||
+                  (resource == D3DRTYPE_VOLUMETEXTURE && !IsBlockFormat(format)));
         return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
 
@@ -88,8 +91,9 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
         Trace("IDirect3D9::CheckDepthStencilMatch", adapter, type, adapter_format, target_format,
               depth_format);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
-        return IsDepthFormat(depth_format) && IsRenderTargetFormat(target_format) ? D3D_OK
-                                                                                  : D3DERR_NOTAVAILABLE;
+        return IsDepthStencilFormat(profile_, depth_format) && IsRenderTargetFormat(profile_, target_format)
+                   ? D3D_OK
+                   : D3DERR_NOTAVAILABLE;
     }
 
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
@@ -160,7 +164,8 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             return D3DERR_INVALIDCALL;
         }
         if (p.BackBufferCount == 0) p.BackBufferCount = 1;
-        if (p.EnableAutoDepthStencil && !IsDepthFormat(p.AutoDepthStencilFormat)) return D3DERR_INVALIDCALL;
+        if (p.EnableAutoDepthStencil && !IsDepthStencilFormat(profile_, p.AutoDepthStencilFormat))
+            return D3DERR_INVALIDCALL;
         if (p.BackBufferWidth > 8192 || p.BackBufferHeight > 8192) return D3DERR_INVALIDCALL;
         if (D3D9TakeCreationFailure(method)) return D3DERR_NOTAVAILABLE;
         if (D3D9DeviceLostSwitch()) return D3DERR_DEVICELOST;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/d3d9/surface_copy.h"
 #include "platform/d3d9/trace.h"
 #include "platform/d3d9/yuv_surface.h"
 
@@ -95,12 +96,17 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     Trace("IDirect3DSurface9::LockRect", locked, rect, flags);
     IntRect area;
+    const bool blocks = IsBlockFormat(store.format);
     if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area) ||
-        (IsYuvFormat(store.format) && !YuvLockRectAllowed(store, area)))
+        (IsYuvFormat(store.format) && !YuvLockRectAllowed(store, area)) ||
+        (blocks && !BlockAligned(store, area)))
         return D3DERR_INVALIDCALL;
     is_locked = true;
     locked->Pitch = store.pitch;
-    locked->pBits = store.At(area.left, area.top);
+    // A block format's pitch is that of a row of blocks.
+    locked->pBits = blocks
+                        ? store.Row(area.top / 4) + size_t(area.left / 4) * size_t(BlockBytes(store.format))
+                        : store.At(area.left, area.top);
     if (container && level == 0 && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE)))
         container->MarkDirty(area);
     return D3D_OK;

@@ -51,9 +51,7 @@ ColorF Fetch(const ShaderSampler& s, const TexelLevel& t, const int64_t* at) {
     const int x = TexelAddress(s.address[0], at[0], t.width), y = TexelAddress(s.address[1], at[1], t.height);
     const int z = s.volume ? TexelAddress(s.address[2], at[2], t.depth) : 0;
     if (x < 0 || y < 0 || z < 0) return s.border;
-    return DecodeTexelFloat(s.format, t.bits + size_t(z) * size_t(t.slice_pitch) +
-                                          size_t(y) * size_t(t.row_pitch) +
-                                          size_t(x) * size_t(s.bytes_per_texel));
+    return FetchTexelFloat(s.format, t.bits + size_t(z) * size_t(t.slice_pitch), t.row_pitch, x, y);
 }
 
 // The weighted sum of the 2^dims texels around a sample (corner k is +1 along axis a where bit a of k is

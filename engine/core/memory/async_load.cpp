@@ -1,6 +1,7 @@
 #include "engine/core/memory/async_load.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -27,7 +28,7 @@ struct AsyncLoadWorker {
 struct AsyncLoadQueue {
     DWORD mainThread;
     int initialised;
-    volatile int endFlag;
+    std::atomic<int> endFlag;  // read by the workers outside the lock
     AsyncLoadWorker workers[kAsyncLoadWorkerCount];
     int allowedRunning;
     int running;

@@ -11,6 +11,7 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/scene_latch.h"
+#include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
@@ -47,9 +48,20 @@ IDirect3DSurface9* DeviceTarget(const GraphicEntry* entry, int maskOn) {
     return sub != nullptr ? sub : BackBufferSurface;
 }
 
+// A user pixel shader bound for the old target is dropped: the next draw selects its shaders again.
+void DropUserPixelShader() {
+    if (userShaderBinding.pixelShader == 0) return;
+    SetCachedPixelShader(nullptr);
+    userShaderBinding.pixelShader = 0;
+    renderStateCache.pixelShaderChoiceChanged = 1;
+    renderStateCache.stageSetup.dirty = 1;
+    MarkStatesChanged();
+}
+
 void BindDeviceTarget(const GraphicEntry* entry, int maskOn) {
     FlushVertexBatch(0);
     EndSceneIfBegun();
+    DropUserPixelShader();
     SetRenderTargetSurface(DeviceTarget(entry, maskOn), 0);
     ApplyDrawTargetDepthSurface();
 }

@@ -49,7 +49,7 @@ TEST_F(ResourcesTest, TextureLockRulesFollowPoolAndUsage) {
     EXPECT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t,
                                     nullptr),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &t, nullptr),
+    EXPECT_EQ(device->CreateTexture(6, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &t, nullptr),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(device->CreateTexture(4096, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
               D3DERR_INVALIDCALL);
