@@ -18,6 +18,7 @@
 #include "engine/image/pixel_convert.h"
 #include "engine/image/soft_image.h"
 #include "engine/softrender/mem_img.h"
+#include "platform/gdi/gdi32.h"
 #include "platform/kernel/kernel32.h"
 
 DxtLevelLayout DxtLevelLayoutOf(int dxtKind, int width, int height, int level) {
@@ -407,4 +408,34 @@ int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage*
     const int result = textures ? UploadToTextures(entry, t, wholeBlock, async) : UploadToSoftware(entry, t);
     if (compressed) ReleaseSoftImage(&decoded);
     return result;
+}
+
+namespace {
+
+// The section's pixels in the given format, rows top to bottom: a bottom-up section is read from its
+// last row up with a negative pitch, so nothing is copied.
+bool BitmapView(HBITMAP bitmap, const ColorFormat& format, SoftImage* view) {
+    DIBSECTION section{};
+    if (!bitmap || GetObjectA(bitmap, sizeof(section), &section) != int(sizeof(section))) return false;
+    const BITMAP& bm = section.dsBm;
+    if (!bm.bmBits || bm.bmBitsPixel != format.pixelBytes * 8 || format.formatCode != 0) return false;
+    *view =
+        SoftImage{format, int32_t(bm.bmWidth), int32_t(bm.bmHeight), int32_t(bm.bmWidthBytes), bm.bmBits, 0};
+    if (section.dsBmih.biHeight > 0) {
+        view->pixels = static_cast<uint8_t*>(bm.bmBits) + int64_t(bm.bmHeight - 1) * bm.bmWidthBytes;
+        view->pitch = -view->pitch;
+    }
+    return true;
+}
+
+}  // namespace
+
+int TransferBitmapToTextures(int graphic, HBITMAP base, HBITMAP alpha, const ColorFormat& baseFormat,
+                             const ColorFormat* alphaFormat, const RECT& source, int destX, int destY,
+                             int colourKey, int wholeBlock, int async) {
+    SoftImage baseView{}, alphaView{};
+    if (!BitmapView(base, baseFormat, &baseView)) return -1;
+    if (alpha && (!alphaFormat || !BitmapView(alpha, *alphaFormat, &alphaView))) return -1;
+    return TransferImageToTextures(graphic, &baseView, alpha ? &alphaView : nullptr, source, destX, destY,
+                                   colourKey, wholeBlock, async);
 }

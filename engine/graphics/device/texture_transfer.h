@@ -8,6 +8,7 @@
 #include "platform/d3d9/d3d9.h"
 #include "platform/kernel/win_types.h"
 
+struct ColorFormat;
 struct SoftImage;
 
 // One mip level of a block-compressed texture: 4 x 4 blocks of 8 bytes (DXT1) or 16 bytes (DXT2-5).
@@ -44,3 +45,10 @@ int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const Text
 // job calls (device calls go to the main thread; a graphic still loading is accepted). 0 or -1.
 int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage* alpha, const RECT& source,
                             int destX, int destY, int colourKey, int wholeBlock, int async);
+
+// As TransferImageToTextures, the pixels read from DIB sections in the caller's formats (alpha and
+// alphaFormat may be null). -1 when a handle is no DIB section or its bits per pixel differ from its
+// format's.
+int TransferBitmapToTextures(int graphic, HBITMAP base, HBITMAP alpha, const ColorFormat& baseFormat,
+                             const ColorFormat* alphaFormat, const RECT& source, int destX, int destY,
+                             int colourKey, int wholeBlock, int async);
