@@ -58,6 +58,31 @@ bool RowsRepeat(const TextureTransfer& t) {
     return t.base->pitch == 0 && (!t.alpha || t.alpha->pitch == 0);
 }
 
+// One channel of a packed pixel scaled by alpha / alphaMax, rounded to nearest.
+uint32_t ScaleChannel(uint32_t pixel, uint32_t mask, int shift, uint32_t alpha, uint32_t alphaMax) {
+    const uint32_t value = (pixel & mask) >> shift;
+    return ((value * alpha + alphaMax / 2) / alphaMax) << shift;
+}
+
+// Multiplies the colour channels of a w x h rectangle at (x, y) by the pixels' alpha. Formats without
+// alpha, float formats and pixels over 4 bytes are left alone.
+void PremultiplyRect(void* pixels, int pitch, const ColorFormat* format, int x, int y, int w, int h) {
+    const ColorFormat& f = *format;
+    if (f.alphaWidth == 0 || f.floatFlag || f.pixelBytes > 4 || f.formatCode != 0) return;
+    const uint32_t alphaMax = f.alphaMask >> f.alphaShift;
+    for (int row = 0; row < h; ++row) {
+        uint8_t* p = static_cast<uint8_t*>(pixels) + int64_t(y + row) * pitch + x * f.pixelBytes;
+        for (int col = 0; col < w; ++col, p += f.pixelBytes) {
+            const uint32_t v = ReadPixelValue(p, f.pixelBytes);
+            const uint32_t a = (v & f.alphaMask) >> f.alphaShift;
+            const uint32_t colour = ScaleChannel(v, f.redMask, f.redShift, a, alphaMax) |
+                                    ScaleChannel(v, f.greenMask, f.greenShift, a, alphaMax) |
+                                    ScaleChannel(v, f.blueMask, f.blueShift, a, alphaMax);
+            WritePixelValue(p, f.pixelBytes, (v & ~(f.redMask | f.greenMask | f.blueMask)) | colour);
+        }
+    }
+}
+
 // Converts the transfer's rectangle to (x, y) of a locked buffer. The conversion of a pixel depends on
 // that pixel alone, so repeated rows are converted once and copied down.
 void Convert(void* pixels, int pitch, const ColorFormat* format, const TextureTransfer& t, int x, int y) {
@@ -68,6 +93,7 @@ void Convert(void* pixels, int pitch, const ColorFormat* format, const TextureTr
     ConvertPixelFormatBlit(pixels, pitch, format, t.base->pixels, t.base->pitch, &t.base->format,
                            a ? a->pixels : nullptr, a ? a->pitch : 0, a ? &a->format : nullptr, x, y, &source,
                            0, t.keyToAlpha, t.keyColor, 0, 0, 0, 0, 0);
+    if (t.premultiply) PremultiplyRect(pixels, pitch, format, x, y, Width(t.source), Height(source));
     if (!repeat) return;
     const size_t rowBytes = size_t(Width(t.source)) * size_t(format->pixelBytes);
     uint8_t* first = static_cast<uint8_t*>(pixels) + int64_t(y) * pitch + x * format->pixelBytes;
@@ -196,7 +222,11 @@ int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const Text
     if (WriteLevel(texture, 0, transfer, failure, onWorker) != 0) return -1;
     SoftImage work{};
     if (CreateSoftImageArgb8(Width(transfer.source), Height(transfer.source), &work) < 0) return -1;
-    Convert(work.pixels, work.pitch, &work.format, transfer, 0, 0);
+    // The working copy is premultiplied only where the texture keeps alpha, as level 0 is.
+    TextureTransfer toWork = transfer;
+    const ColorFormat* format = GetColorFormatDescriptor(uint32_t(transfer.format));
+    toWork.premultiply = transfer.premultiply && format && format->alphaWidth > 0;
+    Convert(work.pixels, work.pitch, &work.format, toWork, 0, 0);
     int result = 0;
     for (int level = 1; level < levels && result == 0; ++level) {
         SoftImage half{};
@@ -210,6 +240,7 @@ int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const Text
                              RECT{0, 0, work.width, work.height},
                              transfer.destX >> level,
                              transfer.destY >> level,
+                             0,
                              0,
                              0};
         result = WriteLevel(texture, level, next, failure, onWorker);
@@ -340,6 +371,7 @@ int UploadToTextures(GraphicEntry* entry, TextureTransfer whole, int wholeBlock,
     const ColorFormat* format = GetColorFormatDescriptor(uint32_t(u.format));
     if (!format && !SameDxtKind(u.whole)) return -1;
     u.whole.keyToAlpha = u.whole.keyToAlpha && format && format->alphaWidth > 0 && !whole.alpha;
+    u.whole.premultiply = u.whole.premultiply && format && format->alphaWidth > 0;
     int result = entry->block->description.renderTarget ? MakeStagingSurface(&u) : 0;
     if (result == 0)
         for (const TextureRegion& r : RegionsOf(entry, wholeBlock))
@@ -387,7 +419,7 @@ int DecodedCopy(const SoftImage* image, SoftImage* copy) {
 }  // namespace
 
 int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage* alpha, const RECT& source,
-                            int destX, int destY, int colourKey, int wholeBlock, int async) {
+                            int destX, int destY, int colourKey, int wholeBlock, int async, int premultiply) {
     if (!graphicsStarted || !base) return -1;
     GraphicEntry* entry = LookupGraphic(graphic, async);
     if (!entry || !entry->block) return -1;
@@ -403,8 +435,8 @@ int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage*
                             DxtKindOf(TextureFormatOfIndex(entry->block->format)) == base->format.formatCode;
     const bool compressed = base->format.formatCode >= 1 && base->format.formatCode <= 5 && !keepBlocks;
     if (compressed && DecodedCopy(base, &decoded) != 0) return -1;
-    TextureTransfer t{D3DFORMAT(0), compressed ? &decoded : base,  alpha, r, destX, destY,
-                      colourKey,    entry->block->transparentColor};
+    TextureTransfer t{D3DFORMAT(0), compressed ? &decoded : base,   alpha,      r, destX, destY,
+                      colourKey,    entry->block->transparentColor, premultiply};
     const int result = textures ? UploadToTextures(entry, t, wholeBlock, async) : UploadToSoftware(entry, t);
     if (compressed) ReleaseSoftImage(&decoded);
     return result;
@@ -432,10 +464,10 @@ bool BitmapView(HBITMAP bitmap, const ColorFormat& format, SoftImage* view) {
 
 int TransferBitmapToTextures(int graphic, HBITMAP base, HBITMAP alpha, const ColorFormat& baseFormat,
                              const ColorFormat* alphaFormat, const RECT& source, int destX, int destY,
-                             int colourKey, int wholeBlock, int async) {
+                             int colourKey, int wholeBlock, int async, int premultiply) {
     SoftImage baseView{}, alphaView{};
     if (!BitmapView(base, baseFormat, &baseView)) return -1;
     if (alpha && (!alphaFormat || !BitmapView(alpha, *alphaFormat, &alphaView))) return -1;
     return TransferImageToTextures(graphic, &baseView, alpha ? &alphaView : nullptr, source, destX, destY,
-                                   colourKey, wholeBlock, async);
+                                   colourKey, wholeBlock, async, premultiply);
 }

@@ -31,7 +31,8 @@ struct TextureTransfer {
     RECT source;
     int destX, destY;
     int keyToAlpha;
-    uint32_t keyColor;  // 0x00RRGGBB
+    uint32_t keyColor;    // 0x00RRGGBB
+    int premultiply = 0;  // colour channels multiplied by the converted alpha (formats with alpha only)
 };
 
 // Converts the rectangle into level 0 of the texture. 0, or -1 when the lock fails (logged).
@@ -42,13 +43,15 @@ int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const Text
 
 // Writes source (right and bottom exclusive) of the base image, with the alpha image when given, into
 // the graphic at (destX, destY). wholeBlock 1: the block's textures in image coordinates. async: a load
-// job calls (device calls go to the main thread; a graphic still loading is accepted). 0 or -1.
+// job calls (device calls go to the main thread; a graphic still loading is accepted). premultiply: a
+// texture format with alpha stores each colour channel as c x a / max, rounded. 0 or -1.
 int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage* alpha, const RECT& source,
-                            int destX, int destY, int colourKey, int wholeBlock, int async);
+                            int destX, int destY, int colourKey, int wholeBlock, int async,
+                            int premultiply = 0);
 
 // As TransferImageToTextures, the pixels read from DIB sections in the caller's formats (alpha and
 // alphaFormat may be null). -1 when a handle is no DIB section or its bits per pixel differ from its
 // format's.
 int TransferBitmapToTextures(int graphic, HBITMAP base, HBITMAP alpha, const ColorFormat& baseFormat,
                              const ColorFormat* alphaFormat, const RECT& source, int destX, int destY,
-                             int colourKey, int wholeBlock, int async);
+                             int colourKey, int wholeBlock, int async, int premultiply = 0);
