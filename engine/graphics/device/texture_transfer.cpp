@@ -205,6 +205,46 @@ int HalveArgbImage(const SoftImage& from, SoftImage* to) {
     return 0;
 }
 
+int PowerOfTwoAtLeast(int size) {
+    int p = 1;
+    while (p < size) p *= 2;
+    return p;
+}
+
+// Bilinear resampling of an ARGB image to w x h with pixel centres aligned and edges clamped; the same
+// size gives an exact copy.
+int ResampleArgbImage(const SoftImage& from, int w, int h, SoftImage* to) {
+    if (CreateSoftImageArgb8(w, h, to) < 0) return -1;
+    // Source position of a destination column or row, 16.16, clamped to the source.
+    auto position = [](int i, int fromSize, int toSize) {
+        const int64_t p = (int64_t(2 * i + 1) * fromSize * 65536) / (2 * int64_t(toSize)) - 32768;
+        return std::clamp<int64_t>(p, 0, int64_t(fromSize - 1) * 65536);
+    };
+    auto at = [&](int x, int y) {
+        return static_cast<const uint8_t*>(from.pixels) + int64_t(y) * from.pitch + x * 4;
+    };
+    for (int y = 0; y < h; ++y) {
+        const int64_t py = position(y, from.height, h);
+        const int y0 = int(py >> 16), y1 = std::min(y0 + 1, from.height - 1);
+        const int64_t fy = py & 0xFFFF;
+        for (int x = 0; x < w; ++x) {
+            const int64_t px = position(x, from.width, w);
+            const int x0 = int(px >> 16), x1 = std::min(x0 + 1, from.width - 1);
+            const int64_t fx = px & 0xFFFF;
+            const int64_t weight[4] = {(65536 - fx) * (65536 - fy), fx * (65536 - fy), (65536 - fx) * fy,
+                                       fx * fy};
+            const uint8_t* p[4] = {at(x0, y0), at(x1, y0), at(x0, y1), at(x1, y1)};
+            uint8_t* q = static_cast<uint8_t*>(to->pixels) + int64_t(y) * to->pitch + x * 4;
+            for (int c = 0; c < 4; ++c) {
+                int64_t sum = int64_t{1} << 31;
+                for (int k = 0; k < 4; ++k) sum += weight[k] * p[k][c];
+                q[c] = uint8_t(sum >> 32);
+            }
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int TransferImageToSingleTexture(IDirect3DTexture9* texture, const TextureTransfer& transfer, int onWorker) {
@@ -227,24 +267,32 @@ int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const Text
     const ColorFormat* format = GetColorFormatDescriptor(uint32_t(transfer.format));
     toWork.premultiply = transfer.premultiply && format && format->alphaWidth > 0;
     Convert(work.pixels, work.pitch, &work.format, toWork, 0, 0);
-    int result = 0;
+    // Halving a power-of-two copy weighs every pixel alike, where halving an odd size would drop its last
+    // row or column; each level is then brought to the rectangle's own size at that level.
+    SoftImage square{};
+    int result =
+        ResampleArgbImage(work, PowerOfTwoAtLeast(work.width), PowerOfTwoAtLeast(work.height), &square);
     for (int level = 1; level < levels && result == 0; ++level) {
-        SoftImage half{};
-        result = HalveArgbImage(work, &half);
-        ReleaseSoftImage(&work);
+        SoftImage half{}, sized{};
+        result = HalveArgbImage(square, &half);
+        ReleaseSoftImage(&square);
+        square = half;
         if (result != 0) break;
-        work = half;
+        const int w = std::max(1, work.width >> level), h = std::max(1, work.height >> level);
+        if ((result = ResampleArgbImage(square, w, h, &sized)) != 0) break;
         TextureTransfer next{transfer.format,
-                             &work,
+                             &sized,
                              nullptr,
-                             RECT{0, 0, work.width, work.height},
+                             RECT{0, 0, w, h},
                              transfer.destX >> level,
                              transfer.destY >> level,
                              0,
                              0,
                              0};
         result = WriteLevel(texture, level, next, failure, onWorker);
+        ReleaseSoftImage(&sized);
     }
+    ReleaseSoftImage(&square);
     ReleaseSoftImage(&work);
     return result;
 }
