@@ -113,6 +113,10 @@ class TriangleShader {
         if (program.face_slot != kNoSlot)
             for (int c = 0; c < 4; ++c) m_.Fill(program.face_slot, c, Broadcast(t.front ? 1.0f : -1.0f));
         block_ = SamplesTarget(d, p_.target) ? 1 : m_.BlockQuads();
+        weighs_ = !whole_box_ || p_.depth;
+        plain_ = IsPackedFormat(p_.target->format) && !p_.alpha_test && !p_.depth && !p_.blend.enabled &&
+                 p_.write_mask == 0xF;
+        for (int i = 0; i < count_; ++i) weighs_ = weighs_ || items_[i].kind == Interpolant::kColor;
         for (int k = 0; k < 3; ++k) {
             z_[k] = DepthFixed(t.v[k]->z);
             step_x_[k] = -t.ey[k] << kSubpixelBits;
@@ -178,7 +182,7 @@ class TriangleShader {
         Pending& quad = pending_[count_pending_];
         int64_t(&w)[3][kShaderLanes] = quad.w;
         LaneMask covered = 0;
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3 && weighs_; ++k) {
             const int64_t base = t_.Edge(k, int64_t(x) << kSubpixelBits, int64_t(y) << kSubpixelBits);
             for (int l = 0; l < kShaderLanes; ++l)
                 w[k][l] = base + (l & 1) * step_x_[k] + (l >> 1) * step_y_[k];
@@ -219,6 +223,9 @@ class TriangleShader {
         } else {
             alive[0] = m_.Run(kAllLanes) & pending_[0].covered;
         }
+        if (plain_ &&
+            DispatchColorFormat(p_.target->format, [&](auto f) { WritePlain<decltype(f)::value>(n, alive); }))
+            return;
         for (int i = 0; i < n; ++i) {
             const Pending& quad = pending_[i];
             if (!alive[i]) continue;
@@ -228,6 +235,20 @@ class TriangleShader {
                 if (alive[i] >> l & 1)
                     WritePixel(p_, quad.x + (l & 1), quad.y + (l >> 1), Depth(i, l, quad.w),
                                LaneColor(colors, l));
+        }
+    }
+
+    // The quads' colours stored as they are (no test, blend or mask), as WritePixel stores them then.
+    template <D3DFORMAT F>
+    void WritePlain(int n, const LaneMask* alive) {
+        for (int i = 0; i < n; ++i) {
+            if (!alive[i]) continue;
+            LaneInt colors[4];
+            ShadedColors(d_, i, colors);
+            for (int l = 0; l < kShaderLanes; ++l)
+                if (alive[i] >> l & 1)
+                    Encode<F>(p_.target->At(pending_[i].x + (l & 1), pending_[i].y + (l >> 1)),
+                              LaneColor(colors, l));
         }
     }
 
@@ -282,6 +303,10 @@ class TriangleShader {
     Pending pending_[kShaderBlockQuads];
     int count_pending_ = 0;
     int block_ = 1;
+    // The vertices' weights are needed: for coverage, depth or colours (a whole box of flat colour
+    // without depth needs none).
+    bool weighs_ = true;
+    bool plain_ = false;  // the pixels go to the target unchanged
 };
 
 }  // namespace
