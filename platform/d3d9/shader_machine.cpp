@@ -231,6 +231,7 @@ void ShaderMachine::Sample(const ShaderInstruction& in, const LaneFloat* const (
     if (in.op == kTex && in.controls == kTexProject)
         for (LaneFloat& c : coordinate) c = c / *s[3];
     SampleRequest r;
+    r.memo = &memo_;
     LaneFloat along_x[3], along_y[3];
     for (int a = 0; a < 3; ++a) r.coordinates[a] = &coordinate[a];
     if (in.op == kTexLdl) {
@@ -239,15 +240,17 @@ void ShaderMachine::Sample(const ShaderInstruction& in, const LaneFloat* const (
     } else if (in.op == kTexLdd) {
         for (int a = 0; a < 3; ++a)
             r.gradients_x[a] = sources[2][a] + at, r.gradients_y[a] = sources[3][a] + at;
-    } else {
+    } else if (sampler.level_count > 0 &&
+               (sampler.mip_filter != D3DTEXF_NONE || sampler.linear_min != sampler.linear_mag)) {
+        // Only a sampler whose level or filter depends on the level of detail needs the gradients.
         for (int a = 0; a < 3; ++a) {
             along_x[a] = AlongX(coordinate[a]);
             along_y[a] = AlongY(coordinate[a]);
             r.gradients_x[a] = &along_x[a];
             r.gradients_y[a] = &along_y[a];
         }
-        if (in.controls == kTexBias) r.lod = *s[3];
     }
+    if (in.op == kTex && in.controls == kTexBias) r.lod = *s[3];
     SampleLanes(sampler, r, out);
 }
 
@@ -413,6 +416,7 @@ void ShaderMachine::Execute(const ShaderInstruction& in, int quads) {
         case kTex:
         case kTexLdl:
         case kTexLdd:
+            memo_.valid = false;
             for (int q = 0; q < quads; ++q) Sample(in, s, q, &r[q]);
             break;
         case kTexKill: {  // never in a block

@@ -45,12 +45,21 @@ void SetSamplerStates(const DWORD* states, ShaderSampler* s);
 // per lane, or given per lane.
 enum class LodSource { kGradients, kGiven };
 
+// The texels the lanes of the last quad's coordinates chose along u and v, so that the next quad of the same
+// sample instruction (a quad of the same rows, mostly) finds those it shares with it.
+struct TexelMemo2D {
+    bool valid = false;
+    uint32_t bits[2][4];
+    int texel[2][4];
+};
+
 struct SampleRequest {
     const LaneFloat* coordinates[3];       // u, v, w
     const LaneFloat* gradients_x[3] = {};  // kGradients
     const LaneFloat* gradients_y[3] = {};
     LaneFloat lod = {};  // kGradients: a bias; kGiven: the level of detail
     LodSource source = LodSource::kGradients;
+    TexelMemo2D* memo = nullptr;  // kept by the caller across the quads of one instruction on one sampler
 };
 
 // The texels of every lane; (0, 0, 0, 1) where no texture is bound.
