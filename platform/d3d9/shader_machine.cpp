@@ -231,7 +231,7 @@ void ShaderMachine::Sample(const ShaderInstruction& in, const LaneFloat* const (
     if (in.op == kTex && in.controls == kTexProject)
         for (LaneFloat& c : coordinate) c = c / *s[3];
     SampleRequest r;
-    r.memo = &memo_;
+    r.texels = texels_;
     LaneFloat along_x[3], along_y[3];
     for (int a = 0; a < 3; ++a) r.coordinates[a] = &coordinate[a];
     if (in.op == kTexLdl) {
@@ -416,7 +416,6 @@ void ShaderMachine::Execute(const ShaderInstruction& in, int quads) {
         case kTex:
         case kTexLdl:
         case kTexLdd:
-            memo_.valid = false;
             for (int q = 0; q < quads; ++q) Sample(in, s, q, &r[q]);
             break;
         case kTexKill: {  // never in a block

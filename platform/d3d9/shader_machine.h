@@ -85,7 +85,7 @@ class ShaderMachine {
     int block_ = 1;
     LaneVector made_[4][kShaderBlockQuads];  // relative reads and modified sources
     LaneVector result_[kShaderBlockQuads];
-    TexelMemo2D memo_;  // of the sample instruction running
+    TexelIndexCache texels_[2];  // along u and v
     float floats_[256][4] = {};
     int ints_[16][4] = {};
     bool bools_[16] = {};

@@ -27,12 +27,15 @@ float ChannelOf(const ColorF& c, int channel) {
 }
 
 // The texel each lane's coordinate points at along one axis (-1 for the border). A quad's lanes mostly
-// share their coordinate along an axis with another lane, or with a lane of the quad before (`memo`), which
-// then gives its texel.
-void Texels(const LaneFloat& coordinate, DWORD address, int size, const TexelMemo2D* memo, int axis,
-            int* out) {
+// share their coordinate along an axis with another lane, which then gives its texel; the others come
+// from `cache` when it has them.
+void Texels(const LaneFloat& coordinate, DWORD address, int size, TexelIndexCache* cache, int* out) {
     uint32_t bits[kShaderLanes];
     std::memcpy(bits, &coordinate, sizeof(bits));
+    if (cache && (cache->address != address || cache->size != size)) {
+        cache->address = address, cache->size = size;
+        ++cache->generation;
+    }
     for (int l = 0; l < kShaderLanes; ++l) {
         int same = l;
         for (int k = 0; k < l && same == l; ++k)
@@ -41,11 +44,15 @@ void Texels(const LaneFloat& coordinate, DWORD address, int size, const TexelMem
             out[l] = out[same];
             continue;
         }
-        if (memo && memo->valid && memo->bits[axis][l] == bits[l]) {
-            out[l] = memo->texel[axis][l];
+        if (!cache) {
+            out[l] = TexelAddress(address, TexelOf(TexelFixed(coordinate[l], size)), size);
             continue;
         }
-        out[l] = TexelAddress(address, TexelOf(TexelFixed(coordinate[l], size)), size);
+        TexelIndexCache::Entry& e = cache->entries[bits[l] * 0x9E3779B1u >> (32 - TexelIndexCache::kBits)];
+        if (e.made != cache->generation || e.bits != bits[l])
+            e = {bits[l], cache->generation,
+                 TexelAddress(address, TexelOf(TexelFixed(coordinate[l], size)), size)};
+        out[l] = e.texel;
     }
 }
 
@@ -54,15 +61,8 @@ void Texels(const LaneFloat& coordinate, DWORD address, int size, const TexelMem
 template <D3DFORMAT F>
 void PointLanes(const ShaderSampler& s, const SurfaceStore& t, const SampleRequest& r, LaneVector* out) {
     int x[kShaderLanes], y[kShaderLanes];
-    Texels(*r.coordinates[0], s.address[0], t.width, r.memo, 0, x);
-    Texels(*r.coordinates[1], s.address[1], t.height, r.memo, 1, y);
-    if (r.memo) {
-        std::memcpy(r.memo->bits[0], r.coordinates[0], sizeof(r.memo->bits[0]));
-        std::memcpy(r.memo->bits[1], r.coordinates[1], sizeof(r.memo->bits[1]));
-        std::memcpy(r.memo->texel[0], x, sizeof(x));
-        std::memcpy(r.memo->texel[1], y, sizeof(y));
-        r.memo->valid = true;
-    }
+    Texels(*r.coordinates[0], s.address[0], t.width, r.texels ? &r.texels[0] : nullptr, x);
+    Texels(*r.coordinates[1], s.address[1], t.height, r.texels ? &r.texels[1] : nullptr, y);
     for (int l = 0; l < kShaderLanes; ++l)
         Store(Unit(x[l] < 0 || y[l] < 0 ? s.border8 : Decode<F>(t.At(x[l], y[l]))), l, out);
 }

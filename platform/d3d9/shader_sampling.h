@@ -45,12 +45,19 @@ void SetSamplerStates(const DWORD* states, ShaderSampler* s);
 // per lane, or given per lane.
 enum class LodSource { kGradients, kGiven };
 
-// The texels the lanes of the last quad's coordinates chose along u and v, so that the next quad of the same
-// sample instruction (a quad of the same rows, mostly) finds those it shares with it.
-struct TexelMemo2D {
-    bool valid = false;
-    uint32_t bits[2][4];
-    int texel[2][4];
+// The texel index a coordinate gives along one axis of a size and address mode, kept by the coordinate's
+// bits: the quads of a draw meet the same coordinates again and again (along a row, and in every row of
+// an axis-aligned draw).
+struct TexelIndexCache {
+    static constexpr int kBits = 11, kEntries = 1 << kBits;
+    struct Entry {
+        uint32_t bits, made;  // made: the cache's generation that stored it
+        int texel;
+    };
+    DWORD address = 0;
+    int size = -1;
+    uint32_t generation = 1;
+    Entry entries[kEntries] = {};
 };
 
 struct SampleRequest {
@@ -59,7 +66,7 @@ struct SampleRequest {
     const LaneFloat* gradients_y[3] = {};
     LaneFloat lod = {};  // kGradients: a bias; kGiven: the level of detail
     LodSource source = LodSource::kGradients;
-    TexelMemo2D* memo = nullptr;  // kept by the caller across the quads of one instruction on one sampler
+    TexelIndexCache* texels = nullptr;  // u and v; kept by the caller across samples
 };
 
 // The texels of every lane; (0, 0, 0, 1) where no texture is bound.
