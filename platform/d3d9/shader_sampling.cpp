@@ -34,7 +34,10 @@ void Texels(const LaneFloat& coordinate, DWORD address, int size, TexelIndexCach
     std::memcpy(bits, &coordinate, sizeof(bits));
     if (cache && (cache->address != address || cache->size != size)) {
         cache->address = address, cache->size = size;
-        ++cache->generation;
+        if (++cache->generation == 0) {  // wrapped: no entry of an earlier generation may pass for current
+            for (TexelIndexCache::Entry& e : cache->entries) e.made = 0;
+            cache->generation = 1;
+        }
     }
     for (int l = 0; l < kShaderLanes; ++l) {
         int same = l;
