@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/draw.h"
@@ -253,15 +254,11 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
     return CreateWithPixelMemory([&] {
-        Surface* made = new Surface(core_, format, int(width), int(height), D3DUSAGE_RENDERTARGET,
-                                    D3DPOOL_DEFAULT, lockable != 0, SurfaceOwner::kSelf, nullptr);
-        try {
-            made->MakeSamples(SampleCountOf(multisample));
-        } catch (...) {
-            made->Release();
-            throw;
-        }
-        *surface = made;
+        std::unique_ptr<Surface> made(new Surface(core_, format, int(width), int(height),
+                                                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != 0,
+                                                  SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
     });
 }
 
@@ -280,16 +277,11 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
     if (D3D9TakeCreationFailure("CreateDepthStencilSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
     return CreateWithPixelMemory([&] {
-        Surface* made =
+        std::unique_ptr<Surface> made(
             new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                        format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr);
-        try {
-            made->MakeSamples(SampleCountOf(multisample));
-        } catch (...) {
-            made->Release();
-            throw;
-        }
-        *surface = made;
+                        format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
     });
 }
 

@@ -16,9 +16,12 @@
 
 namespace {
 
-class FontSystemTest : public ::testing::Test {
+// The font system started with the square test font in memory, over a plain test or a captured log.
+template <class Base>
+class FontSystemOver : public Base {
   protected:
     void SetUp() override {
+        Base::SetUp();
         std::ifstream file(
             std::string(KORVALUND_SOURCE_DIR) + "/tests/platform/gdi/fixtures/kv_test_square.ttf",
             std::ios::binary);
@@ -30,10 +33,12 @@ class FontSystemTest : public ::testing::Test {
     void TearDown() override {
         EXPECT_EQ(EndFontSystem(), 0);
         RemoveFontMemResourceEx(memoryFont_);
+        Base::TearDown();
     }
     std::vector<uint8_t> bytes_;
     HANDLE memoryFont_ = nullptr;
 };
+using FontSystemTest = FontSystemOver<::testing::Test>;
 
 TEST_F(FontSystemTest, DefaultFontAndGameFont) {
     EXPECT_EQ(InitFontSystem(), -1);
@@ -76,26 +81,7 @@ TEST_F(FontSystemTest, RecreateAllFontsKeepsHandleValues) {
 
 // Sizes, thicknesses and edges beyond the font limits: the creation is refused with one log line naming
 // the values, before any cache is sized from them; the limits themselves make a font that draws.
-class FontLimitTest : public LogCapture {
-  protected:
-    void SetUp() override {
-        LogCapture::SetUp();
-        std::ifstream file(
-            std::string(KORVALUND_SOURCE_DIR) + "/tests/platform/gdi/fixtures/kv_test_square.ttf",
-            std::ios::binary);
-        bytes_.assign(std::istreambuf_iterator<char>(file), {});
-        DWORD count = 0;
-        memoryFont_ = AddFontMemResourceEx(bytes_.data(), DWORD(bytes_.size()), nullptr, &count);
-        ASSERT_EQ(InitFontSystem(), 0);
-    }
-    void TearDown() override {
-        EXPECT_EQ(EndFontSystem(), 0);
-        RemoveFontMemResourceEx(memoryFont_);
-        LogCapture::TearDown();
-    }
-    std::vector<uint8_t> bytes_;
-    HANDLE memoryFont_ = nullptr;
-};
+using FontLimitTest = FontSystemOver<LogCapture>;
 
 TEST_F(FontLimitTest, ParametersBeyondTheLimitsAreRefusedWithOneLogLine) {
     const struct {

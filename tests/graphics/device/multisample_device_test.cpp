@@ -8,11 +8,6 @@
 
 namespace {
 
-struct CallerVertex {  // x, y, u, v and colour B, G, R, A
-    float x, y, u, v;
-    uint8_t colour[4];
-};
-
 class MultisampleDeviceTest : public GraphicsTest {
   protected:
     void TearDown() override {
@@ -80,10 +75,7 @@ TEST_F(MultisampleDeviceTest, StartedDeviceShowsTheResolvedEdge) {
     ASSERT_EQ(deviceCreationSettings.multiSampleType, 4);
     SelectDrawTarget(kDrawTargetBackBuffer);
     ClearDrawTarget(nullptr);
-    const CallerVertex edge[3] = {{48, -8, 0, 0, {255, 255, 255, 255}},
-                                  {-32, 12, 0, 0, {255, 255, 255, 255}},
-                                  {-32, -8, 0, 0, {255, 255, 255, 255}}};
-    ASSERT_EQ(DrawVertexArray2D(edge, 3, D3DPT_TRIANGLELIST, -5, 0, 0), 0);
+    ASSERT_EQ(DrawWhiteEdge(), 0);
     ASSERT_EQ(FlipFrameDefault(), 0);
     const D3D9PresentedPicture picture = D3D9GetPresentedPicture();
     ASSERT_GE(picture.width, 16u);

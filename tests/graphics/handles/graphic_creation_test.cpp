@@ -1,5 +1,7 @@
 // Graphic creation on the device stand-in: texture division, draw tiles, derived graphics, draw targets,
 // PNG loads with the transparent colour, and the software-mode image.
+#include <fstream>
+
 #include "engine/core/files/file_access.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/direct3d_system.h"
@@ -251,6 +253,25 @@ TEST_F(GraphicCreationTest, MissingPngLogsItsFullPathAndLeavesNoGraphic) {
     ASSERT_GE(ConvertToFullPath(path.c_str(), fullPath, nullptr), 0);
     EXPECT_TRUE(Logged("画像ファイル " + std::string(fullPath) + " がありません")) << fullPath;
     EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
+}
+
+// A file that is neither an image nor a movie: each failure is one line of the log, none followed by an
+// empty one.
+TEST_F(GraphicCreationTest, FileThatIsNoPictureLogsItsFailuresOneLineEach) {
+    Start();
+    const std::string path = folder_ + "/noise.png";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "these bytes are no picture";
+    }
+    EXPECT_EQ(LoadGraphFile(("C:" + path).c_str(), 0), -1);
+    const std::vector<std::string> lines = LogLines();
+    bool named = false;
+    for (const std::string& line : lines) {
+        EXPECT_FALSE(line.empty());
+        named |= line.find("右記のグラフィックファイルのロードに失敗しました") != std::string::npos;
+    }
+    EXPECT_TRUE(named);
 }
 
 TEST_F(GraphicCreationTest, SoftwareModeKeepsAMemImgKeyedWithTheTransparentColour) {

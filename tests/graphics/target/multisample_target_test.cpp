@@ -7,11 +7,6 @@
 
 namespace {
 
-struct CallerVertex {  // x, y, u, v and colour B, G, R, A
-    float x, y, u, v;
-    uint8_t colour[4];
-};
-
 class MultisampleTargetTest : public GraphicsTest {
   protected:
     void SetUp() override {
@@ -41,10 +36,7 @@ class MultisampleTargetTest : public GraphicsTest {
         *multisample = Tile(target, 0).multisampleSurface;
         EXPECT_EQ(SelectDrawTarget(target), 0);
         ClearDrawTarget(nullptr);
-        const CallerVertex edge[3] = {{48, -8, 0, 0, {255, 255, 255, 255}},
-                                      {-32, 12, 0, 0, {255, 255, 255, 255}},
-                                      {-32, -8, 0, 0, {255, 255, 255, 255}}};
-        EXPECT_EQ(DrawVertexArray2D(edge, 3, D3DPT_TRIANGLELIST, -5, 0, 0), 0);
+        EXPECT_EQ(DrawWhiteEdge(), 0);
         EXPECT_EQ(SelectDrawTarget(kDrawTargetBackBuffer), 0);
         SoftImage image{};
         EXPECT_EQ(ReadGraphicToImage(target, &image, nullptr), 0);

@@ -69,32 +69,25 @@ TEST_F(MultisampleTest, DiagonalEdgeResolvesToTheStandardPatternsCoverage) {
     }
 }
 
-// Present shows the resolved samples of a multisampled back buffer.
+// Present shows the resolved samples of a multisampled back buffer, which cannot be made lockable.
 TEST_F(MultisampleTest, PresentResolvesAMultisampledBackBuffer) {
-    device->Release();
-    d3d->Release();
-    device = nullptr;
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
     D3DPRESENT_PARAMETERS pp{};
     pp.BackBufferWidth = 16;
     pp.BackBufferHeight = 4;
     pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
     pp.Windowed = TRUE;
     pp.hDeviceWindow = TestWindow();
     pp.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;  // a multisampled back buffer cannot be locked
-    EXPECT_EQ(
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-        D3DERR_INVALIDCALL);
-    pp.Flags = 0;
-    ASSERT_EQ(
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-        D3D_OK);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    IDirect3DDevice9* refused = nullptr;
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                &refused),
+              D3DERR_INVALIDCALL);
+    device->Release();
+    d3d->Release();
+    device = nullptr;
+    MakeDevice(16, 4, D3DFMT_X8R8G8B8, true, D3DMULTISAMPLE_4_SAMPLES);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     DrawEdge();
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);

@@ -16,6 +16,8 @@ struct BatchState {
     D3DFORMAT target, texture;
     bool blend, alpha_test;
     DWORD color_op;  // MODULATE with the diffuse colour, or SELECTARG1: the texel
+    DWORD alpha_func = D3DCMP_GREATER;
+    DWORD alpha_ref = 0;
 };
 
 void AppendQuad(std::vector<TexturedVertex>& out, float x0, float y0, float x1, float y1, float u0, float v0,
@@ -72,15 +74,20 @@ TEST_F(QuadBatchTest, EveryDrawCallOfABatchGivesTheGenericPathsPixels) {
         {"onto R5G6B5 blended", D3DFMT_R5G6B5, D3DFMT_A8R8G8B8, true, false, D3DTOP_MODULATE},
         {"16-bit texels", D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5, true, true, D3DTOP_MODULATE},
         {"onto A8R8G8B8", D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, true, false, D3DTOP_MODULATE},
+        {"an alpha test passing all but one alpha", D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, false, true,
+         D3DTOP_SELECTARG1, D3DCMP_NOTEQUAL, 0xFF},
+        {"an alpha test passing both ends only", D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, false, true,
+         D3DTOP_SELECTARG1, D3DCMP_NOTEQUAL, 0x80},
     };
     std::mt19937 rng(54);
-    // Sprite-like texels: runs of clear, opaque and half-transparent texels.
+    // Sprite-like texels: runs of clear, opaque and half-transparent texels (half of these of alpha 0x80).
     std::vector<uint32_t> texels(64 * 64);
     for (size_t i = 0; i < texels.size();) {
         const uint32_t kind = rng() % 3;
         for (size_t end = std::min(texels.size(), i + 1 + rng() % 10); i < end; ++i) {
             const uint32_t colour = rng() & 0xFFFFFF;
-            texels[i] = colour | (kind == 0 ? 0u : kind == 1 ? 0xFF000000u : (rng() & 0xFF000000u));
+            const uint32_t half = rng() % 2 ? 0x80000000u : rng() & 0xFF000000u;
+            texels[i] = colour | (kind == 0 ? 0u : kind == 1 ? 0xFF000000u : half);
         }
     }
     for (const BatchState& s : states) {
@@ -94,8 +101,8 @@ TEST_F(QuadBatchTest, EveryDrawCallOfABatchGivesTheGenericPathsPixels) {
             d3d9::SetFastPathsEnabled(fast == 1);
             device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x5A3C7E91, 1.0f, 0);
             device->SetRenderState(D3DRS_ALPHATESTENABLE, s.alpha_test);
-            device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-            device->SetRenderState(D3DRS_ALPHAREF, 0);
+            device->SetRenderState(D3DRS_ALPHAFUNC, s.alpha_func);
+            device->SetRenderState(D3DRS_ALPHAREF, s.alpha_ref);
             device->SetRenderState(D3DRS_ALPHABLENDENABLE, s.blend);
             device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
             device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
