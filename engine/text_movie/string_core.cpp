@@ -1,5 +1,7 @@
 #include "engine/text_movie/string_core.h"
 
+#include <cstdlib>
+
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/graphics.h"
 #include "engine/text_movie/font_environment.h"
@@ -9,6 +11,8 @@
 #include "engine/text_movie/string_glyphs.h"
 
 namespace {
+
+constexpr long long kFarthestDrawnString = 1LL << 30;
 
 // The channel times the bright's channel, over 255.
 int Brightened(int channel, uint32_t bright, int shift) {
@@ -67,8 +71,12 @@ int DrawStringCore(const StringDrawRequest& request, StringBox* box) {
     StringDrawRequest shifted = request;
     const bool scaled = request.scaled && (font->textureCache || !request.draw);
     if (!scaled) shifted.scaleX = shifted.scaleY = 1.0;
+    // Glyph positions are ints: a string that starts this far out lies outside every draw area, and is
+    // measured without being drawn.
+    shifted.draw = request.draw && std::llabs(request.x) < kFarthestDrawnString &&
+                   std::llabs(request.y) < kFarthestDrawnString;
     const int leading = int(font->extraLeading * shifted.scaleY);
-    (request.vertical ? shifted.x : shifted.y) -= leading / 2;
+    if (shifted.draw) (request.vertical ? shifted.x : shifted.y) -= leading / 2;
     const StringColours colours = MakeStringColours(request.color, request.edgeColor);
 
     const int bytes = StringByteLength(request.text, request.length);
@@ -84,7 +92,7 @@ int DrawStringCore(const StringDrawRequest& request, StringBox* box) {
             const uint8_t* record = records.data() + size_t(i) * kCharacterRecordBytes;
             const GlyphEntry* glyph = GlyphOf(font, record);
             if (glyph == nullptr) continue;  // not renderable: skipped, no advance
-            if (request.draw && !IsBlank(record, *glyph)) DrawGlyph(*font, shifted, colours, glyph, pen);
+            if (shifted.draw && !IsBlank(record, *glyph)) DrawGlyph(*font, shifted, colours, glyph, pen);
             pen += (glyph->advance + font->spacing) * step;
         }
     }

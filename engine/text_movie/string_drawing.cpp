@@ -2,6 +2,8 @@
 // layer's part draws; a memory-cached font writes into the draw target's software image, straight or
 // through a work image that the software blit puts onto the target with the blend mode.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "engine/core/memory/log.h"
 #include "engine/graphics/device/direct3d_system.h"
@@ -87,6 +89,8 @@ class TextWorkImage {
 // blitted there under a white bright; the draw area and bright are put back.
 int DrawThroughWorkImage(const FontRecord& font, const StringCall& call, const StringBox& box) {
     const IntRect area = CurrentDrawArea();
+    // A box that ends beyond the int range starts beyond every draw area.
+    if (int64_t{call.x} + box.width > INT_MAX || int64_t{call.y} + box.height > INT_MAX) return 0;
     IntRect visible{call.x, call.y, call.x + box.width, call.y + box.height};
     ClipRect(&visible, &area);
     if (visible.left >= visible.right || visible.top >= visible.bottom) return 0;
@@ -121,11 +125,13 @@ int DrawStringSoftware(const FontRecord& font, const StringCall& call) {
 
 // The rectangle the mask and the subtractive bracket cover: from the pen to the draw area's edge along
 // the line, and at least a line high across it.
+// Held inside the int range: a string at the ends of the range has its box there too.
 IntRect TextBox(const FontRecord& font, const StringCall& call, const IntRect& area) {
-    const int half = font.extraLeading / 2;
-    const int across = std::max(font.size + 3, font.lineHeight);
-    if (call.vertical) return IntRect{call.x + half, call.y, call.x + half + across, area.bottom};
-    return IntRect{call.x, call.y - half, area.right, call.y - half + across};
+    const int64_t half = font.extraLeading / 2;
+    const int64_t across = std::max(font.size + 3, font.lineHeight);
+    auto held = [](int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
+    if (call.vertical) return IntRect{held(call.x + half), call.y, held(call.x + half + across), area.bottom};
+    return IntRect{call.x, held(call.y - half), area.right, held(call.y - half + across)};
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // memory cache (software renderer).
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -180,6 +182,27 @@ TEST_F(StringDrawingTest, GameFontLightsTheGlyphBitsInTheTextColourInEveryMode) 
         EXPECT_EQ(Lit(red), expected);
         for (const Pixel& p : expected)
             ASSERT_TRUE(Near(red[size_t(p.second) * kWidth + p.first], 247u << 16, run.bits == 16 ? 2 : 0));
+        TearDown();
+        SetUp();
+    }
+}
+
+// Strings at the ends of the int range, across and down: taken (0) and nothing drawn, with no glyph
+// position overflowing; the same string in the target lights pixels.
+TEST_F(StringDrawingTest, StringsAtTheEndsOfTheIntRangeDrawNothing) {
+    for (const TextRun& run : kRuns) {
+        SCOPED_TRACE(run.name);
+        Start(run);
+        for (int vertical : {0, 1}) {
+            ASSERT_EQ(DrawStringWithFont(10, 20, "AB", PackColor(247, 247, 247), font_, 0, vertical), 0);
+            EXPECT_FALSE(Lit(Read()).empty()) << vertical;
+            ASSERT_EQ(ClearDrawTarget(nullptr), 0);
+            for (auto [x, y] : {std::pair{INT_MAX, 20}, std::pair{INT_MIN, 20}, std::pair{10, INT_MAX},
+                                std::pair{INT_MIN, INT_MIN}, std::pair{INT_MAX - 5, INT_MAX - 5}})
+                EXPECT_EQ(DrawStringWithFont(x, y, "AB", PackColor(247, 247, 247), font_, 0, vertical), 0)
+                    << x << "," << y;
+            EXPECT_TRUE(Lit(Read()).empty()) << vertical;
+        }
         TearDown();
         SetUp();
     }
