@@ -746,7 +746,8 @@ uint32_t ReadWordAt(const uint8_t* vertex, int offset) {
     uint32_t bits;
     std::memcpy(&bits, &coordinate, 4);
     TexelMemo::Entry& entry = memo.entries[(bits * 0x9E3779B1u) >> (32 - TexelMemo::kBits)];
-    if (entry.made && entry.bits == bits) return entry.fixed;
+    if (entry.made && entry.bits == bits) [[likely]]
+        return entry.fixed;
     entry = {true, bits, TexelFixed(coordinate, size)};
     return entry.fixed;
 }
@@ -816,8 +817,10 @@ bool RectangleCopies::Draw(const uint8_t* const v[6]) const {
     if (call_.raster.cull == D3DCULL_CW) return true;  // clockwise on the screen, as both triangles are
     const PixelPipeline& p = *call_.pipeline;
     const SurfaceStore& tex = *p.stages[0].sampler.texture;
-    const IntRect box = Intersect(
-        {int(PixelCeil(left)), int(PixelCeil(top)), int(PixelCeil(right)), int(PixelCeil(bottom))}, p.clip);
+    const IntRect& clip = p.clip;
+    const IntRect box{std::max(int(PixelCeil(left)), clip.left), std::max(int(PixelCeil(top)), clip.top),
+                      std::min(int(PixelCeil(right)), clip.right),
+                      std::min(int(PixelCeil(bottom)), clip.bottom)};
     if (box.Empty()) return true;
     const int64_t column =
         FirstOfTexelRun(left, right, RectangleTexelFixed(u0, tex.width, u_memo_),
