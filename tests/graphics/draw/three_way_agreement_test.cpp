@@ -47,7 +47,7 @@ const std::vector<Row>& GameStageRows() {
                  DrawImagePart(20 + 90 * i, 200, 0, 0, 60, 60, s.map, 1, 0);
              }
          },
-         false, false, false},
+         false, false, nullptr, 1, true, false},
         {"sheet pieces without blending, tinted, opaque and keyed",
          [](const Sheets& s) {
              SetBright(255, 128, 64);
@@ -90,7 +90,7 @@ TEST_P(ThreeWayAgreement, StagesShadersAndSoftwareGiveTheSamePicture) {
         for (size_t i = 0; i < rows.size(); ++i) {
             if (way == Way::kSoftware && bits == 16 && !rows[i]->software16) continue;
             SCOPED_TRACE(std::string(Name(way)) + ": " + rows[i]->name);
-            EXPECT_TRUE(Agree(stages[i], other[i], cleared, rows[i]->interiorOnly));
+            EXPECT_TRUE(Agree(stages[i], other[i], cleared, *rows[i]));
         }
     }
     for (size_t i = Rows().size(); i < rows.size(); ++i) {
