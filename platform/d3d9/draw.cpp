@@ -121,10 +121,14 @@ class Assembler {
         // A multisampled target's triangles are covered sample by sample.
         if (!processor_.pretransformed() || !FastPathsEnabled() || call_.raster.multisampled) return false;
         const uint8_t* v[6];
-        for (UINT k = 0; k < 6; ++k) {
-            UINT index;
-            if (!IndexAt(first + k, &index)) return false;
-            v[k] = vertices_ + size_t(index) * stride_;
+        if (!indices_ && vertex_count_ >= 6 && first <= vertex_count_ - 6) {
+            for (UINT k = 0; k < 6; ++k) v[k] = vertices_ + size_t(first + k) * stride_;
+        } else {
+            for (UINT k = 0; k < 6; ++k) {
+                UINT index;
+                if (!IndexAt(first + k, &index)) return false;
+                v[k] = vertices_ + size_t(index) * stride_;
+            }
         }
         if (!copies_) copies_.emplace(call_);
         if (copies_->Draw(v)) return ++fast_path_quads, true;

@@ -457,6 +457,25 @@ void CopyTexelsOpaque8888(const uint8_t* texels, int n, uint8_t* dst) {
     }
 }
 
+// CopyTexelsOpaque8888 over the rows of a box, with the rows of eight pixels (a glyph's or a small
+// tile's) as two lanes each.
+[[gnu::always_inline]] inline void CopyOpaqueRows(const uint8_t* from, size_t from_pitch, int w, int h,
+                                                  uint8_t* to, size_t to_pitch) {
+#if defined(__SSE2__)
+    if (w == 8) {
+        const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
+        for (int j = 0; j < h; ++j, from += from_pitch, to += to_pitch) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_or_si128(a, set));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), _mm_or_si128(b, set));
+        }
+        return;
+    }
+#endif
+    for (int j = 0; j < h; ++j, from += from_pitch, to += to_pitch) CopyTexelsOpaque8888(from, w, to);
+}
+
 // A one-to-one copy of the box from texel (column, row) on, all inside the texture: rows of consecutive
 // texels, on lanes where the formats have them.
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
@@ -471,11 +490,8 @@ void CopyTexelRows(const Kernel& k, int column, int row, IntRect box) {
     if constexpr (B == BlendKind::kNone && D == D3DFMT_X8R8G8B8) {
         // Every texel passes and is stored as it is, its alpha byte set: rows of plain copies.
         if (identity && alpha.range && alpha.lo == 0 && alpha.hi == 255) {
-            const uint8_t* from = tex.Row(row) + column * 4;
-            uint8_t* to = k.p->target->At(box.left, box.top);
-            const size_t from_pitch = size_t(tex.pitch), to_pitch = size_t(k.p->target->pitch);
-            for (int j = 0; j < box.Height(); ++j, from += from_pitch, to += to_pitch)
-                CopyTexelsOpaque8888(from, w, to);
+            CopyOpaqueRows(tex.Row(row) + column * 4, size_t(tex.pitch), w, box.Height(),
+                           k.p->target->At(box.left, box.top), size_t(k.p->target->pitch));
             return;
         }
     }
@@ -690,19 +706,29 @@ uint32_t ReadWordAt(const uint8_t* vertex, int offset) {
 // consecutive texels; -1 otherwise. An exact step of one texel per pixel needs no division. Otherwise
 // the texel is the floor of an affine function of the pixel, which steps by the floor or the ceiling of
 // its slope: when the last pixel's texel lies count - 1 after the first's, every step is one.
-int64_t FirstOfTexelRun(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, int first, int count) {
+// Between the vertices (a_pos <= pos < b_pos) the function is the one-texel-per-pixel line plus
+// floor(error * (pos - a_pos) / (b_pos - a_pos)), which lies between 0 and the error: when both ends of
+// that span fall in one texel, the division is not needed.
+[[gnu::always_inline]] inline int64_t TexelAt(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex,
+                                              int64_t pos) {
     constexpr int kTexelPerSubpixel = 16 - kSubpixelBits;
-    const int64_t first_pos = int64_t(first) << kSubpixelBits;
-    if (b_tex - a_tex == (b_pos - a_pos) << kTexelPerSubpixel)
-        return TexelOf(a_tex + ((first_pos - a_pos) << kTexelPerSubpixel));
-    const int64_t head = TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, first_pos));
-    const int64_t last_pos = int64_t(first + count - 1) << kSubpixelBits;
-    return TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, last_pos)) - head == count - 1 ? head : -1;
+    const int64_t error = (b_tex - a_tex) - ((b_pos - a_pos) << kTexelPerSubpixel);
+    const int64_t line = a_tex + ((pos - a_pos) << kTexelPerSubpixel);
+    const int64_t low = TexelOf(line + std::min<int64_t>(error, 0));
+    if (low == TexelOf(line + std::max<int64_t>(error, 0))) return low;
+    return TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, pos));
+}
+
+[[gnu::always_inline]] inline int64_t FirstOfTexelRun(int64_t a_pos, int64_t b_pos, int64_t a_tex,
+                                                      int64_t b_tex, int first, int count) {
+    const int64_t head = TexelAt(a_pos, b_pos, a_tex, b_tex, int64_t(first) << kSubpixelBits);
+    const int64_t last = TexelAt(a_pos, b_pos, a_tex, b_tex, int64_t(first + count - 1) << kSubpixelBits);
+    return last - head == count - 1 ? head : -1;
 }
 
 // memcmp's answer for the few bytes of a vertex, without its call: eight bytes at a time, the last eight
 // overlapping the ones before.
-bool SameBytes(const uint8_t* a, const uint8_t* b, int size) {
+[[gnu::always_inline]] inline bool SameBytes(const uint8_t* a, const uint8_t* b, int size) {
     auto same = [a, b](int at) {
         uint64_t x, y;
         std::memcpy(&x, a + at, 8);
@@ -716,11 +742,12 @@ bool SameBytes(const uint8_t* a, const uint8_t* b, int size) {
 }
 
 // TexelFixed of a coordinate, remembered by its bits: a batch's quads share few texel edges.
-int64_t RectangleTexelFixed(float coordinate, int size, TexelMemo& memo) {
+[[gnu::always_inline]] inline int64_t RectangleTexelFixed(float coordinate, int size, TexelMemo& memo) {
     uint32_t bits;
     std::memcpy(&bits, &coordinate, 4);
     TexelMemo::Entry& entry = memo.entries[(bits * 0x9E3779B1u) >> (32 - TexelMemo::kBits)];
-    if (entry.made && entry.bits == bits) return entry.fixed;
+    if (entry.made && entry.bits == bits) [[likely]]
+        return entry.fixed;
     entry = {true, bits, TexelFixed(coordinate, size)};
     return entry.fixed;
 }
@@ -748,8 +775,10 @@ RectangleCopies::RectangleCopies(const DrawCall& call) : call_(call) {
     DispatchColorFormat(sampler.texture->format, [&](auto t) {
         DispatchColorFormat(p.target->format, [&](auto d) {
             constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
-            if constexpr (kRowLanes<T, D, BlendKind::kNone>)
+            if constexpr (kRowLanes<T, D, BlendKind::kNone>) {
                 if (blend_ == BlendKind::kNone) rows_ = &CopyTexelRows<T, D, BlendKind::kNone>;
+                opaque_rows_ = blend_ == BlendKind::kNone && D == D3DFMT_X8R8G8B8;
+            }
             if constexpr (kRowLanes<T, D, BlendKind::kAlpha>)
                 if (blend_ == BlendKind::kAlpha) rows_ = &CopyTexelRows<T, D, BlendKind::kAlpha>;
         });
@@ -788,8 +817,10 @@ bool RectangleCopies::Draw(const uint8_t* const v[6]) const {
     if (call_.raster.cull == D3DCULL_CW) return true;  // clockwise on the screen, as both triangles are
     const PixelPipeline& p = *call_.pipeline;
     const SurfaceStore& tex = *p.stages[0].sampler.texture;
-    const IntRect box = Intersect(
-        {int(PixelCeil(left)), int(PixelCeil(top)), int(PixelCeil(right)), int(PixelCeil(bottom))}, p.clip);
+    const IntRect& clip = p.clip;
+    const IntRect box{std::max(int(PixelCeil(left)), clip.left), std::max(int(PixelCeil(top)), clip.top),
+                      std::min(int(PixelCeil(right)), clip.right),
+                      std::min(int(PixelCeil(bottom)), clip.bottom)};
     if (box.Empty()) return true;
     const int64_t column =
         FirstOfTexelRun(left, right, RectangleTexelFixed(u0, tex.width, u_memo_),
@@ -803,8 +834,14 @@ bool RectangleCopies::Draw(const uint8_t* const v[6]) const {
         kernel_ = QuadKernelFor(p, blend_, color_, alpha_, colour, false);
         kernel_diffuse_ = diffuse;
         kernel_made_ = true;
+        const AlphaPass& alpha = AlphaPassTable(p);
+        plain_ = opaque_rows_ && IsIdentity(kernel_) && alpha.range && alpha.lo == 0 && alpha.hi == 255;
     }
-    rows_(kernel_, int(column), int(row), box);
+    if (plain_)
+        CopyOpaqueRows(tex.Row(int(row)) + column * 4, size_t(tex.pitch), box.Width(), box.Height(),
+                       p.target->At(box.left, box.top), size_t(p.target->pitch));
+    else
+        rows_(kernel_, int(column), int(row), box);
     return true;
 }
 

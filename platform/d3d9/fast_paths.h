@@ -17,7 +17,7 @@ struct QuadKernel {
 
 // Texel coordinates already converted to fixed point, by their bits.
 struct TexelMemo {
-    static constexpr int kBits = 6;
+    static constexpr int kBits = 8;
     struct Entry {
         bool made;
         uint32_t bits;
@@ -39,7 +39,8 @@ class RectangleCopies {
     using CopyRows = void (*)(const QuadKernel& k, int column, int row, IntRect box);
 
     const DrawCall& call_;
-    CopyRows rows_ = nullptr;  // null when no quad of the call can be a copy
+    CopyRows rows_ = nullptr;   // null when no quad of the call can be a copy
+    bool opaque_rows_ = false;  // rows_ copies 32-bit texels onto X8R8G8B8 without blending
     BlendKind blend_ = BlendKind::kGeneric;
     ColorKind color_ = ColorKind::kGeneric;
     AlphaKind alpha_ = AlphaKind::kTexture;
@@ -48,6 +49,7 @@ class RectangleCopies {
     mutable bool kernel_made_ = false;
     mutable uint32_t kernel_diffuse_ = 0;
     mutable QuadKernel kernel_{};
+    mutable bool plain_ = false;  // the kernel stores every texel as it is: rows of plain copies
     mutable TexelMemo u_memo_, v_memo_;
 };
 

@@ -18,6 +18,7 @@ struct BatchState {
     DWORD color_op;  // MODULATE with the diffuse colour, or SELECTARG1: the texel
     DWORD alpha_func = D3DCMP_GREATER;
     DWORD alpha_ref = 0;
+    int texture_size = 64;  // other sizes than powers of two make the texture coordinates inexact
 };
 
 void AppendQuad(std::vector<TexturedVertex>& out, float x0, float y0, float x1, float y1, float u0, float v0,
@@ -55,6 +56,10 @@ std::vector<TexturedVertex> MakeBatch(std::mt19937& rng, int texture_size) {
                 AppendQuad(out, x + 0.25f, y + 0.5f, x + s + 0.25f, y + s + 0.5f, u / t, v / t, (u + s) / t,
                            (v + s) / t, colour);
                 break;
+            case 4:  // pixel centres on the edges between texels
+                AppendQuad(out, x, y, x + s, y + s, (u + 0.5f) / t, (v + 0.5f) / t, (u + s + 0.5f) / t,
+                           (v + s + 0.5f) / t, colour);
+                break;
             default:
                 AppendQuad(out, x, y, x + s, y + s, u / t, v / t, (u + s) / t, (v + s) / t, colour);
                 break;
@@ -78,6 +83,10 @@ TEST_F(QuadBatchTest, EveryDrawCallOfABatchGivesTheGenericPathsPixels) {
          D3DTOP_SELECTARG1, D3DCMP_NOTEQUAL, 0xFF},
         {"an alpha test passing both ends only", D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, false, true,
          D3DTOP_SELECTARG1, D3DCMP_NOTEQUAL, 0x80},
+        {"tiles of a texture 40 texels wide", D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, false, false, D3DTOP_MODULATE,
+         D3DCMP_GREATER, 0, 40},
+        {"sprites of a texture 40 texels wide", D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true, false,
+         D3DTOP_MODULATE, D3DCMP_GREATER, 0, 40},
     };
     std::mt19937 rng(54);
     // Sprite-like texels: runs of clear, opaque and half-transparent texels (half of these of alpha 0x80).
@@ -92,9 +101,10 @@ TEST_F(QuadBatchTest, EveryDrawCallOfABatchGivesTheGenericPathsPixels) {
     }
     for (const BatchState& s : states) {
         IDirect3DTexture9* rt = MakeTarget(72, 56, s.target);
-        IDirect3DTexture9* tex = MakeTexture(64, 64, s.texture, texels);
+        const int size = s.texture_size;
+        IDirect3DTexture9* tex = MakeTexture(UINT(size), UINT(size), s.texture, texels);
         std::vector<std::vector<TexturedVertex>> batches;
-        for (int b = 0; b < 4; ++b) batches.push_back(MakeBatch(rng, 64));
+        for (int b = 0; b < 4; ++b) batches.push_back(MakeBatch(rng, size));
         std::vector<std::vector<uint32_t>> after[2];
         const uint64_t fast_before = d3d9::FastPathQuadCount();
         for (int fast = 0; fast < 2; ++fast) {
