@@ -51,3 +51,39 @@ first=$(ls "$out" | head -n 1)
 head -c 24 "$out/$first" > "$out/cut_short"
 size=$(stat -c %s "$out/$first")
 head -c $((size - 4)) "$out/$first" > "$out/no_end_token"
+
+# Graphics calls: the same calls through the Direct3D stand-in (first byte even) and the software
+# renderer (odd): a draw target, a circle of the largest radius, fonts with a refused and a real edge, a
+# string at INT_MIN, filters with arguments at the ends of the int range, NaN and infinite corners, a
+# thick line across the int range, a part and a derived graphic at the extremes, and a draw target of
+# 2^20 x 2^20. Values: a byte below 17 picks INT_MIN, INT_MIN + 1, -65536, -1, 0, 1, 2, 7, 255, 256,
+# 2049, 8193, 65536, 2^20, 2^30 - 1, INT_MAX - 1, INT_MAX; 17-159 is the byte less 40 (floats: below 10
+# NaN, infinities, +-1e30, +-(2^24 + 1), 2^31, 0.5, -0; 10-159 the byte less 40 as well).
+out=tests/graphics/graphics_calls_fuzz_corpus
+corpus "$out"
+python3 - "$out" <<'PY'
+import sys
+out = sys.argv[1]
+INT_MIN, INT_MAX, BIG, NAN, INF = 0, 16, 13, 0, 1
+def small(v): return [v + 40]
+calls = [
+    [0, 100, 0, 80, 0, 0],                                  # draw target 100 x 80
+    [2, 0],                                                 # select it
+    [13] + small(50) + small(40) + [INT_MAX] + small(9) + [1],   # disc of the largest radius
+    [18] + small(12) + small(1) + small(0) + [INT_MAX, 0],  # font with an edge of INT_MAX: refused
+    [18] + small(12) + small(1) + small(1) + small(3) + [0],  # font with an edge of 3
+    [19, 5] + list(b"Hello") + [INT_MIN] + small(10) + small(99) + small(1) + [0, 0],  # string at INT_MIN
+    [19, 3] + list(b"abc") + small(20) + small(10) + small(99) + small(1) + [0, 0],
+    [16, 0, 1, INT_MIN, INT_MAX] + small(40) * 3,          # mono at the ends of the range
+    [16, 0, 4] + small(2) + [200, 0, 1] + small(1) + small(99) + [INT_MAX],  # bright clip, alpha INT_MAX
+    [11, NAN, INF, 2] + small(10) * 5 + [0, 0, 0],          # quad with NaN and infinite corners
+    [8] + small(0) * 2 + [INT_MAX, INT_MIN, 0, 0, NAN] + small(4) * 3 + [0, 0],  # stretched, ints and floats
+    [14, INT_MIN] + small(10) + [INT_MAX] + small(10) + small(9) + small(4),  # thick line across
+    [6, INT_MIN] + small(0) + small(4) + small(0) + [50, 0, 50, 0, 0, 0, 0],  # part at INT_MIN
+    [1, INT_MAX, INT_MIN, 50, 0, 50, 0, 0],                  # derived at the extremes
+    [0, BIG, BIG, 0],                                        # 2^20 x 2^20: refused
+]
+seed = [b for call in calls for b in call]
+open(f"{out}/direct3d_extremes", "wb").write(bytes([0] + seed))
+open(f"{out}/software_extremes", "wb").write(bytes([1] + seed))
+PY

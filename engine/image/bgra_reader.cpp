@@ -4,6 +4,7 @@
 
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/little_endian.h"
 #include "engine/image/soft_image.h"
 
@@ -35,7 +36,9 @@ int ReadBgraImage(StreamDescriptor* stream, SoftImage* image) {
     if (channels != kEightBitChannels && channels != kSixteenBitChannels) return -1;
     int64_t width = static_cast<int32_t>(LoadLe32(header + 8));
     int64_t height = static_cast<int32_t>(LoadLe32(header + 12));
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return -1;
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        !ImageSizeAllowed(width, height, 4))
+        return -1;
     int64_t sampleBytes = channels == kEightBitChannels ? 1 : 2;
     int64_t remaining = GetStreamRemaining(stream);
     if (remaining < width * height * 4 * sampleBytes) return -1;

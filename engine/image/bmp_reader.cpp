@@ -7,6 +7,7 @@
 #include "engine/image/dib_import.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/little_endian.h"
 #include "engine/image/soft_image.h"
 
@@ -64,7 +65,8 @@ bool ReadHeader(StreamDescriptor* stream, BmpHeader* h) {
     h->colorsUsed = LoadLe32(info + 32);
     h->stride = (h->bits * h->width + 31) / 32 * 4;
     if (h->headerSize < kInfoHeaderBytes || h->dataOffset > h->fileSize) return false;
-    if (h->width <= 0 || h->height <= 0 || h->width > kMaxImageSide || h->height > kMaxImageSide)
+    if (h->width <= 0 || h->height <= 0 || h->width > kMaxImageSide || h->height > kMaxImageSide ||
+        !ImageSizeAllowed(h->width, h->height, 4))
         return false;
     return h->bits > 0 && h->bits <= 32;
 }

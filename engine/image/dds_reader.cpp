@@ -4,6 +4,7 @@
 
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/little_endian.h"
 #include "engine/image/soft_image.h"
 
@@ -93,7 +94,9 @@ int ReadDdsImage(StreamDescriptor* stream, SoftImage* image) {
     if (!DdsFormat(header, &format)) return -1;
     uint32_t flags = LoadLe32(header + 4);
     int64_t height = LoadLe32(header + 8), width = LoadLe32(header + 12);
-    if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) return -1;
+    if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        !ImageSizeAllowed(width, height, format.pixelBytes))
+        return -1;
     int64_t mipCount = 0;
     if ((flags & DDSD_MIPMAPCOUNT) &&
         (LoadLe32(header + 104) & DDSCAPS_COMPLEX_MIPMAP) == DDSCAPS_COMPLEX_MIPMAP)

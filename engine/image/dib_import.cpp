@@ -5,6 +5,7 @@
 #include "engine/core/memory/log.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/little_endian.h"
 #include "engine/image/soft_image.h"
 
@@ -45,7 +46,8 @@ int ConvertDibThroughGdi(const BITMAPINFO* info, const void* bits, SoftImage* im
     target.bmiHeader.biBitCount = 24;
     target.bmiHeader.biCompression = BI_RGB;
     void* sectionBits = nullptr;
-    bool sizeOk = width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
+    bool sizeOk = width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+                  ImageSizeAllowed(width, height, 3);
     if (gdi.dc && sizeOk)
         gdi.section = CreateDIBSection(gdi.dc, &target, DIB_RGB_COLORS, &sectionBits, nullptr, 0);
     if (!gdi.section || !sectionBits) {
@@ -78,7 +80,9 @@ int ConvertDibToSoftImage(const BITMAPINFO* info, const void* bits, SoftImage* i
     if (!IsDirectDib(header)) return ConvertDibThroughGdi(info, bits, image) == 0 ? 1 : -1;
     int64_t width = header.biWidth;
     int64_t height = -int64_t{header.biHeight};
-    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide) return -1;
+    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        !ImageSizeAllowed(width, height < 0 ? -height : height, header.biBitCount / 8))
+        return -1;
     uint32_t red = 0xFF0000, green = 0xFF00, blue = 0xFF;
     if (header.biCompression == BI_BITFIELDS) {
         // The three masks follow the 40-byte header (inside the longer header versions at the same place).

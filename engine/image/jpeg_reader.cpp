@@ -11,6 +11,7 @@ extern "C" {
 
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/soft_image.h"
 
 namespace {
@@ -118,6 +119,10 @@ int LoadJpegImage(StreamDescriptor* stream, SoftImage* image) {
     jpeg_create_decompress(&cinfo);
     SetJpegStreamSource(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
+    if (!ImageSizeAllowed(cinfo.image_width, cinfo.image_height, 3)) {
+        jpeg_destroy_decompress(&cinfo);
+        return -1;
+    }
     jpeg_start_decompress(&cinfo);
     int components = cinfo.output_components;
     if (components != 1 && components != 3) {

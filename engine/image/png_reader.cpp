@@ -8,6 +8,7 @@
 
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/soft_image.h"
 
 namespace {
@@ -90,6 +91,7 @@ int LoadPngImage(StreamDescriptor* stream, SoftImage* image) {
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
+    if (!ImageSizeAllowed(width, height, 4)) png_error(png, "Image too large");
 
     png_set_strip_16(png);
     png_set_packing(png);

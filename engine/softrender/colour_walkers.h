@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/softrender/midpoint_steps.h"
+
 namespace softrender {
 
 // A clip rectangle already inside the destination; right and bottom exclusive.
@@ -66,47 +68,51 @@ struct CircleGeometry {
     bool fill;
 };
 
-// The midpoint walk: visit(x, y, d) at every step, then the update of d, x and y.
+// The steps of a filled circle that can touch the clip: those whose rows cy +/- x are inside it, and
+// those whose rows cy +/- y are, with a span [cx - x, cx + x] that reaches it.
 template <class Visit>
-void WalkMidpoint(int64_t radius, Visit visit) {
-    int64_t x = 0, y = radius, d = 3 - 2 * radius;
-    do {
-        visit(x, y, d);
-        if (d >= 0) {
-            --y;
-            d -= 4 * y;
-        }
-        d += 4 * x + 6;
-        ++x;
-    } while (y >= x);
+void WalkFillSteps(int64_t cx, int64_t cy, int64_t radius, const PixelClip& c, Visit visit) {
+    const MidpointSteps steps(radius);
+    const auto sides = OffsetsInto(cy, c.top, c.bottom);
+    const int64_t reach = std::max<int64_t>({0, c.left - cx, cx - (c.right - 1)});
+    std::array<StepRange, 4> ranges{sides[0], sides[1]};
+    for (int i = 0; i < 2; ++i) {
+        const StepRange caps = steps.WithYIn(sides[i].first, sides[i].last);
+        ranges[2 + i] = {std::max(caps.first, reach), caps.last};
+    }
+    steps.Walk(ranges, visit);
 }
 
-// Every outline pixel of the circle exactly once: the axis points at x = 0 and the diagonal ones at
-// x = y have fewer than eight distinct mirror images, and a pixel handed twice would be blended twice.
+// Every outline pixel of the circle inside the clip exactly once: the axis points at x = 0 and the
+// diagonal ones at x = y have fewer than eight distinct mirror images, and a pixel handed twice would be
+// blended twice. Only the steps whose x puts a row or a column inside the clip are walked.
 template <class Point>
-void WalkOutlinePoints(int64_t cx, int64_t cy, int64_t radius, Point point) {
-    WalkMidpoint(radius, [&](int64_t x, int64_t y, int64_t) {
-        if (y == 0) {
-            point(cx, cy);
-            return;
-        }
-        if (x == 0) {
-            point(cx - y, cy), point(cx + y, cy), point(cx, cy + y), point(cx, cy - y);
-            return;
-        }
-        point(cx - x, cy + y), point(cx + x, cy + y), point(cx - x, cy - y), point(cx + x, cy - y);
-        if (x == y) return;
-        point(cx - y, cy + x), point(cx + y, cy + x), point(cx - y, cy - x), point(cx + y, cy - x);
-    });
+void WalkOutlinePoints(int64_t cx, int64_t cy, int64_t radius, const PixelClip& c, Point point) {
+    auto inside = [&](int64_t px, int64_t py) {
+        if (px >= c.left && px < c.right && py >= c.top && py < c.bottom) point(px, py);
+    };
+    const auto rows = OffsetsInto(cy, c.top, c.bottom), columns = OffsetsInto(cx, c.left, c.right);
+    MidpointSteps(radius).Walk(
+        std::array<StepRange, 4>{rows[0], rows[1], columns[0], columns[1]},
+        [&](int64_t x, int64_t y, int64_t) {
+            if (y == 0) {
+                inside(cx, cy);
+                return;
+            }
+            if (x == 0) {
+                inside(cx - y, cy), inside(cx + y, cy), inside(cx, cy + y), inside(cx, cy - y);
+                return;
+            }
+            inside(cx - x, cy + y), inside(cx + x, cy + y), inside(cx - x, cy - y), inside(cx + x, cy - y);
+            if (x == y) return;
+            inside(cx - y, cy + x), inside(cx + y, cy + x), inside(cx - y, cy - x), inside(cx + y, cy - x);
+        });
 }
 
 template <class Op>
 void WalkCircleOutline(const Op& op, const CircleGeometry& g) {
-    const PixelClip& c = g.clip;
-    WalkOutlinePoints(g.cx, g.cy, g.radius, [&](int64_t px, int64_t py) {
-        if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) return;
-        op(g.pixels + py * g.pitch + px * g.bytes);
-    });
+    WalkOutlinePoints(g.cx, g.cy, g.radius, g.clip,
+                      [&](int64_t px, int64_t py) { op(g.pixels + py * g.pitch + px * g.bytes); });
 }
 
 template <class Op>
@@ -119,7 +125,7 @@ void WalkCircleFill(const Op& op, const CircleGeometry& g) {
         op.Span(g.pixels + row * g.pitch + from * g.bytes, static_cast<int>(to - from + 1));
     };
     const int64_t cx = g.cx, cy = g.cy;
-    WalkMidpoint(g.radius, [&](int64_t x, int64_t y, int64_t d) {
+    WalkFillSteps(cx, cy, g.radius, c, [&](int64_t x, int64_t y, int64_t d) {
         span(cy + x, cx - y, cx + y);
         span(cy - x, cx - y, cx + y);
         if (d >= 0) {

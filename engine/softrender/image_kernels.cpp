@@ -1,12 +1,34 @@
 #include "engine/softrender/image_kernels.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "engine/softrender/image_call.h"
 #include "engine/softrender/image_dispatch.h"
 #include "engine/softrender/kernel_clip.h"
 
 using namespace softrender;
+
+namespace {
+
+template <size_t... I>
+constexpr std::array<bool, sizeof...(I)> RowsBeatRunsFlags(std::index_sequence<I...>) {
+    constexpr const ImageLeafTable& t = kImageLeaves<Walker::RowBlit>;
+    return {ImageOp<t.leaves[I].rule, t.leaves[I].opaque, t.leaves[I].depth,
+                    t.leaves[I].source>::RowsBeatRuns()...};
+}
+
+constexpr auto kRowsBeatRuns =
+    RowsBeatRunsFlags(std::make_index_sequence<kImageLeaves<Walker::RowBlit>.count>{});
+
+// Whether the row loop of a key draws the run table's pixels faster than the run table's walk.
+bool RowsBeatRuns(size_t key) {
+    const uint16_t leaf = kImageLeaves<Walker::RowBlit>.index[key];
+    return leaf != kNoImageLeaf && kRowsBeatRuns[leaf];
+}
+
+}  // namespace
 
 void SoftDrawImage(MEMIMG* dest, const MEMIMG* source, int x, int y, int transparentFlag,
                    const MEMIMG* blendImage) {
@@ -23,7 +45,8 @@ void SoftDrawImage(MEMIMG* dest, const MEMIMG* source, int x, int y, int transpa
 
     const MemImgBase* sb = source->base;
     const bool fast = transparentFlag == 1 && MemImgRunTableUsable(sb) && w == source->width &&
-                      h == source->height && source->width == sb->width && source->height == sb->height;
+                      h == source->height && source->width == sb->width && source->height == sb->height &&
+                      !RowsBeatRuns(call.key);
     const ImageWalkFn<Walker::RowBlit> fn =
         fast ? FindImageWalk<Walker::RunBlit>(call.key) : FindImageWalk<Walker::RowBlit>(call.key);
     if (fn == nullptr) return;

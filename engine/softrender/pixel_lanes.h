@@ -52,14 +52,26 @@ inline int32_t FloorMixRow8888(uint8_t* dst, const uint8_t* src, int32_t n, uint
     return x;
 }
 
+// Which of four 32-bit pixels have byte 3 equal to `value`'s lanes: bits 3, 7, 11 and 15.
+inline int HighBytesEqual(__m128i pixels, __m128i value) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(pixels, value)) & 0x8888;
+}
+
 // 32-bit pixels mixed toward an alpha source by its own alpha (byte 3) on bytes 0-2; byte 3 keeps the
-// destination's. With `opaqueCopies`, a pixel of alpha 255 is the source pixel whole.
+// destination's. With `opaqueCopies`, a pixel of alpha 255 is the source pixel whole. A sprite's long
+// runs of clear pixels (the mix leaves the destination) are skipped four at a time, and its opaque runs
+// copied four at a time when they copy.
 template <bool opaqueCopies>
 int32_t AlphaMixRow8888(uint8_t* dst, const uint8_t* src, int32_t n) {
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
     int32_t x = 0;
     for (; x + 4 <= n; x += 4, dst += 16, src += 16) {
         const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        if (HighBytesEqual(t, zero) == 0x8888) continue;
+        if (opaqueCopies && HighBytesEqual(t, ones) == 0x8888) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), t);
+            continue;
+        }
         const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst));
         const __m128i alpha = _mm_srli_epi32(t, 24);
         const __m128i spread =
@@ -85,7 +97,8 @@ inline __m128i FloorMix565x8(__m128i s, __m128i d, __m128i w) {
 }
 
 // 565 pixels mixed toward an alpha source (the 565 colour in bits 0-15 of a 32-bit pixel, the alpha in
-// bits 16-23) by its alpha. With `opaqueCopies`, a pixel of alpha 255 is the source colour.
+// bits 16-23) by its alpha. With `opaqueCopies`, a pixel of alpha 255 is the source colour. Eight clear
+// pixels in a row are skipped, and eight opaque ones copied when they copy.
 template <bool opaqueCopies>
 int32_t AlphaMixRow565(uint8_t* dst, const uint8_t* src, int32_t n) {
     const __m128i byte = _mm_set1_epi32(255);
@@ -93,16 +106,45 @@ int32_t AlphaMixRow565(uint8_t* dst, const uint8_t* src, int32_t n) {
     for (; x + 8 <= n; x += 8, dst += 16, src += 32) {
         const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
         const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst));
+        const __m128i alpha = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(s0, 16), byte),
+                                              _mm_and_si128(_mm_srli_epi32(s1, 16), byte));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(alpha, _mm_setzero_si128())) == 0xFFFF) continue;
         // Sign-extended low halves pack back unchanged.
         const __m128i colour = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(s0, 16), 16),
                                                _mm_srai_epi32(_mm_slli_epi32(s1, 16), 16));
-        const __m128i alpha = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(s0, 16), byte),
-                                              _mm_and_si128(_mm_srli_epi32(s1, 16), byte));
+        if (opaqueCopies && _mm_movemask_epi8(_mm_cmpeq_epi16(alpha, _mm_set1_epi16(255))) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), colour);
+            continue;
+        }
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst));
         __m128i out = FloorMix565x8(colour, d, alpha);
         if constexpr (opaqueCopies) {
             const __m128i opaque = _mm_cmpeq_epi16(alpha, _mm_set1_epi16(255));
             out = _mm_or_si128(_mm_and_si128(opaque, colour), _mm_andnot_si128(opaque, out));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+    }
+    return x;
+}
+
+// Source pixels stored whole where they differ from the key: four 32-bit or eight 565 pixels a step,
+// a step of key pixels skipped and a step without any copied.
+template <int kBytes>
+int32_t KeyCopyRow(uint8_t* dst, const uint8_t* src, int32_t n, uint32_t key) {
+    static_assert(kBytes == 2 || kBytes == 4);
+    constexpr int32_t kStep = 16 / kBytes;
+    const __m128i keys =
+        kBytes == 4 ? _mm_set1_epi32(static_cast<int32_t>(key)) : _mm_set1_epi16(static_cast<int16_t>(key));
+    int32_t x = 0;
+    for (; x + kStep <= n; x += kStep, dst += 16, src += 16) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        const __m128i skip = kBytes == 4 ? _mm_cmpeq_epi32(t, keys) : _mm_cmpeq_epi16(t, keys);
+        const int skipped = _mm_movemask_epi8(skip);
+        if (skipped == 0xFFFF) continue;
+        __m128i out = t;
+        if (skipped != 0) {
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst));
+            out = _mm_or_si128(_mm_and_si128(skip, d), _mm_andnot_si128(skip, t));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
     }
@@ -145,6 +187,10 @@ int32_t AlphaMixRow8888(uint8_t*, const uint8_t*, int32_t) {
 }
 template <bool opaqueCopies>
 int32_t AlphaMixRow565(uint8_t*, const uint8_t*, int32_t) {
+    return 0;
+}
+template <int kBytes>
+int32_t KeyCopyRow(uint8_t*, const uint8_t*, int32_t, uint32_t) {
     return 0;
 }
 template <bool keyed>

@@ -62,12 +62,9 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
     if (source->height > kMaxRotationRows || (blendImage != nullptr && blendImage->height > kMaxRotationRows))
         return;
 
-    float sineNeg, cosineNeg, sine, cosine;
-    SinCosF(-angle, &sineNeg, &cosineNeg);
+    float sine, cosine;
     SinCosF(angle, &sine, &cosine);
-    const int64_t sn = FloatToInt(sineNeg * 262144.0f), s = FloatToInt(sine * 262144.0f);
-    const int64_t c = FloatToInt(cosine * 262144.0f);
-    (void)cosineNeg;  // c' equals c
+    const int64_t s = FloatToInt(sine * 262144.0f), c = FloatToInt(cosine * 262144.0f);
 
     // The turned corners TL, BL, BR, TR in 14.18.
     const int32_t w = source->width, h = source->height;
@@ -104,23 +101,27 @@ void SoftDrawImageRotated(MEMIMG* dest, const MEMIMG* source, int x, int y, floa
 
     // The texel position of the box's top-left pixel, sampled at the pixel's centre as the device samples:
     // the offset from the centre turned back and divided by the scale, plus the source point that the
-    // centre shows. Each step is the turned unit divided by the scale, rounded once.
+    // centre shows. Worked out in double from the angle's own sine and cosine (the 14.18 ones above only
+    // bound the box), so that no pixel's texel moves by their rounding. Each step is rounded once.
     const SourcePlacement at = PlaceSource(w, h, scale);
-    auto scaled = [scale](double n) { return WalkFixed(n / static_cast<double>(scale)); };
-    const int64_t nu = (2 * (left - x) + at.halfStep) * c + (2 * (top - y) + at.halfStep) * s;
-    const int64_t nv = (2 * (top - y) + at.halfStep) * c + (2 * (left - x) + at.halfStep) * sn;
+    const double cosA = std::cos(double(angle)), sinA = std::sin(double(angle)), k = double(scale);
+    const double dx = double(left - x) + 0.5 * double(at.halfStep);
+    const double dy = double(top - y) + 0.5 * double(at.halfStep);
+    const double fraction = double(int64_t(1) << kFixedShift);
+    const int64_t extra = int64_t(1) << kRotationExtraBits;
+    auto walk = [&](double texels) { return WalkFixed(texels * fraction); };
     RotationGeometry g;
     g.dst = dest->pixels + top * dest->base->pitch + left * dest->base->pixelBytes;
     g.pitch = dest->base->pitch;
     g.bytes = dest->base->pixelBytes;
     g.width = static_cast<int32_t>(right - left);
     g.rows = static_cast<int32_t>(bottom - top);
-    g.u0 = scaled(static_cast<double>(nu) * 0.5) + (at.u << kRotationExtraBits);
-    g.v0 = scaled(static_cast<double>(nv) * 0.5) + (at.v << kRotationExtraBits);
-    g.du = scaled(static_cast<double>(c));
-    g.dv = scaled(static_cast<double>(sn));
-    g.duRow = scaled(static_cast<double>(s));
-    g.dvRow = scaled(static_cast<double>(c));
+    g.u0 = walk((dx * cosA + dy * sinA) / k) + at.u * extra;
+    g.v0 = walk((dy * cosA - dx * sinA) / k) + at.v * extra;
+    g.du = walk(cosA / k);
+    g.dv = walk(-sinA / k);
+    g.duRow = walk(sinA / k);
+    g.dvRow = walk(cosA / k);
     if (mirrorFlag != 0) {
         // Mirrored: u reflected about the source point on the centre, one unit of the last fixed-point step
         // short, so that the bounds test keeps the half-open range of unmirrored positions it draws. The

@@ -143,6 +143,20 @@ int SetUpMemoryCache(FontRecord* font, const FontCreateSettings& settings, int a
     return 0;
 }
 
+bool InRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
+
+// The parameters after their defaults: a font beyond the limits is refused before GDI sees it.
+bool FontParametersInRange(int size, int thickness, int edgeSize) {
+    if (InRange(size, -kMaxFontSize, kMaxFontSize) && InRange(thickness, 0, kMaxFontThickness) &&
+        InRange(edgeSize, 0, kMaxFontEdgeSize))
+        return true;
+    LogPrintf("フォントの作成に失敗しました: サイズ %d 太さ %d エッジサイズ %d のいずれかが範囲外です", size,
+              thickness, edgeSize);
+    return false;
+}
+
 }  // namespace
 
 int CreateFontToRecord(FontRecord* font, const FontCreateSettings& settings, int size, const char* face,
@@ -155,6 +169,7 @@ int CreateFontToRecord(FontRecord* font, const FontCreateSettings& settings, int
     if (size == -1) size = 16;
     if (thickness == -1) thickness = 6;
     if (edgeSize == -1) edgeSize = 1;
+    if (!FontParametersInRange(size, thickness, edgeSize)) return -1;
     bool charsetDefaulted = charset == -1;
     if (charsetDefaulted) charset = GetCharacterSet();
     if (environment.screenColorDepth() == 8) fontType &= ~kFontTypeGrey;

@@ -12,6 +12,11 @@ constexpr int kFontHandleType = 8;
 constexpr int kFontHandleLimit = 40;
 constexpr int kMaxGlyphCount = 2024;
 constexpr int kCodeMapSize = 65536;
+// The largest size (either sign), thickness and edge a font is made with: beyond them the cell arithmetic
+// overflows and the glyph cache outgrows any graphic.
+constexpr int kMaxFontSize = 512;
+constexpr int kMaxFontThickness = 10;  // GDI's heaviest weight, 1000
+constexpr int kMaxFontEdgeSize = 32;
 
 // Font type bits: an edge of edgeSize pixels around every glyph; grey-level glyphs. 16 and 32 on top
 // render at 4 or 8 times the size and reduce (types 18, 19, 34, 35).

@@ -1,6 +1,8 @@
 #include "engine/text_movie/glyph_cache_layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/core/memory/tracked_allocator.h"
@@ -46,37 +48,43 @@ FontCellMetrics ComputeFontCellMetrics(const TEXTMETRICA& metrics, int superSamp
     return {cell, line};
 }
 
+namespace {
+
+int CappedGlyphCount(int64_t count) {
+    return static_cast<int>(std::min<int64_t>(count, kMaxGlyphCount));
+}
+
+}  // namespace
+
 GlyphCacheLayout TextureCacheLayout(int cellSize, int requestedCount) {
     GlyphCacheLayout layout{};
-    if (requestedCount != 0) {
-        int side = cellSize * (static_cast<int>(std::sqrt(double(requestedCount))) + 1);
-        int size = 8;
+    int64_t perSide = 0;
+    if (requestedCount > 0) {
+        int64_t side = int64_t{cellSize} * (static_cast<int64_t>(std::sqrt(double(requestedCount))) + 1);
+        int64_t size = 8;
         while (size < side) size *= 2;
-        layout.width = layout.height = size;
-        layout.glyphCount = (size / cellSize) * (size / cellSize);
+        layout.width = layout.height = static_cast<int>(size);
+        perSide = size / cellSize;
+        layout.glyphCount = CappedGlyphCount(perSide * perSide);
     } else {
         layout.width = layout.height = 512;
-        layout.glyphCount = (512 / cellSize) * (512 / cellSize);
+        layout.glyphCount = CappedGlyphCount(int64_t{512 / cellSize} * (512 / cellSize));
         while (layout.glyphCount < 10) {
             if (layout.width > layout.height)
                 layout.height *= 2;
             else
                 layout.width *= 2;
-            layout.glyphCount = (layout.height / cellSize) * (layout.width / cellSize);
+            layout.glyphCount =
+                CappedGlyphCount(int64_t{layout.height / cellSize} * (layout.width / cellSize));
         }
     }
-    if (layout.glyphCount > kMaxGlyphCount) layout.glyphCount = kMaxGlyphCount;
     layout.cellsPerColumn = layout.height / cellSize;
     return layout;
 }
 
 GlyphCacheLayout MemoryCacheLayout(int cellSize, int requestedCount) {
-    int count = requestedCount;
-    if (count == 0) {
-        count = 0x50000 / (cellSize * cellSize);
-        if (count < 20) count = 20;
-    }
-    if (count > kMaxGlyphCount) count = kMaxGlyphCount;
+    int count = CappedGlyphCount(requestedCount);
+    if (count <= 0) count = CappedGlyphCount(std::max<int64_t>(0x50000 / (int64_t{cellSize} * cellSize), 20));
     return {cellSize, count * cellSize, count, count};
 }
 

@@ -74,7 +74,7 @@ int OpenMovieByDirectShow(MovieRecord* m, const char* name, int* width, int* hei
     }
     // The graph builder here renders pins only; a file given by its path cannot be rendered.
     ReleaseGraphInterfaces(m);
-    LogPrintf("ファイル:%s が開けませんでした\n", name);
+    LogPrintf("ファイル:%s が開けませんでした", name);
     (void)width;
     (void)height;
     return -1;

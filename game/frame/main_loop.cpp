@@ -13,6 +13,7 @@
 #include "game/frame/input_mask.h"
 #include "game/frame/records_file.h"
 #include "game/frame/replay_file.h"
+#include "game/frame/required_data.h"
 #include "game/frame/scene_code.h"
 #include "game/frame/settings_file.h"
 #include "game/frame/task_factory.h"
@@ -34,6 +35,7 @@ constexpr int kWindowHeight = 600;
 constexpr int kSeedRange = 1000;
 
 int64_t lastFrameTime = 0;
+int exitStatus = 0;
 
 bool IsNewGameCode(int code) {
     return code == kSceneStay || code == kSceneTitle || code == kSceneOpeningDemo || code == kSceneAreaSelect;
@@ -138,18 +140,30 @@ bool RunTitlePhase() {
     return true;
 }
 
+// A map file that is there but cannot be read ends the program as missing data does, with one line
+// naming it.
+bool LoadAreaMap(const char* path) {
+    if (areaMap.Load(path)) return true;
+    const std::string problem = MapFileProblem(path);
+    if (problem.empty()) return false;
+    std::fprintf(stderr, "korvalund: %s\n", problem.c_str());
+    sceneCode = kSceneQuit;
+    exitStatus = kDataFailureStatus;
+    return false;
+}
+
 void SetUpArea() {
     ResetPlayerState(sceneCode);
     if (sceneCode != kSceneRestartArea && sceneCode != kSceneNextArea) runFrame = 0;
     if (sceneCode != kSceneOpeningDemo) sceneCode = kSceneStay;
     areaMap.Clear();
     if (sceneCode == kSceneOpeningDemo) {
-        areaMap.Load("./data/map/op.dat");
         sceneCode = kSceneStay;
+        LoadAreaMap("./data/map/op.dat");
     } else {
         char path[kMapPathLength];
         std::snprintf(path, sizeof(path), "./data/map/%d.dat", areaNumber);
-        areaMap.Load(path);
+        if (!LoadAreaMap(path)) return;
         if (areaMap.kind < kFirstScriptedMapKind) {
             CreatePlayerTask(&areaMap);
             CreateStageStartTask(&areaMap);
@@ -322,6 +336,7 @@ void ApplyScreenMode(int modeOnly) {
 
 int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     SetFileLogEnabled(0);
+    exitStatus = 0;
     SetMainWindowText("Korvalund");
     LoadSettings();
     ChangeToSettingWindowMode();
@@ -335,5 +350,5 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         if (!RunAreaPhase()) break;
     }
     ShutDown();
-    return 0;
+    return exitStatus;
 }

@@ -38,3 +38,8 @@ std::string RequiredDataProblem() {
     }
     return {};
 }
+
+std::string MapFileProblem(const char* path) {
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return {};
+    return std::string("the map file ") + path + " is empty, cut short or damaged.";
+}

@@ -64,7 +64,10 @@ void FileImage::WriteI32(int32_t value) {
 
 int WriteTemporaryFile(const std::string& temporary, const FileImage& image) {
     signal(SIGXFSZ, SIG_IGN);
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A stale file from an interrupted save, or a link planted in its place, is removed rather than
+    // written through; the exclusive creation then refuses anything that reappears under the name.
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     int error = WriteAll(fd, image.bytes().data(), image.bytes().size());
     if (error == 0 && fsync(fd) != 0) error = errno;

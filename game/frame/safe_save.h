@@ -20,7 +20,8 @@ class FileImage {
     std::vector<uint8_t> bytes_;
 };
 
-// Writes the image to `temporary` and flushes it to disk. 0, or an errno value (the file removed).
+// Writes the image to a new file `temporary` (whatever had the name before is removed, never followed)
+// and flushes it to disk. 0, or an errno value (the file removed).
 // A write beyond the file-size limit fails with an error instead of killing the process.
 int WriteTemporaryFile(const std::string& temporary, const FileImage& image);
 // Renames `temporary` onto `path`: over an existing file when `replace` is set; otherwise an existing

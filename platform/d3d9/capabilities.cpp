@@ -2,26 +2,35 @@
 
 #include <cstring>
 
+#include "platform/d3d9/channel_formats.h"
+#include "platform/d3d9/multisample.h"
+#include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/shader_machine.h"
 
 namespace d3d9 {
 
-bool IsTextureFormat(D3DFORMAT f) {
-    switch (f) {
-        case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-        case D3DFMT_A4R4G4B4:
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8R8G8B8:
-            return true;
-        default:
-            return false;
-    }
+bool IsTextureFormat(const D3D9CapabilityProfile& p, D3DFORMAT f) {
+    if (IsPackedFormat(f)) return true;
+    if (IsBlockFormat(f)) return p.dxt_formats;
+    if (IsWideFormat(f)) return p.wide_formats;
+    if (f == D3DFMT_L8 || f == D3DFMT_A8L8 || f == D3DFMT_A8) return p.luminance_formats;
+    return false;
 }
 
-bool IsRenderTargetFormat(D3DFORMAT f) {
-    return IsTextureFormat(f);
+bool IsRenderTargetFormat(const D3D9CapabilityProfile& p, D3DFORMAT f) {
+    return IsPackedFormat(f) || (IsWideFormat(f) && p.wide_formats);
+}
+
+bool IsDepthStencilFormat(const D3D9CapabilityProfile& p, D3DFORMAT f) {
+    if (f == D3DFMT_D16 || f == D3DFMT_D16_LOCKABLE) return true;
+    return IsDepthFormat(f) && p.depth24_formats;
+}
+
+bool MultisampleOffered(const D3D9CapabilityProfile& p, D3DFORMAT f, D3DMULTISAMPLE_TYPE type) {
+    if (type == D3DMULTISAMPLE_NONE) return true;
+    const int samples = SampleCountOf(type);
+    return samples >= 2 && DWORD(samples) <= p.multisample_samples &&
+           (IsPackedFormat(f) || IsDepthStencilFormat(p, f));
 }
 
 bool IsDisplayFormat(D3DFORMAT f) {

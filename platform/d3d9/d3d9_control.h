@@ -18,6 +18,14 @@ struct D3D9CapabilityProfile {
     DWORD max_texture_width = 2048;
     DWORD max_texture_height = 2048;
     DWORD simultaneous_render_targets = 1;
+    // Formats beyond the six packed colour formats and D16, as a shader-model-3 device of 2006 offers them:
+    bool dxt_formats = true;        // DXT1-DXT5 textures and off-screen surfaces (not render targets)
+    bool wide_formats = true;       // A16B16G16R16, G16R16 and the float formats, also as render targets
+    bool luminance_formats = true;  // L8, A8L8, A8 textures
+    bool depth24_formats = true;    // D24S8, D24X8, D32
+    // The most samples a pixel of a multisampled render target or depth surface (2 and 4 up to it, for the
+    // packed colour formats and the depth formats); below 2: no multisampling.
+    DWORD multisample_samples = 4;
     // D3DFMT_UNKNOWN: the host desktop's depth (R5G6B5 on a 16-bit desktop, else X8R8G8B8).
     D3DFORMAT desktop_format = D3DFMT_UNKNOWN;
     UINT desktop_width = 1024;
@@ -59,7 +67,9 @@ bool D3D9DeviceLostSwitch();
 // (Direct3DCreate9 returns NULL). Names: "Direct3DCreate9", "Direct3DCreate9Ex", "CreateDevice",
 // "CreateDeviceEx", "CreateTexture", "CreateVolumeTexture", "CreateVertexBuffer", "CreateIndexBuffer",
 // "CreateRenderTarget", "CreateDepthStencilSurface", "CreateOffscreenPlainSurface",
-// "CreateVertexDeclaration", "CreateVertexShader", "CreatePixelShader". Count 0 clears it.
+// "CreateVertexDeclaration", "CreateVertexShader", "CreatePixelShader". Count 0 clears it. "PixelMemory"
+// makes the next pixel allocations fail as the system's memory would; the creation then answers
+// E_OUTOFMEMORY.
 void D3D9FailCreation(const std::string& method, int count);
 bool D3D9TakeCreationFailure(const char* method);
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/draw.h"
+#include "platform/d3d9/multisample.h"
 #include "platform/d3d9/present.h"
 #include "platform/d3d9/shader_pixels.h"
 #include "platform/d3d9/shader_vertices.h"
@@ -88,11 +90,13 @@ Device::Device(const D3DPRESENT_PARAMETERS& params, HWND focus_window, const D3D
     back_buffer_ =
         new Surface(core_, params.BackBufferFormat, int(params.BackBufferWidth), int(params.BackBufferHeight),
                     D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable, SurfaceOwner::kDevice, this);
+    back_buffer_->MakeSamples(SampleCountOf(params.MultiSampleType));
     render_targets_[0] = back_buffer_;
     if (params.EnableAutoDepthStencil) {
-        auto_depth_ =
-            new Surface(core_, D3DFMT_D16, int(params.BackBufferWidth), int(params.BackBufferHeight),
-                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, SurfaceOwner::kDevice, this);
+        auto_depth_ = new Surface(core_, params.AutoDepthStencilFormat, int(params.BackBufferWidth),
+                                  int(params.BackBufferHeight), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false,
+                                  SurfaceOwner::kDevice, this);
+        auto_depth_->MakeSamples(SampleCountOf(params.MultiSampleType));
         depth_ = auto_depth_;
     }
     SetInitialStates(state_, params.EnableAutoDepthStencil != 0);
@@ -144,7 +148,7 @@ HRESULT Device::Present(const RECT* source, const RECT* dest, HWND window, const
 
 HRESULT Device::PresentFrame(const RECT* source, const RECT* dest, HWND window) {
     if (core_->lost) return D3DERR_DEVICELOST;
-    const SurfaceStore& bb = back_buffer_->store;
+    const SurfaceStore& bb = back_buffer_->Resolved();
     IntRect src = source ? FromRect(*source) : bb.Bounds();
     IntRect dst = dest ? FromRect(*dest) : IntRect{};
     // A destination wider or taller than 2^24 pixels is refused rather than stretched onto.
@@ -182,14 +186,16 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
         !profile_.pow2 || profile_.nonpow2_conditional || (IsPowerOfTwo(width) && IsPowerOfTwo(height));
     bool render_target = (usage & D3DUSAGE_RENDERTARGET) != 0;
     if (width == 0 || height == 0 || width > profile_.max_texture_width ||
-        height > profile_.max_texture_height || !pow2_ok || !IsTextureFormat(format) || shared ||
+        height > profile_.max_texture_height || !pow2_ok || !IsTextureFormat(profile_, format) || shared ||
         (usage & D3DUSAGE_DEPTHSTENCIL) || (render_target && pool != D3DPOOL_DEFAULT) ||
+        (render_target && !IsRenderTargetFormat(profile_, format)) ||
+        (IsBlockFormat(format) && (width % 4 != 0 || height % 4 != 0)) ||
         ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateTexture")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost && pool == D3DPOOL_DEFAULT) return D3DERR_DEVICELOST;
-    *texture = new Texture(core_, int(width), int(height), int(levels), usage, format, pool);
-    return D3D_OK;
+    return CreateWithPixelMemory(
+        [&] { *texture = new Texture(core_, int(width), int(height), int(levels), usage, format, pool); });
 }
 
 HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
@@ -200,13 +206,14 @@ HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT le
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
     if (width == 0 || height == 0 || depth == 0 || width > 256 || height > 256 || depth > 256 ||
-        !IsTextureFormat(format) || shared || (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) ||
-        pool > D3DPOOL_SCRATCH)
+        !IsTextureFormat(profile_, format) || IsBlockFormat(format) || shared ||
+        (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVolumeTexture")) return D3DERR_OUTOFVIDEOMEMORY;
-    *texture =
-        new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        *texture =
+            new VolumeTexture(core_, int(width), int(height), int(depth), int(levels), usage, format, pool);
+    });
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -216,8 +223,8 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     *buffer = nullptr;
     if (length == 0 || shared || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateVertexBuffer")) return D3DERR_OUTOFVIDEOMEMORY;
-    *buffer = new VertexBuffer(core_, length, usage, pool, fvf, D3DFMT_VERTEXDATA);
-    return D3D_OK;
+    return CreateWithPixelMemory(
+        [&] { *buffer = new VertexBuffer(core_, length, usage, pool, fvf, D3DFMT_VERTEXDATA); });
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -229,8 +236,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
         (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateIndexBuffer")) return D3DERR_OUTOFVIDEOMEMORY;
-    *buffer = new IndexBuffer(core_, length, usage, pool, 0, format);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] { *buffer = new IndexBuffer(core_, length, usage, pool, 0, format); });
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
@@ -240,14 +246,20 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
           surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsRenderTargetFormat(format) ||
-        shared || multisample != D3DMULTISAMPLE_NONE)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        !IsRenderTargetFormat(profile_, format) || shared ||
+        !MultisampleOffered(profile_, format, multisample) ||
+        (multisample != D3DMULTISAMPLE_NONE && (quality != 0 || lockable)))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateRenderTarget")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
-    *surface = new Surface(core_, format, int(width), int(height), D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                           lockable != 0, SurfaceOwner::kSelf, nullptr);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        std::unique_ptr<Surface> made(new Surface(core_, format, int(width), int(height),
+                                                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != 0,
+                                                  SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
+    });
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
@@ -257,14 +269,20 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
           surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192 || !IsDepthFormat(format) || shared ||
-        multisample != D3DMULTISAMPLE_NONE)
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        !IsDepthStencilFormat(profile_, format) || shared ||
+        !MultisampleOffered(profile_, format, multisample) ||
+        (multisample != D3DMULTISAMPLE_NONE && (quality != 0 || format == D3DFMT_D16_LOCKABLE)))
         return D3DERR_INVALIDCALL;
     if (D3D9TakeCreationFailure("CreateDepthStencilSurface")) return D3DERR_OUTOFVIDEOMEMORY;
     if (core_->lost) return D3DERR_DEVICELOST;
-    *surface = new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                           format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        std::unique_ptr<Surface> made(
+            new Surface(core_, format, int(width), int(height), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                        format == D3DFMT_D16_LOCKABLE, SurfaceOwner::kSelf, nullptr));
+        made->MakeSamples(SampleCountOf(multisample));
+        *surface = made.release();
+    });
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
@@ -273,15 +291,16 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
-        !(IsTextureFormat(format) || IsYuvFormat(format)) || shared || pool == D3DPOOL_MANAGED ||
+        !(IsTextureFormat(profile_, format) || IsYuvFormat(format)) || shared || pool == D3DPOOL_MANAGED ||
         pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     const HRESULT yuv = IsYuvFormat(format) ? CheckYuvSurface(format, width, height) : D3D_OK;
     if (FAILED(yuv)) return yuv;
     if (D3D9TakeCreationFailure("CreateOffscreenPlainSurface")) return D3DERR_OUTOFVIDEOMEMORY;
-    *surface =
-        new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
-    return D3D_OK;
+    return CreateWithPixelMemory([&] {
+        *surface =
+            new Surface(core_, format, int(width), int(height), 0, pool, true, SurfaceOwner::kSelf, nullptr);
+    });
 }
 
 HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
@@ -310,11 +329,13 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* source_rect
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || src->pool != D3DPOOL_SYSTEMMEM || dst->pool != D3DPOOL_DEFAULT ||
         src->store.format != dst->store.format || IsDepthFormat(src->store.format) ||
-        IsYuvFormat(src->store.format))
+        IsYuvFormat(src->store.format) || dst->SampleCount() > 1)
         return D3DERR_INVALIDCALL;
     IntRect r = source_rect ? FromRect(*source_rect) : src->store.Bounds();
     int x = dest_point ? dest_point->x : 0, y = dest_point ? dest_point->y : 0;
-    if (!InsideSurface(r, src->store) || !InsideSurface({x, y, x + r.Width(), y + r.Height()}, dst->store))
+    const IntRect to{x, y, x + r.Width(), y + r.Height()};
+    if (!InsideSurface(r, src->store) || !InsideSurface(to, dst->store)) return D3DERR_INVALIDCALL;
+    if (IsBlockFormat(src->store.format) && (!BlockAligned(src->store, r) || !BlockAligned(dst->store, to)))
         return D3DERR_INVALIDCALL;
     if (!core_->lost) CopyRect(src->store, r, dst->store, x, y);
     return D3D_OK;
@@ -362,7 +383,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* render_target, IDirect3DS
     Surface* src = render_target ? AsSurface(render_target) : nullptr;
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || !(src->usage & D3DUSAGE_RENDERTARGET) || src->pool != D3DPOOL_DEFAULT ||
-        dst->pool != D3DPOOL_SYSTEMMEM || src->store.format != dst->store.format ||
+        dst->pool != D3DPOOL_SYSTEMMEM || src->store.format != dst->store.format || src->SampleCount() > 1 ||
         src->store.width != dst->store.width || src->store.height != dst->store.height)
         return D3DERR_INVALIDCALL;
     if (core_->lost) return D3DERR_DEVICELOST;
@@ -376,7 +397,8 @@ HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* source_rect, 
     Surface* src = source ? AsSurface(source) : nullptr;
     Surface* dst = dest ? AsSurface(dest) : nullptr;
     if (!src || !dst || src == dst || src->pool != D3DPOOL_DEFAULT || dst->pool != D3DPOOL_DEFAULT ||
-        IsDepthFormat(src->store.format) || IsDepthFormat(dst->store.format) || filter > D3DTEXF_LINEAR)
+        IsDepthFormat(src->store.format) || IsDepthFormat(dst->store.format) || filter > D3DTEXF_LINEAR ||
+        IsBlockFormat(src->store.format) || IsBlockFormat(dst->store.format))
         return D3DERR_INVALIDCALL;
     // A destination must be a render target unless both are plain off-screen surfaces.
     bool plain_pair = !src->container && !dst->container && !(src->usage & D3DUSAGE_RENDERTARGET) &&
@@ -387,10 +409,14 @@ HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* source_rect, 
     IntRect dr = dest_rect ? FromRect(*dest_rect) : dst->store.Bounds();
     if (!InsideSurface(sr, src->store) || !InsideSurface(dr, dst->store)) return D3DERR_INVALIDCALL;
     if (core_->lost) return D3D_OK;
-    if (IsYuvFormat(src->store.format))
-        StretchYuvPoint(src->store, sr, dst->store, dr);
-    else
-        StretchPoint(src->store, sr, dst->store, dr);
+    // A multisampled source is resolved first; each sample of a multisampled destination is written.
+    const SurfaceStore& from = src->Resolved();
+    for (int k = 0; k < dst->SampleCount(); ++k) {
+        if (IsYuvFormat(src->store.format))
+            StretchYuvPoint(from, sr, dst->Plane(k), dr);
+        else
+            StretchPoint(from, sr, dst->Plane(k), dr);
+    }
     return D3D_OK;
 }
 
@@ -398,11 +424,12 @@ HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR
     Trace("IDirect3DDevice9::ColorFill", surface, rect, color);
     Surface* s = surface ? AsSurface(surface) : nullptr;
     if (!s || s->pool != D3DPOOL_DEFAULT || IsDepthFormat(s->store.format) || IsYuvFormat(s->store.format) ||
-        (s->container && !(s->usage & D3DUSAGE_RENDERTARGET)))
+        IsBlockFormat(s->store.format) || (s->container && !(s->usage & D3DUSAGE_RENDERTARGET)))
         return D3DERR_INVALIDCALL;
     IntRect r = rect ? FromRect(*rect) : s->store.Bounds();
     if (!InsideSurface(r, s->store)) return D3DERR_INVALIDCALL;
-    if (!core_->lost) FillRect(s->store, r, ColorFromArgb(color));
+    if (!core_->lost)
+        for (int k = 0; k < s->SampleCount(); ++k) FillRect(s->Plane(k), r, ColorFromArgb(color));
     return D3D_OK;
 }
 
@@ -482,10 +509,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (core_->lost) return D3D_OK;
     IntRect clip = DrawClip();
     auto clear = [&](IntRect r) {
-        if (flags & D3DCLEAR_TARGET) FillRect(render_targets_[0]->store, r, ColorFromArgb(color));
+        if (flags & D3DCLEAR_TARGET)
+            for (int k = 0; k < render_targets_[0]->SampleCount(); ++k)
+                FillRect(render_targets_[0]->Plane(k), r, ColorFromArgb(color));
         if (flags & D3DCLEAR_ZBUFFER)
-            FillDepth(depth_->store, Intersect(r, depth_->store.Bounds()),
-                      uint16_t(std::lround(z * 65535.0)));
+            for (int k = 0; k < depth_->SampleCount(); ++k)
+                FillDepth(depth_->Plane(k), Intersect(r, depth_->store.Bounds()),
+                          uint16_t(std::lround(z * 65535.0)));
     };
     if (count == 0) clear(clip);
     for (DWORD i = 0; i < count; ++i)
@@ -892,8 +922,24 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitive_count, const void* ve
     call.raster.pipeline = &pipeline;
     call.raster.cull = state_.render[D3DRS_CULLMODE];
     call.raster.flat = state_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-    DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride, vertex_count,
-                   indices, index32);
+    // A multisampled target is drawn once per sample, each time into its plane with coverage tested at
+    // the sample's position; a depth buffer takes part only with the target's sample count.
+    Surface* rt = render_targets_[0];
+    const int samples = rt->SampleCount();
+    const bool depth_samples = pipeline.depth && depth_->SampleCount() == samples;
+    if (samples > 1 && !depth_samples) pipeline.depth = nullptr;
+    const SampleOffset* offsets = StandardSamplePositions(samples);
+    call.raster.multisampled = samples > 1;
+    for (int k = 0; k < samples; ++k) {
+        if (samples > 1) {
+            pipeline.target = &rt->Plane(k);
+            if (depth_samples) pipeline.depth = &depth_->Plane(k);
+            call.raster.sample_x = offsets[k].x;
+            call.raster.sample_y = offsets[k].y;
+        }
+        DrawPrimitives(call, type, primitive_count, static_cast<const uint8_t*>(vertices), stride,
+                       vertex_count, indices, index32);
+    }
     return D3D_OK;
 }
 

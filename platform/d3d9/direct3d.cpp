@@ -5,6 +5,8 @@
 
 #include "platform/d3d9/capabilities.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/multisample.h"
+#include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/trace.h"
 #include "platform/host/host.h"
 
@@ -61,13 +63,15 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             return D3DERR_INVALIDCALL;
         bool ok;
         if (usage & D3DUSAGE_DEPTHSTENCIL)
-            ok = format == D3DFMT_D16 && (resource == D3DRTYPE_SURFACE);
+            ok = format != D3DFMT_D16_LOCKABLE && IsDepthStencilFormat(profile_, format) &&
+                 resource == D3DRTYPE_SURFACE;
         else if (usage & D3DUSAGE_RENDERTARGET)
-            ok = IsRenderTargetFormat(format) &&
+            ok = IsRenderTargetFormat(profile_, format) &&
                  (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE);
         else
-            ok = IsTextureFormat(format) && (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE ||
-                                             resource == D3DRTYPE_VOLUMETEXTURE);
+            ok = IsTextureFormat(profile_, format) &&
+                 (resource == D3DRTYPE_SURFACE || resource == D3DRTYPE_TEXTURE ||
+                  (resource == D3DRTYPE_VOLUMETEXTURE && !IsBlockFormat(format)));
         return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
 
@@ -77,7 +81,7 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
         Trace("IDirect3D9::CheckDeviceMultiSampleType", adapter, type, format, windowed, multisample,
               quality_levels);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
-        if (multisample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
+        if (!MultisampleOffered(profile_, format, multisample)) return D3DERR_NOTAVAILABLE;
         if (quality_levels) *quality_levels = 1;
         return D3D_OK;
     }
@@ -88,8 +92,9 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
         Trace("IDirect3D9::CheckDepthStencilMatch", adapter, type, adapter_format, target_format,
               depth_format);
         if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
-        return IsDepthFormat(depth_format) && IsRenderTargetFormat(target_format) ? D3D_OK
-                                                                                  : D3DERR_NOTAVAILABLE;
+        return IsDepthStencilFormat(profile_, depth_format) && IsRenderTargetFormat(profile_, target_format)
+                   ? D3D_OK
+                   : D3DERR_NOTAVAILABLE;
     }
 
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
@@ -146,8 +151,14 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             vp != D3DCREATE_MIXED_VERTEXPROCESSING)
             return D3DERR_INVALIDCALL;
         if (!focus && !params->hDeviceWindow) return D3DERR_INVALIDCALL;
-        if (params->MultiSampleType != D3DMULTISAMPLE_NONE || params->BackBufferCount > 3 ||
-            params->SwapEffect < D3DSWAPEFFECT_DISCARD || params->SwapEffect > D3DSWAPEFFECT_COPY)
+        if (params->BackBufferCount > 3 || params->SwapEffect < D3DSWAPEFFECT_DISCARD ||
+            params->SwapEffect > D3DSWAPEFFECT_COPY)
+            return D3DERR_INVALIDCALL;
+        // A multisampled back buffer is discarded at each present and cannot be locked.
+        if (params->MultiSampleType != D3DMULTISAMPLE_NONE &&
+            (!MultisampleOffered(profile_, params->BackBufferFormat, params->MultiSampleType) ||
+             params->MultiSampleQuality != 0 || params->SwapEffect != D3DSWAPEFFECT_DISCARD ||
+             (params->Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER)))
             return D3DERR_INVALIDCALL;
         D3DPRESENT_PARAMETERS p = *params;
         if (p.Windowed) {
@@ -160,7 +171,8 @@ class Direct3D final : public ComObject<IDirect3D9Ex> {
             return D3DERR_INVALIDCALL;
         }
         if (p.BackBufferCount == 0) p.BackBufferCount = 1;
-        if (p.EnableAutoDepthStencil && !IsDepthFormat(p.AutoDepthStencilFormat)) return D3DERR_INVALIDCALL;
+        if (p.EnableAutoDepthStencil && !IsDepthStencilFormat(profile_, p.AutoDepthStencilFormat))
+            return D3DERR_INVALIDCALL;
         if (p.BackBufferWidth > 8192 || p.BackBufferHeight > 8192) return D3DERR_INVALIDCALL;
         if (D3D9TakeCreationFailure(method)) return D3DERR_NOTAVAILABLE;
         if (D3D9DeviceLostSwitch()) return D3DERR_DEVICELOST;

@@ -4,7 +4,9 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/d3d9/fast_paths.h"
 #include "platform/d3d9/shader_pixels.h"
+#include "platform/d3d9/texel_position.h"
 
 namespace d3d9 {
 
@@ -82,6 +84,7 @@ class Assembler {
         auto screen = processor_.ToScreen({v[0], v[1], v[2]});
         if (call_.raster.flat && !screen.empty())
             for (auto& s : screen) s.diffuse = v[0].diffuse, s.specular = v[0].specular;
+        if (screen.size() == 3) PlaceTexelsAtSnappedVertices(screen[0], screen[1], screen[2]);
         for (size_t k = 1; k + 1 < screen.size(); ++k)
             RasterizeTriangle(call_.raster, screen[0], screen[k], screen[k + 1]);
     }
@@ -115,18 +118,23 @@ class Assembler {
     // through the fast path, when they qualify. The last two must repeat the third and the second byte
     // for byte, so the four corners are all it processes.
     bool Quad(UINT first) {
-        if (!processor_.pretransformed() || !FastPathsEnabled()) return false;
+        // A multisampled target's triangles are covered sample by sample.
+        if (!processor_.pretransformed() || !FastPathsEnabled() || call_.raster.multisampled) return false;
         const uint8_t* v[6];
         for (UINT k = 0; k < 6; ++k) {
             UINT index;
             if (!IndexAt(first + k, &index)) return false;
             v[k] = vertices_ + size_t(index) * stride_;
         }
+        if (!copies_) copies_.emplace(call_);
+        if (copies_->Draw(v)) return ++fast_path_quads, true;
         const size_t size = size_t(call_.layout.size);
         if (std::memcmp(v[4], v[2], size) != 0 || std::memcmp(v[5], v[1], size) != 0) return false;
         ScreenVertex corners[4];
         for (int k = 0; k < 4; ++k) processor_.ProcessToScreen(v[k], &corners[k]);
+        PlaceTexelsAtSnappedCorners(corners);
         if (call_.pipeline->shader) return ShadeRectangle(*call_.pipeline->shader, call_.raster, corners);
+        if (!call_.pipeline->packed) return false;  // the fast paths know the packed formats only
         if (!quads_) quads_.emplace(call_.raster);
         bool drawn = quads_->Draw(corners);
         fast_path_quads += drawn;
@@ -142,7 +150,8 @@ class Assembler {
     const void* indices_;
     bool index32_;
     std::unordered_map<UINT, ProcessedVertex> cache_;
-    std::optional<AxisAlignedQuads> quads_;  // made at the first quad
+    std::optional<RectangleCopies> copies_;  // made at the first quad
+    std::optional<AxisAlignedQuads> quads_;
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/d3d9/draw.h"
+#include "platform/d3d9/fast_paths.h"
 #include "platform/d3d9/texel_lanes.h"
 #include "platform/d3d9/texel_snap.h"
 
@@ -19,13 +19,7 @@ int64_t PixelCeil(int64_t fixed) {
     return -((-fixed) >> kSubpixelBits);
 }
 
-struct Kernel {
-    const PixelPipeline* p;
-    BlendKind blend;
-    ColorKind color;
-    AlphaKind alpha;
-    Color diffuse;
-};
+using Kernel = QuadKernel;
 
 bool IsDiffuseArg(DWORD arg) {
     return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT;
@@ -109,9 +103,17 @@ template <D3DFORMAT D, BlendKind B>
     }
 }
 
+// The columns of a run of consecutive texels, indexed as a table of columns is.
+struct TexelRun {
+    int first;
+    int operator[](int i) const { return first + i; }
+    TexelRun operator+(int n) const { return {first + n}; }
+};
+
 // One row of a textured quad, shaded and written pixel by pixel. Identity: the stage passes the texel on.
-template <D3DFORMAT T, D3DFORMAT D, BlendKind B, bool Identity>
-void DrawTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, const int* columns, int n,
+// Columns: a table of texel columns by pixel, or a TexelRun.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B, bool Identity, class Columns>
+void DrawTexturedRow(const Kernel& k, const SurfaceStore& tex, int texel_row, Columns columns, int n,
                      const bool* alpha_pass, uint8_t* dst) {
     const ColorKind color = k.color;
     const AlphaKind alpha = k.alpha;
@@ -202,20 +204,32 @@ int WriteLanes(const uint8_t* texels, int n, bool doubled, int alpha_scale, int 
     }
 }
 
+bool IsIdentity(const Kernel& k) {
+    return k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
+}
+
+// Whether rows of consecutive texels go on lanes under the kernel, and the alpha scale they blend by.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+bool RowLanes(const Kernel& k, const AlphaPass& alpha, int* alpha_scale) {
+    if constexpr (!kRowLanes<T, D, B>) {
+        return false;
+    } else if constexpr (B == BlendKind::kNone) {
+        return IsIdentity(k) && alpha.range;
+    } else {
+        if (k.alpha == AlphaKind::kModulate) *alpha_scale = k.diffuse.a;
+        return k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
+    }
+}
+
 template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
 void DrawTexturedRows(const Kernel& k, const SurfaceStore& tex, const int* rows, const int* columns,
                       IntRect box, const AlphaPass& alpha) {
-    const bool identity = k.color == ColorKind::kTexture && k.alpha == AlphaKind::kTexture;
+    const bool identity = IsIdentity(k);
     const int w = box.Width();
-    bool lanes = false, doubled = false;
+    bool doubled = false;
     int alpha_scale = 255, head = 0;
+    bool lanes = RowLanes<T, D, B>(k, alpha, &alpha_scale);
     if constexpr (kRowLanes<T, D, B>) {
-        if constexpr (B == BlendKind::kNone) {
-            lanes = identity && alpha.range;
-        } else {
-            lanes = k.color == ColorKind::kTexture && k.alpha != AlphaKind::kDiffuse && alpha.range;
-            if (k.alpha == AlphaKind::kModulate) alpha_scale = k.diffuse.a;
-        }
         if (lanes && !Consecutive(columns, w)) {
             doubled = B == BlendKind::kNone && D == D3DFMT_X8R8G8B8 && Doubled(columns, w, &head);
             lanes = doubled;
@@ -424,6 +438,83 @@ void FillRows(const Kernel& k, Color c, IntRect box, const AlphaPass& alpha) {
     }
 }
 
+// 32-bit texels stored as X8R8G8B8 pixels, their alpha byte set: what the row lanes do when every texel
+// passes, without reading the target.
+void CopyTexelsOpaque8888(const uint8_t* texels, int n, uint8_t* dst) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i set = _mm_set1_epi32(int32_t(0xFF000000u));
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(dst + i * 4),
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i * 4)), set));
+#endif
+    for (; i < n; ++i) {
+        uint32_t v;
+        std::memcpy(&v, texels + i * 4, 4);
+        v |= 0xFF000000u;
+        std::memcpy(dst + i * 4, &v, 4);
+    }
+}
+
+// A one-to-one copy of the box from texel (column, row) on, all inside the texture: rows of consecutive
+// texels, on lanes where the formats have them.
+template <D3DFORMAT T, D3DFORMAT D, BlendKind B>
+void CopyTexelRows(const Kernel& k, int column, int row, IntRect box) {
+    static_assert(kRowLanes<T, D, B>);
+    const SurfaceStore& tex = *k.p->stages[0].sampler.texture;
+    const AlphaPass& alpha = AlphaPassTable(*k.p);
+    const bool identity = IsIdentity(k);
+    int alpha_scale = 255;
+    const bool lanes = RowLanes<T, D, B>(k, alpha, &alpha_scale);
+    const int w = box.Width();
+    if constexpr (B == BlendKind::kNone && D == D3DFMT_X8R8G8B8) {
+        // Every texel passes and is stored as it is, its alpha byte set: rows of plain copies.
+        if (identity && alpha.range && alpha.lo == 0 && alpha.hi == 255) {
+            const uint8_t* from = tex.Row(row) + column * 4;
+            uint8_t* to = k.p->target->At(box.left, box.top);
+            const size_t from_pitch = size_t(tex.pitch), to_pitch = size_t(k.p->target->pitch);
+            for (int j = 0; j < box.Height(); ++j, from += from_pitch, to += to_pitch)
+                CopyTexelsOpaque8888(from, w, to);
+            return;
+        }
+    }
+    for (int j = 0; j < box.Height(); ++j) {
+        uint8_t* dst = k.p->target->At(box.left, box.top + j);
+        const int texel_row = row + j;
+        int done = 0;
+        if (lanes)
+            done = WriteLanes<T, D, B>(tex.Row(texel_row) + column * kBytes<T>, w, false, alpha_scale,
+                                       alpha.lo, alpha.hi, dst);
+        if (done == w) continue;
+        if (identity)
+            DrawTexturedRow<T, D, B, true>(k, tex, texel_row, TexelRun{column + done}, w - done, alpha.pass,
+                                           dst + done * kBytes<D>);
+        else
+            DrawTexturedRow<T, D, B, false>(k, tex, texel_row, TexelRun{column + done}, w - done, alpha.pass,
+                                            dst + done * kBytes<D>);
+    }
+}
+
+// The kernel of a quad of one diffuse colour: kinds that the colour leaves without effect are dropped.
+Kernel QuadKernelFor(const PixelPipeline& p, BlendKind blend, ColorKind color, AlphaKind alpha, Color diffuse,
+                     bool untextured) {
+    Kernel k{&p, blend, color, alpha, diffuse};
+    // Modulating by 255 leaves a channel as it is.
+    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
+        k.color = ColorKind::kTexture;
+    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
+    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
+    // (the border colour, which has an alpha of its own, is never read but in border addressing).
+    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && !untextured) {
+        const SamplerSetup& sampler = p.stages[0].sampler;
+        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
+            sampler.address_v != D3DTADDRESS_BORDER)
+            k.alpha = AlphaKind::kTexture;
+    }
+    return k;
+}
+
 // The quad's corners snapped, and its box of covered pixels within the clip.
 struct QuadGeometry {
     int64_t x0, x1, y0, y2;
@@ -572,24 +663,148 @@ bool AxisAlignedQuads::Draw(const ScreenVertex* q) const {
         ShadeQuadFragments(p, q, g);
         return true;
     }
-    Kernel k{&p, blend_, color_, alpha_, q[0].diffuse};
-    // Modulating by 255 leaves a channel as it is.
-    if (k.color == ColorKind::kModulate && k.diffuse.r == 255 && k.diffuse.g == 255 && k.diffuse.b == 255)
-        k.color = ColorKind::kTexture;
-    if (k.alpha == AlphaKind::kModulate && k.diffuse.a == 255) k.alpha = AlphaKind::kTexture;
-    // A texture without alpha reads 255, as the diffuse alpha then does: either alpha is the texel's
-    // (the border colour, which has an alpha of its own, is never read but in border addressing).
-    if (k.alpha == AlphaKind::kDiffuse && k.diffuse.a == 255 && !untextured_) {
-        const SamplerSetup& sampler = p.stages[0].sampler;
-        if (!HasAlphaChannel(sampler.texture->format) && sampler.address_u != D3DTADDRESS_BORDER &&
-            sampler.address_v != D3DTADDRESS_BORDER)
-            k.alpha = AlphaKind::kTexture;
-    }
+    const Kernel k = QuadKernelFor(p, blend_, color_, alpha_, q[0].diffuse, untextured_);
     const AlphaPass& alpha = AlphaPassTable(p);
     if (untextured_)
         FillQuad(k, q[0], g.box, alpha);
     else
         DrawTexturedQuad(k, q, g, alpha);
+    return true;
+}
+
+namespace {
+
+float ReadFloatAt(const uint8_t* vertex, int offset) {
+    float v;
+    std::memcpy(&v, vertex + offset, 4);
+    return v;
+}
+
+uint32_t ReadWordAt(const uint8_t* vertex, int offset) {
+    uint32_t v = 0;
+    if (offset >= 0) std::memcpy(&v, vertex + offset, 4);
+    return v;
+}
+
+// The texel of the first of `count` pixels from `first` on along an axis, when the pixels take
+// consecutive texels; -1 otherwise. An exact step of one texel per pixel needs no division. Otherwise
+// the texel is the floor of an affine function of the pixel, which steps by the floor or the ceiling of
+// its slope: when the last pixel's texel lies count - 1 after the first's, every step is one.
+int64_t FirstOfTexelRun(int64_t a_pos, int64_t b_pos, int64_t a_tex, int64_t b_tex, int first, int count) {
+    constexpr int kTexelPerSubpixel = 16 - kSubpixelBits;
+    const int64_t first_pos = int64_t(first) << kSubpixelBits;
+    if (b_tex - a_tex == (b_pos - a_pos) << kTexelPerSubpixel)
+        return TexelOf(a_tex + ((first_pos - a_pos) << kTexelPerSubpixel));
+    const int64_t head = TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, first_pos));
+    const int64_t last_pos = int64_t(first + count - 1) << kSubpixelBits;
+    return TexelOf(Interpolate(a_pos, b_pos, a_tex, b_tex, last_pos)) - head == count - 1 ? head : -1;
+}
+
+// memcmp's answer for the few bytes of a vertex, without its call: eight bytes at a time, the last eight
+// overlapping the ones before.
+bool SameBytes(const uint8_t* a, const uint8_t* b, int size) {
+    auto same = [a, b](int at) {
+        uint64_t x, y;
+        std::memcpy(&x, a + at, 8);
+        std::memcpy(&y, b + at, 8);
+        return x == y;
+    };
+    if (size < 8) return std::memcmp(a, b, size_t(size)) == 0;
+    for (int i = 0; i + 8 < size; i += 8)
+        if (!same(i)) return false;
+    return same(size - 8);
+}
+
+// TexelFixed of a coordinate, remembered by its bits: a batch's quads share few texel edges.
+int64_t RectangleTexelFixed(float coordinate, int size, TexelMemo& memo) {
+    uint32_t bits;
+    std::memcpy(&bits, &coordinate, 4);
+    TexelMemo::Entry& entry = memo.entries[(bits * 0x9E3779B1u) >> (32 - TexelMemo::kBits)];
+    if (entry.made && entry.bits == bits) return entry.fixed;
+    entry = {true, bits, TexelFixed(coordinate, size)};
+    return entry.fixed;
+}
+
+bool AnyTextureTransform(const DeviceState& state) {
+    for (const auto& stage : state.stage)
+        if ((stage[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE) return true;
+    return false;
+}
+
+}  // namespace
+
+RectangleCopies::RectangleCopies(const DrawCall& call) : call_(call) {
+    const PixelPipeline& p = *call.pipeline;
+    const VertexLayout& layout = call.layout;
+    if (call.vertex_shader || p.shader || p.depth || !layout.pretransformed || p.stage_count != 1) return;
+    const SamplerSetup& sampler = p.stages[0].sampler;
+    if (!sampler.texture || sampler.linear_mag || sampler.linear_min || !IsColorFormat(p.target->format))
+        return;
+    if (AnyTextureTransform(*call.state)) return;
+    const int set = p.stages[0].texcoord_index;
+    if (set < 0 || set >= layout.tex_count || !ClassifyStage(p, &color_, &alpha_)) return;
+    texcoord_ = layout.tex[set];
+    blend_ = ClassifyBlend(p);
+    DispatchColorFormat(sampler.texture->format, [&](auto t) {
+        DispatchColorFormat(p.target->format, [&](auto d) {
+            constexpr D3DFORMAT T = decltype(t)::value, D = decltype(d)::value;
+            if constexpr (kRowLanes<T, D, BlendKind::kNone>)
+                if (blend_ == BlendKind::kNone) rows_ = &CopyTexelRows<T, D, BlendKind::kNone>;
+            if constexpr (kRowLanes<T, D, BlendKind::kAlpha>)
+                if (blend_ == BlendKind::kAlpha) rows_ = &CopyTexelRows<T, D, BlendKind::kAlpha>;
+        });
+    });
+}
+
+// A copy has its corners on one rectangle with the texture coordinates along its axes (as given, not
+// only after rounding), one colour, and exactly one texel per pixel both ways: the texel of each pixel
+// then steps by one from the first, which no division is needed to find.
+bool RectangleCopies::Draw(const uint8_t* const v[6]) const {
+    if (!rows_) return false;
+    const VertexLayout& layout = call_.layout;
+    if (!SameBytes(v[4], v[2], layout.size) || !SameBytes(v[5], v[1], layout.size)) return false;
+    const int at = layout.position;
+    const float x0 = ReadFloatAt(v[0], at), x1 = ReadFloatAt(v[1], at);
+    const float y0 = ReadFloatAt(v[0], at + 4), y2 = ReadFloatAt(v[2], at + 4);
+    if (ReadFloatAt(v[2], at) != x0 || ReadFloatAt(v[3], at) != x1 || ReadFloatAt(v[1], at + 4) != y0 ||
+        ReadFloatAt(v[3], at + 4) != y2)
+        return false;
+    const float u0 = ReadFloatAt(v[0], texcoord_), u1 = ReadFloatAt(v[1], texcoord_);
+    const float v0 = ReadFloatAt(v[0], texcoord_ + 4), v2 = ReadFloatAt(v[2], texcoord_ + 4);
+    if (ReadFloatAt(v[2], texcoord_) != u0 || ReadFloatAt(v[3], texcoord_) != u1 ||
+        ReadFloatAt(v[1], texcoord_ + 4) != v0 || ReadFloatAt(v[3], texcoord_ + 4) != v2)
+        return false;
+    const float rhw = ReadFloatAt(v[0], at + 12);
+    const uint32_t diffuse = ReadWordAt(v[0], layout.diffuse), specular = ReadWordAt(v[0], layout.specular);
+    for (int k = 1; k < 4; ++k)
+        if (ReadFloatAt(v[k], at + 12) != rhw || ReadWordAt(v[k], layout.diffuse) != diffuse ||
+            ReadWordAt(v[k], layout.specular) != specular)
+            return false;
+    auto near = [](float c) { return std::abs(c) <= 1e6f; };
+    if (!near(x0) || !near(x1) || !near(y0) || !near(y2)) return false;
+    const int64_t left = SnapCoordinate(x0), right = SnapCoordinate(x1);
+    const int64_t top = SnapCoordinate(y0), bottom = SnapCoordinate(y2);
+    if (right <= left || bottom <= top) return false;
+    if (call_.raster.cull == D3DCULL_CW) return true;  // clockwise on the screen, as both triangles are
+    const PixelPipeline& p = *call_.pipeline;
+    const SurfaceStore& tex = *p.stages[0].sampler.texture;
+    const IntRect box = Intersect(
+        {int(PixelCeil(left)), int(PixelCeil(top)), int(PixelCeil(right)), int(PixelCeil(bottom))}, p.clip);
+    if (box.Empty()) return true;
+    const int64_t column =
+        FirstOfTexelRun(left, right, RectangleTexelFixed(u0, tex.width, u_memo_),
+                        RectangleTexelFixed(u1, tex.width, u_memo_), box.left, box.Width());
+    const int64_t row = FirstOfTexelRun(top, bottom, RectangleTexelFixed(v0, tex.height, v_memo_),
+                                        RectangleTexelFixed(v2, tex.height, v_memo_), box.top, box.Height());
+    if (column < 0 || row < 0 || column + box.Width() > tex.width || row + box.Height() > tex.height)
+        return false;
+    if (!kernel_made_ || diffuse != kernel_diffuse_) {
+        const Color colour = layout.diffuse >= 0 ? ColorFromArgb(diffuse) : Color{255, 255, 255, 255};
+        kernel_ = QuadKernelFor(p, blend_, color_, alpha_, colour, false);
+        kernel_diffuse_ = diffuse;
+        kernel_made_ = true;
+    }
+    rows_(kernel_, int(column), int(row), box);
     return true;
 }
 

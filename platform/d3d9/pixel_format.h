@@ -1,5 +1,7 @@
 // The colour and depth formats the stand-in stores: sizes, decoding to 8-bit channels and quantising
-// encoding (every write to a 16-bit format rounds each channel to its nearest representable value).
+// encoding (every write to a 16-bit format rounds each channel to its nearest representable value). The
+// six packed 16- and 32-bit formats have compile-time codecs for the fast paths; the others are read and
+// written through float channels (channel_formats.h) or by blocks (block_formats.h).
 #pragma once
 
 #include <cstdint>
@@ -61,11 +63,22 @@ constexpr ChannelTables MakeChannelTables() {
 }
 inline constexpr ChannelTables kChannelTables = MakeChannelTables();
 
-// 0 for a format the stand-in cannot store.
+// 0 for a format the stand-in cannot store, and for the block formats.
 int BytesPerPixel(D3DFORMAT format);
 bool IsColorFormat(D3DFORMAT format);
 bool HasAlphaChannel(D3DFORMAT format);
 bool IsDepthFormat(D3DFORMAT format);
+// DXT1 to DXT5; a block covers 4 x 4 texels in BlockBytes bytes (0 for other formats).
+bool IsBlockFormat(D3DFORMAT format);
+int BlockBytes(D3DFORMAT format);
+// A 16-bit depth as a 32-bit depth format keeps it: D24 formats as 24 bits (the 16 and their high byte
+// again) above the stencil byte, D32 the 16 bits twice. Either reads back as the top 16 bits.
+inline uint32_t DepthWord(D3DFORMAT format, uint32_t depth16) {
+    return format == D3DFMT_D32 ? (depth16 << 16) | depth16 : (depth16 << 16) | ((depth16 >> 8) << 8);
+}
+
+// R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, X8R8G8B8, A8R8G8B8: the formats DispatchColorFormat calls for.
+bool IsPackedFormat(D3DFORMAT format);
 
 template <D3DFORMAT F>
 inline Color Decode(const uint8_t* p) {
@@ -118,7 +131,8 @@ inline void Encode(uint8_t* p, Color c) {
     }
 }
 
-// Runtime forms for any colour format (unsupported formats decode as 0 and are not written).
+// Runtime forms for any per-pixel colour format, on 8-bit channels (wider channels clamped to [0, 1] and
+// rounded; unsupported formats decode as 0 and are not written).
 Color DecodePixel(D3DFORMAT format, const uint8_t* p);
 void EncodePixel(D3DFORMAT format, uint8_t* p, Color c);
 

@@ -1,23 +1,62 @@
 // The generic per-pixel path. Arithmetic on 8-bit channels: products are truncated divisions by 255,
-// sums saturate, every write to a 16-bit target rounds to the nearest representable value.
+// sums saturate, every write to a 16-bit target rounds to the nearest representable value. A draw that
+// meets a format of wider channels computes on floats instead.
 #include "platform/d3d9/pixel_pipeline.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "platform/d3d9/channel_formats.h"
 
 namespace d3d9 {
 
 namespace {
 
-Color Complement(Color c) {
-    return {255 - c.r, 255 - c.g, 255 - c.b, 255 - c.a};
-}
-
-struct StageInputs {
-    Color diffuse, specular, current, temp, texture, factor;
+// The stage arithmetic on 8-bit channels (products truncated, sums saturated) and on floats (exact and
+// unclamped, for draws with wider formats).
+struct IntMath {
+    using C = Color;
+    using V = int;
+    static constexpr int kOne = 255, kHalf = 128;
+    static int Mul(int a, int b) { return Mul255(a, b); }
+    static int Top(int v) { return std::min(255, v); }
+    static int Clamp(int v) { return std::clamp(v, 0, 255); }
+    static int Bottom(int v) { return std::max(0, v); }
+    static int Lerp(int a1, int a2, int w) { return Div255(a1 * w + a2 * (255 - w)); }
+    static Color From8(Color c) { return c; }
+    static Color Sample(const SamplerSetup& s, int64_t u, int64_t v, bool minify) {
+        return SampleStage(s, u, v, minify);
+    }
 };
 
-Color Argument(DWORD arg, const StageInputs& in) {
-    Color c;
+struct FloatMath {
+    using C = ColorF;
+    using V = float;
+    static constexpr float kOne = 1.0f, kHalf = 0.5f;
+    static float Mul(float a, float b) { return a * b; }
+    static float Top(float v) { return v; }
+    static float Clamp(float v) { return v; }
+    static float Bottom(float v) { return v; }
+    static float Lerp(float a1, float a2, float w) { return a1 * w + a2 * (1.0f - w); }
+    static ColorF From8(Color c) { return UnitColor(c); }
+    static ColorF Sample(const SamplerSetup& s, int64_t u, int64_t v, bool minify) {
+        return SampleStageFloat(s, u, v, minify);
+    }
+};
+
+template <typename M>
+typename M::C Complement(const typename M::C& c) {
+    return {M::kOne - c.r, M::kOne - c.g, M::kOne - c.b, M::kOne - c.a};
+}
+
+template <typename M>
+struct StageInputs {
+    typename M::C diffuse, specular, current, temp, texture, factor;
+};
+
+template <typename M>
+typename M::C Argument(DWORD arg, const StageInputs<M>& in) {
+    typename M::C c;
     switch (arg & D3DTA_SELECTMASK) {
         case D3DTA_DIFFUSE:
             c = in.diffuse;
@@ -41,46 +80,117 @@ Color Argument(DWORD arg, const StageInputs& in) {
             c = in.current;
             break;
     }
-    if (arg & D3DTA_COMPLEMENT) c = Complement(c);
+    if (arg & D3DTA_COMPLEMENT) c = Complement<M>(c);
     if (arg & D3DTA_ALPHAREPLICATE) c.r = c.g = c.b = c.a;
     return c;
 }
 
-int Operate(DWORD op, int a1, int a2, const StageInputs& in) {
+template <typename M, typename V = typename M::V>
+V Operate(DWORD op, V a1, V a2, const StageInputs<M>& in) {
     switch (op) {
         case D3DTOP_SELECTARG1:
             return a1;
         case D3DTOP_SELECTARG2:
             return a2;
         case D3DTOP_MODULATE:
-            return Mul255(a1, a2);
+            return M::Mul(a1, a2);
         case D3DTOP_MODULATE2X:
-            return std::min(255, Mul255(a1, a2) * 2);
+            return M::Top(M::Mul(a1, a2) * 2);
         case D3DTOP_MODULATE4X:
-            return std::min(255, Mul255(a1, a2) * 4);
+            return M::Top(M::Mul(a1, a2) * 4);
         case D3DTOP_ADD:
-            return std::min(255, a1 + a2);
+            return M::Top(a1 + a2);
         case D3DTOP_ADDSIGNED:
-            return std::clamp(a1 + a2 - 128, 0, 255);
+            return M::Clamp(a1 + a2 - M::kHalf);
         case D3DTOP_ADDSIGNED2X:
-            return std::clamp((a1 + a2 - 128) * 2, 0, 255);
+            return M::Clamp((a1 + a2 - M::kHalf) * 2);
         case D3DTOP_SUBTRACT:
-            return std::max(0, a1 - a2);
+            return M::Bottom(a1 - a2);
         case D3DTOP_ADDSMOOTH:
-            return std::min(255, a1 + a2 - Mul255(a1, a2));
+            return M::Top(a1 + a2 - M::Mul(a1, a2));
         case D3DTOP_BLENDDIFFUSEALPHA:
-            return Div255(a1 * in.diffuse.a + a2 * (255 - in.diffuse.a));
+            return M::Lerp(a1, a2, in.diffuse.a);
         case D3DTOP_BLENDTEXTUREALPHA:
-            return Div255(a1 * in.texture.a + a2 * (255 - in.texture.a));
+            return M::Lerp(a1, a2, in.texture.a);
         case D3DTOP_BLENDFACTORALPHA:
-            return Div255(a1 * in.factor.a + a2 * (255 - in.factor.a));
+            return M::Lerp(a1, a2, in.factor.a);
         case D3DTOP_BLENDCURRENTALPHA:
-            return Div255(a1 * in.current.a + a2 * (255 - in.current.a));
+            return M::Lerp(a1, a2, in.current.a);
         case D3DTOP_BLENDTEXTUREALPHAPM:
-            return std::min(255, a1 + Mul255(a2, 255 - in.texture.a));
+            return M::Top(a1 + M::Mul(a2, M::kOne - in.texture.a));
         default:
             return a1;
     }
+}
+
+template <typename M>
+typename M::C RunStagesAs(const PixelPipeline& p, const Fragment& f) {
+    const typename M::C diffuse = M::From8(f.diffuse);
+    StageInputs<M> in{diffuse, M::From8(f.specular), diffuse, {0, 0, 0, 0}, {}, M::From8(p.texture_factor)};
+    for (int i = 0; i < p.stage_count; ++i) {
+        const StageSetup& s = p.stages[i];
+        in.texture = M::Sample(s.sampler, f.u[i], f.v[i], f.minify[i]);
+        const typename M::C c1 = Argument<M>(s.color_arg1, in), c2 = Argument<M>(s.color_arg2, in);
+        typename M::C out;
+        out.r = Operate<M>(s.color_op, c1.r, c2.r, in);
+        out.g = Operate<M>(s.color_op, c1.g, c2.g, in);
+        out.b = Operate<M>(s.color_op, c1.b, c2.b, in);
+        if (s.alpha_op == D3DTOP_DISABLE) {
+            out.a = in.current.a;
+        } else {
+            const auto a1 = Argument<M>(s.alpha_arg1, in).a, a2 = Argument<M>(s.alpha_arg2, in).a;
+            out.a = Operate<M>(s.alpha_op, a1, a2, in);
+        }
+        if ((s.result_arg & D3DTA_SELECTMASK) == D3DTA_TEMP)
+            in.temp = out;
+        else
+            in.current = out;
+    }
+    return in.current;
+}
+
+float BlendChannelFloat(DWORD op, float s, float fs, float d, float fd) {
+    switch (op) {
+        case D3DBLENDOP_SUBTRACT:
+            return s * fs - d * fd;
+        case D3DBLENDOP_REVSUBTRACT:
+            return d * fd - s * fs;
+        case D3DBLENDOP_MIN:
+            return std::min(s, d);
+        case D3DBLENDOP_MAX:
+            return std::max(s, d);
+        default:
+            return s * fs + d * fd;
+    }
+}
+
+// Depth test and write at x, y; false when the pixel is rejected.
+bool DepthPasses(const PixelPipeline& p, int x, int y, int depth) {
+    if (!p.depth) return true;
+    if (x >= p.depth->width || y >= p.depth->height) return false;
+    uint8_t* z = p.depth->At(x, y);
+    if (p.depth->bytes_per_pixel == 4) {
+        uint32_t stored;
+        std::memcpy(&stored, z, 4);
+        if (!CompareFunc(p.depth_func, depth, int(stored >> 16))) return false;
+        if (p.depth_write) {
+            const uint32_t value = DepthWord(p.depth->format, uint32_t(depth));
+            std::memcpy(z, &value, 4);
+        }
+        return true;
+    }
+    uint16_t stored;
+    std::memcpy(&stored, z, 2);
+    if (!CompareFunc(p.depth_func, depth, stored)) return false;
+    if (p.depth_write) {
+        uint16_t value = uint16_t(depth);
+        std::memcpy(z, &value, 2);
+    }
+    return true;
+}
+
+bool IsPackedTexture(const SurfaceStore* t) {
+    return !t || IsPackedFormat(t->format);
 }
 
 }  // namespace
@@ -133,31 +243,18 @@ PixelPipeline CompilePipeline(const DeviceState& state, const SurfaceStore* text
     p.write_mask = r[D3DRS_COLORWRITEENABLE] & 0xF;
     p.target = target;
     p.clip = clip;
+    p.wide = IsWideFormat(target->format);
+    p.packed = IsPackedFormat(target->format);
+    for (int i = 0; i < p.stage_count; ++i) {
+        const SurfaceStore* t = p.stages[i].sampler.texture;
+        p.wide = p.wide || (t && IsWideFormat(t->format));
+        p.packed = p.packed && IsPackedTexture(t);
+    }
     return p;
 }
 
 Color RunStages(const PixelPipeline& p, const Fragment& f) {
-    StageInputs in{f.diffuse, f.specular, f.diffuse, {0, 0, 0, 0}, {}, p.texture_factor};
-    for (int i = 0; i < p.stage_count; ++i) {
-        const StageSetup& s = p.stages[i];
-        in.texture = SampleStage(s.sampler, f.u[i], f.v[i], f.minify[i]);
-        Color c1 = Argument(s.color_arg1, in), c2 = Argument(s.color_arg2, in);
-        Color out;
-        out.r = Operate(s.color_op, c1.r, c2.r, in);
-        out.g = Operate(s.color_op, c1.g, c2.g, in);
-        out.b = Operate(s.color_op, c1.b, c2.b, in);
-        if (s.alpha_op == D3DTOP_DISABLE) {
-            out.a = in.current.a;
-        } else {
-            int a1 = Argument(s.alpha_arg1, in).a, a2 = Argument(s.alpha_arg2, in).a;
-            out.a = Operate(s.alpha_op, a1, a2, in);
-        }
-        if ((s.result_arg & D3DTA_SELECTMASK) == D3DTA_TEMP)
-            in.temp = out;
-        else
-            in.current = out;
-    }
-    return in.current;
+    return RunStagesAs<IntMath>(p, f);
 }
 
 Color BlendColors(const BlendSetup& b, Color s, Color d) {
@@ -174,7 +271,28 @@ Color BlendColors(const BlendSetup& b, Color s, Color d) {
     return out;
 }
 
+ColorF BlendColorsFloat(const BlendSetup& b, const ColorF& s, const ColorF& d) {
+    const ColorF k = UnitColor(b.factor);
+    auto channel = [&](DWORD op, DWORD src, DWORD dst, float sv, float dv, float constant, bool alpha) {
+        return BlendChannelFloat(op, sv, BlendFactor(src, sv, s.a, dv, d.a, constant, alpha), dv,
+                                 BlendFactor(dst, sv, s.a, dv, d.a, constant, alpha));
+    };
+    return {channel(b.op, b.src, b.dst, s.r, d.r, k.r, false),
+            channel(b.op, b.src, b.dst, s.g, d.g, k.g, false),
+            channel(b.op, b.src, b.dst, s.b, d.b, k.b, false),
+            channel(b.op_alpha, b.src_alpha, b.dst_alpha, s.a, d.a, k.a, true)};
+}
+
 void ShadeFragment(const PixelPipeline& p, const Fragment& f) {
+    if (p.wide) {
+        ColorF c = RunStagesAs<FloatMath>(p, f);
+        if (p.specular_add) {
+            const ColorF sp = UnitColor(f.specular);
+            c.r += sp.r, c.g += sp.g, c.b += sp.b;
+        }
+        WritePixelFloat(p, f.x, f.y, f.depth, c);
+        return;
+    }
     Color c = RunStages(p, f);
     if (p.specular_add) {
         c.r = std::min(255, c.r + f.specular.r);
@@ -185,18 +303,12 @@ void ShadeFragment(const PixelPipeline& p, const Fragment& f) {
 }
 
 void WritePixel(const PixelPipeline& p, int x, int y, int depth, Color c) {
-    if (p.alpha_test && !CompareFunc(p.alpha_func, c.a, p.alpha_ref)) return;
-    if (p.depth) {
-        if (x >= p.depth->width || y >= p.depth->height) return;
-        uint8_t* z = p.depth->At(x, y);
-        uint16_t stored;
-        std::memcpy(&stored, z, 2);
-        if (!CompareFunc(p.depth_func, depth, stored)) return;
-        if (p.depth_write) {
-            uint16_t value = uint16_t(depth);
-            std::memcpy(z, &value, 2);
-        }
+    if (!IsPackedFormat(p.target->format)) {
+        WritePixelFloat(p, x, y, depth, UnitColor(c));
+        return;
     }
+    if (p.alpha_test && !CompareFunc(p.alpha_func, c.a, p.alpha_ref)) return;
+    if (!DepthPasses(p, x, y, depth)) return;
     uint8_t* dst = p.target->At(x, y);
     if (p.blend.enabled || p.write_mask != 0xF) {
         Color d = DecodePixel(p.target->format, dst);
@@ -207,6 +319,22 @@ void WritePixel(const PixelPipeline& p, int x, int y, int depth, Color c) {
         if (!(p.write_mask & 8)) c.a = d.a;
     }
     EncodePixel(p.target->format, dst, c);
+}
+
+void WritePixelFloat(const PixelPipeline& p, int x, int y, int depth, const ColorF& color) {
+    if (p.alpha_test && !CompareFunc(p.alpha_func, RoundedSteps(color.a, 255), p.alpha_ref)) return;
+    if (!DepthPasses(p, x, y, depth)) return;
+    uint8_t* dst = p.target->At(x, y);
+    ColorF c = color;
+    if (p.blend.enabled || p.write_mask != 0xF) {
+        const ColorF d = DecodePixelFloat(p.target->format, dst);
+        if (p.blend.enabled) c = BlendColorsFloat(p.blend, c, d);
+        if (!(p.write_mask & 1)) c.r = d.r;
+        if (!(p.write_mask & 2)) c.g = d.g;
+        if (!(p.write_mask & 4)) c.b = d.b;
+        if (!(p.write_mask & 8)) c.a = d.a;
+    }
+    EncodePixelFloat(p.target->format, dst, c);
 }
 
 }  // namespace d3d9

@@ -2,11 +2,14 @@
 // blending and the quantised write. A draw call compiles the device's states into a PixelPipeline once.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_format.h"
 #include "platform/d3d9/surface_store.h"
+#include "platform/d3d9/texel_float.h"
 
 namespace d3d9 {
 
@@ -49,6 +52,11 @@ struct PixelPipeline {
     DWORD write_mask = 0xF;
     SurfaceStore* target = nullptr;
     IntRect clip;  // target, viewport and scissor together
+    // A texture or the target has channels over 8 bits: the stages, the blend and the write then carry
+    // floats, unclamped, and only a write to a target of at most 8 bits a channel clamps.
+    bool wide = false;
+    // The target and every texture are packed formats (pixel_format.h), as the fast paths need.
+    bool packed = true;
 };
 
 // One covered pixel. u and v of stage i are in texels of that stage's texture, with 16 fraction bits.
@@ -67,11 +75,15 @@ PixelPipeline CompilePipeline(const DeviceState& state, const SurfaceStore* text
 // The colour the stage cascade gives (before the specular add).
 Color RunStages(const PixelPipeline& p, const Fragment& f);
 Color SampleStage(const SamplerSetup& s, int64_t u, int64_t v, bool minify);
+ColorF SampleStageFloat(const SamplerSetup& s, int64_t u, int64_t v, bool minify);
+// The texel (x, y) of a stored texture level on 8-bit channels (block formats decoded).
+Color FetchTexel8(const SurfaceStore& texture, int x, int y);
 
 // The whole pixel: shading, tests, blending and the write.
 void ShadeFragment(const PixelPipeline& p, const Fragment& f);
 // A shaded pixel's tests, blending and write (depth 0..65535).
 void WritePixel(const PixelPipeline& p, int x, int y, int depth, Color c);
+void WritePixelFloat(const PixelPipeline& p, int x, int y, int depth, const ColorF& c);
 
 inline bool CompareFunc(DWORD func, int value, int reference) {
     switch (func) {
@@ -94,35 +106,37 @@ inline bool CompareFunc(DWORD func, int value, int reference) {
     }
 }
 
-// Factor for one channel, 0..255; `dst_alpha` is 255 for targets without alpha.
-inline int BlendFactor(DWORD factor, int s, int sa, int d, int da, int constant, bool alpha_channel) {
+// Factor for one channel, 0..255 (or 0..1 on floats); `dst_alpha` is full for targets without alpha.
+template <typename V>
+inline V BlendFactor(DWORD factor, V s, V sa, V d, V da, V constant, bool alpha_channel) {
+    constexpr V one = std::is_same_v<V, int> ? V(255) : V(1);
     switch (factor) {
         case D3DBLEND_ZERO:
             return 0;
         case D3DBLEND_ONE:
-            return 255;
+            return one;
         case D3DBLEND_SRCCOLOR:
             return s;
         case D3DBLEND_INVSRCCOLOR:
-            return 255 - s;
+            return one - s;
         case D3DBLEND_SRCALPHA:
             return sa;
         case D3DBLEND_INVSRCALPHA:
-            return 255 - sa;
+            return one - sa;
         case D3DBLEND_DESTALPHA:
             return da;
         case D3DBLEND_INVDESTALPHA:
-            return 255 - da;
+            return one - da;
         case D3DBLEND_DESTCOLOR:
             return d;
         case D3DBLEND_INVDESTCOLOR:
-            return 255 - d;
+            return one - d;
         case D3DBLEND_SRCALPHASAT:
-            return alpha_channel ? 255 : std::min(sa, 255 - da);
+            return alpha_channel ? one : std::min(sa, one - da);
         case D3DBLEND_BLENDFACTOR:
             return constant;
         case D3DBLEND_INVBLENDFACTOR:
-            return 255 - constant;
+            return one - constant;
         default:
             return 0;
     }
@@ -151,5 +165,7 @@ inline int BlendChannel(DWORD op, int s, int fs, int d, int fd) {
 }
 
 Color BlendColors(const BlendSetup& b, Color src, Color dst);
+// The blend on floats, unclamped.
+ColorF BlendColorsFloat(const BlendSetup& b, const ColorF& src, const ColorF& dst);
 
 }  // namespace d3d9

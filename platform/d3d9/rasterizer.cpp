@@ -80,7 +80,8 @@ bool SetupTriangleEdges(const RasterSetup& r, const ScreenVertex& a, const Scree
     const ScreenVertex** v = t->v;
     int64_t *X = t->X, *Y = t->Y;
     v[0] = &a, v[1] = &b, v[2] = &c;
-    for (int i = 0; i < 3; ++i) X[i] = SnapCoordinate(v[i]->x), Y[i] = SnapCoordinate(v[i]->y);
+    for (int i = 0; i < 3; ++i)
+        X[i] = SnapCoordinate(v[i]->x - r.sample_x), Y[i] = SnapCoordinate(v[i]->y - r.sample_y);
     int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
     if (area == 0) return false;
     if ((r.cull == D3DCULL_CW && area > 0) || (r.cull == D3DCULL_CCW && area < 0)) return false;

@@ -23,6 +23,10 @@ struct RasterSetup {
     const PixelPipeline* pipeline = nullptr;
     DWORD cull = D3DCULL_NONE;
     bool flat = false;
+    // Where a triangle's coverage is tested, from the pixel centre: a sample position of a multisampled
+    // target (its plane is the pipeline's target).
+    double sample_x = 0, sample_y = 0;
+    bool multisampled = false;
 };
 
 // A triangle's fixed-point setup (after culling; its vertices put in the order that makes its area

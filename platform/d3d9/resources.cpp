@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/d3d9/multisample.h"
+#include "platform/d3d9/surface_copy.h"
 #include "platform/d3d9/trace.h"
 #include "platform/d3d9/yuv_surface.h"
 
@@ -59,7 +61,30 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, int width, 
 }
 
 Surface::~Surface() {
-    if (pool == D3DPOOL_DEFAULT && core_) core_->UnregisterDefaultPool(&store.bits);
+    if (pool == D3DPOOL_DEFAULT && core_) {
+        core_->UnregisterDefaultPool(&store.bits);
+        for (SurfaceStore& plane : more_samples_) core_->UnregisterDefaultPool(&plane.bits);
+    }
+}
+
+void Surface::MakeSamples(int samples) {
+    more_samples_.resize(size_t(samples - 1));
+    for (SurfaceStore& plane : more_samples_) {
+        plane.Allocate(store.format, store.width, store.height);
+        if (pool == D3DPOOL_DEFAULT && core_) core_->RegisterDefaultPool(&plane.bits);
+    }
+}
+
+std::vector<const SurfaceStore*> Surface::Planes() const {
+    std::vector<const SurfaceStore*> planes{&store};
+    for (const SurfaceStore& plane : more_samples_) planes.push_back(&plane);
+    return planes;
+}
+
+const SurfaceStore& Surface::Resolved() {
+    if (more_samples_.empty()) return store;
+    ResolveSamples(Planes(), &resolved_);
+    return resolved_;
 }
 
 ULONG Surface::AddRef() {
@@ -87,20 +112,31 @@ HRESULT Surface::GetDevice(IDirect3DDevice9** device) {
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
     Trace("IDirect3DSurface9::GetDesc", desc);
     if (!desc) return D3DERR_INVALIDCALL;
-    *desc = {store.format,      D3DRTYPE_SURFACE,  usage, pool, D3DMULTISAMPLE_NONE, 0,
-             UINT(store.width), UINT(store.height)};
+    *desc = {store.format,
+             D3DRTYPE_SURFACE,
+             usage,
+             pool,
+             D3DMULTISAMPLE_TYPE(SampleCount() > 1 ? SampleCount() : 0),
+             0,
+             UINT(store.width),
+             UINT(store.height)};
     return D3D_OK;
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     Trace("IDirect3DSurface9::LockRect", locked, rect, flags);
     IntRect area;
+    const bool blocks = IsBlockFormat(store.format);
     if (!locked || !lockable || is_locked || !CheckedRect(rect, store.Bounds(), &area) ||
-        (IsYuvFormat(store.format) && !YuvLockRectAllowed(store, area)))
+        (IsYuvFormat(store.format) && !YuvLockRectAllowed(store, area)) ||
+        (blocks && !BlockAligned(store, area)))
         return D3DERR_INVALIDCALL;
     is_locked = true;
     locked->Pitch = store.pitch;
-    locked->pBits = store.At(area.left, area.top);
+    // A block format's pitch is that of a row of blocks.
+    locked->pBits = blocks
+                        ? store.Row(area.top / 4) + size_t(area.left / 4) * size_t(BlockBytes(store.format))
+                        : store.At(area.left, area.top);
     if (container && level == 0 && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE)))
         container->MarkDirty(area);
     return D3D_OK;

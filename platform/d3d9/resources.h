@@ -36,6 +36,14 @@ class Surface final : public ComObject<IDirect3DSurface9> {
     void HoldInternal();
     void ReleaseInternal();
 
+    // A multisampled surface holds `samples` planes: `store` is sample 0.
+    void MakeSamples(int samples);
+    int SampleCount() const { return int(more_samples_.size()) + 1; }
+    SurfaceStore& Plane(int sample) { return sample == 0 ? store : more_samples_[size_t(sample - 1)]; }
+    std::vector<const SurfaceStore*> Planes() const;
+    // The picture: `store`, or the samples averaged.
+    const SurfaceStore& Resolved();
+
     SurfaceStore store;
     DWORD usage;
     D3DPOOL pool;
@@ -48,6 +56,8 @@ class Surface final : public ComObject<IDirect3DSurface9> {
     std::shared_ptr<DeviceCore> core_;
     SurfaceOwner owner_;
     IUnknown* owner_object_;
+    std::vector<SurfaceStore> more_samples_;
+    SurfaceStore resolved_;
 };
 
 class Texture final : public ComObject<IDirect3DTexture9> {

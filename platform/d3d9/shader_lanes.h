@@ -16,6 +16,8 @@ constexpr LaneMask kAllLanes = (1u << kShaderLanes) - 1;
 struct alignas(16) LaneVector {
     LaneFloat c[4];
 };
+// From a component of one register to the same component of the next in an array of them.
+constexpr int kQuadStride = int(sizeof(LaneVector) / sizeof(LaneFloat));
 
 inline LaneFloat Broadcast(float v) {
     return LaneFloat{} + v;

@@ -65,14 +65,6 @@ LaneFloat Abs(const LaneFloat& v) {
     return (LaneFloat)((LaneInt)v & 0x7FFFFFFF);
 }
 
-using Components = const LaneFloat* [4];
-
-LaneFloat Dot(const Components& a, const Components& b, int n) {
-    LaneFloat s = *a[0] * *b[0];
-    for (int k = 1; k < n; ++k) s += *a[k] * *b[k];
-    return s;
-}
-
 // Lane l of a quad is pixel (l & 1, l >> 1): the differences to the neighbour along x and along y.
 LaneFloat AlongX(const LaneFloat& v) {
     return LaneFloat{v[1] - v[0], v[1] - v[0], v[3] - v[2], v[3] - v[2]};
@@ -103,13 +95,27 @@ int IndexOffset(float v) {
     return v >= -65536.0f && v <= 65536.0f ? int(v) : 1 << 20;
 }
 
+// A pixel program that runs the same instructions on every lane: it can run a block of quads at once.
+bool IsStraight(const ShaderProgram& program) {
+    if (!program.pixel || program.code.size() > size_t(kShaderInstructionBudget)) return false;
+    for (const ShaderInstruction& in : program.code) {
+        if ((in.op >= kCall && in.op <= kLabel) || (in.op >= kRep && in.op <= kBreakC) || in.op == kBreakP ||
+            in.op == kTexKill || in.predicated || in.destination.relative != RelativeBy::kNone)
+            return false;
+        for (int i = 0; i < in.source_count; ++i)
+            if (in.sources[i].relative != RelativeBy::kNone) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void ShaderMachine::Load(const ShaderProgram& program, const ShaderConstants& k,
                          const ShaderSampler* samplers) {
     program_ = &program;
     samplers_ = samplers;
-    slots_.assign(program.slot_count, LaneVector{});
+    block_ = IsStraight(program) ? kShaderBlockQuads : 1;
+    slots_.assign(size_t(program.slot_count) * size_t(block_), LaneVector{});
     const int floats = std::clamp(k.float_count, 0, 256);
     for (int i = 0; i < 256; ++i)
         for (int c = 0; c < 4; ++c) floats_[i][c] = i < floats ? k.floats[i][size_t(c)] : 0.0f;
@@ -124,16 +130,20 @@ void ShaderMachine::Load(const ShaderProgram& program, const ShaderConstants& k,
         for (int c = 0; c < 4; ++c) ints_[n][c] = int32_t(bits[size_t(c)]);
     for (const auto& [n, value] : program.bool_definitions) bools_[n] = value != 0;
     for (const auto& [n, slot] : program.constant_slots)
-        for (int c = 0; c < 4; ++c) slots_[slot].c[c] = Broadcast(floats_[n][c]);
+        for (int c = 0; c < 4; ++c) Fill(slot, c, Broadcast(floats_[n][c]));
+}
+
+void ShaderMachine::Fill(uint16_t slot, int c, LaneFloat value) {
+    for (int q = 0; q < block_; ++q) Slot(slot, q).c[c] = value;
 }
 
 const LaneVector* ShaderMachine::Register(const ShaderOperand& o, int scratch) {
     const int loop = loop_count_ > 0 ? loops_[loop_count_ - 1].counter : 0;
-    LaneVector& made = made_[scratch];
+    LaneVector& made = made_[scratch][0];
     if (o.file == OperandFile::kLanes) {
-        if (o.relative == RelativeBy::kNone) return &slots_[o.slot];
+        if (o.relative == RelativeBy::kNone) return &Slot(o.slot);
         const int index = o.slot + loop;
-        if (index >= o.first && index < o.first + o.count) return &slots_[size_t(index)];
+        if (index >= o.first && index < o.first + o.count) return &Slot(uint16_t(index));
         made = LaneVector{};
         return &made;
     }
@@ -144,7 +154,7 @@ const LaneVector* ShaderMachine::Register(const ShaderOperand& o, int scratch) {
     for (int l = 0; l < kShaderLanes; ++l) {
         const int offset = o.relative == RelativeBy::kLoop
                                ? loop
-                               : IndexOffset(slots_[program_->address_slot].c[o.relative_component][l]);
+                               : IndexOffset(Slot(program_->address_slot).c[o.relative_component][l]);
         const int index = o.slot + offset;
         const bool inside = index >= 0 && index < o.count;
         for (int c = 0; c < 4; ++c) made.c[c][l] = inside ? floats_[index][c] : 0.0f;
@@ -152,163 +162,200 @@ const LaneVector* ShaderMachine::Register(const ShaderOperand& o, int scratch) {
     return &made;
 }
 
-void ShaderMachine::Read(const ShaderOperand& o, int scratch, const LaneFloat* out[4]) {
+void ShaderMachine::Read(const ShaderOperand& o, int scratch, int quads, const LaneFloat* out[4]) {
     const LaneVector* reg = Register(o, scratch);
     for (int c = 0; c < 4; ++c) out[c] = &reg->c[SwizzleComponent(o.swizzle, c)];
     if (o.modifier == kModNone) return;
-    LaneVector v;
-    for (int c = 0; c < 4; ++c) {
-        const LaneFloat& x = *out[c];
-        v.c[c] = o.modifier == kModNegate ? -x : (o.modifier == kModAbs ? Abs(x) : -Abs(x));
+    LaneVector* made = made_[scratch];
+    for (int q = quads - 1; q >= 0; --q) {
+        LaneVector v;
+        for (int c = 0; c < 4; ++c) {
+            const LaneFloat& x = out[c][q * kQuadStride];
+            v.c[c] = o.modifier == kModNegate ? -x : (o.modifier == kModAbs ? Abs(x) : -Abs(x));
+        }
+        made[q] = v;
     }
-    made_[scratch] = v;
-    for (int c = 0; c < 4; ++c) out[c] = &made_[scratch].c[c];
+    for (int c = 0; c < 4; ++c) out[c] = &made[0].c[c];
 }
 
-void ShaderMachine::Write(const ShaderInstruction& in, const LaneVector& value) {
+void ShaderMachine::Write(const ShaderInstruction& in, const LaneVector* value, int quads) {
     const ShaderDestination& d = in.destination;
     int slot = d.slot;
     if (d.relative != RelativeBy::kNone) {
         slot += loop_count_ > 0 ? loops_[loop_count_ - 1].counter : 0;
         if (slot < d.first || slot >= d.first + d.count) return;
     }
-    LaneVector& reg = slots_[size_t(slot)];
+    LaneVector* reg = &Slot(uint16_t(slot));
     const bool whole = active_ == kAllLanes && !in.predicated;
+    if (whole) {
+        for (int c = 0; c < 4; ++c) {
+            if (!(d.mask >> c & 1)) continue;
+            for (int q = 0; q < quads; ++q)
+                reg[q].c[c] = d.saturate ? Saturate(value[q].c[c]) : value[q].c[c];
+        }
+        return;
+    }
     const LaneInt lanes = MaskLanes(active_);
     for (int c = 0; c < 4; ++c) {
         if (!(d.mask >> c & 1)) continue;
-        const LaneFloat v = d.saturate ? Saturate(value.c[c]) : value.c[c];
-        if (whole) {
-            reg.c[c] = v;
-            continue;
-        }
+        const LaneFloat v = d.saturate ? Saturate(value->c[c]) : value->c[c];
         LaneInt write = lanes;
         if (in.predicated) {
-            const LaneFloat& p = slots_[in.predicate.slot].c[SwizzleComponent(in.predicate.swizzle, c)];
+            const LaneFloat& p = Slot(in.predicate.slot).c[SwizzleComponent(in.predicate.swizzle, c)];
             write &= in.predicate.modifier == kModNot ? (p == 0.0f) : (p != 0.0f);
         }
-        reg.c[c] = write ? v : reg.c[c];
+        reg->c[c] = write ? v : reg->c[c];
     }
 }
 
 LaneMask ShaderMachine::Condition(const ShaderOperand& o) {
     if (o.file == OperandFile::kBool) return bools_[o.slot] ? kAllLanes : 0;
-    const LaneFloat& p = slots_[o.slot].c[SwizzleComponent(o.swizzle, 0)];
+    const LaneFloat& p = Slot(o.slot).c[SwizzleComponent(o.swizzle, 0)];
     return LanesOf(o.modifier == kModNot ? (p == 0.0f) : (p != 0.0f));
 }
 
 LaneMask ShaderMachine::Compare(const ShaderInstruction& in) {
     const LaneFloat *a[4], *b[4];
-    Read(in.sources[0], 0, a);
-    Read(in.sources[1], 1, b);
+    Read(in.sources[0], 0, 1, a);
+    Read(in.sources[1], 1, 1, b);
     return LanesOf(Compared(in.controls, *a[0], *b[0]));
 }
 
-void ShaderMachine::Sample(const ShaderInstruction& in, const LaneFloat* const* s, LaneVector* out) {
+void ShaderMachine::Sample(const ShaderInstruction& in, const LaneFloat* const (*sources)[4], int q,
+                           LaneVector* out) {
     static const ShaderSampler kUnbound;
     const ShaderSampler& sampler = samplers_ ? samplers_[in.sources[1].slot] : kUnbound;
+    const int at = q * kQuadStride;
+    const LaneFloat* s[4] = {sources[0][0] + at, sources[0][1] + at, sources[0][2] + at, sources[0][3] + at};
     LaneFloat coordinate[3] = {*s[0], *s[1], *s[2]};
     if (in.op == kTex && in.controls == kTexProject)
         for (LaneFloat& c : coordinate) c = c / *s[3];
     SampleRequest r;
+    r.texels = texels_;
     LaneFloat along_x[3], along_y[3];
     for (int a = 0; a < 3; ++a) r.coordinates[a] = &coordinate[a];
     if (in.op == kTexLdl) {
         r.source = LodSource::kGiven;
         r.lod = *s[3];
     } else if (in.op == kTexLdd) {
-        const LaneFloat *x[4], *y[4];
-        Read(in.sources[2], 2, x);
-        Read(in.sources[3], 3, y);
-        for (int a = 0; a < 3; ++a) r.gradients_x[a] = x[a], r.gradients_y[a] = y[a];
-    } else {
+        for (int a = 0; a < 3; ++a)
+            r.gradients_x[a] = sources[2][a] + at, r.gradients_y[a] = sources[3][a] + at;
+    } else if (sampler.level_count > 0 &&
+               (sampler.mip_filter != D3DTEXF_NONE || sampler.linear_min != sampler.linear_mag)) {
+        // Only a sampler whose level or filter depends on the level of detail needs the gradients.
         for (int a = 0; a < 3; ++a) {
             along_x[a] = AlongX(coordinate[a]);
             along_y[a] = AlongY(coordinate[a]);
             r.gradients_x[a] = &along_x[a];
             r.gradients_y[a] = &along_y[a];
         }
-        if (in.controls == kTexBias) r.lod = *s[3];
     }
+    if (in.op == kTex && in.controls == kTexBias) r.lod = *s[3];
     SampleLanes(sampler, r, out);
 }
 
-void ShaderMachine::Execute(const ShaderInstruction& in) {
+void ShaderMachine::Execute(const ShaderInstruction& in, int quads) {
     const LaneFloat* s[4][4];
-    for (int i = 0; i < in.source_count; ++i) Read(in.sources[i], i, s[i]);
-    LaneVector r;
+    for (int i = 0; i < in.source_count; ++i) Read(in.sources[i], i, quads, s[i]);
+    // Component c of source i in quad q.
+    auto at = [&](int i, int c, int q) -> const LaneFloat& { return s[i][c][q * kQuadStride]; };
+    LaneVector* r = result_;
+    const uint8_t mask = in.destination.mask;
+    // The written components only: the others are never stored.
     auto each = [&](auto f) {
-        for (int c = 0; c < 4; ++c) r.c[c] = f(*s[0][c], c);
+        for (int c = 0; c < 4; ++c)
+            if (mask >> c & 1)
+                for (int q = 0; q < quads; ++q) r[q].c[c] = f(at(0, c, q), c, q);
     };
-    auto fill = [&](const LaneFloat& v) {
-        for (LaneFloat& c : r.c) c = v;
+    auto fill = [&](auto f) {
+        for (int q = 0; q < quads; ++q) {
+            const LaneFloat v = f(q);
+            for (LaneFloat& c : r[q].c) c = v;
+        }
     };
-    auto scalar = [&](float (*f)(float)) { fill(EachLane(*s[0][0], f)); };
+    auto scalar = [&](float (*f)(float)) { fill([&](int q) { return EachLane(at(0, 0, q), f); }); };
+    auto dot = [&](int n, int q) {
+        LaneFloat sum = at(0, 0, q) * at(1, 0, q);
+        for (int k = 1; k < n; ++k) sum += at(0, k, q) * at(1, k, q);
+        return sum;
+    };
     switch (in.op) {
         case kMov:
-            each([](const LaneFloat& a, int) { return a; });
+            each([](const LaneFloat& a, int, int) { return a; });
             break;
         case kAdd:
-            each([&](const LaneFloat& a, int c) { return a + *s[1][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a + at(1, c, q); });
             break;
         case kSub:
-            each([&](const LaneFloat& a, int c) { return a - *s[1][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a - at(1, c, q); });
             break;
         case kMul:
-            each([&](const LaneFloat& a, int c) { return a * *s[1][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a * at(1, c, q); });
             break;
         case kMad:
-            each([&](const LaneFloat& a, int c) { return a * *s[1][c] + *s[2][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a * at(1, c, q) + at(2, c, q); });
             break;
         case kMin:
-            each([&](const LaneFloat& a, int c) { return a < *s[1][c] ? a : *s[1][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a < at(1, c, q) ? a : at(1, c, q); });
             break;
         case kMax:
-            each([&](const LaneFloat& a, int c) { return a >= *s[1][c] ? a : *s[1][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a >= at(1, c, q) ? a : at(1, c, q); });
             break;
         case kSlt:
-            each([&](const LaneFloat& a, int c) { return a < *s[1][c] ? Broadcast(1) : Broadcast(0); });
+            each([&](const LaneFloat& a, int c, int q) {
+                return a < at(1, c, q) ? Broadcast(1) : Broadcast(0);
+            });
             break;
         case kSge:
-            each([&](const LaneFloat& a, int c) { return a >= *s[1][c] ? Broadcast(1) : Broadcast(0); });
+            each([&](const LaneFloat& a, int c, int q) {
+                return a >= at(1, c, q) ? Broadcast(1) : Broadcast(0);
+            });
             break;
         case kSgn:
-            each([](const LaneFloat& a, int) {
+            each([](const LaneFloat& a, int, int) {
                 return (a > 0.0f ? Broadcast(1) : Broadcast(0)) - (a < 0.0f ? Broadcast(1) : Broadcast(0));
             });
             break;
         case kAbs:
-            each([](const LaneFloat& a, int) { return Abs(a); });
+            each([](const LaneFloat& a, int, int) { return Abs(a); });
             break;
         case kFrc:
-            each([](const LaneFloat& a, int) { return EachLane(a, Fraction); });
+            each([](const LaneFloat& a, int, int) { return EachLane(a, Fraction); });
             break;
         case kLrp:
-            each([&](const LaneFloat& a, int c) { return *s[2][c] + a * (*s[1][c] - *s[2][c]); });
+            each([&](const LaneFloat& a, int c, int q) {
+                return at(2, c, q) + a * (at(1, c, q) - at(2, c, q));
+            });
             break;
         case kCmp:
-            each([&](const LaneFloat& a, int c) { return a >= 0.0f ? *s[1][c] : *s[2][c]; });
+            each([&](const LaneFloat& a, int c, int q) { return a >= 0.0f ? at(1, c, q) : at(2, c, q); });
             break;
         case kDp3:
-            fill(Dot(s[0], s[1], 3));
+            fill([&](int q) { return dot(3, q); });
             break;
         case kDp4:
-            fill(Dot(s[0], s[1], 4));
+            fill([&](int q) { return dot(4, q); });
             break;
         case kDp2Add:
-            fill(Dot(s[0], s[1], 2) + *s[2][0]);
+            fill([&](int q) { return dot(2, q) + at(2, 0, q); });
             break;
         case kCrs:
-            r.c[0] = *s[0][1] * *s[1][2] - *s[0][2] * *s[1][1];
-            r.c[1] = *s[0][2] * *s[1][0] - *s[0][0] * *s[1][2];
-            r.c[2] = *s[0][0] * *s[1][1] - *s[0][1] * *s[1][0];
-            r.c[3] = Broadcast(0);
+            for (int q = 0; q < quads; ++q) {
+                auto x = [&](int i, int c) -> const LaneFloat& { return at(i, c, q); };
+                r[q].c[0] = x(0, 1) * x(1, 2) - x(0, 2) * x(1, 1);
+                r[q].c[1] = x(0, 2) * x(1, 0) - x(0, 0) * x(1, 2);
+                r[q].c[2] = x(0, 0) * x(1, 1) - x(0, 1) * x(1, 0);
+                r[q].c[3] = Broadcast(0);
+            }
             break;
-        case kNrm: {
-            const LaneFloat f = EachLane(Dot(s[0], s[0], 3), Rsq);
-            each([&](const LaneFloat& a, int) { return a * f; });
+        case kNrm:
+            for (int q = 0; q < quads; ++q) {
+                LaneFloat sum = at(0, 0, q) * at(0, 0, q);
+                for (int k = 1; k < 3; ++k) sum += at(0, k, q) * at(0, k, q);
+                const LaneFloat f = EachLane(sum, Rsq);
+                for (int c = 0; c < 4; ++c) r[q].c[c] = at(0, c, q) * f;
+            }
             break;
-        }
         case kRcp:
             scalar(Rcp);
             break;
@@ -324,56 +371,62 @@ void ShaderMachine::Execute(const ShaderInstruction& in) {
             scalar(Log);
             break;
         case kPow:
-            fill(EachLane(*s[0][0], *s[1][0], Pow));
+            fill([&](int q) { return EachLane(at(0, 0, q), at(1, 0, q), Pow); });
             break;
-        case kLit: {
-            const LaneFloat x = *s[0][0], y = *s[0][1] > 0.0f ? *s[0][1] : Broadcast(0);
-            const LaneFloat w = EachLane(*s[0][3], [](float v) { return std::clamp(v, -128.0f, 128.0f); });
-            r.c[0] = r.c[3] = Broadcast(1);
-            r.c[1] = x > 0.0f ? x : Broadcast(0);
-            r.c[2] =
-                x > 0.0f ? EachLane(y, w, [](float b, float e) { return std::pow(b, e); }) : Broadcast(0);
+        case kLit:
+            for (int q = 0; q < quads; ++q) {
+                const LaneFloat x = at(0, 0, q), y = at(0, 1, q) > 0.0f ? at(0, 1, q) : Broadcast(0);
+                const LaneFloat w =
+                    EachLane(at(0, 3, q), [](float v) { return std::clamp(v, -128.0f, 128.0f); });
+                r[q].c[0] = r[q].c[3] = Broadcast(1);
+                r[q].c[1] = x > 0.0f ? x : Broadcast(0);
+                r[q].c[2] =
+                    x > 0.0f ? EachLane(y, w, [](float b, float e) { return std::pow(b, e); }) : Broadcast(0);
+            }
             break;
-        }
         case kDst:
-            r.c[0] = Broadcast(1);
-            r.c[1] = *s[0][1] * *s[1][1];
-            r.c[2] = *s[0][2];
-            r.c[3] = *s[1][3];
+            for (int q = 0; q < quads; ++q) {
+                r[q].c[0] = Broadcast(1);
+                r[q].c[1] = at(0, 1, q) * at(1, 1, q);
+                r[q].c[2] = at(0, 2, q);
+                r[q].c[3] = at(1, 3, q);
+            }
             break;
         case kSinCos:
-            r.c[0] = EachLane(*s[0][0], [](float v) { return std::cos(v); });
-            r.c[1] = EachLane(*s[0][0], [](float v) { return std::sin(v); });
-            r.c[2] = r.c[3] = Broadcast(0);
+            for (int q = 0; q < quads; ++q) {
+                r[q].c[0] = EachLane(at(0, 0, q), [](float v) { return std::cos(v); });
+                r[q].c[1] = EachLane(at(0, 0, q), [](float v) { return std::sin(v); });
+                r[q].c[2] = r[q].c[3] = Broadcast(0);
+            }
             break;
         case kMova:
-            each([](const LaneFloat& a, int) { return EachLane(a, RoundToNearest); });
+            each([](const LaneFloat& a, int, int) { return EachLane(a, RoundToNearest); });
             break;
         case kDsx:
-            each([](const LaneFloat& a, int) { return AlongX(a); });
+            each([](const LaneFloat& a, int, int) { return AlongX(a); });
             break;
         case kDsy:
-            each([](const LaneFloat& a, int) { return AlongY(a); });
+            each([](const LaneFloat& a, int, int) { return AlongY(a); });
             break;
         case kSetP:
-            each([&](const LaneFloat& a, int c) {
-                return Compared(in.controls, a, *s[1][c]) ? Broadcast(1) : Broadcast(0);
+            each([&](const LaneFloat& a, int c, int q) {
+                return Compared(in.controls, a, at(1, c, q)) ? Broadcast(1) : Broadcast(0);
             });
             break;
         case kTex:
         case kTexLdl:
         case kTexLdd:
-            Sample(in, s[0], &r);
+            for (int q = 0; q < quads; ++q) Sample(in, s, q, &r[q]);
             break;
-        case kTexKill: {
-            const LaneInt below = (*s[0][0] < 0.0f) | (*s[0][1] < 0.0f) | (*s[0][2] < 0.0f);
+        case kTexKill: {  // never in a block
+            const LaneInt below = (at(0, 0, 0) < 0.0f) | (at(0, 1, 0) < 0.0f) | (at(0, 2, 0) < 0.0f);
             killed_ |= active_ & LanesOf(below);
             return;
         }
         default:  // nop
             return;
     }
-    Write(in, r);
+    Write(in, r, quads);
 }
 
 void ShaderMachine::Break(LaneMask lanes) {
@@ -475,7 +528,7 @@ int ShaderMachine::Jump(int pc) {
         case kLabel:
             return pc + 1;
         default:
-            if (active_) Execute(in);
+            if (active_) Execute(in, 1);
             return pc + 1;
     }
 }
@@ -488,6 +541,12 @@ LaneMask ShaderMachine::Run(LaneMask lanes) {
     int budget = kShaderInstructionBudget;
     for (int pc = 0; pc < n && budget > 0; --budget) pc = Jump(pc);
     return lanes & ~killed_;
+}
+
+void ShaderMachine::RunBlock(int quads) {
+    active_ = kAllLanes;
+    killed_ = 0;
+    for (const ShaderInstruction& in : program_->code) Execute(in, quads);
 }
 
 }  // namespace d3d9

@@ -39,22 +39,31 @@ float ColorUnit(double weighted, double total) {
     return float(std::clamp(std::floor(weighted / total + 0.5), 0.0, 255.0) / 255.0);
 }
 
-// The colour the program wrote for each lane, on 8-bit channels (saturated, rounded).
-void ShadedColors(PixelShaderDraw& d, LaneInt channels[4]) {
+// The colour the program wrote for each lane of a quad, on 8-bit channels (saturated, rounded).
+void ShadedColors(PixelShaderDraw& d, int quad, LaneInt channels[4]) {
     for (int c = 0; c < 4; ++c)
         channels[c] = d.color_slot == kNoSlot
                           ? LaneInt{}
                           : __builtin_convertvector(
-                                Saturate(d.machine.Slot(d.color_slot).c[c]) * 255.0f + 0.5f, LaneInt);
+                                Saturate(d.machine.Slot(d.color_slot, quad).c[c]) * 255.0f + 0.5f, LaneInt);
 }
 
 Color LaneColor(const LaneInt channels[4], int lane) {
     return {channels[0][lane], channels[1][lane], channels[2][lane], channels[3][lane]};
 }
 
-// The depth the program wrote for a lane (0..65535), or -1.
-int ShadedDepth(PixelShaderDraw& d, int lane) {
-    return d.depth_slot == kNoSlot ? -1 : RoundedSteps(d.machine.Slot(d.depth_slot).c[0][lane], 65535);
+// The depth the program wrote for a lane of a quad (0..65535), or -1.
+int ShadedDepth(PixelShaderDraw& d, int quad, int lane) {
+    return d.depth_slot == kNoSlot ? -1 : RoundedSteps(d.machine.Slot(d.depth_slot, quad).c[0][lane], 65535);
+}
+
+// Whether a sampler reads the surface the draw writes: its quads must then be written before the next
+// ones are shaded.
+bool SamplesTarget(const PixelShaderDraw& d, const SurfaceStore* target) {
+    for (const ShaderSampler& s : d.samplers)
+        for (int l = 0; l < s.level_count && l < kMaxTextureLevels; ++l)
+            if (s.stores[l] == target || (target && s.levels[l].bits == target->bits.data())) return true;
+    return false;
 }
 
 // A value over the triangle as a function of the pixel: c0 + cx x + cy y (pixel units).
@@ -102,7 +111,12 @@ class TriangleShader {
                 if (d.inputs[i].mask >> c & 1) Add(d.inputs[i], c);
         const ShaderProgram& program = m_.program();
         if (program.face_slot != kNoSlot)
-            for (LaneFloat& c : m_.Slot(program.face_slot).c) c = Broadcast(t.front ? 1.0f : -1.0f);
+            for (int c = 0; c < 4; ++c) m_.Fill(program.face_slot, c, Broadcast(t.front ? 1.0f : -1.0f));
+        block_ = SamplesTarget(d, p_.target) ? 1 : m_.BlockQuads();
+        weighs_ = !whole_box_ || p_.depth;
+        plain_ = IsPackedFormat(p_.target->format) && !p_.alpha_test && !p_.depth && !p_.blend.enabled &&
+                 p_.write_mask == 0xF;
+        for (int i = 0; i < count_; ++i) weighs_ = weighs_ || items_[i].kind == Interpolant::kColor;
         for (int k = 0; k < 3; ++k) {
             z_[k] = DepthFixed(t.v[k]->z);
             step_x_[k] = -t.ey[k] << kSubpixelBits;
@@ -119,6 +133,7 @@ class TriangleShader {
                 RowSpan(row, &left, &right);
             for (int64_t x = left & ~int64_t(1); x < right; x += 2) Quad(int(x), y);
         }
+        Flush();
     }
 
   private:
@@ -145,7 +160,7 @@ class TriangleShader {
         for (int k = 0; k < 3; ++k) a[k] = VertexValue(*t_.v[k], in, c);
         LaneFloat* target = &m_.Slot(in.slot).c[c];
         if (a[0] == a[1] && a[1] == a[2]) {
-            *target = Broadcast(IsColor(in) ? ColorUnit(a[0], 1) : float(a[0]));
+            m_.Fill(in.slot, c, Broadcast(IsColor(in) ? ColorUnit(a[0], 1) : float(a[0])));
             return;
         }
         Interpolant& item = items_[count_++];
@@ -161,11 +176,13 @@ class TriangleShader {
         item.plane = PlaneOf(t_, a);
     }
 
+    // Readies the quad at (x, y) as the next of the block, shading the block when it is full.
     void Quad(int x, int y) {
         // Vertex k's weight at the quad's pixels, and which of them the triangle covers.
-        int64_t w[3][kShaderLanes];
+        Pending& quad = pending_[count_pending_];
+        int64_t(&w)[3][kShaderLanes] = quad.w;
         LaneMask covered = 0;
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3 && weighs_; ++k) {
             const int64_t base = t_.Edge(k, int64_t(x) << kSubpixelBits, int64_t(y) << kSubpixelBits);
             for (int l = 0; l < kShaderLanes; ++l)
                 w[k][l] = base + (l & 1) * step_x_[k] + (l >> 1) * step_y_[k];
@@ -180,26 +197,64 @@ class TriangleShader {
             covered |= LaneMask(inside) << l;
         }
         if (!covered) return;
+        const int index = count_pending_;
         double q[kShaderLanes];
         if (perspective_) rhw_.AtQuad(x, y, q);
-        for (int i = 0; i < count_; ++i) Interpolate(items_[i], x, y, w, q);
+        for (int i = 0; i < count_; ++i) Interpolate(items_[i], index, x, y, w, q);
         const ShaderProgram& program = m_.program();
         if (program.position_slot != kNoSlot) {
-            LaneVector& pos = m_.Slot(program.position_slot);
+            LaneVector& pos = m_.Slot(program.position_slot, index);
             pos.c[0] = Broadcast(float(x)) + LaneFloat{0, 1, 0, 1};
             pos.c[1] = Broadcast(float(y)) + LaneFloat{0, 0, 1, 1};
         }
-        const LaneMask alive = m_.Run(kAllLanes) & covered;
-        if (!alive) return;
-        LaneInt colors[4];
-        ShadedColors(d_, colors);
-        for (int l = 0; l < kShaderLanes; ++l)
-            if (alive >> l & 1) WritePixel(p_, x + (l & 1), y + (l >> 1), Depth(l, w), LaneColor(colors, l));
+        quad.x = x, quad.y = y, quad.covered = covered;
+        if (++count_pending_ == block_) Flush();
     }
 
-    void Interpolate(const Interpolant& item, int x, int y, const int64_t (*w)[kShaderLanes],
+    // Shades the pending quads and writes their covered pixels in order.
+    void Flush() {
+        const int n = count_pending_;
+        if (n == 0) return;
+        count_pending_ = 0;
+        LaneMask alive[kShaderBlockQuads];
+        if (m_.BlockQuads() > 1) {
+            m_.RunBlock(n);
+            for (int i = 0; i < n; ++i) alive[i] = pending_[i].covered;
+        } else {
+            alive[0] = m_.Run(kAllLanes) & pending_[0].covered;
+        }
+        if (plain_ &&
+            DispatchColorFormat(p_.target->format, [&](auto f) { WritePlain<decltype(f)::value>(n, alive); }))
+            return;
+        for (int i = 0; i < n; ++i) {
+            const Pending& quad = pending_[i];
+            if (!alive[i]) continue;
+            LaneInt colors[4];
+            ShadedColors(d_, i, colors);
+            for (int l = 0; l < kShaderLanes; ++l)
+                if (alive[i] >> l & 1)
+                    WritePixel(p_, quad.x + (l & 1), quad.y + (l >> 1), Depth(i, l, quad.w),
+                               LaneColor(colors, l));
+        }
+    }
+
+    // The quads' colours stored as they are (no test, blend or mask), as WritePixel stores them then.
+    template <D3DFORMAT F>
+    void WritePlain(int n, const LaneMask* alive) {
+        for (int i = 0; i < n; ++i) {
+            if (!alive[i]) continue;
+            LaneInt colors[4];
+            ShadedColors(d_, i, colors);
+            for (int l = 0; l < kShaderLanes; ++l)
+                if (alive[i] >> l & 1)
+                    Encode<F>(p_.target->At(pending_[i].x + (l & 1), pending_[i].y + (l >> 1)),
+                              LaneColor(colors, l));
+        }
+    }
+
+    void Interpolate(const Interpolant& item, int quad, int x, int y, const int64_t (*w)[kShaderLanes],
                      const double* q) {
-        LaneFloat& out = *item.target;
+        LaneFloat& out = item.target[quad * kQuadStride];
         double v[kShaderLanes];
         switch (item.kind) {
             case Interpolant::kColor:
@@ -220,8 +275,8 @@ class TriangleShader {
     }
 
     // The depth the program wrote, else the triangle's depth at a lane's pixel, when a depth test uses it.
-    int Depth(int lane, const int64_t (*w)[kShaderLanes]) {
-        const int written = ShadedDepth(d_, lane);
+    int Depth(int quad, int lane, const int64_t (*w)[kShaderLanes]) {
+        const int written = ShadedDepth(d_, quad, lane);
         if (written >= 0 || !p_.depth) return std::max(written, 0);
         __int128 n = 0;
         for (int k = 0; k < 3; ++k) n += __int128(w[k][lane]) * z_[k];
@@ -239,6 +294,19 @@ class TriangleShader {
     int64_t step_x_[3], step_y_[3];  // weights' change a pixel along x and y
     Interpolant items_[64];
     int count_ = 0;
+    // The quads readied for the block: where they are, what they cover and the vertices' weights.
+    struct Pending {
+        int x, y;
+        LaneMask covered;
+        int64_t w[3][kShaderLanes];
+    };
+    Pending pending_[kShaderBlockQuads];
+    int count_pending_ = 0;
+    int block_ = 1;
+    // The vertices' weights are needed: for coverage, depth or colours (a whole box of flat colour
+    // without depth needs none).
+    bool weighs_ = true;
+    bool plain_ = false;  // the pixels go to the target unchanged
 };
 
 }  // namespace
@@ -257,7 +325,7 @@ void PreparePixelShader(const ShaderProgram& program, const ShaderConstants& con
         d->inputs[d->input_count++] = in;
         // Inputs no vertex gives stay 0.
         if (in.source == PixelInput::kZero)
-            for (LaneFloat& c : d->machine.Slot(s.slot).c) c = Broadcast(0);
+            for (int c = 0; c < 4; ++c) d->machine.Fill(s.slot, c, Broadcast(0));
     }
     d->color_slot = d->depth_slot = kNoSlot;
     for (const ShaderSemantic& s : program.outputs) {
@@ -321,14 +389,14 @@ void ShadePixel(PixelShaderDraw& d, const RasterSetup& r, int px, int py, const 
         for (LaneFloat& c : m.Slot(program.face_slot).c) c = Broadcast(1);
     if (!(m.Run(kAllLanes) & 1)) return;
     const PixelPipeline& p = *r.pipeline;
-    int depth = ShadedDepth(d, 0);
+    int depth = ShadedDepth(d, 0, 0);
     if (depth < 0 && p.depth) {
         const __int128 sum = wa + wb;
         depth = int(
             FloorDiv(__int128(wa) * DepthFixed(a.z) + __int128(wb) * DepthFixed(b.z) + 128 * sum, 256 * sum));
     }
     LaneInt colors[4];
-    ShadedColors(d, colors);
+    ShadedColors(d, 0, colors);
     WritePixel(p, px, py, std::max(depth, 0), LaneColor(colors, 0));
 }
 

@@ -26,17 +26,48 @@ float ChannelOf(const ColorF& c, int channel) {
     return channels[channel];
 }
 
+// The texel each lane's coordinate points at along one axis (-1 for the border). A quad's lanes mostly
+// share their coordinate along an axis with another lane, which then gives its texel; the others come
+// from `cache` when it has them.
+void Texels(const LaneFloat& coordinate, DWORD address, int size, TexelIndexCache* cache, int* out) {
+    uint32_t bits[kShaderLanes];
+    std::memcpy(bits, &coordinate, sizeof(bits));
+    if (cache && (cache->address != address || cache->size != size)) {
+        cache->address = address, cache->size = size;
+        if (++cache->generation == 0) {  // wrapped: no entry of an earlier generation may pass for current
+            for (TexelIndexCache::Entry& e : cache->entries) e.made = 0;
+            cache->generation = 1;
+        }
+    }
+    for (int l = 0; l < kShaderLanes; ++l) {
+        int same = l;
+        for (int k = 0; k < l && same == l; ++k)
+            if (bits[k] == bits[l]) same = k;
+        if (same < l) {
+            out[l] = out[same];
+            continue;
+        }
+        if (!cache) {
+            out[l] = TexelAddress(address, TexelOf(TexelFixed(coordinate[l], size)), size);
+            continue;
+        }
+        TexelIndexCache::Entry& e = cache->entries[bits[l] * 0x9E3779B1u >> (32 - TexelIndexCache::kBits)];
+        if (e.made != cache->generation || e.bits != bits[l])
+            e = {bits[l], cache->generation,
+                 TexelAddress(address, TexelOf(TexelFixed(coordinate[l], size)), size)};
+        out[l] = e.texel;
+    }
+}
+
 // Point samples of every lane from a 2D level of an 8-bit format: the stages' point rule, with the format's
 // decoder inlined.
 template <D3DFORMAT F>
 void PointLanes(const ShaderSampler& s, const SurfaceStore& t, const SampleRequest& r, LaneVector* out) {
-    for (int l = 0; l < kShaderLanes; ++l) {
-        const int x =
-            TexelAddress(s.address[0], TexelOf(TexelFixed((*r.coordinates[0])[l], t.width)), t.width);
-        const int y =
-            TexelAddress(s.address[1], TexelOf(TexelFixed((*r.coordinates[1])[l], t.height)), t.height);
-        Store(Unit(x < 0 || y < 0 ? s.border8 : Decode<F>(t.At(x, y))), l, out);
-    }
+    int x[kShaderLanes], y[kShaderLanes];
+    Texels(*r.coordinates[0], s.address[0], t.width, r.texels ? &r.texels[0] : nullptr, x);
+    Texels(*r.coordinates[1], s.address[1], t.height, r.texels ? &r.texels[1] : nullptr, y);
+    for (int l = 0; l < kShaderLanes; ++l)
+        Store(Unit(x[l] < 0 || y[l] < 0 ? s.border8 : Decode<F>(t.At(x[l], y[l]))), l, out);
 }
 
 // A 2D level of an 8-bit format through the stages' sampler itself.
@@ -51,9 +82,7 @@ ColorF Fetch(const ShaderSampler& s, const TexelLevel& t, const int64_t* at) {
     const int x = TexelAddress(s.address[0], at[0], t.width), y = TexelAddress(s.address[1], at[1], t.height);
     const int z = s.volume ? TexelAddress(s.address[2], at[2], t.depth) : 0;
     if (x < 0 || y < 0 || z < 0) return s.border;
-    return DecodeTexelFloat(s.format, t.bits + size_t(z) * size_t(t.slice_pitch) +
-                                          size_t(y) * size_t(t.row_pitch) +
-                                          size_t(x) * size_t(s.bytes_per_texel));
+    return FetchTexelFloat(s.format, t.bits + size_t(z) * size_t(t.slice_pitch), t.row_pitch, x, y);
 }
 
 // The weighted sum of the 2^dims texels around a sample (corner k is +1 along axis a where bit a of k is

@@ -45,12 +45,28 @@ void SetSamplerStates(const DWORD* states, ShaderSampler* s);
 // per lane, or given per lane.
 enum class LodSource { kGradients, kGiven };
 
+// The texel index a coordinate gives along one axis of a size and address mode, kept by the coordinate's
+// bits: the quads of a draw meet the same coordinates again and again (along a row, and in every row of
+// an axis-aligned draw).
+struct TexelIndexCache {
+    static constexpr int kBits = 11, kEntries = 1 << kBits;
+    struct Entry {
+        uint32_t bits, made;  // made: the cache's generation that stored it
+        int texel;
+    };
+    DWORD address = 0;
+    int size = -1;
+    uint32_t generation = 1;
+    Entry entries[kEntries] = {};
+};
+
 struct SampleRequest {
     const LaneFloat* coordinates[3];       // u, v, w
     const LaneFloat* gradients_x[3] = {};  // kGradients
     const LaneFloat* gradients_y[3] = {};
     LaneFloat lod = {};  // kGradients: a bias; kGiven: the level of detail
     LodSource source = LodSource::kGradients;
+    TexelIndexCache* texels = nullptr;  // u and v; kept by the caller across samples
 };
 
 // The texels of every lane; (0, 0, 0, 1) where no texture is bound.

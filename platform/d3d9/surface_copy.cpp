@@ -4,12 +4,32 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/d3d9/channel_formats.h"
+
 namespace d3d9 {
 
 void CopyRect(const SurfaceStore& src, IntRect r, SurfaceStore& dst, int dst_x, int dst_y) {
+    if (IsBlockFormat(src.format)) {
+        CopyBlocks(src, r, dst, dst_x, dst_y);
+        return;
+    }
     size_t bytes = size_t(r.Width()) * size_t(src.bytes_per_pixel);
     for (int y = 0; y < r.Height(); ++y)
         std::memmove(dst.At(dst_x, dst_y + y), src.At(r.left, r.top + y), bytes);
+}
+
+void CopyBlocks(const SurfaceStore& src, IntRect r, SurfaceStore& dst, int dst_x, int dst_y) {
+    if (r.Empty()) return;
+    const int block = BlockBytes(src.format);
+    const int across = (r.right + 3) / 4 - r.left / 4, down = (r.bottom + 3) / 4 - r.top / 4;
+    for (int row = 0; row < down; ++row)
+        std::memmove(dst.Row(dst_y / 4 + row) + size_t(dst_x / 4) * size_t(block),
+                     src.Row(r.top / 4 + row) + size_t(r.left / 4) * size_t(block), size_t(across * block));
+}
+
+bool BlockAligned(const SurfaceStore& s, IntRect r) {
+    auto edge = [](int v, int size) { return v % 4 == 0 || v == size; };
+    return r.left % 4 == 0 && r.top % 4 == 0 && edge(r.right, s.width) && edge(r.bottom, s.height);
 }
 
 namespace {
@@ -100,9 +120,32 @@ void StretchPoint(const SurfaceStore& src, IntRect sr, SurfaceStore& dst, IntRec
     StretchPointPart(src, sr, dr, dr, dst, dr.left, dr.top);
 }
 
+namespace {
+
+// The stretch for formats outside the packed ones: each pixel through float channels, so that float
+// values pass unclamped between float formats.
+void StretchThroughFloats(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect visible, SurfaceStore& dst,
+                          int out_x, int out_y) {
+    const int dw = dr.Width(), dh = dr.Height(), sw = sr.Width(), sh = sr.Height();
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        const int row = sr.top + int((int64_t(2 * (y - dr.top) + 1) * sh) / (2 * int64_t(dh)));
+        for (int x = visible.left; x < visible.right; ++x) {
+            const int column = sr.left + int((int64_t(2 * (x - dr.left) + 1) * sw) / (2 * int64_t(dw)));
+            EncodePixelFloat(dst.format, dst.At(out_x + x - visible.left, out_y + y - visible.top),
+                             FetchTexelFloat(src.format, src.bits.data(), src.pitch, column, row));
+        }
+    }
+}
+
+}  // namespace
+
 void StretchPointPart(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect visible, SurfaceStore& dst,
                       int out_x, int out_y) {
     if (sr.Empty() || dr.Empty() || visible.Empty()) return;
+    if (!IsPackedFormat(src.format) || !IsPackedFormat(dst.format)) {
+        StretchThroughFloats(src, sr, dr, visible, dst, out_x, out_y);
+        return;
+    }
     DispatchColorFormat(src.format, [&](auto s) {
         DispatchColorFormat(dst.format, [&](auto d) {
             StretchRows<decltype(s)::value, decltype(d)::value>(src, sr, dr, visible, dst, out_x, out_y);
@@ -112,7 +155,7 @@ void StretchPointPart(const SurfaceStore& src, IntRect sr, IntRect dr, IntRect v
 
 void FillRect(SurfaceStore& dst, IntRect r, Color color) {
     if (r.Empty()) return;
-    uint8_t pixel[4];
+    uint8_t pixel[16];
     EncodePixel(dst.format, pixel, color);
     for (int x = r.left; x < r.right; ++x) std::memcpy(dst.At(x, r.top), pixel, size_t(dst.bytes_per_pixel));
     size_t bytes = size_t(r.Width()) * size_t(dst.bytes_per_pixel);
@@ -121,9 +164,13 @@ void FillRect(SurfaceStore& dst, IntRect r, Color color) {
 
 void FillDepth(SurfaceStore& dst, IntRect r, uint16_t depth) {
     if (r.Empty()) return;
+    const int bytes = dst.bytes_per_pixel;
+    const uint32_t word = DepthWord(dst.format, depth);
     uint8_t* first = dst.At(r.left, r.top);
-    for (int x = 0; x < r.Width(); ++x) std::memcpy(first + 2 * x, &depth, 2);
-    for (int y = r.top + 1; y < r.bottom; ++y) std::memcpy(dst.At(r.left, y), first, size_t(r.Width()) * 2);
+    for (int x = 0; x < r.Width(); ++x)
+        std::memcpy(first + bytes * x, bytes == 4 ? (const void*)&word : &depth, size_t(bytes));
+    for (int y = r.top + 1; y < r.bottom; ++y)
+        std::memcpy(dst.At(r.left, y), first, size_t(r.Width()) * size_t(bytes));
 }
 
 }  // namespace d3d9

@@ -5,12 +5,14 @@
 #include <new>
 #include <utility>
 
+#include "platform/d3d9/d3d9_control.h"
+
 namespace d3d9 {
 namespace {
 
 uint8_t* AllocateZeroed(size_t size) {
     if (size == 0) return nullptr;
-    void* memory = std::calloc(size, 1);
+    void* memory = D3D9TakeCreationFailure("PixelMemory") ? nullptr : std::calloc(size, 1);
     if (!memory) throw std::bad_alloc();
     return static_cast<uint8_t*>(memory);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "platform/d3d9/pixel_format.h"
 
@@ -60,6 +61,18 @@ class PixelBytes {
     size_t size_ = 0;
 };
 
+// Runs a creation whose pixel memory the system may refuse: the refusal is answered with E_OUTOFMEMORY,
+// as a device reports it, instead of an exception through the caller.
+template <typename Create>
+HRESULT CreateWithPixelMemory(Create create) {
+    try {
+        create();
+        return D3D_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 struct SurfaceStore {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     int width = 0;
@@ -68,13 +81,19 @@ struct SurfaceStore {
     int pitch = 0;
     PixelBytes bits;
 
+    // A block format's rows are rows of 4 x 4 blocks: Row(r) is block row r and At is not used.
     void Allocate(D3DFORMAT f, int w, int h) {
         format = f;
         width = w;
         height = h;
         bytes_per_pixel = BytesPerPixel(f);
-        pitch = (w * bytes_per_pixel + 3) & ~3;
-        bits.assign(size_t(pitch) * size_t(h), 0);
+        pitch = IsBlockFormat(f) ? (w + 3) / 4 * BlockBytes(f) : (w * bytes_per_pixel + 3) & ~3;
+        bits.assign(size_t(pitch) * size_t(RowCount()), 0);
+    }
+    int RowCount() const { return IsBlockFormat(format) ? (height + 3) / 4 : height; }
+    // The block that holds texel (x, y) of a block format.
+    const uint8_t* BlockAt(int x, int y) const {
+        return Row(y / 4) + size_t(x / 4) * size_t(BlockBytes(format));
     }
     uint8_t* Row(int y) { return bits.data() + size_t(y) * size_t(pitch); }
     const uint8_t* Row(int y) const { return bits.data() + size_t(y) * size_t(pitch); }

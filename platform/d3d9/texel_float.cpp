@@ -1,28 +1,26 @@
 #include "platform/d3d9/texel_float.h"
 
+#include "platform/d3d9/block_formats.h"
+#include "platform/d3d9/channel_formats.h"
 #include "platform/d3d9/pixel_format.h"
 
 namespace d3d9 {
 
 bool FiltersAtEightBits(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8:
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-        case D3DFMT_A4R4G4B4:
-            return true;
-        default:
-            return false;
-    }
+    return IsColorFormat(format) && !IsWideFormat(format);
 }
 
-ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel) {
-    if (!FiltersAtEightBits(format)) return {0, 0, 0, 1};
-    const Color c = DecodePixel(format, texel);
-    const float* unit = kUnitFloats.v;
-    return {unit[c.r & 255], unit[c.g & 255], unit[c.b & 255], unit[c.a & 255]};
+ColorF FetchTexelFloat(D3DFORMAT format, const uint8_t* bits, int pitch, int x, int y) {
+    if (IsBlockFormat(format)) {
+        const Color c = DecodeBlockTexel(
+            format, bits + size_t(y / 4) * size_t(pitch) + size_t(x / 4) * size_t(BlockBytes(format)), x & 3,
+            y & 3);
+        const float* unit = kUnitFloats.v;
+        return {unit[c.r], unit[c.g], unit[c.b], unit[c.a]};
+    }
+    const int bytes = BytesPerPixel(format);
+    if (bytes == 0 || IsDepthFormat(format)) return {0, 0, 0, 1};
+    return DecodePixelFloat(format, bits + size_t(y) * size_t(pitch) + size_t(x) * size_t(bytes));
 }
 
 }  // namespace d3d9

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/d3d9/d3d9_types.h"
+#include "platform/d3d9/pixel_format.h"
 
 namespace d3d9 {
 
@@ -23,9 +24,16 @@ constexpr UnitFloats MakeUnitFloats() {
 }
 inline constexpr UnitFloats kUnitFloats = MakeUnitFloats();
 
-// The texel at `texel` of `format`: unsigned normalised channels in [0, 1], missing colour channels 0 and a
-// missing alpha 1. A format the stand-in cannot store reads as (0, 0, 0, 1).
-ColorF DecodeTexelFloat(D3DFORMAT format, const uint8_t* texel);
+inline ColorF UnitColor(Color c) {
+    const float* unit = kUnitFloats.v;
+    return {unit[c.r & 255], unit[c.g & 255], unit[c.b & 255], unit[c.a & 255]};
+}
+
+// The texel (x, y) of a level of `format` whose rows (rows of blocks for a block format) lie `pitch` bytes
+// apart from `bits`: unsigned normalised channels in [0, 1], float channels as stored, missing channels as
+// channel_formats.h reads them. A format the stand-in cannot store reads as (0, 0, 0, 1). Both samplers
+// fetch through here (the stages at 8 bits through FetchTexel8).
+ColorF FetchTexelFloat(D3DFORMAT format, const uint8_t* bits, int pitch, int x, int y);
 
 // A value in [0, 1] (clamped; NaN 0) on `steps` steps, rounded: how float colours become stored ones.
 inline int RoundedSteps(float v, double steps) {
@@ -33,8 +41,9 @@ inline int RoundedSteps(float v, double steps) {
     return int(clamped * steps + 0.5);
 }
 
-// Whether texels of the format have at most 8 bits a channel: shaders filter them as the fixed-function
-// sampler does, at 8-bit precision, so that both give the same texels.
+// Whether texels of the format have at most 8 bits a channel (the packed, block, luminance and alpha
+// formats): shaders filter them as the fixed-function sampler does, at 8-bit precision, so that both give
+// the same texels.
 bool FiltersAtEightBits(D3DFORMAT format);
 
 }  // namespace d3d9

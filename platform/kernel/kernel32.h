@@ -142,6 +142,10 @@ DWORD WINAPI GetCurrentThreadId();
 HANDLE WINAPI GetCurrentProcess();
 DWORD WINAPI GetCurrentProcessId();
 void WINAPI Sleep(DWORD milliseconds);
+// ntdll's sleep, in 100-nanosecond units; only a relative (negative) interval is taken here.
+// Answers 0, or STATUS_INVALID_PARAMETER for another interval.
+#define STATUS_INVALID_PARAMETER LONG(0xC000000D)
+LONG WINAPI NtDelayExecution(BOOLEAN alertable, PLARGE_INTEGER interval);
 
 // ---- Events and waits ----
 #define INFINITE 0xFFFFFFFFu

@@ -255,3 +255,10 @@ void WINAPI Sleep(DWORD milliseconds) {
     }
     ClockSleepNanoseconds(int64_t(milliseconds) * 1000000);
 }
+
+LONG WINAPI NtDelayExecution(BOOLEAN, PLARGE_INTEGER interval) {
+    if (!interval || interval->QuadPart > 0) return STATUS_INVALID_PARAMETER;
+    const int64_t units = interval->QuadPart == INT64_MIN ? INT64_MAX : -interval->QuadPart;
+    ClockSleepNanoseconds(units > INT64_MAX / 100 ? INT64_MAX : units * 100);
+    return 0;
+}

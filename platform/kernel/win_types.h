@@ -11,6 +11,7 @@
 
 typedef int BOOL;
 typedef unsigned char BYTE;
+typedef BYTE BOOLEAN;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef uint64_t DWORD64;

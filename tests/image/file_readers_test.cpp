@@ -1,6 +1,7 @@
 // The BMP, BGRA, TGA and DDS readers over fixtures from ImageMagick and PIL, and over hand-built files
 // that show each rule and each refusal.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 #include "engine/image/image_loader.h"
 #include "engine/image/image_memory.h"
 #include "engine/image/image_readers.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/image/little_endian.h"
 #include "engine/image/soft_image.h"
 #include "tests/core/log_capture.h"
@@ -280,6 +282,98 @@ TEST(ReadBmpImage, RefusesBadSizesOffsetsAndWhatNothingCanDecode) {
         cut.resize(size);
         SoftImage image{};
         EXPECT_EQ(Read(ReadBmpImage, cut, &image), -1) << size;
+    }
+}
+
+void AppendBe32(std::vector<uint8_t>* out, uint32_t v) {
+    out->insert(out->end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+}
+
+// A black one-bit grey PNG of the given size, whole and valid.
+std::vector<uint8_t> BlackPng(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&file](const char* type, const std::vector<uint8_t>& data) {
+        AppendBe32(&file, uint32_t(data.size()));
+        const size_t start = file.size();
+        file.insert(file.end(), type, type + 4);
+        file.insert(file.end(), data.begin(), data.end());
+        AppendBe32(&file, uint32_t(crc32(0, file.data() + start, uInt(file.size() - start))));
+    };
+    std::vector<uint8_t> header;
+    AppendBe32(&header, width);
+    AppendBe32(&header, height);
+    header.insert(header.end(), {1, 0, 0, 0, 0});
+    chunk("IHDR", header);
+    const std::vector<uint8_t> rows(size_t(height) * (1 + (width + 7) / 8), 0);
+    uLongf packed = compressBound(uLong(rows.size()));
+    std::vector<uint8_t> data(packed);
+    EXPECT_EQ(compress2(data.data(), &packed, rows.data(), uLong(rows.size()), 9), Z_OK);
+    data.resize(packed);
+    chunk("IDAT", data);
+    chunk("IEND", {});
+    return file;
+}
+
+// The JPEG fixture with other sides in its frame header; the scan is then too short, which the reader
+// takes as the end of the image.
+std::vector<uint8_t> ResizedJpeg(uint16_t width, uint16_t height) {
+    std::vector<uint8_t> file = ReadFileBytes(FixturePath("jpg_444.jpg"));
+    for (size_t i = 0; i + 9 < file.size(); ++i) {
+        if (file[i] != 0xFF || file[i + 1] != 0xC0) continue;
+        file[i + 5] = uint8_t(height >> 8), file[i + 6] = uint8_t(height);
+        file[i + 7] = uint8_t(width >> 8), file[i + 8] = uint8_t(width);
+        return file;
+    }
+    ADD_FAILURE() << "no frame header";
+    return file;
+}
+
+std::vector<uint8_t> RleBmp(int32_t width, int32_t height) {
+    BmpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.compression = 1;
+    spec.colorsUsed = 2;
+    spec.table = Palette(2);
+    spec.data = {4, 1, 0, 1};  // a run, then the end of the bitmap
+    return MakeBmp(spec);
+}
+
+// Pictures whose sides each pass but whose area is beyond what a graphic can use: refused by the reader
+// from the header, where each decoded before (hundreds of megabytes from a few hundred bytes). The
+// same readers still take a picture at the limit.
+TEST(ImageReaders, PicturesBeyondTheAreaLimitAreRefusedFromTheirHeader) {
+    struct Case {
+        const char* what;
+        int (*reader)(StreamDescriptor*, SoftImage*);
+        std::vector<uint8_t> bytes;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"RLE8 BMP of 12551 x 65260", ReadBmpImage, RleBmp(12551, 65260), false},
+        {"RLE8 BMP of 65536 x 1025", ReadBmpImage, RleBmp(65536, 1025), false},
+        {"RLE8 BMP one row past the limit", ReadBmpImage, RleBmp(8192, 8193), false},
+        {"RLE8 BMP at the limit", ReadBmpImage, RleBmp(8192, 8192), true},
+        {"RLE8 BMP of one long row", ReadBmpImage, RleBmp(65536, 1), true},
+        {"PNG one column past the limit", LoadPngImage, BlackPng(8193, 8192), false},
+        {"JPEG of 12551 x 65260", LoadJpegImage, ResizedJpeg(12551, 65260), false},
+        {"JPEG one row past the limit", LoadJpegImage, ResizedJpeg(8192, 8193), false},
+    };
+    ASSERT_EQ(int64_t{8192} * 8192, kMaxImageArea);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_LT(c.bytes.size(), 300000u);
+        ScopedImage image;
+        const int result = Read(c.reader, c.bytes, image.get());
+        EXPECT_EQ(result, c.loads ? 0 : -1);
+        if (result != 0) {
+            EXPECT_EQ(image->pixels, nullptr);
+        } else if (c.loads) {
+            // The run of four pixels of index 1 starts the bottom row.
+            const auto* bottom =
+                static_cast<const uint8_t*>(image->pixels) + size_t(image->height - 1) * image->pitch;
+            EXPECT_EQ(std::vector<uint8_t>(bottom, bottom + 5), (std::vector<uint8_t>{1, 1, 1, 1, 0}));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <set>
 #include <utility>
@@ -274,6 +275,59 @@ TEST_F(ColourKernels, CircleFillFlagsAndClip) {
     SoftDrawCircle(&g.img, 40, 40, 5, 7, 1);
     SoftDrawCircle(&g.img, 5, 5, -1, 7, 1);
     EXPECT_TRUE(Changed(g).empty());
+}
+
+// Circles far larger than the clip are walked only where they meet it; the pixels are those of the
+// whole walk. Radii up to 3000 against the reference walk, with the outline through the surface.
+TEST_F(ColourKernels, LargeCirclesThroughTheClipMatchTheReference) {
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int iter = 0; iter < 150; ++iter) {
+        GuardedSurface s(pick(0, 1), 24, 24, 2);
+        s.Randomise(rng);
+        ref::State st{};
+        st.clip[0] = pick(-2, 6), st.clip[1] = pick(-2, 6), st.clip[2] = pick(18, 26),
+        st.clip[3] = pick(18, 26);
+        st.bright = 0x00FFFFFF;
+        Use(st);
+        const int r = pick(50, 3000), fill = pick(0, 1);
+        const double angle = pick(0, 359) * 3.14159265358979 / 180.0;
+        const int distance = r + pick(-30, 30);
+        const int cx = 12 + int(distance * std::cos(angle)), cy = 12 + int(distance * std::sin(angle));
+        const uint32_t colour = rng();
+        ref::Canvas cv = s.Canvas();
+        SoftDrawCircle(&s.img, cx, cy, r, colour, fill);
+        ref::ApplyPoints(cv, st, colour, ref::CirclePoints(cv, st, cx, cy, r, fill != 0));
+        ASSERT_EQ(s.block, cv.bytes) << "iteration " << iter << " r " << r << " centre " << cx << "," << cy;
+    }
+}
+
+// The largest radius: the disc covers a clip near its centre and the outline misses it; near the edge of
+// the circle its outline is one straight row or column of the clip and the disc fills up to it. Visits
+// are counted by adding 1 to blue, so a pixel visited twice shows.
+TEST_F(ColourKernels, CirclesOfTheLargestRadiusAreWalkedWhereTheyMeetTheClip) {
+    constexpr int kMax = 0x7FFFFFFF;
+    Use({0, 0, 20, 20, 2, 255, 0xFFFFFF});
+    const struct {
+        const char* what;
+        int cx, cy, radius, fill;
+        bool (*covered)(int x, int y);
+    } cases[] = {
+        {"disc over the clip", 10, 10, kMax, 1, [](int, int) { return true; }},
+        {"outline around the clip", 10, 10, kMax, 0, [](int, int) { return false; }},
+        {"bottom of the outline on row 15", 10, 15 - kMax, kMax, 0, [](int, int y) { return y == 15; }},
+        {"bottom of the disc on row 15", 10, 15 - kMax, kMax, 1, [](int, int y) { return y <= 15; }},
+        {"right of the outline on column 4", 4 - kMax, 10, kMax, 0, [](int x, int) { return x == 4; }},
+        {"left of the disc on column 4", kMax, 10, kMax - 4, 1, [](int x, int) { return x >= 4; }},
+        {"top of the outline below the clip", 10, kMax, kMax - 20, 0, [](int, int) { return false; }},
+    };
+    for (const auto& c : cases) {
+        GuardedSurface s(1, 20, 20, 0, 0);
+        SoftDrawCircle(&s.img, c.cx, c.cy, c.radius, 1, c.fill);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                ASSERT_EQ(s.Get(x, y), c.covered(x, y) ? 1u : 0u) << c.what << " " << x << "," << y;
+    }
 }
 
 TEST_F(ColourKernels, RefusedDestinations) {

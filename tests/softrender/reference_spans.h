@@ -179,9 +179,8 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     const MEMIMG* src = tex.source;
     if (!SpanDrawable(cv, src, tex.blend) || src->height > 4096 || (tex.blend && tex.blend->height > 4096))
         return;
-    const float sinNeg = float(std::sin((long double)-angle));
     const float sinA = float(std::sin((long double)angle)), cosA = float(std::cos((long double)angle));
-    const long long sn = (long long)(sinNeg * 262144.0f), s = (long long)(sinA * 262144.0f);
+    const long long s = (long long)(sinA * 262144.0f);
     const long long c = (long long)(cosA * 262144.0f);
     const int w = src->width, h = src->height;
     const float hw = float(w) * scale * 0.5f, hh = float(h) * scale * 0.5f;
@@ -215,11 +214,13 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     const long long q = corner ? 1 : 0, half = 1 << 17;
     const long long cu = w * half - (!corner && w % 2 == 0 ? half : 0);
     const long long cvv = h * half - (!corner && h % 2 == 0 ? half : 0);
-    // Positions in texels, exact: the centre's offset turned back by the 14.18 sine and cosine and
-    // divided by the scale.
+    // Positions in texels, exact: the pixel centre's offset from the centre turned back by the angle's
+    // sine and cosine and divided by the scale.
     using Exact = long double;
-    auto position = [&](long long n, long long middle) {
-        return Exact(n) / (2 * Exact(scale)) / kOne + Exact(middle) / kOne;
+    const Exact sine = std::sin(Exact(angle)), cosine = std::cos(Exact(angle));
+    auto position = [&](long dx, long dy, Exact sinOrCos, Exact other, long long middle) {
+        return ((dx + Exact(q) / 2) * sinOrCos + (dy + Exact(q) / 2) * other) / Exact(scale) +
+               Exact(middle) / kOne;
     };
     // A position shows the texel it lies in once rounded to the nearest 1/256 texel, halves up; the last
     // texel where that reaches the far edge. Mirrored, u is reflected about the source point on the centre
@@ -232,8 +233,8 @@ inline void DrawImageRotated(Canvas& cv, const State& st, const Texture& tex, in
     };
     for (long py = top; py < bottom; ++py)
         for (long px = left; px < right; ++px) {
-            Exact pu = position((2 * (px - x) + q) * c + (2 * (py - y) + q) * s, cu);
-            const Exact pv = position((2 * (py - y) + q) * c + (2 * (px - x) + q) * sn, cvv);
+            Exact pu = position(px - x, py - y, cosine, sine, cu);
+            const Exact pv = position(py - y, px - x, cosine, -sine, cvv);
             if (mirror != 0) pu = Exact(2 * cu) / kOne - pu;
             const long tx = texel(pu, w, mirror != 0), ty = texel(pv, h, false);
             if (tx < 0 || ty < 0) continue;

@@ -1,20 +1,27 @@
 // Font handles over the handle manager: the default font, creation, queries and re-creation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "engine/core/memory/handle_manager.h"
 #include "engine/text_movie/font_handles.h"
 #include "engine/text_movie/fonts.h"
 #include "platform/gdi/gdi32.h"
+#include "tests/core/log_capture.h"
 
 namespace {
 
-class FontSystemTest : public ::testing::Test {
+// The font system started with the square test font in memory, over a plain test or a captured log.
+template <class Base>
+class FontSystemOver : public Base {
   protected:
     void SetUp() override {
+        Base::SetUp();
         std::ifstream file(
             std::string(KORVALUND_SOURCE_DIR) + "/tests/platform/gdi/fixtures/kv_test_square.ttf",
             std::ios::binary);
@@ -26,10 +33,12 @@ class FontSystemTest : public ::testing::Test {
     void TearDown() override {
         EXPECT_EQ(EndFontSystem(), 0);
         RemoveFontMemResourceEx(memoryFont_);
+        Base::TearDown();
     }
     std::vector<uint8_t> bytes_;
     HANDLE memoryFont_ = nullptr;
 };
+using FontSystemTest = FontSystemOver<::testing::Test>;
 
 TEST_F(FontSystemTest, DefaultFontAndGameFont) {
     EXPECT_EQ(InitFontSystem(), -1);
@@ -68,6 +77,58 @@ TEST_F(FontSystemTest, RecreateAllFontsKeepsHandleValues) {
     EXPECT_EQ(IsFontHandleReady(defaultFont), 1);
     EXPECT_EQ(GetDefaultFontHandle(), -1);  // its lost flag fired
     EXPECT_EQ(GetFontRecord(font)->spacing, 3);
+}
+
+// Sizes, thicknesses and edges beyond the font limits: the creation is refused with one log line naming
+// the values, before any cache is sized from them; the limits themselves make a font that draws.
+using FontLimitTest = FontSystemOver<LogCapture>;
+
+TEST_F(FontLimitTest, ParametersBeyondTheLimitsAreRefusedWithOneLogLine) {
+    const struct {
+        int size, thickness, edge;
+        const char* named;
+    } cases[] = {
+        {12, 1, INT_MAX, "2147483647"},
+        {12, 1, 1073741823, "1073741823"},
+        {12, 1, 100000, "100000"},
+        {12, 1, 5000, "5000"},
+        {12, 1, kMaxFontEdgeSize + 1, "33"},
+        {12, 1, -2, "-2"},
+        {12, INT_MAX, -1, "2147483647"},
+        {12, kMaxFontThickness + 1, -1, "11"},
+        {12, -2, -1, "-2"},
+        {INT_MAX, 1, -1, "2147483647"},
+        {INT_MIN, 1, -1, "-2147483648"},
+        {kMaxFontSize + 1, 1, -1, "513"},
+        {-kMaxFontSize - 1, 1, -1, "-513"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " " + std::to_string(c.thickness) + " " +
+                     std::to_string(c.edge));
+        const size_t before = ReadLog().size();
+        for (int type : {1, 3, 35})
+            EXPECT_EQ(CreateFontPublic("KvSquare", c.size, c.thickness, type, -1, c.edge, 0, -1), -1);
+        const std::string added = ReadLog().substr(before);
+        EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 3) << added;
+        EXPECT_NE(added.find(std::string(" ") + c.named + " "), std::string::npos) << added;
+    }
+    const struct {
+        int size, thickness, type, edge;
+    } atTheLimits[] = {
+        {12, kMaxFontThickness, 1, kMaxFontEdgeSize},
+        {12, 0, 3, kMaxFontEdgeSize},
+        {kMaxFontSize, 1, 0, -1},
+        {-kMaxFontSize, 1, 0, -1},
+    };
+    for (const auto& c : atTheLimits) {
+        int font = CreateFontPublic("KvSquare", c.size, c.thickness, c.type, -1, c.edge, 0, -1);
+        ASSERT_GE(font, 0) << c.size << " " << c.edge;
+        const uint8_t text[] = {'A', 0, 0};
+        GlyphEntry* a = RasterizeGlyph(font, 1, text);
+        ASSERT_NE(a, nullptr) << c.size << " " << c.edge;
+        EXPECT_GT(a->width, c.edge > 0 ? 2 * c.edge : 0);
+        EXPECT_EQ(DeleteHandle(font), 0);
+    }
 }
 
 // A damaged font whose 'A' reaches 17 ems up: the character is skipped like any unrenderable one, and

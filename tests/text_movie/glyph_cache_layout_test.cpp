@@ -1,6 +1,8 @@
 // Cache sizing, cell metrics and the height correction.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "engine/text_movie/glyph_cache_layout.h"
 #include "platform/gdi/gdi32.h"
 
@@ -10,11 +12,15 @@ TEST(GlyphCacheLayout, TextureCacheSizes) {
     struct Case {
         int cell, count, width, height, glyphs, perColumn;
     } cases[] = {
-        {200, 0, 1024, 512, 10, 2},                                 // 512x512 holds 4: grows wider first
-        {300, 0, 2048, 1024, 18, 3},                                // 1 -> 2 -> 4 -> 8 -> 18
-        {8, 0, 512, 512, 2024, 64},                                 // 4096 capped
-        {24, 0, 512, 512, 441, 21},  {24, 100, 512, 512, 441, 21},  // side 24 x 11 = 264 -> 512
-        {16, 3, 32, 32, 4, 2},  // side 16 x 2 = 32, a power of two already
+        {200, 0, 1024, 512, 10, 2},   // 512x512 holds 4: grows wider first
+        {300, 0, 2048, 1024, 18, 3},  // 1 -> 2 -> 4 -> 8 -> 18
+        {8, 0, 512, 512, 2024, 64},   // 4096 capped
+        {24, 0, 512, 512, 441, 21},
+        {24, 100, 512, 512, 441, 21},  // side 24 x 11 = 264 -> 512
+        {16, 3, 32, 32, 4, 2},         // side 16 x 2 = 32, a power of two already
+        // The largest count: 65536^2 cells, capped without overflowing; a negative count is automatic.
+        {8, INT_MAX, 524288, 524288, 2024, 65536},
+        {24, -5, 512, 512, 441, 21},
     };
     for (const Case& c : cases) {
         GlyphCacheLayout layout = TextureCacheLayout(c.cell, c.count);
@@ -29,10 +35,10 @@ TEST(GlyphCacheLayout, MemoryCacheSizes) {
     struct Case {
         int cell, count, glyphs;
     } cases[] = {
-        {8, 0, 2024},  // 0x50000 / 64 = 5120, capped
-        {600, 0, 20},  // 0 -> the minimum
-        {24, 0, 568},  // 327680 / 576
-        {24, 5, 5},   {24, 3000, 2024},
+        {8, 0, 2024},                                                       // 0x50000 / 64 = 5120, capped
+        {600, 0, 20},                                                       // 0 -> the minimum
+        {24, 0, 568},                                                       // 327680 / 576
+        {24, 5, 5},   {24, 3000, 2024}, {8, INT_MAX, 2024}, {24, -5, 568},  // a negative count is automatic
     };
     for (const Case& c : cases) {
         GlyphCacheLayout layout = MemoryCacheLayout(c.cell, c.count);

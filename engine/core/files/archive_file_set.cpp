@@ -62,6 +62,39 @@ void EnsureLayerStarted() {
     if (!g_layer.started.load(std::memory_order_relaxed)) StartLayer();
 }
 
+// The table's entry of an open archive of this path with one more reference, or -1.
+int ReferenceArchiveInTable(const char* path) {
+    for (int i = 0; i < kArchiveTableSize; ++i) {
+        ArchiveTableEntry* entry = g_layer.archives[i];
+        if (entry != nullptr && std::strcmp(entry->path, path) == 0) {
+            ++entry->referenceCount;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Whether the folder of the first `folderLength` bytes of `path` holds no archive at all: one listing
+// of it, remembered as the absence of its pattern "folder\*.TVA", answers for every folder inside it.
+bool FolderHoldsNoArchive(const char* path, int folderLength) {
+    char pattern[kArchiveTablePathSize];
+    if (folderLength <= 0 || folderLength + 7 >= kArchiveTablePathSize) return false;
+    std::memcpy(pattern, path, size_t(folderLength));
+    std::strcpy(pattern + folderLength, "\\*.TVA");
+    uint64_t seen;
+    if (IsArchiveKnownMissing(pattern, &seen)) return true;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return false;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
+    NoteArchiveMissing(pattern, seen);
+    return true;
+}
+
 // Tries the archives named after the leading folders of an absolute path, shortest first.
 int ScanFoldersForArchive(const char* path, int* outIndex, int* outFolderLength, char* outArchivePath) {
     int i = (IsSeparator(path[0]) && path[1] == path[0]) ? 2 : 0;
@@ -73,21 +106,29 @@ int ScanFoldersForArchive(const char* path, int* outIndex, int* outFolderLength,
         }
         if (!IsSeparator(path[i])) continue;
         if (i == componentStart) return -1;
+        const int folderLength = componentStart - 1;
         componentStart = i + 1;
         if (i + 4 >= kArchiveTablePathSize) return -1;
         std::memcpy(outArchivePath, path, size_t(i));
         std::strcpy(outArchivePath + i, ".TVA");
         uint64_t seen;
-        if (IsArchiveKnownMissing(outArchivePath, &seen)) continue;
-        int index = AddArchiveToTable(-1, outArchivePath, 0, 0);
+        if (IsArchiveKnownMissing(outArchivePath, &seen) || FolderHoldsNoArchive(path, folderLength))
+            continue;
+        // An archive not yet open is looked for once before it is opened: most folders have none, and
+        // only absence is remembered (a full table or a damaged archive is tried again next time).
+        int index = ReferenceArchiveInTable(outArchivePath);
+        if (index < 0) {
+            if (GetFileAttributesA(outArchivePath) == INVALID_FILE_ATTRIBUTES) {
+                NoteArchiveMissing(outArchivePath, seen);
+                continue;
+            }
+            index = AddArchiveToTable(-1, outArchivePath, 0, 0);
+        }
         if (index >= 0) {
             *outIndex = index;
             *outFolderLength = i;
             return 0;
         }
-        // Only absence is remembered: a full table or a damaged archive is tried again next time.
-        if (GetFileAttributesA(outArchivePath) == INVALID_FILE_ATTRIBUTES)
-            NoteArchiveMissing(outArchivePath, seen);
     }
     return -1;
 }
@@ -145,16 +186,11 @@ int AddArchiveToTable(int indexHint, const char* path, int mode, int returnAtOnc
         ++g_layer.archives[indexHint]->referenceCount;
         return indexHint;
     }
+    const int open = ReferenceArchiveInTable(path);
+    if (open >= 0) return open;
     int lastFree = -1;
-    for (int i = 0; i < kArchiveTableSize; ++i) {
-        ArchiveTableEntry* entry = g_layer.archives[i];
-        if (entry == nullptr) {
-            lastFree = i;
-        } else if (std::strcmp(entry->path, path) == 0) {
-            ++entry->referenceCount;
-            return i;
-        }
-    }
+    for (int i = 0; i < kArchiveTableSize; ++i)
+        if (g_layer.archives[i] == nullptr) lastFree = i;
     if (g_layer.archiveCount >= kArchiveTableSize) {
         CloseUnusedArchives();
         if (g_layer.archiveCount >= kArchiveTableSize) return -1;

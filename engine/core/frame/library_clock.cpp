@@ -1,22 +1,23 @@
 // The library's microsecond count and local date and time.
+#include "engine/core/frame/counter_scale.h"
 #include "engine/core/frame/library_init.h"
 #include "engine/core/frame/library_state.h"
 #include "engine/core/frame/system_functions.h"
-#include "engine/core/helpers/string_helpers.h"
 #include "platform/kernel/kernel32.h"
 
-// counter x 1000000 / frequency in 128 bits: a 64-bit product would overflow after days of uptime.
+// counter x 1000000 / frequency as if in 128 bits: a 64-bit product would overflow after days of
+// uptime. The scale is remade when the frequency changes; each thread keeps its own, so that reading
+// the clock takes no lock.
 int64_t GetMicrosecondCount() {
+    thread_local CounterScale scale;
     if (!systemFunctions.winmm || !systemFunctions.timeGetTime) return -1;
     if (!libraryFlags.timerUsable || libraryFlags.counterFrequency <= 0)
         return int64_t(systemFunctions.timeGetTime()) * 1000;
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
-    uint64_t product[2];
-    Mul64x64To128(uint64_t(counter.QuadPart), 1000000u, product);
-    uint64_t microseconds = 0;
-    Div128By64(product, uint64_t(libraryFlags.counterFrequency), &microseconds);
-    return int64_t(microseconds);
+    const uint64_t frequency = uint64_t(libraryFlags.counterFrequency);
+    if (scale.frequency() != frequency) scale = CounterScale(frequency);
+    return int64_t(scale.Microseconds(uint64_t(counter.QuadPart)));
 }
 
 int GetLocalDateTime(int dateTime[6]) {

@@ -95,6 +95,8 @@ int StartShaderSystem() {
 }
 
 int ReleasePixelShaders() {
+    // Without its shaders the library draws through the stages, also after the end of the graphics.
+    builtinShaders.programmable = 0;
     if (!HasD3DDevice()) return 0;
     DeviceSetVertexShader(nullptr);
     DeviceSetPixelShader(nullptr);

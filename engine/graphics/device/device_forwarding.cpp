@@ -68,6 +68,10 @@ HRESULT ForwardUnlockSurface(IDirect3DSurface9* surface, int onWorker) {
     return Forwarding<&SurfaceUnlockRect>::Run(onWorker, surface);
 }
 
+HRESULT StretchSurface(IDirect3DSurface9* source, IDirect3DSurface9* dest) {
+    return DeviceStretchRect(source, nullptr, dest, nullptr, D3DTEXF_NONE);
+}
+
 int ChooseMultiSampleQualityForwarded(D3DFORMAT format, int* type, int* quality, int strict, int onWorker) {
     return Forwarding<&ChooseMultiSampleQuality>::Run(onWorker, format, type, quality, strict);
 }

@@ -100,3 +100,6 @@ HRESULT ForwardUnlockBuffer(Buffer* buffer, int onWorker) {
 
 // ChooseMultiSampleQuality, on the main thread when onWorker is 1.
 int ChooseMultiSampleQualityForwarded(D3DFORMAT format, int* type, int* quality, int strict, int onWorker);
+
+// The whole source onto the whole destination (StretchRect, no filter): a multisampled surface resolved.
+HRESULT StretchSurface(IDirect3DSurface9* source, IDirect3DSurface9* dest);

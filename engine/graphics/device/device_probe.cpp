@@ -359,12 +359,27 @@ void LogDisplayFormat(int code) {
     LogPrintf("画面のフォーマットは %s です", NameOr(name));
 }
 
+namespace {
+
+// The shader model the device about to be made will have. The device's own cannot tell: it was just
+// released, or none was made yet (with it, multisampling could never be kept). The adapter's
+// capabilities tell it, as the shader flags derive it (none with software vertex processing forced).
+int AdapterShaderModel() {
+    D3DCAPS9 caps{};
+    if (deviceCreationSettings.softwareVertexProcessing ||
+        FAILED(direct3DSystem.direct3D->GetDeviceCaps(CurrentAdapter(), D3DDEVTYPE_HAL, &caps)))
+        return 0;
+    return ShaderModelFromVersions(caps.VertexShaderVersion, caps.PixelShaderVersion);
+}
+
+}  // namespace
+
 int ProbeDeviceFormats() {
     if (!HasDirect3D9Object()) return -1;
     ReleaseAndClear(BackBufferSurface);
     ReleaseDirect3DDevice();
     sceneLatch = 0;
-    if (GetShaderModel() < 200) {
+    if (AdapterShaderModel() < 200) {
         deviceCreationSettings.multiSampleType = 0;
         deviceCreationSettings.multiSampleQuality = 0;
     }

@@ -25,9 +25,40 @@ bool ManagedPool(const GraphicImageBlock* block) {
     return block->description.creationSetting && !block->description.renderTarget && !IsDirect3D9Ex();
 }
 
-// A render target gets a depth surface of its size when its multisampling request agrees with the
-// device's; otherwise one it has goes.
-int MakeDepthSurface(const GraphicImageBlock* block, GraphicTextureTile* tile, int onWorker) {
+// The multisampling a render target asked for (creation words 12 and 13), lowered to what the device
+// offers for the format; type 0 when it offers none, and the graphic then draws into its texture.
+struct TileMultisample {
+    int type = 0, quality = 0;
+};
+
+TileMultisample ChooseTileMultisample(const GraphicImageBlock* block, D3DFORMAT format, int onWorker) {
+    TileMultisample m{block->description.targetSettings[0], block->description.targetSettings[1]};
+    if (m.type != 0) ChooseMultiSampleQualityForwarded(format, &m.type, &m.quality, 0, onWorker);
+    return m;
+}
+
+int MakeMultisampleSurface(GraphicTextureTile* tile, D3DFORMAT format, const TileMultisample& m,
+                           int onWorker) {
+    if (m.type == 0) {
+        ReleaseObject(tile->multisampleSurface);
+        return 0;
+    }
+    if (tile->multisampleSurface) return 0;
+    const HRESULT result = ForwardCreateRenderTarget(UINT(tile->textureWidth), UINT(tile->textureHeight),
+                                                     format, D3DMULTISAMPLE_TYPE(m.type), DWORD(m.quality),
+                                                     FALSE, &tile->multisampleSurface, nullptr, onWorker);
+    if (FAILED(result)) {
+        tile->multisampleSurface = nullptr;
+        LogText("書き込み専用サーフェスの作成に失敗しました\n");
+        return -1;
+    }
+    return 0;
+}
+
+// A render target gets a depth surface of its size and multisampling when its multisampling request
+// agrees with the device's; otherwise one it has goes.
+int MakeDepthSurface(const GraphicImageBlock* block, GraphicTextureTile* tile, const TileMultisample& m,
+                     int onWorker) {
     const bool blockMultisample = block->description.targetSettings[0] != 0;
     const bool deviceMultisample = deviceCreationSettings.multiSampleType != 0;
     if (blockMultisample != deviceMultisample) {
@@ -36,8 +67,8 @@ int MakeDepthSurface(const GraphicImageBlock* block, GraphicTextureTile* tile, i
     }
     if (tile->depthSurface) return 0;
     const HRESULT result = ForwardCreateDepthStencilSurface(
-        UINT(tile->textureWidth), UINT(tile->textureHeight), D3DFMT_D16, D3DMULTISAMPLE_TYPE(0), 0, TRUE,
-        &tile->depthSurface, nullptr, onWorker);
+        UINT(tile->textureWidth), UINT(tile->textureHeight), D3DFMT_D16, D3DMULTISAMPLE_TYPE(m.type),
+        DWORD(m.quality), TRUE, &tile->depthSurface, nullptr, onWorker);
     if (FAILED(result)) {
         tile->depthSurface = nullptr;
         LogText("書き込み専用マルチサンプル深度サーフェスの作成に失敗しました\n");
@@ -49,7 +80,12 @@ int MakeDepthSurface(const GraphicImageBlock* block, GraphicTextureTile* tile, i
 int MakeTileObjects(const GraphicImageBlock* block, GraphicTextureTile* tile, D3DFORMAT format,
                     int onWorker) {
     const bool target = block->description.renderTarget != 0;
-    if (target && MakeDepthSurface(block, tile, onWorker) != 0) return -1;
+    if (target) {
+        const TileMultisample m = ChooseTileMultisample(block, format, onWorker);
+        if (MakeMultisampleSurface(tile, format, m, onWorker) != 0 ||
+            MakeDepthSurface(block, tile, m, onWorker) != 0)
+            return -1;
+    }
     if (!tile->texture) {
         const D3DPOOL pool = ManagedPool(block) ? D3DPOOL_MANAGED : D3DPOOL_DEFAULT;
         const HRESULT result = ForwardCreateTexture(
@@ -115,6 +151,7 @@ int ReleaseGraphicDeviceObjects(GraphicImageBlock* block) {
         GraphicTextureTile& tile = block->tiles[i];
         DropTextureReferences(reinterpret_cast<uintptr_t>(tile.texture));
         ReleaseObject(tile.surface);
+        ReleaseObject(tile.multisampleSurface);
         ReleaseObject(tile.depthSurface);
         ReleaseObject(tile.stagingSurface);
         ReleaseObject(tile.texture);
@@ -140,7 +177,14 @@ int ReleaseAllDeviceResources() {
 }
 
 int UpdateRenderTargetTexture(int graphic) {
-    return IsRenderTargetGraphic(graphic) ? 0 : -1;
+    if (!IsRenderTargetGraphic(graphic)) return -1;
+    const GraphicImageBlock* block = LookupGraphic(graphic, 0)->block;
+    FlushVertexBatch(0);
+    for (int i = 0; i < block->textureCount; ++i) {
+        const GraphicTextureTile& tile = block->tiles[i];
+        if (tile.multisampleSurface && tile.surface) StretchSurface(tile.multisampleSurface, tile.surface);
+    }
+    return 0;
 }
 
 int RecreateAllGraphicTextures() {

@@ -21,6 +21,6 @@ int RecreateAllGraphicTextures();
 // Forgets every cached or latched reference to the texture so that a later texture at the same address
 // is not taken for it.
 void DropTextureReferences(uintptr_t texture);
-// A render target's drawn pixels are in its texture already (no multisampled surface is made): 0 for a
-// render-target graphic, -1 otherwise.
+// A render target's drawn pixels reach its texture: a multisampled one's surface is resolved into it. 0 for
+// a render-target graphic, -1 otherwise.
 int UpdateRenderTargetTexture(int graphic);

@@ -21,8 +21,11 @@ struct ScreenMode {
     int width, height, colorBits, refreshRate, halfSize;
 };
 
+// The mode as asked for: in a window the device shows the desktop's depth whatever was asked, so a request
+// for the depth asked before changes nothing there, and full screen takes the depth asked for whichever
+// way it is reached.
 ScreenMode CurrentMode() {
-    return ScreenMode{screenSettings.width, screenSettings.height, screenSettings.colorBits,
+    return ScreenMode{screenSettings.width, screenSettings.height, GetRequestedColorDepth(),
                       screenSettings.refreshRate, screenSettings.halfSizeByModeSelection};
 }
 

@@ -93,7 +93,12 @@ int GetColorDepth() {
 
 int SetColorDepthSetting(int colorBits) {
     screenSettings.colorBits = colorBits;
+    screenSettings.requestedColorBits = colorBits;
     return 0;
+}
+
+int GetRequestedColorDepth() {
+    return screenSettings.requestedColorBits != 0 ? screenSettings.requestedColorBits : GetColorDepth();
 }
 
 int SetRefreshRateSetting(int refreshRate) {

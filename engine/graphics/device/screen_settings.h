@@ -12,7 +12,10 @@ struct ScreenSettings {
     int32_t height;
     int32_t logicalWidth;  // the size the program draws in
     int32_t logicalHeight;
-    int32_t colorBits;     // 0 until set (reads as 16)
+    int32_t colorBits;  // 0 until set (reads as 16)
+    // The depth asked for: a window follows the desktop's depth on the device, which changes colorBits
+    // alone, and a change of mode keeps the depth asked for, not the desktop's.
+    int32_t requestedColorBits;
     int32_t refreshRate;   // 0: the display's default
     int32_t softwareOnly;  // hardware drawing switched off (0: Direct3D may be used)
     int32_t halfSizeByModeSelection;
@@ -27,7 +30,10 @@ int IsHalfSizeEmulation();
 // The width and height a frame is presented from: 320 x 240 for a half-size frame, else the screen.
 int IsHalfSizeFrame();
 
+// Sets the depth asked for and the screen's.
 int SetColorDepthSetting(int colorBits);
+// The depth asked for (as GetColorDepth until one was).
+int GetRequestedColorDepth();
 int SetRefreshRateSetting(int refreshRate);
 int SetHardwareDrawEnabled(int flag);  // 0 or -1 once the library is initialised
 int IsHardwareDrawEnabled();

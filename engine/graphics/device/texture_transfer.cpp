@@ -34,9 +34,15 @@ DxtLevelLayout DxtLevelLayoutOf(int dxtKind, int width, int height, int level) {
 
 namespace {
 
+// 1..5 for DXT1..DXT5, else 0.
+int DxtKindOf(D3DFORMAT format) {
+    for (int kind = 1; kind <= 5; ++kind)
+        if (format == D3DFORMAT(MAKEFOURCC('D', 'X', 'T', '0' + kind))) return kind;
+    return 0;
+}
+
 bool IsDxtFormat(D3DFORMAT format) {
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
+    return DxtKindOf(format) != 0;
 }
 
 int Width(const RECT& r) {
@@ -87,6 +93,71 @@ bool RefuseDxt(D3DFORMAT format) {
     return true;
 }
 
+// The transfer's image holds blocks of the texture's own DXT kind.
+bool SameDxtKind(const TextureTransfer& t) {
+    return IsDxtFormat(t.format) && t.base->format.formatCode == DxtKindOf(t.format);
+}
+
+// Level `level` of a block-compressed image: its blocks and its layout.
+const uint8_t* DxtLevelBits(const SoftImage& image, int level, DxtLevelLayout* layout) {
+    const int kind = image.format.formatCode;
+    const uint8_t* bits = static_cast<const uint8_t*>(image.pixels);
+    for (int i = 0; i < level; ++i) bits += DxtLevelLayoutOf(kind, image.width, image.height, i).bytes;
+    *layout = DxtLevelLayoutOf(kind, image.width, image.height, level);
+    return bits;
+}
+
+// The blocks of `source` (of level `level` of the image, sized w x h) copied to (destX, destY) of the
+// texture level. The rectangle must start on a block edge and end on one or at the level's edge; a whole
+// level is locked whole (levels under a block are locked so).
+int CopyDxtBlocks(IDirect3DTexture9* texture, int level, const TextureTransfer& t, const char* lockFailure,
+                  int onWorker) {
+    DxtLevelLayout layout{};
+    const uint8_t* bits = DxtLevelBits(*t.base, level, &layout);
+    const int w = std::max(1, t.base->width >> level), h = std::max(1, t.base->height >> level);
+    const RECT& r = t.source;
+    auto blockEdge = [](int v, int size) { return v % 4 == 0 || v == size; };
+    if (r.left % 4 != 0 || r.top % 4 != 0 || !blockEdge(int(r.right), w) || !blockEdge(int(r.bottom), h) ||
+        t.destX % 4 != 0 || t.destY % 4 != 0) {
+        LogText("DXTフォーマットのテクスチャへの転送位置がブロック境界にありません\n");
+        return -1;
+    }
+    const int across = (int(r.right) + 3) / 4 - int(r.left) / 4,
+              down = (int(r.bottom) + 3) / 4 - int(r.top) / 4;
+    const bool whole =
+        r.left == 0 && r.top == 0 && r.right == w && r.bottom == h && t.destX == 0 && t.destY == 0;
+    const RECT area{t.destX, t.destY, t.destX + across * 4, t.destY + down * 4};
+    D3DLOCKED_RECT locked{};
+    if (FAILED(ForwardLockTextureRect(texture, UINT(level), &locked, whole ? nullptr : &area, 0, onWorker))) {
+        LogText(lockFailure);
+        return -1;
+    }
+    const int blockBytes = t.base->format.formatCode == 1 ? 8 : 16;
+    for (int row = 0; row < down; ++row)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + int64_t(row) * locked.Pitch,
+                    bits + int64_t(int(r.top) / 4 + row) * layout.rowBytes + int64_t(r.left / 4) * blockBytes,
+                    size_t(across) * size_t(blockBytes));
+    ForwardUnlockTextureRect(texture, UINT(level), onWorker);
+    return 0;
+}
+
+// Of a DXT texture: the image's blocks of level 0, and, where the image covers the texture exactly from
+// (0, 0) and has its levels, every further level straight from the image.
+int TransferDxtLevels(IDirect3DTexture9* texture, int levels, const TextureTransfer& t,
+                      const char* lockFailure, int onWorker) {
+    if (CopyDxtBlocks(texture, 0, t, lockFailure, onWorker) != 0) return -1;
+    const bool covers = t.source.left == 0 && t.source.top == 0 && t.destX == 0 && t.destY == 0 &&
+                        int(t.source.right) == t.base->width && int(t.source.bottom) == t.base->height &&
+                        t.base->mipCount >= levels;
+    if (!covers) return 0;
+    for (int level = 1; level < levels; ++level) {
+        TextureTransfer part = t;
+        part.source = RECT{0, 0, std::max(1, t.base->width >> level), std::max(1, t.base->height >> level)};
+        if (CopyDxtBlocks(texture, level, part, lockFailure, onWorker) != 0) return -1;
+    }
+    return 0;
+}
+
 // The 2 x 2 average of an ARGB image, each edge halved and kept at least 1.
 int HalveArgbImage(const SoftImage& from, SoftImage* to) {
     const int w = std::max(1, from.width / 2), h = std::max(1, from.height / 2);
@@ -110,14 +181,17 @@ int HalveArgbImage(const SoftImage& from, SoftImage* to) {
 }  // namespace
 
 int TransferImageToSingleTexture(IDirect3DTexture9* texture, const TextureTransfer& transfer, int onWorker) {
+    if (SameDxtKind(transfer))
+        return TransferDxtLevels(texture, 1, transfer, "テクスチャのロックに失敗しました\n", onWorker);
     if (RefuseDxt(transfer.format)) return 0;
     return WriteLevel(texture, 0, transfer, "テクスチャのロックに失敗しました\n", onWorker);
 }
 
 int TransferImageToMipTexture(IDirect3DTexture9* texture, int levels, const TextureTransfer& transfer,
                               int onWorker) {
-    if (RefuseDxt(transfer.format)) return 0;
     const char* failure = "ミップマップテクスチャのロックに失敗しました\n";
+    if (SameDxtKind(transfer)) return TransferDxtLevels(texture, levels, transfer, failure, onWorker);
+    if (RefuseDxt(transfer.format)) return 0;
     if (WriteLevel(texture, 0, transfer, failure, onWorker) != 0) return -1;
     SoftImage work{};
     if (CreateSoftImageArgb8(Width(transfer.source), Height(transfer.source), &work) < 0) return -1;
@@ -263,8 +337,8 @@ int UploadToTextures(GraphicEntry* entry, TextureTransfer whole, int wholeBlock,
     Upload u{entry->block, TextureFormatOfIndex(entry->block->format), whole, nullptr, async};
     u.whole.format = u.format;
     const ColorFormat* format = GetColorFormatDescriptor(uint32_t(u.format));
-    if (!format) return -1;
-    u.whole.keyToAlpha = u.whole.keyToAlpha && format->alphaWidth > 0 && !whole.alpha;
+    if (!format && !SameDxtKind(u.whole)) return -1;
+    u.whole.keyToAlpha = u.whole.keyToAlpha && format && format->alphaWidth > 0 && !whole.alpha;
     int result = entry->block->description.renderTarget ? MakeStagingSurface(&u) : 0;
     if (result == 0)
         for (const TextureRegion& r : RegionsOf(entry, wholeBlock))
@@ -322,12 +396,15 @@ int TransferImageToTextures(int graphic, const SoftImage* base, const SoftImage*
     if (!ClipToImage(base, &r, &destX, &destY)) return 0;
     if (alpha && (alpha->width < r.right || alpha->height < r.bottom)) return -1;
     SoftImage decoded{};
-    const bool compressed = base->format.formatCode >= 1 && base->format.formatCode <= 5;
+    // Blocks go into textures of their own DXT kind as they are; anything else takes decoded pixels.
+    const bool textures = entry->block->description.hasTextures != 0;
+    const bool keepBlocks = textures && DxtKindOf(TextureFormatOfIndex(entry->block->format)) != 0 &&
+                            DxtKindOf(TextureFormatOfIndex(entry->block->format)) == base->format.formatCode;
+    const bool compressed = base->format.formatCode >= 1 && base->format.formatCode <= 5 && !keepBlocks;
     if (compressed && DecodedCopy(base, &decoded) != 0) return -1;
     TextureTransfer t{D3DFORMAT(0), compressed ? &decoded : base,  alpha, r, destX, destY,
                       colourKey,    entry->block->transparentColor};
-    const int result = entry->block->description.hasTextures ? UploadToTextures(entry, t, wholeBlock, async)
-                                                             : UploadToSoftware(entry, t);
+    const int result = textures ? UploadToTextures(entry, t, wholeBlock, async) : UploadToSoftware(entry, t);
     if (compressed) ReleaseSoftImage(&decoded);
     return result;
 }

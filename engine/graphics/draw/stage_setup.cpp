@@ -33,6 +33,10 @@ struct SetupPlan {
     StageRecord stages[kMaxStageRecords]{};
     IDirect3DPixelShader9* pixelShader = nullptr;
     bool usesShader = false;
+    // The border blend's own terms for the library pixel shader, written to the factor register in place
+    // of the factor's floats.
+    bool shaderTermsSet = false;
+    float shaderTerms[4]{};
     int batchKind = -1;
 };
 
@@ -131,9 +135,10 @@ void BorderBlend(SetupPlan& plan, const StageSetupInputs& in, bool m, bool progr
         plan.factor = (uint32_t(alpha) << 24) | 0x00FFFFFF;
         constants[2] = float(scale);
     }
-    if (programmable)
-        SetShaderConstants(&shaderConstantCache, kBankPixelFloat, 0, shader_registers::kPixelFactor,
-                           constants, 1, 1);
+    if (programmable) {
+        plan.shaderTermsSet = true;
+        std::memcpy(plan.shaderTerms, constants, sizeof constants);
+    }
 }
 
 void FullSetup(SetupPlan& plan, bool programmable) {
@@ -248,9 +253,9 @@ void WriteBlendStates(const SetupPlan& plan, bool programmable) {
     SetCachedRenderState(D3DRS_ALPHABLENDENABLE, uint32_t(plan.alphaBlend));
     if (plan.factorSet) {
         if (!programmable) SetCachedRenderState(D3DRS_TEXTUREFACTOR, plan.factor);
-        const float floats[4] = {
-            float(plan.factor & 0xFF) / 255.0f, float((plan.factor >> 8) & 0xFF) / 255.0f,
-            float((plan.factor >> 16) & 0xFF) / 255.0f, float(plan.factor >> 24) / 255.0f};
+        float floats[4] = {float(plan.factor & 0xFF) / 255.0f, float((plan.factor >> 8) & 0xFF) / 255.0f,
+                           float((plan.factor >> 16) & 0xFF) / 255.0f, float(plan.factor >> 24) / 255.0f};
+        if (plan.shaderTermsSet) std::memcpy(floats, plan.shaderTerms, sizeof floats);
         const float* held = reinterpret_cast<const float*>(
             shaderConstantCache.sets[0][kBankPixelFloat].values + shader_registers::kPixelFactor * 16);
         if (std::memcmp(held, floats, sizeof floats) != 0)
@@ -338,7 +343,10 @@ int D3DDrawSetup(const StageSetupBlock* override, int stageCount, int textureIsH
     if (override) {
         OverrideSetup(plan, *override, textureIsHandle != 0, programmable);
     } else {
-        if (!renderStateCache.force && !in.dirty) {
+        // A draw's preparation unbinds the library shader; with nothing else changed the setup binds it
+        // again, or the draw would run the stages a fixed-function setup left behind.
+        const bool shaderMissing = programmable && renderStateCache.pixelShader == nullptr;
+        if (!renderStateCache.force && !in.dirty && !shaderMissing) {
             if (!in.textureChanged) return -1;
             RebindTextures(programmable);
             in.textureChanged = 0;
@@ -366,7 +374,11 @@ int D3DDrawSetup(const StageSetupBlock* override, int stageCount, int textureIsH
     SetBatchKind(plan.batchKind);
     WriteBlendStates(plan, programmable);
     if (plan.usesShader) {
-        for (int s = 0; s < plan.stageCount; ++s) SetCachedTexture(s, plan.stages[s].texture);
+        // Without a vertex shader the coordinates a stage names are the shader's: stage s reads set s.
+        for (int s = 0; s < plan.stageCount; ++s) {
+            SetCachedTexture(s, plan.stages[s].texture);
+            SetCachedStageState(s, D3DTSS_TEXCOORDINDEX, uint32_t(s));
+        }
         SetCachedPixelShader(plan.pixelShader);
     } else {
         for (int s = 0; s < plan.stageCount; ++s) {

@@ -93,6 +93,8 @@ int UserShaderDeleteCallback(HandleHeader* data) {
     if (userShaderBinding.pixelShader == handle) {
         if (HasD3DDevice()) SetCachedPixelShader(nullptr);
         userShaderBinding.pixelShader = 0;
+        // The next draw sets its stages up again, for the library's own shader.
+        renderStateCache.stageSetup.dirty = 1;
     }
     if (userShaderBinding.nextVertexShader == handle) userShaderBinding.nextVertexShader = 0;
     if (userShaderBinding.nextPixelShader == handle) userShaderBinding.nextPixelShader = 0;

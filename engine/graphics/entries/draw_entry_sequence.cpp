@@ -1,6 +1,8 @@
 #include "engine/graphics/entries/draw_entry_sequence.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "engine/core/frame/window_utils.h"
 #include "engine/graphics/device/device_capabilities.h"
@@ -92,4 +94,19 @@ void EndSubtractBlendEmulation(const IntRect& rect) {
 
 IntRect SortedRect(int x1, int y1, int x2, int y2) {
     return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+}
+
+int ClampToInt(double value) {
+    if (!(value == value)) return 0;
+    return int(std::clamp(value, double(INT_MIN), double(INT_MAX)));
+}
+
+IntRect ClampedRect(double left, double top, double right, double bottom) {
+    return IntRect{ClampToInt(left), ClampToInt(top), ClampToInt(right), ClampToInt(bottom)};
+}
+
+bool DrawableFloats(std::initializer_list<double> values) {
+    for (double value : values)
+        if (!(std::fabs(value) <= kMaxFloatCoordinate)) return false;
+    return true;
 }

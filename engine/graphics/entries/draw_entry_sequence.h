@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "engine/core/helpers/vector_math.h"
 #include "engine/graphics/graphics.h"
@@ -24,6 +25,17 @@ struct DrawGraphics {
 bool Direct3DDrawing();
 // The rectangle of two corners in either order.
 IntRect SortedRect(int x1, int y1, int x2, int y2);
+
+// A wide value held inside the int range; NaN gives 0. Rectangles and corners computed from a caller's
+// extreme coordinates go through it rather than overflow.
+int ClampToInt(double value);
+IntRect ClampedRect(double left, double top, double right, double bottom);
+
+// The largest float coordinate a draw takes: beyond +-2^24 a float has no fraction left, and the
+// kernels' fixed-point arithmetic has no room. A draw with a coordinate beyond it, NaN or an infinity
+// is refused with -1, as one with an invalid graphic is.
+constexpr double kMaxFloatCoordinate = 16777216.0;
+bool DrawableFloats(std::initializer_list<double> values);
 
 // Drawing is suspended or the draw area has no pixels.
 bool IsDrawingHeld();

@@ -27,7 +27,11 @@ IntRect RotatedBounds(const GraphicEntry* graphic, int cx, int cy, double scale,
         minX = std::min(minX, x), maxX = std::max(maxX, x);
         minY = std::min(minY, y), maxY = std::max(maxY, y);
     }
-    return IntRect{int(minX - 5), int(minY - 5), int(maxX + 5), int(maxY + 5)};
+    return ClampedRect(minX - 5, minY - 5, maxX + 5, maxY + 5);
+}
+
+bool EndsInIntRange(int start, int length) {
+    return int64_t{start} + length <= INT_MAX;
 }
 
 }  // namespace
@@ -38,6 +42,8 @@ int DrawImageAt(int x, int y, int handle, int transparent) {
     int state = BeginGraphicDraw(handle, &draw);
     if (state != kDrawProceed) return state;
     GraphicEntry* g = draw.graphic;
+    // A graphic whose far edge is beyond the int range lies outside every draw area.
+    if (!EndsInIntRange(x, g->width) || !EndsInIntRange(y, g->height)) return 0;
     return RunGraphicDraw(
         draw,
         [&] {
@@ -64,6 +70,7 @@ int DrawImageStretched(int x1, int y1, int x2, int y2, int handle, int transpare
 }
 
 int DrawImageStretchedF(float x1, float y1, float x2, float y2, int handle, int transparent) {
+    if (!DrawableFloats({x1, y1, x2, y2})) return -1;
     DrawGraphics draw;
     int state = BeginGraphicDraw(handle, &draw);
     if (state != kDrawProceed) return state;
@@ -79,6 +86,7 @@ int DrawImageStretchedF(float x1, float y1, float x2, float y2, int handle, int 
 }
 
 int DrawImageRotated(int cx, int cy, double scale, double angle, int handle, int transparent, int turn) {
+    if (!std::isfinite(scale) || !std::isfinite(angle)) return -1;
     DrawGraphics draw;
     int state = BeginGraphicDraw(handle, &draw);
     if (state != kDrawProceed) return state;
@@ -96,11 +104,13 @@ int DrawImageRotated(int cx, int cy, double scale, double angle, int handle, int
 int DrawImageTurned(int x, int y, int handle, int transparent) {
     GraphicEntry* g = LookupDrawableGraphic(handle, 0);
     if (g == nullptr) return -1;
+    if (!EndsInIntRange(x, g->width) || !EndsInIntRange(y, g->height)) return 0;
     return DrawImageStretched(x + g->width, y, x, y + g->height, handle, transparent);
 }
 
 int DrawImageQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int handle,
                   int transparent, int blendQuad) {
+    if (!DrawableFloats({x1, y1, x2, y2, x3, y3, x4, y4})) return -1;
     DrawGraphics draw;
     int state = BeginGraphicDraw(handle, &draw);
     if (state != kDrawProceed) return state;

@@ -1,5 +1,7 @@
 // Draws of a rectangle of a graphic: through a narrowed draw area, or through a temporary graphic
 // that shows only that rectangle.
+#include <cstdint>
+
 #include "engine/graphics/entries/draw_entry_sequence.h"
 #include "engine/graphics/handles/derived_graphics.h"
 #include "engine/graphics/handles/graphic_handles.h"
@@ -55,9 +57,15 @@ int DrawImagePart(int x, int y, int srcX, int srcY, int width, int height, int h
     // The graphic is checked before the area is narrowed, so a refused draw leaves the area alone.
     GraphicEntry* graphic = LookupDrawableGraphic(handle, 0);
     if (turn && graphic == nullptr) return -1;
-    NarrowedDrawArea area(IntRect{x, y, x + width, y + height});
-    if (!turn) return DrawImageAt(x - srcX, y - srcY, handle, transparent);
-    return DrawImageTurned(x - graphic->width + srcX + width, y - srcY, handle, transparent);
+    const int64_t right = int64_t{x} + width, bottom = int64_t{y} + height;
+    const int64_t left = turn ? int64_t{x} - graphic->width + srcX + width : int64_t{x} - srcX;
+    const int64_t top = int64_t{y} - srcY;
+    // A rectangle or graphic beyond the int range lies outside every draw area.
+    for (int64_t v : {right, bottom, left, top})
+        if (v != int64_t{int(v)}) return graphic != nullptr ? 0 : -1;
+    NarrowedDrawArea area(IntRect{x, y, int(right), int(bottom)});
+    if (!turn) return DrawImageAt(int(left), int(top), handle, transparent);
+    return DrawImageTurned(int(left), int(top), handle, transparent);
 }
 
 int DrawImagePartRotated(int x, int y, int srcX, int srcY, int width, int height, double scale, double angle,

@@ -41,7 +41,8 @@ int DrawCircleShape(int x, int y, int radius, uint32_t colour, int fill) {
     if (radius < 0) return 0;
     return RunShapeDraw(
         [&] {
-            return IntRect{x - radius - 1, y - radius - 1, x + radius + 1, y + radius + 1};
+            const int64_t reach = int64_t{radius} + 1;
+            return ClampedRect(double(x - reach), double(y - reach), double(x + reach), double(y + reach));
         },
         [&](bool direct3D) {
             return direct3D ? G_D3D_DrawCircle(x, y, radius, colour, fill)
@@ -54,7 +55,8 @@ int DrawLineShape(int x1, int y1, int x2, int y2, uint32_t colour, int thickness
     int state = BeginShapeDraw();
     if (state != kDrawProceed) return state;
     auto bounds = [&] {
-        return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
+        return ClampedRect(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1.0,
+                           std::max(y1, y2) + 1.0);
     };
     return RunShapeDraw(bounds, [&](bool direct3D) {
         return direct3D ? D3DDrawLine(x1, y1, x2, y2, colour) : SoftTargetDrawLine(x1, y1, x2, y2, colour);

@@ -1,5 +1,8 @@
 #include "engine/graphics/entries/soft_shapes.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "engine/softrender/colour_kernels.h"
 #include "engine/softrender/soft_draw_entries.h"
 #include "engine/softrender/soft_render_state.h"
@@ -22,7 +25,9 @@ int DrawClosedPath(const SoftQuadCorner* points, int count, uint32_t colour) {
 }  // namespace
 
 int SoftOutlineBox(int x1, int y1, int x2, int y2, uint32_t colour) {
-    const SoftQuadCorner path[4] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}};
+    // The right and bottom edges are the last pixels inside: one less, held at INT_MIN.
+    const int right = std::max(x2, INT_MIN + 1) - 1, bottom = std::max(y2, INT_MIN + 1) - 1;
+    const SoftQuadCorner path[4] = {{x1, y1}, {right, y1}, {right, bottom}, {x1, bottom}};
     return DrawClosedPath(path, 4, colour);
 }
 

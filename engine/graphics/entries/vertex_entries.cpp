@@ -51,7 +51,14 @@ IntRect VertexBounds(const Vertex2DTex* vertices, int count) {
         minX = std::min(minX, vertices[i].x), maxX = std::max(maxX, vertices[i].x);
         minY = std::min(minY, vertices[i].y), maxY = std::max(maxY, vertices[i].y);
     }
-    return IntRect{int(minX - 1), int(minY - 1), int(maxX + 1), int(maxY + 1)};
+    return ClampedRect(double(minX) - 1, double(minY) - 1, double(maxX) + 1, double(maxY) + 1);
+}
+
+// Every position one a draw can take (DrawableFloats).
+bool DrawablePositions(const CallerVertex* vertices, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!DrawableFloats({vertices[i].x, vertices[i].y})) return false;
+    return true;
 }
 
 // The map into the first tile is needed unless that tile's texture is exactly the tile.
@@ -117,6 +124,7 @@ int DrawVertexArray2D(const void* vertices, int count, int primitiveType, int ha
                       int mapToGraphic) {
     (void)transparent;
     if (!ValidVertexList(vertices, count, primitiveType)) return -1;
+    if (!DrawablePositions(static_cast<const CallerVertex*>(vertices), count)) return -1;
     GraphicEntry* graphic = nullptr;
     if (handle != kNoGraphic) {
         graphic = LookupDrawableGraphic(handle, 0);

@@ -1,5 +1,7 @@
 #include "engine/graphics/filters/filter_arguments.h"
 
+#include <cstdint>
+
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/filters/blend_filter_pixels.h"
 #include "engine/graphics/filters/graphic_filter_context.h"
@@ -14,7 +16,7 @@ FilterColorBlock ColorBlock(int color, int alpha) {
 }
 
 float Percent(int value) {
-    return value * 100 / 255.0f;
+    return float(int64_t{value} * 100) / 255.0f;
 }
 
 }  // namespace

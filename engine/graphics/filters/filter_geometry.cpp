@@ -1,14 +1,21 @@
 #include "engine/graphics/filters/filter_geometry.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace {
+
+// A partner moved right, held at INT_MAX: that far right it is outside every graphic all the same.
+int MovedRight(int value, int64_t by) {
+    return int(std::min<int64_t>(value + by, INT_MAX));
+}
 
 // A negative coordinate moves itself to 0 and the two partner coordinates right by the same amount.
 void ShiftToZero(int& coordinate, int& partner1, int& partner2) {
     if (coordinate >= 0) return;
-    partner1 -= coordinate;
-    partner2 -= coordinate;
+    partner1 = MovedRight(partner1, -int64_t{coordinate});
+    partner2 = MovedRight(partner2, -int64_t{coordinate});
     coordinate = 0;
 }
 

@@ -88,7 +88,8 @@ void SetFilterSourceTextures(uintptr_t stage0, uintptr_t stage1) {
 }
 
 void SetupFilterPass(uint32_t drawFlags, int constantSetFlag, int cullFlag, int vertexShaderIndex) {
-    PrepareDrawStates(filterSourceTextures[0], drawFlags | kFilterPassFlags | (cullFlag ? 0 : kDrawCulling));
+    PrepareDrawStates(filterSourceTextures[0],
+                      drawFlags | kFilterPassFlags | (cullFlag ? 0u : uint32_t(kDrawCulling)));
     SetZEnable(0);
     SelectShaderConstantSets(&shaderConstantCache, constantSetFlag ? 3 : 9);
     SetSecondBlendState(renderStateCache.stageSetup.secondMode, renderStateCache.stageSetup.secondParam);

@@ -23,12 +23,20 @@ inline uint8_t ClampToByte(int value) {
     return static_cast<uint8_t>(std::clamp(value, 0, 255));
 }
 
-// A colour of 0.0-1.0 floats as a pixel: each channel int(value x 255), clamped.
+// A 0.0-1.0 float as a byte: int(value x 255), clamped; clamped before the conversion, so a value far
+// beyond the range (or NaN, which gives 0) converts without overflow.
+inline uint8_t FloatToByte(float value) {
+    const float scaled = value * 255.0f;
+    if (!(scaled > 0.0f)) return 0;
+    return scaled >= 255.0f ? 255 : static_cast<uint8_t>(scaled);
+}
+
+// A colour of 0.0-1.0 floats as a pixel.
 inline void ColorToPixel(float red, float green, float blue, float alpha, uint8_t* pixel) {
-    pixel[kFilterRed] = ClampToByte(int(red * 255.0f));
-    pixel[kFilterGreen] = ClampToByte(int(green * 255.0f));
-    pixel[kFilterBlue] = ClampToByte(int(blue * 255.0f));
-    pixel[kFilterAlpha] = ClampToByte(int(alpha * 255.0f));
+    pixel[kFilterRed] = FloatToByte(red);
+    pixel[kFilterGreen] = FloatToByte(green);
+    pixel[kFilterBlue] = FloatToByte(blue);
+    pixel[kFilterAlpha] = FloatToByte(alpha);
 }
 
 // rule(pixel of first, pixel of each further image) for every pixel that all images cover, row by row.

@@ -105,7 +105,7 @@ int SetGraphicDeletedFlag(int handle, int* flag) {
 }
 
 int RegisterGraphicsHandleTypes() {
-    if (RegisterHandleType(kGraphicHandleType, int(sizeof(GraphicEntry)), kGraphicHandleLimit,
+    if (RegisterHandleType(kGraphicHandleType, GraphicEntrySize(kInlineDrawTiles), kGraphicHandleLimit,
                            GraphicEntryInit, DeleteGraphicCallback, "グラフィック") != 0)
         return -1;
     RegisterHandleType(kHandleTypeShader, int(sizeof(UserShaderRecord)), kUserShaderLimit, nullptr,

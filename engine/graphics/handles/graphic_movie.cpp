@@ -129,7 +129,7 @@ int LoadMovieFileToGraphicCore(int, int graphic, const char* fileName, int, int 
     const int movie = OpenMovie(nullptr, fileName, &width, &height, 0, relaxed);
     MovieRecord* record = movie >= 0 ? GetMovieData(movie) : nullptr;
     if (!record) {
-        LogPrintf("右記のグラフィックファイルのロードに失敗しました：%s \n", fileName);
+        LogPrintf("右記のグラフィックファイルのロードに失敗しました：%s ", fileName);
         return -1;
     }
     GraphicCreateParams params;

@@ -48,6 +48,8 @@ struct GraphicTextureTile {
     int32_t x, y;                   // position in the image
     int32_t usedWidth, usedHeight;  // part of the texture the image covers
     int32_t textureWidth, textureHeight;
+    // A render target asked to be multisampled draws here; its texture takes the resolved picture.
+    IDirect3DSurface9* multisampleSurface;
 };
 
 // What a block made for the device keeps of itself while a restart has left the library in software mode
@@ -97,8 +99,9 @@ struct GraphicDrawTile {
 
 struct GraphicReloadSource;
 
-// The data of a graphic handle. The handle manager zero-fills it; drawTiles grows past
-// kInlineDrawTiles by resizing the handle data, so the entry may move (take it again after a resize).
+// The data of a graphic handle. The handle manager zero-fills it. drawTiles is the record's tail: room
+// for kInlineDrawTiles comes with every entry, and more grow the handle data (GraphicEntrySize), so the
+// entry may move (take it again after a resize).
 struct GraphicEntry {
     HandleHeader header;
     int* deletedFlag;
@@ -112,11 +115,11 @@ struct GraphicEntry {
     void* workBuffer2;
     MEMIMG softView;  // software mode
     int32_t drawTileCount;
-    GraphicDrawTile drawTiles[kInlineDrawTiles];
+    GraphicDrawTile drawTiles[];
 };
 
 // Handle data bytes for an entry with tileCount draw tiles.
 inline int GraphicEntrySize(int tileCount) {
-    int extra = tileCount > kInlineDrawTiles ? tileCount - kInlineDrawTiles : 0;
-    return int(sizeof(GraphicEntry) + sizeof(GraphicDrawTile) * extra);
+    const int tiles = tileCount > kInlineDrawTiles ? tileCount : kInlineDrawTiles;
+    return int(sizeof(GraphicEntry) + sizeof(GraphicDrawTile) * size_t(tiles));
 }

@@ -13,6 +13,7 @@
 #include "engine/graphics/handles/graphic_reload_source.h"
 #include "engine/graphics/handles/texture_grid.h"
 #include "engine/image/color_format.h"
+#include "engine/image/image_size_limit.h"
 #include "engine/softrender/mem_img.h"
 
 namespace {
@@ -55,6 +56,11 @@ int FillTextureBlock(GraphicImageBlock* block, const GraphicCreateParams& params
     std::copy(tiles.begin(), tiles.end(), &block->tiles[0]);
     block->renderTargetOption = d.renderTarget && params.words[CREATE_TARGET_OPTION] ? 1 : 0;
     return CreateGraphicTextures(block, relaxed);
+}
+
+// Bytes a pixel of the graphic takes in its textures or software image.
+int64_t PixelBytes(const GraphicDescription& d) {
+    return std::max<int>(d.bitDepth, d.channelCount * d.bitsPerChannel) / 8;
 }
 
 bool Overlaps(int a, int aLength, int b, int bLength) {
@@ -127,6 +133,10 @@ int SetupGraphicFromImage(const GraphicCreateParams& params, int handle, int wid
     if (width < 1 || height < 1) return Fail(handle, relaxed);
     const GraphicDescription d =
         BuildGraphicDescription(params, width, height, alpha, oneChannel, formatCode, mipLevels);
+    if (!ImageSizeAllowed(width, height, PixelBytes(d))) {
+        LogPrintf("%d x %d のグラフィックは大きすぎるため作成できません", width, height);
+        return Fail(handle, relaxed);
+    }
     std::vector<GraphicTextureTile> tiles;
     if (d.hasTextures) tiles = GridFor(params, d, width, height);
     GraphicImageBlock* block = AllocateBlock(int(tiles.size()));

@@ -41,6 +41,10 @@ class CircleVertices {
     Vertex2D vertices_[40];
 };
 
+softrender::PixelClip Clip(const IntRect& a) {
+    return {a.left, a.top, a.right, a.bottom};
+}
+
 void FillCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVertices& out) {
     if (a.bottom <= 0) return;
     auto* rowFlags = static_cast<uint8_t*>(TrackedAllocZeroed(size_t(a.bottom), __FILE__, __LINE__));
@@ -52,7 +56,7 @@ void FillCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVerti
         out.Add(std::min<int64_t>(xb, a.right - 1) + 1, row);
     };
     // The disc covers its outline: rows cy +/- y take the span of the last step with that y.
-    softrender::WalkMidpoint(r, [&](int64_t x, int64_t y, int64_t d) {
+    softrender::WalkFillSteps(cx, cy, r, Clip(a), [&](int64_t x, int64_t y, int64_t d) {
         span(cy + x, cx - y, cx + y);
         span(cy - x, cx - y, cx + y);
         if (d >= 0) {
@@ -64,9 +68,7 @@ void FillCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVerti
 }
 
 void OutlineCircle(int64_t cx, int64_t cy, int64_t r, const IntRect& a, CircleVertices& out) {
-    softrender::WalkOutlinePoints(cx, cy, r, [&](int64_t px, int64_t py) {
-        if (px >= a.left && px < a.right && py >= a.top && py < a.bottom) out.Add(px, py);
-    });
+    softrender::WalkOutlinePoints(cx, cy, r, Clip(a), [&](int64_t px, int64_t py) { out.Add(px, py); });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "engine/graphics/device/device_objects.h"
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/device/texture_transfer.h"
 #include "engine/graphics/draw/scene_latch.h"
@@ -26,7 +27,9 @@ IDirect3DSurface9* SourceSurface(const GraphicEntry* source) {
         return sub != nullptr ? sub : BackBufferSurface;
     }
     const GraphicImageBlock* block = source->block;
-    return block != nullptr && block->textureCount > 0 ? block->tiles[0].surface : nullptr;
+    if (block == nullptr || block->textureCount < 1) return nullptr;
+    const GraphicTextureTile& tile = block->tiles[0];
+    return tile.multisampleSurface != nullptr ? tile.multisampleSurface : tile.surface;
 }
 
 // A destination without textures takes the pixels of the source's software image.
@@ -46,6 +49,7 @@ int CopyIntoTextures(int source, GraphicEntry* sourceEntry, const RECT& r, int d
         return FAILED(DeviceStretchRect(from, &r, dest->block->tiles[0].surface, &to, D3DTEXF_NONE)) ? -1 : 0;
     }
     SoftImage image{};
+    if (sourceEntry != nullptr) UpdateRenderTargetTexture(source);  // a multisampled picture, resolved
     if (LockBackBuffer(&r, &image, sourceEntry != nullptr ? source : -1, 1, 0) != 0) return -1;
     // Written straight into the textures: the graphic keeps its place in its sheet, which the restore
     // after a device loss refills it from.

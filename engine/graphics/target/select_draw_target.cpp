@@ -6,11 +6,13 @@
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/draw_target_depth.h"
 #include "engine/graphics/device/front_screen_timer.h"
+#include "engine/graphics/device/graphic_textures.h"
 #include "engine/graphics/device/graphics_init.h"
 #include "engine/graphics/device/screen_mem_image.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/render_state_cache.h"
 #include "engine/graphics/draw/scene_latch.h"
+#include "engine/graphics/draw/user_shaders.h"
 #include "engine/graphics/draw/vertex_batch.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/graphics_services.h"
@@ -28,9 +30,11 @@ bool IsDrawable(const GraphicEntry& entry) {
     return entry.block != nullptr && entry.block->description.renderTarget != 0;
 }
 
+// A multisampled draw target draws into its multisample surface.
 IDirect3DSurface9* GraphicSurface(const GraphicEntry* entry) {
     if (entry == nullptr || entry->block == nullptr || entry->block->textureCount < 1) return nullptr;
-    return entry->block->tiles[0].surface;
+    const GraphicTextureTile& tile = entry->block->tiles[0];
+    return tile.multisampleSurface != nullptr ? tile.multisampleSurface : tile.surface;
 }
 
 // The software surface of the new draw target; null when the graphic cannot be drawn on in software.
@@ -47,9 +51,22 @@ IDirect3DSurface9* DeviceTarget(const GraphicEntry* entry, int maskOn) {
     return sub != nullptr ? sub : BackBufferSurface;
 }
 
-void BindDeviceTarget(const GraphicEntry* entry, int maskOn) {
+// A user pixel shader bound for the old target is dropped: the next draw selects its shaders again.
+void DropUserPixelShader() {
+    if (userShaderBinding.pixelShader == 0) return;
+    SetCachedPixelShader(nullptr);
+    userShaderBinding.pixelShader = 0;
+    renderStateCache.pixelShaderChoiceChanged = 1;
+    renderStateCache.stageSetup.dirty = 1;
+    MarkStatesChanged();
+}
+
+void BindDeviceTarget(int oldHandle, const GraphicEntry* entry, int maskOn) {
     FlushVertexBatch(0);
     EndSceneIfBegun();
+    DropUserPixelShader();
+    // What the old target drew into its multisample surface goes into its texture.
+    if (!IsScreenTarget(oldHandle)) UpdateRenderTargetTexture(oldHandle);
     SetRenderTargetSurface(DeviceTarget(entry, maskOn), 0);
     ApplyDrawTargetDepthSurface();
 }
@@ -57,11 +74,11 @@ void BindDeviceTarget(const GraphicEntry* entry, int maskOn) {
 // Steps after the target is known to be acceptable; the mask state is already switched off.
 void SwitchTarget(int handle, GraphicEntry* entry, MEMIMG* softTarget, int maskOn) {
     DrawTargetState& s = drawTargetState;
-    const int oldWidth = s.width, oldHeight = s.height;
+    const int oldWidth = s.width, oldHeight = s.height, oldHandle = s.slots[0];
     s.slots[0] = handle;
     GetDrawTargetSize(handle, &s.width, &s.height);
     if (!Direct3DMode) g_softDrawSurfaces.target = softTarget;
-    if (Direct3DMode && HasD3DDevice()) BindDeviceTarget(entry, maskOn);
+    if (Direct3DMode && HasD3DDevice()) BindDeviceTarget(oldHandle, entry, maskOn);
     if (handle == kDrawTargetFrontScreen) StartFrontScreenTimer(1);
     if (s.width == oldWidth && s.height == oldHeight) {
         SetClipRect(s.area.left, s.area.top, s.area.right, s.area.bottom);

@@ -1,16 +1,18 @@
-// The SDL host: every window is an SDL window with a renderer and a streaming texture of its picture.
+// The SDL host: every window is an SDL window with a renderer and a streaming texture of its picture
+// where the renderer runs on a GPU, and shows its picture in its own window surface otherwise.
 #include <map>
 
 #include "platform/host/cp932_text.h"
 #include "platform/host/host_backend.h"
 #include "platform/host/sdl/sdl_key_map.h"
 #include "platform/host/sdl/sdl_library.h"
+#include "platform/host/sdl/window_surface.h"
 
 namespace {
 
 struct SdlWindow {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    SDL_Renderer* renderer = nullptr;  // null: the window surface shows the picture
     SDL_Texture* texture = nullptr;
     int texture_width = 0;
     int texture_height = 0;
@@ -45,10 +47,16 @@ class SdlBackend : public HostBackend {
                                           std::max(desc.width, 1), std::max(desc.height, 1), flags);
         if (!record.window) return false;
         record.renderer = sdl::CreateRenderer(record.window, -1, SDL_RENDERER_ACCELERATED);
-        if (!record.renderer) record.renderer = sdl::CreateRenderer(record.window, -1, SDL_RENDERER_SOFTWARE);
-        if (!record.renderer) {
-            sdl::DestroyWindow(record.window);
-            return false;
+        if (record.renderer && !RendererIsHardware(record.renderer)) {
+            sdl::DestroyRenderer(record.renderer);
+            record.renderer = nullptr;
+        }
+        if (!record.renderer && !sdl::GetWindowSurface(record.window)) {
+            record.renderer = sdl::CreateRenderer(record.window, -1, SDL_RENDERER_SOFTWARE);
+            if (!record.renderer) {
+                sdl::DestroyWindow(record.window);
+                return false;
+            }
         }
         by_id_[sdl::GetWindowID(record.window)] = desc.window;
         windows_[desc.window] = record;
@@ -62,7 +70,7 @@ class SdlBackend : public HostBackend {
         SdlWindow& record = found->second;
         by_id_.erase(sdl::GetWindowID(record.window));
         if (record.texture) sdl::DestroyTexture(record.texture);
-        sdl::DestroyRenderer(record.renderer);
+        if (record.renderer) sdl::DestroyRenderer(record.renderer);
         sdl::DestroyWindow(record.window);
         windows_.erase(found);
     }
@@ -107,12 +115,18 @@ class SdlBackend : public HostBackend {
 
     void Show(HWND window, const HostPicture& picture) override {
         SdlWindow* record = Find(window);
-        if (record && Render(record, picture)) sdl::RenderPresent(record->renderer);
+        if (!record) return;
+        if (!record->renderer) {
+            if (DrawOnWindowSurface(record->window, picture)) sdl::UpdateWindowSurface(record->window);
+            return;
+        }
+        if (Render(record, picture)) sdl::RenderPresent(record->renderer);
     }
 
     bool ReadBack(HWND window, const HostPicture& picture, std::vector<uint32_t>* pixels, int* width,
                   int* height) override {
         SdlWindow* record = Find(window);
+        if (record && !record->renderer) return ReadBackSurface(record, picture, pixels, width, height);
         if (!record || !Render(record, picture)) return false;
         if (sdl::GetRendererOutputSize(record->renderer, width, height) != 0) return false;
         pixels->assign(static_cast<size_t>(*width) * *height, 0);
@@ -213,6 +227,20 @@ class SdlBackend : public HostBackend {
         if (SDL_Window* focus = sdl::GetKeyboardFocus())
             if (HWND window = WindowOfId(sdl::GetWindowID(focus))) return window;
         return windows_.empty() ? nullptr : windows_.begin()->first;
+    }
+
+    static bool ReadBackSurface(SdlWindow* record, const HostPicture& picture, std::vector<uint32_t>* pixels,
+                                int* width, int* height) {
+        SDL_Surface* surface = DrawOnWindowSurface(record->window, picture);
+        if (!surface) return false;
+        *width = surface->w;
+        *height = surface->h;
+        pixels->assign(static_cast<size_t>(*width) * *height, 0);
+        const int result =
+            sdl::ConvertPixels(*width, *height, surface->format->format, surface->pixels, surface->pitch,
+                               SDL_PIXELFORMAT_ARGB8888, pixels->data(), *width * 4);
+        sdl::UpdateWindowSurface(record->window);
+        return result == 0;
     }
 
     // Draws the picture into the renderer's back buffer (not yet presented).
@@ -351,6 +379,8 @@ std::unique_ptr<HostBackend> MakeSdlBackend() {
     if (!sdl::Load()) return nullptr;
     sdl::SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     sdl::SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A window surface is used only where no GPU renders: SDL is not to put one behind it either.
+    sdl::SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (sdl::InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     sdl::EventState(SDL_DROPFILE, SDL_ENABLE);
     sdl::StartTextInput();

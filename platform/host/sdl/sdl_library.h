@@ -5,8 +5,8 @@
 
 #include <SDL2/SDL.h>
 
-// Every SDL2 function the platform calls, without its SDL_ prefix: the subsystems; windows, renderers and
-// textures; events, keyboard, mouse and clipboard; audio; game controllers and joysticks.
+// Every SDL2 function the platform calls, without its SDL_ prefix: the subsystems; windows, renderers,
+// textures and window surfaces; events, keyboard, mouse and clipboard; audio; game controllers and joysticks.
 // clang-format off
 #define KORVALUND_SDL_FUNCTIONS(X) \
     X(InitSubSystem) X(QuitSubSystem) X(SetHint) X(GetError) X(free) \
@@ -16,6 +16,9 @@
     X(CreateRenderer) X(DestroyRenderer) X(GetRendererOutputSize) X(RenderSetLogicalSize) \
     X(SetRenderDrawColor) X(RenderClear) X(RenderCopy) X(RenderPresent) X(RenderReadPixels) \
     X(CreateTexture) X(DestroyTexture) X(UpdateTexture) X(SetTextureBlendMode) \
+    X(GetRendererInfo) X(GL_GetProcAddress) X(GetWindowSurface) X(UpdateWindowSurface) \
+    X(CreateRGBSurfaceWithFormatFrom) X(FreeSurface) X(SetSurfaceBlendMode) X(FillRect) X(MapRGB) \
+    X(UpperBlit) X(UpperBlitScaled) X(ConvertPixels) \
     X(PollEvent) X(PushEvent) X(EventState) X(GetKeyFromScancode) X(GetKeyboardFocus) X(StartTextInput) \
     X(GetMouseState) X(GetGlobalMouseState) X(ShowCursor) \
     X(GetClipboardText) X(SetClipboardText) X(HasClipboardText) \

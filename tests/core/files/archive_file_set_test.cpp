@@ -129,6 +129,23 @@ TEST_F(ArchiveFileSetTest, AMissingArchiveIsRememberedUntilTheLibraryChangesANam
     EXPECT_EQ(ReadAll("data\\a.png"), "ARCH-A");
 }
 
+// One listing of a folder that finds no archive in it answers for every folder inside it: an archive for
+// a sibling folder written behind the library's back stays unseen as well, until the library changes a
+// name; a folder that holds an archive still has its folders' archives found.
+TEST_F(ArchiveFileSetTest, AFolderFoundWithoutArchivesAnswersForEveryFolderInIt) {
+    folder_.Write("other/a.png", Bytes("DISK-O"));
+    EXPECT_EQ(ReadAll("data\\a.png"), "DISK-A");
+    folder_.Write("OTHER.TVA", BuildOrDie(FolderEntry("", {FileEntry("a.png", Bytes("ARCH-O"))}), {}));
+    EXPECT_EQ(ReadAll("other\\a.png"), "DISK-O");
+
+    HANDLE made = CreateFileA(Path("made.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+    EXPECT_EQ(ReadAll("other\\a.png"), "ARCH-O");
+    WriteArchive();  // not through the library, beside OTHER.TVA: the folder is not remembered as empty
+    EXPECT_EQ(ReadAll("data\\a.png"), "ARCH-A");
+}
+
 std::vector<std::string> FindAll(const std::string& pattern) {
     std::vector<std::string> names;
     FindFileRecord found;

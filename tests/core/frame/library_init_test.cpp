@@ -260,6 +260,19 @@ TEST_F(LibraryTest, FrameWaitEndsAtItsDeadline) {
     }
 }
 
+// The virtual clock moves only by what is slept: a wait that sleeps up to its deadline ends on it, where
+// reading the clock in a loop would have moved it on in steps past the deadline.
+TEST_F(LibraryTest, FrameWaitSleepsUpToItsDeadline) {
+    ChangeWindowMode(1);
+    ASSERT_EQ(LibraryInit(), 0);
+    int64_t deadline = GetMicrosecondCount();
+    for (const int64_t ahead : {int64_t(1), int64_t(150), int64_t(999), int64_t(16666), int64_t(33333)}) {
+        deadline += ahead;
+        EXPECT_EQ(WaitForMicrosecondCount(deadline), deadline) << ahead;
+        EXPECT_EQ(GetMicrosecondCount(), deadline) << ahead;
+    }
+}
+
 TEST_F(LibraryTest, FrameWaitEndsAtOnceWithoutAClock) {
     FreeSystemLibraries();
     EXPECT_EQ(WaitForMicrosecondCount(int64_t(1) << 40), -1);

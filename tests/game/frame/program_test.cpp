@@ -194,6 +194,40 @@ TEST_F(ProgramTest, MissingRequiredDataIsNamedAndEndsTheProgram) {
     }
 }
 
+// The first area's map cut short or empty when the game reaches it: one line naming the file and the
+// status of missing data; the program ends instead of playing on a map without layers.
+TEST_F(ProgramTest, AnAreaMapThatCannotBeReadIsNamedAndEndsTheProgram) {
+    const std::string script =
+        "5 down 57\n9 up 57\n"    // START skips the opening
+        "90 down 57\n94 up 57\n"  // GAME START: the first area's map loads
+        "3000 close\n";
+    const struct {
+        const char* what;
+        size_t keep;  // the bytes of the map kept
+    } cases[] = {{"cut to 100 bytes", 100}, {"empty", 0}};
+    const fs::path pack = fs::path(KORVALUND_DATAPACK_DIR) / "data";
+    const std::vector<uint8_t> map = ReadBytes(pack / "map" / "1.dat");
+    ASSERT_GT(map.size(), 100u);
+    for (const auto& c : cases) {
+        fs::remove(folder_ / "data");
+        for (const auto& entry : fs::recursive_directory_iterator(pack)) {
+            const fs::path relative = fs::relative(entry.path(), pack);
+            const fs::path target = folder_ / "data" / relative;
+            if (entry.is_directory())
+                fs::create_directories(target);
+            else if (relative != fs::path("map/1.dat"))
+                fs::create_symlink(entry.path(), target);
+        }
+        WriteBytes(folder_ / "data" / "map" / "1.dat", {map.begin(), map.begin() + long(c.keep)});
+        EXPECT_EQ(Run(script, {}), 2) << c.what;
+        const std::string said = ErrorText();
+        EXPECT_NE(said.find("map file ./data/map/1.dat is empty, cut short or damaged"), std::string::npos)
+            << c.what << ": " << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
+        fs::remove_all(folder_ / "data");
+    }
+}
+
 TEST_F(ProgramTest, ReplayArgumentThatIsNoReplayIsNamedOnOneLine) {
     std::ofstream(folder_ / "garbage.rep") << "these bytes are not a replay\n";
     const struct {

@@ -107,6 +107,21 @@ TEST_F(SafeSaveTest, ASuccessfulSaveReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 4);
 }
 
+TEST_F(SafeSaveTest, ALinkInTheTemporaryFilesPlaceIsReplacedNotFollowed) {
+    const std::vector<uint8_t> other(40, 0x44);
+    for (const Save& save : kSaves) {
+        for (const auto& [name, bytes] : kOldFiles) WriteBytes(name, bytes);
+        WriteBytes("other.dat", other);
+        for (const char* link : {"setting.dat.tmp", "record.dat.tmp", "replay.rep.tmp"})
+            std::filesystem::create_symlink("other.dat", link);
+        EXPECT_TRUE(save.run()) << save.what;
+        EXPECT_EQ(ReadBytes("other.dat"), other) << save.what;
+        for (const char* saved : {kSettingsFileName, kRecordsFileName, "replay(2).rep"})
+            EXPECT_FALSE(std::filesystem::is_symlink(saved)) << save.what << " " << saved;
+        for (const auto& entry : std::filesystem::directory_iterator(".")) std::filesystem::remove(entry);
+    }
+}
+
 TEST_F(SafeSaveTest, TheFailureIsOneLineNamingTheFile) {
     std::filesystem::create_directory("record.dat.tmp");
     ::testing::internal::CaptureStderr();

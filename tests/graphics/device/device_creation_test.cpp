@@ -147,15 +147,31 @@ TEST_F(DeviceTest, FullScreenDepths) {
     EXPECT_TRUE(Logged("Desktop Window Manager を無効にしました"));
 }
 
-TEST_F(DeviceTest, MultisampleTheAdapterDoesNotOfferIsDropped) {
-    MakeDirect3D();
-    int type = 4, quality = 3;
-    EXPECT_EQ(ChooseMultiSampleQuality(D3DFMT_X8R8G8B8, &type, &quality, 0), 0);
-    EXPECT_EQ(type, 0);
-    EXPECT_EQ(quality, 0);
-    type = 4, quality = 3;
-    EXPECT_EQ(ChooseMultiSampleQuality(D3DFMT_X8R8G8B8, &type, &quality, 1), -1);
-    EXPECT_EQ(quality, 0);
+// A type the adapter does not offer is lowered to one it offers (or to 0), the quality to the levels it
+// reports; strict, the first refusal fails.
+TEST_F(DeviceTest, MultisampleTheAdapterDoesNotOfferIsLoweredOrDropped) {
+    struct Case {
+        DWORD mostSamples;  // the device's
+        int type, strict;
+        int result, chosenType;
+    };
+    const Case cases[] = {
+        {0, 4, 0, 0, 0},  {0, 4, 1, -1, 4}, {4, 4, 0, 0, 4}, {4, 3, 0, 0, 2},
+        {4, 3, 1, -1, 3}, {2, 4, 0, 0, 2},  {2, 2, 1, 0, 2}, {4, 16, 0, 0, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "device " << c.mostSamples << " type " << c.type << " strict " << c.strict);
+        D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+        profile.multisample_samples = c.mostSamples;
+        D3D9SetCapabilityProfile(profile);
+        ResetDirect3DSystemForTests();
+        MakeDirect3D();
+        int type = c.type, quality = 3;
+        EXPECT_EQ(ChooseMultiSampleQuality(D3DFMT_X8R8G8B8, &type, &quality, c.strict), c.result);
+        EXPECT_EQ(type, c.chosenType);
+        EXPECT_EQ(quality, 0);  // one quality level at most
+    }
 }
 
 TEST_F(DeviceTest, DeviceLossNeedsADevice) {

@@ -14,11 +14,11 @@ TEST_F(DeviceTest, DefaultProfileProbeLog) {
         "アルファ付き 32bit カラーフォーマットは D3DFMT_A8R8G8B8 です",
         "アルファテスト用 16bit カラーフォーマットは D3DFMT_A1R5G5B5 です",
         "アルファテスト用 32bit カラーフォーマットは D3DFMT_A8R8G8B8 です",
-        "ＤＸＴ１テクスチャフォーマットは使えません",
-        "ＤＸＴ５テクスチャフォーマットは使えません",
+        "ＤＸＴ１テクスチャフォーマットはD3DFMT_DXT1 です",
+        "ＤＸＴ５テクスチャフォーマットはD3DFMT_DXT5 です",
         "描画用 16bit カラーフォーマットは D3DFMT_R5G5B5 です",
         "描画用 32bit カラーフォーマットは D3DFMT_X8R8G8B8 です",
-        "使用できる描画用ABGR整数16ビット型カラーフォーマットがありませんでした",
+        "描画用ABGR整数16ビット型カラーフォーマットは D3DFMT_A16B16G16R16 です",
         "最大テクスチャサイズ　幅:2048 高さ:2048",
         "減算合成のハードウェア対応：ネイティブ",
         "ハードウェア頂点シェーダーバージョンコード：0",
@@ -29,11 +29,9 @@ TEST_F(DeviceTest, DefaultProfileProbeLog) {
     });
     EXPECT_EQ(deviceFormatTable.display, 22);
     EXPECT_EQ(deviceFormatTable.depth, 80);
-    EXPECT_EQ(deviceFormatTable.textureDxt[0], deviceFormatTable.textureAlphaTest16);
-    EXPECT_EQ(deviceFormatTable.textureDxt[0], 25);
-    for (int i = 1; i < 5; ++i) EXPECT_EQ(deviceFormatTable.textureDxt[i], 21) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(deviceFormatTable.textureDxt[i], int(MAKEFOURCC('D', 'X', 'T', '1' + i)));
     EXPECT_EQ(deviceFormatTable.target16, 24);
-    EXPECT_EQ(deviceFormatTable.targetAbgrInt16, 0);
     // The device takes the desktop's 32 bits: the screen formats are the 32-bit ones.
     EXPECT_EQ(deviceFormatTable.screenTarget, deviceFormatTable.target32);
     EXPECT_EQ(deviceFormatTable.screenAlphaTest, 21);
@@ -41,6 +39,55 @@ TEST_F(DeviceTest, DefaultProfileProbeLog) {
     EXPECT_EQ(deviceCapabilityFlags.maxTextureSize, 2048);
     EXPECT_EQ(deviceCapabilityFlags.backBufferLock, 0);
     EXPECT_NE(BackBufferSurface, nullptr);
+}
+
+// Every render-target entry is the first candidate the device offers: with the wide formats the first of
+// each list where the device renders to it (no luminance target), without them the 8-bit fallbacks or 0.
+TEST_F(DeviceTest, RenderTargetEntriesFollowWhatTheDeviceOffers) {
+    struct Case {
+        int32_t DeviceFormatTable::*field;
+        int withWide, withoutWide;
+    };
+    const Case cases[] = {
+        {&DeviceFormatTable::targetAbgrInt16, 36, 0},    {&DeviceFormatTable::targetAbgrFloat16, 113, 0},
+        {&DeviceFormatTable::targetAbgrFloat32, 116, 0}, {&DeviceFormatTable::targetOneInt8, 21, 21},
+        {&DeviceFormatTable::targetOneInt16, 34, 0},     {&DeviceFormatTable::targetOneFloat16, 111, 0},
+        {&DeviceFormatTable::targetOneFloat32, 114, 0},  {&DeviceFormatTable::targetTwoInt8, 21, 21},
+        {&DeviceFormatTable::targetTwoInt16, 34, 0},     {&DeviceFormatTable::targetTwoFloat16, 112, 0},
+        {&DeviceFormatTable::targetTwoFloat32, 115, 0},
+    };
+    for (bool wide : {true, false}) {
+        D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+        profile.wide_formats = wide;
+        D3D9SetCapabilityProfile(profile);
+        MakeDirect3D();
+        ASSERT_EQ(ProbeDeviceFormats(), 0);
+        for (const Case& c : cases)
+            EXPECT_EQ(deviceFormatTable.*c.field, wide ? c.withWide : c.withoutWide)
+                << "wide " << wide << " entry " << (&c - cases);
+        ResetDirect3DSystemForTests();
+    }
+}
+
+// A device without DXT, wide or 24-bit depth formats: the DXT entries hold their fallbacks and log that
+// they cannot be used, the wide render targets are missing.
+TEST_F(DeviceTest, ProfileWithoutExtraFormatsFallsBack) {
+    D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+    profile.dxt_formats = false;
+    profile.wide_formats = false;
+    profile.depth24_formats = false;
+    D3D9SetCapabilityProfile(profile);
+    MakeDirect3D();
+    ASSERT_EQ(ProbeDeviceFormats(), 0);
+    ExpectLinesInOrder({
+        "ＤＸＴ１テクスチャフォーマットは使えません",
+        "ＤＸＴ５テクスチャフォーマットは使えません",
+        "使用できる描画用ABGR整数16ビット型カラーフォーマットがありませんでした",
+    });
+    EXPECT_EQ(deviceFormatTable.textureDxt[0], deviceFormatTable.textureAlphaTest16);
+    EXPECT_EQ(deviceFormatTable.textureDxt[0], 25);
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(deviceFormatTable.textureDxt[i], 21) << i;
+    EXPECT_EQ(deviceFormatTable.targetAbgrInt16, 0);
 }
 
 TEST_F(DeviceTest, ShaderTwoProfileLogsHardwareShaders) {

@@ -75,6 +75,13 @@ TEST_F(MemoryTextureTest, BadRequestsAreRefused) {
     struct Case {
         int width, height, levels, format;
     };
+    // A device without the wide formats has no format for the 16-bit-channel index.
+    D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+    profile.wide_formats = false;
+    D3D9SetCapabilityProfile(profile);
+    ResetDirect3DSystemForTests();
+    MakeDirect3D();
+    ASSERT_EQ(ProbeDeviceFormats(), 0);
     for (Case c : {Case{0, 16, 1, 0}, Case{16, -1, 1, 0}, Case{70000, 16, 1, 0}, Case{16, 16, 0, 0},
                    Case{16, 16, 256, 0}, Case{16, 16, 1, -1}, Case{16, 16, 1, kGraphicFormatCount},
                    Case{16, 16, 1, GRAPHIC_FORMAT_ABGR_INT16}}) {

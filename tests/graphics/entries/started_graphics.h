@@ -16,6 +16,7 @@
 #include "engine/image/soft_image.h"
 #include "engine/softrender/soft_render_state.h"
 #include "tests/graphics/device/device_fixture.h"
+#include "tests/graphics/entries/picture_levels.h"
 
 namespace entries_test {
 
@@ -69,21 +70,8 @@ class StartedGraphics : public DeviceTest {
     static Picture Read(int graphic, int width, int height) {
         Picture picture;
         picture.width = width, picture.height = height;
-        const RECT whole{0, 0, width, height};
-        SoftImage image{};
-        EXPECT_EQ(LockBackBuffer(&whole, &image, graphic, 1, 0), 0);
-        if (image.pixels == nullptr) return picture;
-        const ColorFormat& f = image.format;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                uint32_t value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(image.pixels) + y * image.pitch + x * f.pixelBytes,
-                            f.pixelBytes);
-                for (uint32_t mask : {f.redMask, f.greenMask, f.blueMask})
-                    picture.levels.push_back(int((value & mask) >> __builtin_ctz(mask)));
-            }
-        ReleaseBackBufferLock();
+        picture.levels = ReadPictureLevels(graphic, width, height);
+        EXPECT_EQ(picture.levels.size(), size_t(width) * size_t(height) * 3) << "the lock failed";
         return picture;
     }
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 GraphicFilterContext Rectangle(int x1, int y1, int x2, int y2, int blendX = 0, int blendY = 0,
@@ -44,6 +46,22 @@ TEST(FilterGeometry, NegativeCornersMoveTheirPartners) {
     EXPECT_EQ(c.destinationX, 0);
     EXPECT_EQ(c.resultWidth, 12);
     EXPECT_EQ(c.resultHeight, 4);
+}
+
+// Corners at the ends of the int range move their partners without overflow: a partner pushed past
+// INT_MAX is held there, outside every graphic, and nothing is left to filter.
+TEST(FilterGeometry, PartnersMovedPastTheIntRangeAreHeldThere) {
+    const FilterGraphicSizes sizes{40, 30, 40, 30, 40, 30};
+    const GraphicFilterContext cases[] = {
+        Rectangle(0, 0, 20, 10, INT_MAX - 5, 0, INT_MIN + 1, 0, 1),
+        Rectangle(INT_MIN, 0, 20, 10, 3, 0, INT_MAX, 0, 1),
+        Rectangle(0, INT_MIN + 1, 20, 10, 0, INT_MAX, 0, 5, 1),
+        Rectangle(0, 0, 20, 10, INT_MIN, INT_MIN, 0, 0, 1),
+    };
+    for (GraphicFilterContext c : cases) {
+        EXPECT_EQ(ClipFilterRectangle(&c, sizes, 0), 0);
+        for (int v : {c.x1, c.y1, c.blendX, c.blendY, c.destinationX, c.destinationY}) EXPECT_GE(v, 0);
+    }
 }
 
 // The blend rectangle stays inside the blend graphic.

@@ -196,7 +196,9 @@ class FilterShaderAgreementTest : public FilterShaderPathTest,
                                 << shader.picture.Argb(x, y) << ", processor "
                                 << processor.picture.Argb(x, y);
                         }
-                if (!mode.direct3D) EXPECT_EQ(worst, 0);
+                if (!mode.direct3D) {
+                    EXPECT_EQ(worst, 0);
+                }
             }
     }
 };

@@ -2,6 +2,7 @@
 // software graphics, the checks and clipping seen from the caller, the shader path on a device that
 // cannot make the filter shaders, and a filtered draw target on the screen.
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <functional>
 #include <string>
@@ -106,6 +107,44 @@ TEST_P(FilterStorageTest, GraphicGetsTheRoutineResultInItsFormat) {
             EXPECT_TRUE(SamePixels(after, onSource, 3));
         }
         FreeGraphic(graphic, 0);
+    }
+}
+
+// Arguments at the ends of the int range give the picture of a value far out of range, computed without
+// overflow: the percent of INT_MIN wrapped to 0 (no change at all), and an alpha of INT_MAX turned into a
+// negative byte (a transparent fill).
+TEST_P(FilterStorageTest, ArgumentsAtTheEndsOfTheIntRangeActAsFarOutOfRangeOnes) {
+    StartIn(GetParam());
+    const TestImage source = LoadOracle("colour", 16, 12);
+    const struct {
+        const char* what;
+        std::function<int(int graphic, int value)> apply;
+        int extreme, far;
+    } cases[] = {
+        {"mono blue", [](int g, int v) { return ApplyGraphicFilter(g, 0, v, 0); }, INT_MIN, -1000000},
+        {"mono red", [](int g, int v) { return ApplyGraphicFilter(g, 0, 0, v); }, INT_MAX, 1000000},
+        {"hsb saturation", [](int g, int v) { return ApplyGraphicFilter(g, 4, 0, 0, v, 0); }, INT_MIN,
+         -1000000},
+        {"hsb brightness", [](int g, int v) { return ApplyGraphicFilter(g, 4, 0, 0, 0, v); }, INT_MAX,
+         1000000},
+        {"bright clip fill alpha",
+         [](int g, int v) { return ApplyGraphicFilter(g, 3, 2, 256, 1, 0x00FF8000, v); }, INT_MAX, 1000000},
+        {"two colours alpha",
+         [](int g, int v) { return ApplyGraphicFilter(g, 7, 128, 0x00FF0000, v, 0x0000FF00, 255); }, INT_MAX,
+         1000000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto filtered = [&](int value) {
+            const int graphic = MakeGraphic(source, true);
+            EXPECT_EQ(c.apply(graphic, value), 0);
+            TestImage out = ReadBack(graphic);
+            FreeGraphic(graphic, 0);
+            return out;
+        };
+        const TestImage pictures[2] = {filtered(c.extreme), filtered(c.far)};
+        EXPECT_TRUE(SamePixels(pictures[0], pictures[1]));
+        EXPECT_FALSE(SamePixels(pictures[0], Stored(source, source)));
     }
 }
 

@@ -1,5 +1,7 @@
 // Graphic creation on the device stand-in: texture division, draw tiles, derived graphics, draw targets,
 // PNG loads with the transparent colour, and the software-mode image.
+#include <fstream>
+
 #include "engine/core/files/file_access.h"
 #include "engine/graphics/device/device_capabilities.h"
 #include "engine/graphics/device/direct3d_system.h"
@@ -18,6 +20,24 @@ class GraphicCreationTest : public GraphicsTest {
         FillGraphicCreateParams(&params);
         params.words[CREATE_MAX_TEXTURE_SIZE] = maxTexture;
         return CreateGraphicFromParams(params, width, height, 0, 0, 0);
+    }
+    // Sides that are each possible but an area no graphic can use: refused at once with a line in the
+    // log, before any texture or image is made (a draw target of 2^20 x 2^20 would be 262,144 textures).
+    void ExpectAreasBeyondTheLimitRefused() {
+        const int graphics = handleTypes[kGraphicHandleType].count;
+        D3D9SetTraceEnabled(true);
+        D3D9TakeTrace();
+        const std::pair<int, int> sizes[] = {
+            {1 << 20, 1 << 20}, {8193, 8192}, {65536, 1025}, {0x7FFFFFFF, 0x7FFFFFFF}};
+        for (auto [width, height] : sizes) {
+            const std::string line = std::to_string(width) + " x " + std::to_string(height) +
+                                     " のグラフィックは大きすぎるため作成できません";
+            EXPECT_EQ(MakeDrawTarget(width, height, 0), -1) << width;
+            EXPECT_EQ(Sized(width, height), -1) << width;
+            EXPECT_TRUE(Logged(line)) << width;
+        }
+        EXPECT_TRUE(D3D9TakeTrace().empty());
+        EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
     }
     static int Derived(int source, int x, int y, int width, int height) {
         const int handle = NewGraphicHandle();
@@ -145,6 +165,44 @@ TEST_F(GraphicCreationTest, SizesBelowOneMakeNoHandle) {
     EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
 }
 
+TEST_F(GraphicCreationTest, AreasBeyondTheLimitAreRefusedBeforeAnyTexture) {
+    Start();
+    ASSERT_EQ(Direct3DMode, 1);
+    ExpectAreasBeyondTheLimitRefused();
+}
+
+TEST_F(GraphicCreationTest, AreasBeyondTheLimitAreRefusedInSoftwareMode) {
+    ASSERT_EQ(SetHardwareDrawEnabled(0), 0);
+    Start();
+    ASSERT_EQ(Direct3DMode, 0);
+    ExpectAreasBeyondTheLimitRefused();
+}
+
+// The device out of memory for a texture (the stand-in's allocation refused): a failed creation with its
+// log line and no handle left, for a plain graphic, a draw target and a graphic of several textures.
+TEST_F(GraphicCreationTest, TextureMemoryTheDeviceLacksIsAFailedCreation) {
+    Start();
+    const int graphics = handleTypes[kGraphicHandleType].count;
+    const struct {
+        const char* what;
+        int (*make)();
+    } cases[] = {
+        {"graphic", [] { return Sized(64, 64); }},
+        {"draw target", [] { return MakeDrawTarget(64, 64, 0); }},
+        {"graphic of four textures", [] { return Sized(3000, 3000); }},
+    };
+    for (const auto& c : cases) {
+        D3D9FailCreation("PixelMemory", 1);
+        EXPECT_EQ(c.make(), -1) << c.what;
+        D3D9FailCreation("PixelMemory", 0);
+        EXPECT_TRUE(Logged("テクスチャの作成に失敗しました")) << c.what;
+        EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics) << c.what;
+        const int made = c.make();
+        EXPECT_GE(made, 0) << c.what;
+        EXPECT_EQ(FreeGraphic(made, 0), 0) << c.what;
+    }
+}
+
 TEST_F(GraphicCreationTest, DrawTargetIsOneRenderTargetTextureOfTheScreenDepth) {
     Start();
     const int target = MakeDrawTarget(400, 300, 0);
@@ -195,6 +253,25 @@ TEST_F(GraphicCreationTest, MissingPngLogsItsFullPathAndLeavesNoGraphic) {
     ASSERT_GE(ConvertToFullPath(path.c_str(), fullPath, nullptr), 0);
     EXPECT_TRUE(Logged("画像ファイル " + std::string(fullPath) + " がありません")) << fullPath;
     EXPECT_EQ(handleTypes[kGraphicHandleType].count, graphics);
+}
+
+// A file that is neither an image nor a movie: each failure is one line of the log, none followed by an
+// empty one.
+TEST_F(GraphicCreationTest, FileThatIsNoPictureLogsItsFailuresOneLineEach) {
+    Start();
+    const std::string path = folder_ + "/noise.png";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "these bytes are no picture";
+    }
+    EXPECT_EQ(LoadGraphFile(("C:" + path).c_str(), 0), -1);
+    const std::vector<std::string> lines = LogLines();
+    bool named = false;
+    for (const std::string& line : lines) {
+        EXPECT_FALSE(line.empty());
+        named |= line.find("右記のグラフィックファイルのロードに失敗しました") != std::string::npos;
+    }
+    EXPECT_TRUE(named);
 }
 
 TEST_F(GraphicCreationTest, SoftwareModeKeepsAMemImgKeyedWithTheTransparentColour) {

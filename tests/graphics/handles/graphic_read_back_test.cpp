@@ -2,6 +2,8 @@
 // against the whole read, and the software image.
 #include <array>
 
+#include "engine/core/frame/library_state.h"
+
 #include "engine/graphics/device/device_wrappers.h"
 #include "engine/graphics/device/direct3d_system.h"
 #include "engine/graphics/device/screen_settings.h"
@@ -47,6 +49,38 @@ TEST_F(GraphicReadBackTest, ReadAcrossTwoTexturesEqualsTheWholeReadCut) {
     EXPECT_EQ(Pixel(whole, 10, 1) & 0xFFFFFF, Colour(10, 1));
     ReleaseSoftImage(&whole);
     ReleaseSoftImage(&part);
+}
+
+// A graphic cut into more textures than an entry holds draw tiles inline (7 x 2356: heights 2048, 256,
+// 32, 16 and 4): read back whole, and drawn through its last tiles onto a draw target.
+TEST_F(GraphicReadBackTest, GraphicOfMoreTilesThanTheInlineOnesReadsAndDrawsWhole) {
+    Start();
+    auto colour = [](int x, int y) { return uint32_t(x) << 16 | uint32_t(y >> 8) << 8 | uint32_t(y & 255); };
+    SoftImage image = RgbImage(7, 2356, colour);
+    const int graphic = CreateGraphicFromSoftImages(&image, nullptr, 0);
+    ReleaseSoftImage(&image);
+    ASSERT_GE(graphic, 0);
+    ASSERT_GT(Entry(graphic)->drawTileCount, kInlineDrawTiles);
+    SoftImage whole{};
+    ASSERT_EQ(ReadGraphicToImage(graphic, &whole, nullptr), 0);
+    ASSERT_EQ(whole.height, 2356);
+    for (int y = 0; y < 2356; ++y)
+        for (int x = 0; x < 7; ++x) ASSERT_EQ(Pixel(whole, x, y) & 0xFFFFFF, colour(x, y)) << x << "," << y;
+    ReleaseSoftImage(&whole);
+
+    const int target = MakeDrawTarget(7, 400, 0);
+    ASSERT_GE(target, 0);
+    ASSERT_EQ(SelectDrawTarget(target), 0);
+    libraryFlags.initialised = 1;  // as after the library's init, which draws need
+    const int drew = DrawImageAt(0, -2000, graphic, 0);
+    libraryFlags.initialised = 0;
+    ASSERT_EQ(drew, 0);
+    SoftImage drawn{};
+    ASSERT_EQ(ReadGraphicToImage(target, &drawn, nullptr), 0);
+    for (int y = 0; y < 356; ++y)
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(Pixel(drawn, x, y) & 0xFFFFFF, colour(x, y + 2000)) << x << "," << y;
+    ReleaseSoftImage(&drawn);
 }
 
 TEST_F(GraphicReadBackTest, RectangleNotInsideTheGraphicFails) {

@@ -47,6 +47,19 @@ class GraphicsTest : public DeviceTest {
         return "C:" + folder_ + "/" + name;
     }
 
+    // White below the edge x + 4y = 16 on the current draw target, as one untextured triangle whose other
+    // edges lie outside a target of 16 x 4 (or larger).
+    static int DrawWhiteEdge() {
+        struct CallerVertex {  // x, y, u, v and colour B, G, R, A
+            float x, y, u, v;
+            uint8_t colour[4];
+        };
+        const CallerVertex edge[3] = {{48, -8, 0, 0, {255, 255, 255, 255}},
+                                      {-32, 12, 0, 0, {255, 255, 255, 255}},
+                                      {-32, -8, 0, 0, {255, 255, 255, 255}}};
+        return DrawVertexArray2D(edge, 3, D3DPT_TRIANGLELIST, -5, 0, 0);
+    }
+
     static const GraphicEntry* Entry(int handle) { return LookupGraphic(handle, 1); }
     static const GraphicTextureTile& Tile(int handle, int index) {
         return (&Entry(handle)->block->tiles[0])[index];

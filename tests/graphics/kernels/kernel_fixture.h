@@ -95,7 +95,7 @@ class KernelFixture : public DrawFixture {
                             &argb[size_t((y + row) * w + x)], size_t(uw) * 4);
             t->UnlockRect(0);
             g->textures.push_back(t);
-            block->tiles[i] = {t, nullptr, nullptr, nullptr, x, y, uw, uh, tw, th};
+            block->tiles[i] = {t, nullptr, nullptr, nullptr, x, y, uw, uh, tw, th, nullptr};
             GraphicDrawTile& d = entry->drawTiles[i];
             d.x = x, d.y = y, d.width = uw, d.height = uh, d.tile = &block->tiles[i];
             const float u1 = float(uw) / float(tw), v1 = float(uh) / float(th);

@@ -218,7 +218,9 @@ TEST_F(MaskScreenTest, PendingMaskIsAppliedByTheNextCallThatAppliesIt) {
         ASSERT_EQ(SetMaskDrawingEnabled(1), 0);
         FillMemImgRect(&maskScreen.memImg, nullptr,
                        MakePixelValue(maskScreen.memImg.base->colorFormat, 255, 0, 0, 255));
-        if (!c.maskOn) ASSERT_EQ(SetMaskDrawingEnabled(0), 0);
+        if (!c.maskOn) {
+            ASSERT_EQ(SetMaskDrawingEnabled(0), 0);
+        }
         maskScreen.pendingApply = 1;
         c.call();
         EXPECT_EQ(maskScreen.pendingApply, 0);

@@ -28,6 +28,10 @@ TEST_F(D3D9ModuleTest, ExportsDirect3DCreate9AndTheExEntryOnlyWhenSwitchedOn) {
     auto create = reinterpret_cast<Create9>(GetProcAddress(module, "Direct3DCreate9"));
     ASSERT_NE(create, nullptr);
     EXPECT_EQ(GetProcAddress(module, "Direct3DCreate9Ex"), nullptr);
+    D3D9CapabilityProfile profile = D3D9DefaultCapabilityProfile();
+    profile.dxt_formats = false;
+    profile.depth24_formats = false;
+    D3D9SetCapabilityProfile(profile);
     IDirect3D9* d3d = create(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
     D3DDISPLAYMODE mode;

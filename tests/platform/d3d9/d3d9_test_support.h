@@ -38,7 +38,9 @@ class DeviceTest : public ::testing::Test {
         d3d9::SetFastPathsEnabled(true);
     }
 
-    void MakeDevice(UINT width, UINT height, D3DFORMAT format = D3DFMT_X8R8G8B8, bool windowed = true) {
+    // A multisampled back buffer is discarded at each present and not lockable.
+    void MakeDevice(UINT width, UINT height, D3DFORMAT format = D3DFMT_X8R8G8B8, bool windowed = true,
+                    D3DMULTISAMPLE_TYPE multisample = D3DMULTISAMPLE_NONE) {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp{};
@@ -49,7 +51,9 @@ class DeviceTest : public ::testing::Test {
         pp.SwapEffect = D3DSWAPEFFECT_COPY;
         pp.Windowed = windowed;
         pp.hDeviceWindow = TestWindow();
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+        pp.Flags = multisample == D3DMULTISAMPLE_NONE ? D3DPRESENTFLAG_LOCKABLE_BACKBUFFER : 0;
+        pp.MultiSampleType = multisample;
+        if (multisample != D3DMULTISAMPLE_NONE) pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                                     &device),
                   D3D_OK);

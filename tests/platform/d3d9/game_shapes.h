@@ -52,9 +52,11 @@ class GameShapes {
         D3DLOCKED_RECT lr;
         screen_->LockRect(0, &lr, nullptr, 0);
         std::mt19937 rng(2);
+        texels.resize(400 * 300);
         for (int y = 0; y < 300; ++y)
             for (int x = 0; x < 400; ++x) {
                 const uint32_t texel = rng();
+                texels[size_t(y) * 400 + x] = texel;
                 std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &texel, 4);
             }
         screen_->UnlockRect(0);
@@ -92,7 +94,26 @@ class GameShapes {
 
     IDirect3DDevice9* device() const { return device_; }
 
+    // The back buffer's pixels, 0xXXRRGGBB by row.
+    std::vector<uint32_t> ReadBackBuffer() const {
+        IDirect3DSurface9 *back = nullptr, *copy = nullptr;
+        device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+        device_->CreateOffscreenPlainSurface(800, 600, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr);
+        device_->GetRenderTargetData(back, copy);
+        D3DLOCKED_RECT lr;
+        copy->LockRect(&lr, nullptr, D3DLOCK_READONLY);
+        std::vector<uint32_t> pixels(800 * 600);
+        for (int y = 0; y < 600; ++y)
+            std::memcpy(&pixels[size_t(y) * 800], static_cast<const uint8_t*>(lr.pBits) + y * lr.Pitch,
+                        800 * 4);
+        copy->UnlockRect();
+        copy->Release();
+        back->Release();
+        return pixels;
+    }
+
     std::vector<Vertex> small_, doubled_, cover_;
+    std::vector<uint32_t> texels;  // the 400 x 300 screen texture's
 
   private:
     IDirect3D9* d3d_ = nullptr;

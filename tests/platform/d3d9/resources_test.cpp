@@ -1,5 +1,7 @@
 // Pools and locks, dirty-region texture updates, reference counts, the lost device, creation failures,
 // shader refusal with stored constants, and the call trace.
+#include <functional>
+
 #include "tests/platform/d3d9/d3d9_test_support.h"
 
 namespace d3d9_test {
@@ -47,7 +49,7 @@ TEST_F(ResourcesTest, TextureLockRulesFollowPoolAndUsage) {
     EXPECT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t,
                                     nullptr),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &t, nullptr),
+    EXPECT_EQ(device->CreateTexture(6, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &t, nullptr),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(device->CreateTexture(4096, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
               D3DERR_INVALIDCALL);
@@ -195,6 +197,65 @@ TEST_F(ResourcesTest, CreationFailureSwitches) {
     IDirect3D9* again = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(again, nullptr);
     again->Release();
+}
+
+// Pixel memory the system refuses: every creation answers E_OUTOFMEMORY with no object, as a device
+// does, and works again once memory is there.
+TEST_F(ResourcesTest, PixelMemoryTheSystemRefusesIsOutOfMemory) {
+    const struct {
+        const char* what;
+        std::function<HRESULT(IUnknown**)> create;
+    } cases[] = {
+        {"texture",
+         [this](IUnknown** made) {
+             return device->CreateTexture(64, 64, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                          reinterpret_cast<IDirect3DTexture9**>(made), nullptr);
+         }},
+        {"render-target texture",
+         [this](IUnknown** made) {
+             return device->CreateTexture(64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
+                                          reinterpret_cast<IDirect3DTexture9**>(made), nullptr);
+         }},
+        {"volume texture",
+         [this](IUnknown** made) {
+             return device->CreateVolumeTexture(8, 8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                                reinterpret_cast<IDirect3DVolumeTexture9**>(made), nullptr);
+         }},
+        {"render target",
+         [this](IUnknown** made) {
+             return device->CreateRenderTarget(64, 64, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                               reinterpret_cast<IDirect3DSurface9**>(made), nullptr);
+         }},
+        {"depth surface",
+         [this](IUnknown** made) {
+             return device->CreateDepthStencilSurface(64, 64, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                      reinterpret_cast<IDirect3DSurface9**>(made), nullptr);
+         }},
+        {"offscreen surface",
+         [this](IUnknown** made) {
+             return device->CreateOffscreenPlainSurface(64, 64, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                        reinterpret_cast<IDirect3DSurface9**>(made), nullptr);
+         }},
+        {"vertex buffer",
+         [this](IUnknown** made) {
+             return device->CreateVertexBuffer(256, 0, 0, D3DPOOL_MANAGED,
+                                               reinterpret_cast<IDirect3DVertexBuffer9**>(made), nullptr);
+         }},
+        {"index buffer",
+         [this](IUnknown** made) {
+             return device->CreateIndexBuffer(256, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                              reinterpret_cast<IDirect3DIndexBuffer9**>(made), nullptr);
+         }},
+    };
+    for (const auto& c : cases) {
+        IUnknown* made = reinterpret_cast<IUnknown*>(uintptr_t(1));
+        D3D9FailCreation("PixelMemory", -1);
+        EXPECT_EQ(c.create(&made), E_OUTOFMEMORY) << c.what;
+        EXPECT_EQ(made, nullptr) << c.what;
+        D3D9FailCreation("PixelMemory", 0);
+        ASSERT_EQ(c.create(&made), D3D_OK) << c.what;
+        made->Release();
+    }
 }
 
 TEST_F(ResourcesTest, ShadersAreRefusedButConstantsAreKept) {

@@ -264,6 +264,96 @@ TEST_F(ShaderDeviceTest, QuadsShadedWholeEqualTheirTwoTriangles) {
     texture->Release();
 }
 
+// A 3.0 program of texld, modifiers, swizzles, masks and saturation; `quadwise` puts part of it under a
+// static branch (always taken), which makes the interpreter run it a quad at a time instead of in blocks.
+std::vector<uint32_t> BlockedShader(bool quadwise) {
+    Tokens p = Program(kPs30);
+    DeclareSemantic(p, kRegInput, 0, 10 /* colour */, 0);
+    DeclareSemantic(p, kRegInput, 1, 5 /* texture coordinates */, 0);
+    p.DeclareSampler2D(0);
+    Define(p, 0, {0.5f, -0.25f, 2.0f, 1.0f});
+    DefineBool(p, 0, true);
+    p.Op(kOpTexld, {Destination(kRegTemp, 0), Source(kRegInput, 1), Source(kRegSampler, 0)});
+    if (quadwise) Raw(p, sh::kIf, {Source(Reg(sh::kConstBool), 0)});
+    p.Op(kOpMul, {Destination(kRegTemp, 1), Source(kRegTemp, 0), Source(kRegInput, 0)});
+    if (quadwise) Raw(p, sh::kEndIf, {});
+    p.Op(kOpLrp, {Destination(kRegTemp, 1, kMaskRgb), Source(kRegConst, 0, kSwizzleXxxx), Source(kRegTemp, 1),
+                  Source(kRegTemp, 0, Swizzle(1, 2, 0, 3), kSourceNegate)});
+    Raw(p, sh::kDp3, {Destination(kRegTemp, 2, kMaskX), Source(kRegTemp, 0), Source(kRegConst, 0)});
+    p.Op(kOpAdd, {Destination(kRegTemp, 1, kMaskW) | kSaturate, Source(kRegTemp, 1, kSwizzleWwww),
+                  Source(kRegTemp, 2, kSwizzleXxxx)});
+    p.Op(kOpMov, {Destination(kRegColourOut, 0) | kSaturate, Source(kRegTemp, 1)});
+    return Words(p);
+}
+
+// Quads shaded in blocks (several quads an instruction, texels shared between neighbouring quads, colours
+// stored straight when nothing tests or blends them) give the pixels quad-by-quad shading gives, under
+// every filter, address mode and blend, for rectangles and triangles.
+TEST_F(ShaderDeviceTest, BlocksOfQuadsShadeWhatQuadsShadeOneByOne) {
+    D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm3));
+    MakeDevice(64, 48);
+    std::mt19937 rng(31);
+    std::vector<uint32_t> texels(16 * 8);
+    for (uint32_t& t : texels) t = rng();
+    IDirect3DTexture9* texture = MakeTexture(16, 8, D3DFMT_A8R8G8B8, texels);
+    IDirect3DPixelShader9* shaders[2] = {MakePixelShader(BlockedShader(false)),
+                                         MakePixelShader(BlockedShader(true))};
+    device->SetTexture(0, texture);
+    device->SetSamplerState(0, D3DSAMP_BORDERCOLOR, 0x80402010);
+    std::uniform_real_distribution<float> at(-6.0f, 60.0f), size(0.5f, 40.0f), uv(-1.5f, 2.5f);
+    std::vector<TexturedVertex> quads;
+    for (int i = 0; i < 30; ++i) {
+        const float x = at(rng), y = at(rng), w = size(rng), h = size(rng), u0 = uv(rng), v0 = uv(rng),
+                    du = uv(rng), dv = uv(rng);
+        const D3DCOLOR c = rng();
+        // Every third quad is bent: it is drawn as two triangles.
+        const float bent = i % 3 == 0 ? 0.3f : 0.0f;
+        const TexturedVertex tl{x, y, 0, 1, c, u0, v0}, tr{x + w, y, 0, 1, c, u0 + du, v0},
+            bl{x, y + h, 0, 1, c, u0, v0 + dv}, br{x + w, y + h, 0, 1, c, u0 + du + bent, v0 + dv};
+        quads.insert(quads.end(), {tl, tr, bl, br, bl, tr});
+    }
+    // Two one-to-one copies of the texture, as the game's tiles are drawn.
+    for (float x : {3.0f, 30.0f}) {
+        const TexturedVertex tl{x - 0.5f, 20 - 0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+            tr{x + 15.5f, 20 - 0.5f, 0, 1, 0xFFFFFFFF, 1, 0}, bl{x - 0.5f, 27.5f, 0, 1, 0xFFFFFFFF, 0, 1},
+            br{x + 15.5f, 27.5f, 0, 1, 0xFFFFFFFF, 1, 1};
+        quads.insert(quads.end(), {tl, tr, bl, br, bl, tr});
+    }
+    const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
+    for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+        for (DWORD mode : modes)
+            for (int blend = 0; blend < 2; ++blend) {
+                device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+                device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+                device->SetSamplerState(0, D3DSAMP_ADDRESSU, mode);
+                device->SetSamplerState(0, D3DSAMP_ADDRESSV, mode);
+                device->SetRenderState(D3DRS_ALPHABLENDENABLE, DWORD(blend));
+                device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+                device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+                std::vector<uint32_t> pictures[2];
+                for (int quadwise = 0; quadwise < 2; ++quadwise) {
+                    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060, 1.0f, 0);
+                    device->SetPixelShader(shaders[quadwise]);
+                    device->SetFVF(0x144);
+                    device->BeginScene();
+                    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(quads.size() / 3),
+                                                      quads.data(), sizeof(TexturedVertex)),
+                              D3D_OK);
+                    device->EndScene();
+                    pictures[quadwise] = ReadTarget();
+                }
+                const std::vector<uint32_t> cleared(pictures[0].size(), 0xFF204060);
+                EXPECT_NE(pictures[0], cleared);
+                EXPECT_EQ(pictures[0], pictures[1])
+                    << "filter " << filter << ", mode " << mode << ", blend " << blend;
+            }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetPixelShader(nullptr);
+    device->SetTexture(0, nullptr);
+    for (IDirect3DPixelShader9* shader : shaders) shader->Release();
+    texture->Release();
+}
+
 TEST_F(ShaderDeviceTest, InterpolatedColoursEqualTheStagesDiffuse) {
     D3D9SetCapabilityProfile(Profile(D3D9ShaderProfile::kSm2));
     MakeDevice(32, 32);

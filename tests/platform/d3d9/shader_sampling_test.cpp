@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/d3d9/channel_formats.h"
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_pipeline.h"
 #include "platform/d3d9/rasterizer.h"
@@ -19,9 +20,22 @@ using d3d9::Color;
 using d3d9::LaneFloat;
 using d3d9::SurfaceStore;
 
+// Random texels: random colours, random blocks for a block format, random floats in [-2, 4] for a wide
+// format.
 SurfaceStore RandomLevel(D3DFORMAT format, int width, int height, std::mt19937& rng) {
     SurfaceStore s;
     s.Allocate(format, width, height);
+    if (d3d9::IsBlockFormat(format)) {
+        for (uint8_t& b : s.bits) b = uint8_t(rng());
+        return s;
+    }
+    std::uniform_real_distribution<float> any(-2.0f, 4.0f);
+    if (d3d9::IsWideFormat(format)) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                d3d9::EncodePixelFloat(format, s.At(x, y), {any(rng), any(rng), any(rng), any(rng)});
+        return s;
+    }
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) d3d9::EncodePixel(format, s.At(x, y), d3d9::ColorFromArgb(rng()));
     return s;
@@ -91,7 +105,9 @@ std::vector<float> Coordinates(int size, std::mt19937& rng) {
 
 TEST(ShaderSamplingTest, TexelsEqualTheFixedFunctionSamplersForEveryAddressModeAndFilter) {
     std::mt19937 rng(11);
-    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_X1R5G5B5};
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_X1R5G5B5,
+                                 D3DFMT_DXT1,     D3DFMT_DXT3,   D3DFMT_DXT5,     D3DFMT_L8,
+                                 D3DFMT_A8L8,     D3DFMT_A8};
     const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER,
                            D3DTADDRESS_MIRRORONCE};
     for (D3DFORMAT format : formats) {
@@ -111,6 +127,43 @@ TEST(ShaderSamplingTest, TexelsEqualTheFixedFunctionSamplersForEveryAddressModeA
                 }
             }
     }
+}
+
+// Formats of wider channels: the shader's float texels equal the stages' float sampler's, unclamped.
+TEST(ShaderSamplingTest, WideTexelsEqualTheStagesFloatSamplerUnclamped) {
+    std::mt19937 rng(23);
+    const D3DFORMAT formats[] = {D3DFMT_R16F,   D3DFMT_G16R16F,     D3DFMT_A16B16G16R16F,
+                                 D3DFMT_R32F,   D3DFMT_G32R32F,     D3DFMT_A32B32G32R32F,
+                                 D3DFMT_G16R16, D3DFMT_A16B16G16R16};
+    bool beyond_one = false;
+    for (D3DFORMAT format : formats) {
+        const std::vector<SurfaceStore> levels = {RandomLevel(format, 8, 5, rng)};
+        const std::vector<float> us = Coordinates(8, rng), vs = Coordinates(5, rng);
+        for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+            const Samplers s =
+                Make(levels, D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, filter, filter, D3DTEXF_NONE);
+            for (size_t i = 0; i < us.size(); ++i) {
+                const float u = us[i], v = vs[i % vs.size()];
+                const d3d9::ColorF fixed =
+                    d3d9::SampleStageFloat(s.fixed, d3d9::TexelFixed(u, 8), d3d9::TexelFixed(v, 5), false);
+                const LaneFloat lu = d3d9::Broadcast(u), lv = d3d9::Broadcast(v), zero = d3d9::Broadcast(0);
+                d3d9::SampleRequest r;
+                r.coordinates[0] = &lu, r.coordinates[1] = &lv, r.coordinates[2] = &zero;
+                r.gradients_x[0] = r.gradients_x[1] = r.gradients_x[2] = &zero;
+                r.gradients_y[0] = r.gradients_y[1] = r.gradients_y[2] = &zero;
+                d3d9::LaneVector out;
+                d3d9::SampleLanes(s.shader, r, &out);
+                const float expected[4] = {fixed.r, fixed.g, fixed.b, fixed.a};
+                for (int c = 0; c < 4; ++c) {
+                    EXPECT_NEAR(out.c[c][0], expected[c], 1e-4f)
+                        << "format " << format << " filter " << filter << " channel " << c << " at " << u
+                        << ", " << v;
+                    beyond_one = beyond_one || expected[c] > 1.0f;
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(beyond_one) << "no texel above 1 was met";
 }
 
 TEST(ShaderSamplingTest, GradientsChooseTheMinificationFilterAsTheStagesDo) {

@@ -80,6 +80,33 @@ TEST(KernelClock, VirtualClockAdvancesByWhatWasWaitedFor) {
     CloseHandle(event);
 }
 
+// Relative intervals in 100 ns units move the virtual clock by exactly that much, below a millisecond
+// too; an absolute (positive) interval or none is refused without sleeping.
+TEST(KernelClock, DelayExecutionSleepsInHundredNanosecondUnits) {
+    SetClockMode(ClockMode::kVirtual);
+    struct DelayCase {
+        LONGLONG interval;
+        LONG status;
+        int64_t nanoseconds;
+    };
+    const DelayCase cases[] = {
+        {-1, 0, 100},
+        {-4321, 0, 432100},
+        {-20000000, 0, 2000000000},
+        {0, 0, 0},
+        {5000, STATUS_INVALID_PARAMETER, 0},
+    };
+    for (const DelayCase& c : cases) {
+        LARGE_INTEGER interval;
+        interval.QuadPart = c.interval;
+        const int64_t before = ClockNowNanoseconds();
+        EXPECT_EQ(NtDelayExecution(FALSE, &interval), c.status) << c.interval;
+        EXPECT_EQ(ClockNowNanoseconds() - before, c.nanoseconds) << c.interval;
+    }
+    EXPECT_EQ(NtDelayExecution(FALSE, nullptr), STATUS_INVALID_PARAMETER);
+    SetClockMode(ClockMode::kReal);
+}
+
 // The test thread owns the virtual clock, as a message pump would.
 class OwnedVirtualClock : public ::testing::Test {
   protected:
@@ -113,7 +140,9 @@ TEST_F(OwnedVirtualClock, WorkerSleepWaitsForTheOwnersClockWithoutMovingIt) {
         Sleep(30);
         ++steps;
         LetOthersRun();
-        if (timeGetTime() - sleptFrom < 50) EXPECT_FALSE(done);
+        if (timeGetTime() - sleptFrom < 50) {
+            EXPECT_FALSE(done);
+        }
     }
     worker.join();
     EXPECT_TRUE(done);
