@@ -21,6 +21,8 @@ function(korvalund_sources out dir exclude)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
+option(KORVALUND_UNITY_TESTS "Compile the test executables in batches" ON)
+
 # One test executable per test folder; every test in it carries the folder's label.
 function(korvalund_test_folder label dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*_test.cpp")
@@ -40,6 +42,17 @@ function(korvalund_test_executable target label dir srcs)
   endif()
   add_executable(${target} ${srcs})
   korvalund_shift_jis_strings(${target})
+  # The test files are compiled in batches (unity builds; -DKORVALUND_UNITY_TESTS=OFF compiles them one
+  # by one), so the test framework's headers are parsed once a batch. Not the game's tests or the
+  # libraries: those tests replace library calls with recording doubles at link time, which a batched
+  # library would bind inside itself.
+  if(KORVALUND_UNITY_TESTS AND NOT label STREQUAL "game")
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON)
+    # gcc takes the batched files for headers and warns about fixtures of the unnamed namespace there.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
+  endif()
   target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE
     KORVALUND_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

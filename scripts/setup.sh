@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev strace
+  build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev strace
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   libsdl2-dev libpng-dev libjpeg-dev zlib1g-dev
   libogg-dev libvorbis-dev libtheora-dev

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The threaded parts (labels core, sound, text_movie, platform) built and run under ThreadSanitizer.
-# Exits non-zero on any failure or reported race. Kept apart from ./test.sh for CI time.
+# Exits non-zero on any failure or reported race. The third step of ./test.sh; runs alone too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

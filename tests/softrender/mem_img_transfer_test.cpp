@@ -18,9 +18,9 @@ struct Image {
     }
 };
 
-struct Surface {
+struct TransferSurface {
     MEMIMG img{};
-    ~Surface() { ReleaseMemImg(&img); }
+    ~TransferSurface() { ReleaseMemImg(&img); }
     uint32_t Get(int x, int y) const {
         uint32_t v = 0;
         std::memcpy(&v, img.pixels + y * img.base->pitch + x * img.base->pixelBytes, img.base->pixelBytes);
@@ -74,7 +74,7 @@ TEST(MemImgTransfer, PaletteImage) {
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) src.Put(x, y, indices[y][x]);
     for (int kind : {0, 1}) {
-        Surface s;
+        TransferSurface s;
         ASSERT_EQ(InitMemImg(&s.img, 3, 2, -1, 0, kind, 1, 0, 1, nullptr), 0);
         EXPECT_GE(TransferBaseImageToMemImg(&src.img, nullptr, &s.img, 0, 0, 3, 2, 0, 0, 0), 0);
         for (int y = 0; y < 2; ++y)
@@ -97,7 +97,7 @@ TEST(MemImgTransfer, AlphaImageBuildsPremultipliedCopyAndRunTable) {
     ASSERT_EQ(CreateSoftImageArgb8(4, 1, &src.img), 0);
     const uint32_t alphas[4] = {0, 0, 128, 255};
     for (int x = 0; x < 4; ++x) src.Put(x, 0, alphas[x] << 24 | 50u << 16 | 100u << 8 | 200u);
-    Surface s;
+    TransferSurface s;
     ASSERT_EQ(InitMemImg(&s.img, 4, 1, -1, 0, 1, 0, 1, 1, nullptr), 0);
     ASSERT_EQ(TransferBaseImageToMemImg(&src.img, nullptr, &s.img, 0, 0, 4, 1, 0, 0, 0), 0);
     EXPECT_EQ(s.img.base->premultipliedValid, 1);
@@ -118,7 +118,7 @@ TEST(MemImgTransfer, PartialTransferBuildsNothing) {
     Image src;
     ASSERT_EQ(CreateSoftImageXrgb8(4, 4, &src.img), 0);
     std::memset(src.img.pixels, 0x40, src.img.pitch * 4);
-    Surface s;
+    TransferSurface s;
     ASSERT_EQ(InitMemImg(&s.img, 4, 4, -1, 0, 1, 0, 0, 1, nullptr), 0);
     s.img.base->runTableValid = 1;
     s.img.base->premultipliedValid = 1;
@@ -131,7 +131,7 @@ TEST(MemImgTransfer, PartialTransferBuildsNothing) {
 TEST(MemImgTransfer, RectanglesOutsideAreRefused) {
     Image src;
     ASSERT_EQ(CreateSoftImageXrgb8(4, 4, &src.img), 0);
-    Surface s;
+    TransferSurface s;
     ASSERT_EQ(InitMemImg(&s.img, 4, 4, -1, 0, 1, 0, 0, 0, nullptr), 0);
     std::memset(s.img.pixels, 0x11, s.img.base->pitch * 4);
     EXPECT_EQ(TransferBaseImageToMemImg(&src.img, nullptr, &s.img, 2, 0, 4, 4, 0, 0, 0), -1);
@@ -142,7 +142,7 @@ TEST(MemImgTransfer, RectanglesOutsideAreRefused) {
 }
 
 TEST(MemImgCopy, ConvertsBetweenKindsAndRefusesOutside) {
-    Surface wide, narrow;
+    TransferSurface wide, narrow;
     ASSERT_EQ(InitMemImg(&wide.img, 3, 2, -1, 0, 1, 0, 0, 0, nullptr), 0);
     ASSERT_EQ(InitMemImg(&narrow.img, 4, 4, -1, 0, 0, 0, 0, 0, nullptr), 0);
     FillMemImgRect(&wide.img, nullptr, 0x00FF8040);

@@ -18,7 +18,7 @@ using softtest::GuardedSurface;
 using softtest::Source;
 using Points = std::set<std::pair<int, int>>;
 
-constexpr uint32_t kBlank = 0xEEEEEEEE;
+constexpr uint32_t kBlankPixel = 0xEEEEEEEE;
 
 class TriangleKernel : public testing::Test {
   protected:
@@ -34,14 +34,14 @@ class TriangleKernel : public testing::Test {
     static GuardedSurface* Blank(int w, int h) {
         auto* d = new GuardedSurface(1, w, h);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) d->Set(x, y, kBlank);
+            for (int x = 0; x < w; ++x) d->Set(x, y, kBlankPixel);
         return d;
     }
     static Points Drawn(const GuardedSurface& d) {
         Points p;
         for (int y = 0; y < d.img.height; ++y)
             for (int x = 0; x < d.img.width; ++x)
-                if (d.Get(x, y) != kBlank) p.insert({x, y});
+                if (d.Get(x, y) != kBlankPixel) p.insert({x, y});
         return p;
     }
     // The pixels a flat triangle covers on a w x h surface.

@@ -15,7 +15,7 @@
 
 namespace {
 
-uint32_t Token(const std::vector<uint8_t>& code, size_t index) {
+uint32_t TokenAt(const std::vector<uint8_t>& code, size_t index) {
     uint32_t token;
     std::memcpy(&token, code.data() + index * 4, 4);
     return token;
@@ -40,19 +40,19 @@ std::string Ps20Fault(const std::vector<uint8_t>& code) {
     static const std::set<uint32_t> kScalar = {6, 32};  // rcp, pow: replicated sources
     static const std::map<uint32_t, uint32_t> kLimits = {{kTemp, 12},    {kConst, 32}, {kTexture, 8},
                                                          {kSampler, 16}, {kInput, 2},  {kColourOut, 1}};
-    if (code.size() < 8 || code.size() % 4 || Token(code, 0) != 0xFFFF0200u) return "not ps_2_0";
+    if (code.size() < 8 || code.size() % 4 || TokenAt(code, 0) != 0xFFFF0200u) return "not ps_2_0";
     const size_t count = code.size() / 4;
     int arithmetic = 0, texture = 0;
     bool instructions = false;
     for (size_t i = 1; i < count - 1;) {
-        const uint32_t instruction = Token(code, i), opcode = instruction & 0xFFFF;
+        const uint32_t instruction = TokenAt(code, i), opcode = instruction & 0xFFFF;
         const size_t length = (instruction >> 24) & 0xF;
         if (i + length >= count) return "runs past the end";
         const std::string at = " at token " + std::to_string(i);
         if (opcode == 31 && instructions) return "declaration after an instruction" + at;
         instructions = instructions || (opcode != 31 && opcode != 81);
         if (opcode == 81) {  // def: c# and four values
-            if (Decode(Token(code, i + 1), true).index >= 32) return "def beyond c31" + at;
+            if (Decode(TokenAt(code, i + 1), true).index >= 32) return "def beyond c31" + at;
             i += 1 + length;
             continue;
         }
@@ -66,7 +66,7 @@ std::string Ps20Fault(const std::vector<uint8_t>& code) {
         for (size_t p = 1; p <= length; ++p) {
             const bool destination = p == 1;
             if (opcode == 31 && destination) continue;  // the declaration's usage token
-            const Parameter r = Decode(Token(code, i + p), destination);
+            const Parameter r = Decode(TokenAt(code, i + p), destination);
             if (!kLimits.count(r.type) || r.index >= kLimits.at(r.type)) return "register out of range" + at;
             if (r.type == kConst && !destination) constants.insert(r.index);
             if (r.type == kColourOut && opcode != 1) return "oC0 written by other than mov" + at;
@@ -78,12 +78,12 @@ std::string Ps20Fault(const std::vector<uint8_t>& code) {
             if (opcode == 66 && s != 0xE4) return "texld coordinates swizzled" + at;
         }
         if (constants.size() > 2) return "more than two constant registers read" + at;
-        if (opcode == 66 && (Decode(Token(code, i + 1), true).swizzleOrMask != 0xF ||
-                             Decode(Token(code, i + 1), true).type != kTemp))
+        if (opcode == 66 && (Decode(TokenAt(code, i + 1), true).swizzleOrMask != 0xF ||
+                             Decode(TokenAt(code, i + 1), true).type != kTemp))
             return "texld writes other than a whole temporary" + at;
         i += 1 + length;
     }
-    if (Token(code, count - 1) != 0x0000FFFFu) return "no end token";
+    if (TokenAt(code, count - 1) != 0x0000FFFFu) return "no end token";
     if (arithmetic > 64) return std::to_string(arithmetic) + " arithmetic slots";
     if (texture > 32) return std::to_string(texture) + " texture instructions";
     return "";

@@ -8,11 +8,11 @@
 
 namespace {
 
-constexpr int kWidth = 16;
-constexpr int kHeight = 12;
+constexpr int kImageWidth = 16;
+constexpr int kImageHeight = 12;
 
 TestImage Colour() {
-    return LoadOracle("colour", kWidth, kHeight, 3);
+    return LoadOracle("colour", kImageWidth, kImageHeight, 3);
 }
 
 TestImage Grey(int value, int alpha = 255) {
@@ -23,15 +23,15 @@ TestImage Grey(int value, int alpha = 255) {
 
 TEST(ColourFilterPixels, InvertEqualsPilAndTwiceRestores) {
     TestImage source = Colour();
-    TestImage once(kWidth, kHeight, 5);
+    TestImage once(kImageWidth, kImageHeight, 5);
     InvertPixels(source.image(), once.image());
-    TestImage expected = LoadOracle("invert", kWidth, kHeight);
+    TestImage expected = LoadOracle("invert", kImageWidth, kImageHeight);
     DifferenceRange range = CompareChannels(once, expected, 0, 4);
     EXPECT_EQ(range.low, 0);
     EXPECT_EQ(range.high, 0);
     EXPECT_TRUE(once.PaddingIntact());
 
-    TestImage twice(kWidth, kHeight, 1);
+    TestImage twice(kImageWidth, kImageHeight, 1);
     InvertPixels(once.image(), twice.image());
     range = CompareChannels(twice, source, 0, 4);
     EXPECT_EQ(range.low, 0);
@@ -40,9 +40,9 @@ TEST(ColourFilterPixels, InvertEqualsPilAndTwiceRestores) {
 
 TEST(ColourFilterPixels, MonoWithoutTintIsPilLumaOrOneBelow) {
     TestImage source = Colour();
-    TestImage out(kWidth, kHeight, 2);
+    TestImage out(kImageWidth, kImageHeight, 2);
     MonoPixels(source.image(), out.image(), 0.0f, 0.0f);
-    DifferenceRange range = CompareChannels(out, LoadOracle("mono_grey", kWidth, kHeight));
+    DifferenceRange range = CompareChannels(out, LoadOracle("mono_grey", kImageWidth, kImageHeight));
     EXPECT_GE(range.low, -1);
     EXPECT_LE(range.high, 0);
     EXPECT_TRUE(AlphaEqual(out, source));
@@ -55,19 +55,19 @@ TEST(ColourFilterPixels, MonoWithoutTintIsPilLumaOrOneBelow) {
 
 TEST(ColourFilterPixels, MonoTintFollowsFloatingYCbCr) {
     TestImage source = Colour();
-    TestImage out(kWidth, kHeight);
+    TestImage out(kImageWidth, kImageHeight);
     // The operation hands Cb and Cr over as argument x 100 / 255.
     MonoPixels(source.image(), out.image(), 100 * 100 / 255.0f, -60 * 100 / 255.0f);
-    DifferenceRange range = CompareChannels(out, LoadOracle("mono_tint", kWidth, kHeight));
+    DifferenceRange range = CompareChannels(out, LoadOracle("mono_tint", kImageWidth, kImageHeight));
     EXPECT_GE(range.low, -2);
     EXPECT_LE(range.high, 1);
 }
 
 TEST(ColourFilterPixels, PremultipliedAlphaScalesByAlphaOver256) {
     TestImage source = Colour();
-    TestImage out(kWidth, kHeight, 1);
+    TestImage out(kImageWidth, kImageHeight, 1);
     PremultipliedAlphaPixels(source.image(), out.image());
-    DifferenceRange range = CompareChannels(out, LoadOracle("premultiplied", kWidth, kHeight));
+    DifferenceRange range = CompareChannels(out, LoadOracle("premultiplied", kImageWidth, kImageHeight));
     EXPECT_GE(range.low, -1);
     EXPECT_LE(range.high, 0);
     EXPECT_TRUE(AlphaEqual(out, source));
@@ -109,10 +109,10 @@ TEST(ColourFilterPixels, HsbAgreesWithColorsys) {
           Case{"hsb_hue180", 0, 180, 0, 0}, Case{"hsb_sat-128", 0, 0, -128, 0},
           Case{"hsb_bright64", 0, 0, 0, 64}, Case{"hsb_lock120", 1, 120, 0, 0}}) {
         TestImage source = Colour();
-        TestImage out(kWidth, kHeight, 2);
+        TestImage out(kImageWidth, kImageHeight, 2);
         HsbPixels(source.image(), out.image(), c.mode, c.hue, c.saturationArgument * 100 / 255.0f,
                   c.brightnessArgument * 100 / 255.0f);
-        DifferenceRange range = CompareChannels(out, LoadOracle(c.oracle, kWidth, kHeight));
+        DifferenceRange range = CompareChannels(out, LoadOracle(c.oracle, kImageWidth, kImageHeight));
         EXPECT_GE(range.low, -5) << c.oracle;
         EXPECT_LE(range.high, 5) << c.oracle;
         EXPECT_TRUE(AlphaEqual(out, source)) << c.oracle;
@@ -124,14 +124,14 @@ TEST(ColourFilterPixels, HsbAgreesWithColorsys) {
 TEST(ColourFilterPixels, HsbBrightnessBeyondFullScaleActsAsFullScale) {
     TestImage source = Colour();
     for (float percent : {100.0f, -100.0f}) {
-        TestImage full(kWidth, kHeight), beyond(kWidth, kHeight);
+        TestImage full(kImageWidth, kImageHeight), beyond(kImageWidth, kImageHeight);
         HsbPixels(source.image(), full.image(), 0, 0.0f, 0.0f, percent);
         HsbPixels(source.image(), beyond.image(), 0, 0.0f, 0.0f, 3 * percent);
         DifferenceRange same = CompareChannels(beyond, full, 0, 4);
         EXPECT_EQ(same.low, 0) << percent;
         EXPECT_EQ(same.high, 0) << percent;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
+        for (int y = 0; y < kImageHeight; ++y)
+            for (int x = 0; x < kImageWidth; ++x)
                 for (int c = 0; c < 3; ++c) {
                     if (percent > 0) {
                         EXPECT_GE(beyond.At(x, y)[c], 250);
@@ -177,9 +177,9 @@ TEST(ColourFilterPixels, LevelFollowsFloatReference) {
     for (Case c : {Case{"level_a", 30, 220, 1.0f, 0, 255}, Case{"level_b", 0, 255, 2.2f, 0, 255},
                    Case{"level_c", 64, 192, 0.5f, 40, 200}}) {
         TestImage source = Colour();
-        TestImage out(kWidth, kHeight, 1);
+        TestImage out(kImageWidth, kImageHeight, 1);
         LevelPixels(source.image(), out.image(), c.inputMin, c.inputMax, c.gamma, c.outputMin, c.outputMax);
-        DifferenceRange range = CompareChannels(out, LoadOracle(c.oracle, kWidth, kHeight));
+        DifferenceRange range = CompareChannels(out, LoadOracle(c.oracle, kImageWidth, kImageHeight));
         EXPECT_GE(range.low, -2) << c.oracle;
         EXPECT_LE(range.high, 2) << c.oracle;
         EXPECT_TRUE(AlphaEqual(out, source)) << c.oracle;
@@ -248,10 +248,10 @@ TEST(ColourFilterPixels, GradientMapTakesTheFirstRowByLuma) {
     }
     TestImage narrow(1, 1);
     narrow.Set(0, 0, 0x12345678u);
-    TestImage source = Colour(), out(kWidth, kHeight);
+    TestImage source = Colour(), out(kImageWidth, kImageHeight);
     EXPECT_EQ(GradientMapPixels(source.image(), out.image(), narrow.image(), 0), 0);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) EXPECT_EQ(out.Argb(x, y), 0x12345678u);
+    for (int y = 0; y < kImageHeight; ++y)
+        for (int x = 0; x < kImageWidth; ++x) EXPECT_EQ(out.Argb(x, y), 0x12345678u);
     SoftImage empty{};
     EXPECT_EQ(GradientMapPixels(source.image(), out.image(), empty, 0), -1);
 }

@@ -1,5 +1,5 @@
 // The restart as the running library meets it: focus taken away and given back through the headless
-// host, the events pumped by the library's own message loop.
+// host, the focusEvents pumped by the library's own message loop.
 #include <algorithm>
 #include <atomic>
 
@@ -20,17 +20,17 @@
 
 namespace {
 
-std::vector<std::string> events;
-std::atomic<bool> jobDone{false};
+std::vector<std::string> focusEvents;
+std::atomic<bool> focusJobDone{false};
 
-void Before(uintptr_t data) {
-    events.push_back((jobDone ? "before, job done " : "before ") + std::to_string(data));
+void BeforeFocus(uintptr_t data) {
+    focusEvents.push_back((focusJobDone ? "before, job done " : "before ") + std::to_string(data));
 }
-void After(uintptr_t data) {
-    events.push_back("after " + std::to_string(data));
+void AfterFocus(uintptr_t data) {
+    focusEvents.push_back("after " + std::to_string(data));
 }
-void Restore() {
-    events.push_back("restore async " + std::to_string(IsAsyncLoadEnabled()));
+void RestoreFocus() {
+    focusEvents.push_back("restore async " + std::to_string(IsAsyncLoadEnabled()));
 }
 
 class FocusRestartTest : public LibraryTest {
@@ -38,8 +38,8 @@ class FocusRestartTest : public LibraryTest {
     void SetUp() override {
         LibraryTest::SetUp();
         D3D9ResetControls();
-        events.clear();
-        jobDone = false;
+        focusEvents.clear();
+        focusJobDone = false;
         SetScreenMode(800, 600, 32, 60);
     }
     void TearDown() override {
@@ -55,8 +55,8 @@ class FocusRestartTest : public LibraryTest {
         ASSERT_EQ(LibraryInit(), 0);
         ASSERT_EQ(GetWindowModeFlag(), windowMode);
         ASSERT_EQ(Direct3DMode, 1);
-        SetRestoreCallback(Restore);
-        SetGraphicsRestartHooks(Before, 11, After, 22);
+        SetRestoreCallback(RestoreFocus);
+        SetGraphicsRestartHooks(BeforeFocus, 11, AfterFocus, 22);
     }
     // A frame of one colour (0x00RRGGBB) on the back buffer, presented.
     static void ShowColour(D3DCOLOR colour) {
@@ -102,7 +102,7 @@ TEST_F(FocusRestartTest, WindowModeLostDeviceIsMadeAgainOnActivation) {
     EXPECT_EQ(CreateDeviceCalls(D3D9TakeTrace()), 1);
     EXPECT_EQ(Direct3DMode, 1);
     EXPECT_EQ(IsDeviceLost(), 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    EXPECT_EQ(focusEvents, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     EXPECT_EQ(IsAsyncLoadEnabled(), 1);
     EXPECT_TRUE(AllPixelsAre(ShownPicture(GetMainWindowHandle()), 0xFF000000));
 }
@@ -120,7 +120,7 @@ TEST_F(FocusRestartTest, WindowModeStillLostGoesOnInSoftware) {
     EXPECT_EQ(IsMemImgValid(screen), 1);
     EXPECT_EQ(screen->width, 800);
     EXPECT_EQ(screen->height, 600);
-    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    EXPECT_EQ(focusEvents, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     // The frame reaches the window through GDI: the device presents nothing.
     const uint64_t devicePresents = D3D9GetPresentedPicture().present_count;
     ASSERT_EQ(PresentFrame(nullptr), 0);
@@ -147,7 +147,7 @@ TEST_F(FocusRestartTest, FullScreenReleasesOnDeactivationAndRestartsOnActivation
     EXPECT_EQ(mode.height, desktop.height);
     EXPECT_EQ(mode.bits, desktop.bits);
     EXPECT_EQ(libraryState.run.minimised, 1);
-    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(focusEvents.empty());
     // The user brings the minimised window back.
     Inject(HostEventKind::kRestore);
     InjectFocus(true);
@@ -156,7 +156,7 @@ TEST_F(FocusRestartTest, FullScreenReleasesOnDeactivationAndRestartsOnActivation
     EXPECT_EQ(Direct3DMode, 1);
     EXPECT_EQ(HasD3DDevice(), 1);
     EXPECT_EQ(CurrentDisplayMode().width, 640);
-    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    EXPECT_EQ(focusEvents, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
     int releases = 0;
     for (const std::string& line : LogLines())
         releases += line.find("Direct3DDevice9 の解放 2") != std::string::npos;
@@ -228,15 +228,15 @@ TEST_F(FocusRestartTest, FullScreenPictureComesBackWithTheDevice) {
 
 namespace {
 
-int OnMainThread(MainThreadCall*) {
+int OnMainThreadForJob(MainThreadCall*) {
     return 0;
 }
 
 // A load job that needs the main thread once before it ends.
-void LoadJob(AsyncLoadRequest*) {
-    MainThreadCall call{OnMainThread, 0, 0};
+void FocusLoadJob(AsyncLoadRequest*) {
+    MainThreadCall call{OnMainThreadForJob, 0, 0};
     PostRequestToMainThread(&call);
-    jobDone = true;
+    focusJobDone = true;
 }
 
 }  // namespace
@@ -248,11 +248,11 @@ TEST_F(FocusRestartTest, QueuedLoadEndsBeforeTheRestartBegins) {
     D3D9SetDeviceLost(false);
     AsyncLoadRequest* request = AllocAsyncLoadRequest(0);
     ASSERT_NE(request, nullptr);
-    request->job = LoadJob;
+    request->job = FocusLoadJob;
     AddAsyncLoadRequest(request);
     LoseAndRegainFocus();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.front(), "before, job done 11");
+    ASSERT_FALSE(focusEvents.empty());
+    EXPECT_EQ(focusEvents.front(), "before, job done 11");
 }
 
 namespace {
@@ -297,7 +297,7 @@ TEST_F(FocusWaitTest, DrawCallHoldsUntilTheFocusComesBack) {
     EXPECT_GE(observedPumps, 1);
     EXPECT_EQ(libraryState.run.active, 1);
     EXPECT_EQ(Direct3DMode, 1);
-    EXPECT_EQ(events, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
+    EXPECT_EQ(focusEvents, (std::vector<std::string>{"before 11", "restore async 0", "after 22"}));
 }
 
 // A focus loss that reaches the library while it starts holds the start until the focus comes back.

@@ -32,10 +32,6 @@ std::vector<uint32_t> DiffuseShader() {
     return Words(p);
 }
 
-void Raw(Tokens& p, uint32_t opcode, std::initializer_list<uint32_t> parameters) {
-    p.Op(Op(opcode), parameters);
-}
-
 class ShaderDeviceTest : public DeviceTest {
   protected:
     IDirect3DPixelShader9* MakePixelShader(const std::vector<uint32_t>& words) {

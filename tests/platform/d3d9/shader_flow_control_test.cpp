@@ -5,15 +5,10 @@
 namespace d3d9_test {
 namespace {
 
-const uint32_t kR0 = Destination(kRegTemp, 0);
 const uint32_t kR0s = Source(kRegTemp, 0);
 const uint32_t kI0 = Source(Reg(sh::kConstInt), 0);
 const uint32_t kB0 = Source(Reg(sh::kConstBool), 0);
 const uint32_t kAL = Source(Reg(sh::kLoopRegister), 0);
-
-void Raw(Tokens& p, uint32_t opcode, std::initializer_list<uint32_t> parameters) {
-    p.Op(Op(opcode), parameters);
-}
 
 float X(const std::vector<Vec4>& lanes, size_t lane = 0) {
     return lanes.at(lane)[0];

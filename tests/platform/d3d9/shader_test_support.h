@@ -32,6 +32,13 @@ inline ShaderRegister Reg(uint8_t type) {
 inline ShaderOpcode Op(uint32_t opcode) {
     return ShaderOpcode(opcode);
 }
+// An instruction by its bare opcode number, one the builder has no name for.
+inline void Raw(Tokens& p, uint32_t opcode, std::initializer_list<uint32_t> parameters) {
+    p.Op(Op(opcode), parameters);
+}
+
+inline const uint32_t kR0 = Destination(kRegTemp, 0);
+
 inline uint32_t Bits(float f) {
     uint32_t b;
     std::memcpy(&b, &f, 4);

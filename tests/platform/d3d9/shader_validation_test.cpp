@@ -10,7 +10,6 @@
 namespace d3d9_test {
 namespace {
 
-const uint32_t kR0 = Destination(kRegTemp, 0);
 const uint32_t kOc0 = Destination(kRegColourOut, 0);
 
 // ps_2_0 with v0 and t0 and s0 declared, then `body`.
@@ -34,10 +33,6 @@ std::vector<uint32_t> Vs20(const std::function<void(Tokens&)>& body) {
     DeclareSemantic(p, kRegInput, 0, 0, 0);
     body(p);
     return Words(p);
-}
-
-void Raw(Tokens& p, uint32_t opcode, std::initializer_list<uint32_t> parameters) {
-    p.Op(Op(opcode), parameters);
 }
 
 struct Case {

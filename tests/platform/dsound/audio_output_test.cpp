@@ -28,7 +28,7 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 // <chrono> cannot be compiled for the Shift-JIS execution character set.
-double MonotonicSeconds() {
+double SecondsNow() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec + now.tv_nsec / 1e9;
@@ -142,13 +142,13 @@ TEST(NullOutput, PlaysByTheRealClock) {
     IDirectSoundBuffer* buffer = nullptr;
     ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
     // The clock is read before Play: the position counts from inside the call, which may take a while.
-    const double start = MonotonicSeconds();
+    const double start = SecondsNow();
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     const timespec wait = {0, 30 * 1000 * 1000};
     nanosleep(&wait, nullptr);
     DWORD play = 0;
     ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
-    const double seconds = MonotonicSeconds() - start;
+    const double seconds = SecondsNow() - start;
     EXPECT_GE(play, 4u * 44100 * 25 / 1000);
     EXPECT_LE(play, 4u * static_cast<DWORD>(44100 * (seconds + 0.005)));
     buffer->Release();
