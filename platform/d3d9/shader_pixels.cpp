@@ -52,6 +52,18 @@ Color LaneColor(const LaneInt channels[4], int lane) {
     return {channels[0][lane], channels[1][lane], channels[2][lane], channels[3][lane]};
 }
 
+// A lane's colour written through the pixel pipeline: a float or 16-bit-channel target takes the
+// program's output unclamped, as the stages' float path gives it.
+void WriteShadedPixel(PixelShaderDraw& d, const PixelPipeline& p, int quad, int lane, int x, int y, int depth,
+                      const LaneInt channels[4]) {
+    if (IsPackedFormat(p.target->format) || d.color_slot == kNoSlot) {
+        WritePixel(p, x, y, depth, LaneColor(channels, lane));
+        return;
+    }
+    const LaneVector& out = d.machine.Slot(d.color_slot, quad);
+    WritePixelFloat(p, x, y, depth, ColorF{out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
+}
+
 // The depth the program wrote for a lane of a quad (0..65535), or -1.
 int ShadedDepth(PixelShaderDraw& d, int quad, int lane) {
     return d.depth_slot == kNoSlot ? -1 : RoundedSteps(d.machine.Slot(d.depth_slot, quad).c[0][lane], 65535);
@@ -233,8 +245,8 @@ class TriangleShader {
             ShadedColors(d_, i, colors);
             for (int l = 0; l < kShaderLanes; ++l)
                 if (alive[i] >> l & 1)
-                    WritePixel(p_, quad.x + (l & 1), quad.y + (l >> 1), Depth(i, l, quad.w),
-                               LaneColor(colors, l));
+                    WriteShadedPixel(d_, p_, i, l, quad.x + (l & 1), quad.y + (l >> 1), Depth(i, l, quad.w),
+                                     colors);
         }
     }
 
@@ -397,7 +409,7 @@ void ShadePixel(PixelShaderDraw& d, const RasterSetup& r, int px, int py, const 
     }
     LaneInt colors[4];
     ShadedColors(d, 0, colors);
-    WritePixel(p, px, py, std::max(depth, 0), LaneColor(colors, 0));
+    WriteShadedPixel(d, p, 0, 0, px, py, std::max(depth, 0), colors);
 }
 
 }  // namespace d3d9

@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/channel_formats.h"
 #include "tests/platform/d3d9/d3d9_test_support.h"
+#include "tests/platform/d3d9/shader_test_support.h"
 
 namespace d3d9_test {
 namespace {
@@ -291,6 +292,41 @@ TEST_F(TextureFormatsTest, FloatsStayUnclampedUntilAnEightBitTarget) {
     rt8->Release();
     t->Release();
     rt->Release();
+}
+
+// A pixel shader's output reaches float and 16-bit-channel targets unclamped, and 8-bit ones clamped.
+TEST_F(TextureFormatsTest, ShaderOutputStaysUnclampedOnWideTargets) {
+    D3D9CapabilityProfile shaders;
+    D3D9ApplyShaderProfile(&shaders, D3D9ShaderProfile::kSm3);
+    D3D9SetCapabilityProfile(shaders);
+    MakeDevice(8, 8);
+    Tokens program = Program(kPs30);
+    Define(program, 0, {2.5f, -0.5f, 4.0f, 0.25f});
+    program.Op(kOpMov, {Destination(kRegColourOut, 0), Source(kRegConst, 0)});
+    const std::vector<uint32_t> words = Words(program);
+    IDirect3DPixelShader9* shader = nullptr;
+    ASSERT_EQ(device->CreatePixelShader(words.data(), &shader), D3D_OK);
+    device->SetPixelShader(shader);
+    const struct {
+        D3DFORMAT format;
+        float tolerance;
+    } wide[] = {{D3DFMT_A32B32G32R32F, 0.0f}, {D3DFMT_A16B16G16R16F, 1e-3f}};
+    for (const auto& w : wide) {
+        IDirect3DTexture9* rt = MakeTarget(4, 4, w.format);
+        DrawQuad(0, 0, 4, 4, 0, 0, 1, 1, 0xFFFFFFFF);
+        const d3d9::ColorF c = ReadTargetFloat(2, 1);
+        EXPECT_NEAR(c.r, 2.5f, w.tolerance) << w.format;
+        EXPECT_NEAR(c.g, -0.5f, w.tolerance) << w.format;
+        EXPECT_NEAR(c.b, 4.0f, w.tolerance) << w.format;
+        EXPECT_NEAR(c.a, 0.25f, w.tolerance) << w.format;
+        rt->Release();
+    }
+    IDirect3DTexture9* rt8 = MakeTarget(4, 4, D3DFMT_A8R8G8B8);
+    DrawQuad(0, 0, 4, 4, 0, 0, 1, 1, 0xFFFFFFFF);
+    EXPECT_EQ(ReadTarget()[5], 0x40FF00FFu);
+    device->SetPixelShader(nullptr);
+    shader->Release();
+    rt8->Release();
 }
 
 // StretchRect converts between the formats: 8-bit colours become unit floats and 16-bit channels.
