@@ -41,9 +41,6 @@ class DeviceTest : public ::testing::Test {
     // A multisampled back buffer is discarded at each present and not lockable.
     void MakeDevice(UINT width, UINT height, D3DFORMAT format = D3DFMT_X8R8G8B8, bool windowed = true,
                     D3DMULTISAMPLE_TYPE multisample = D3DMULTISAMPLE_NONE) {
-        // A test may make its device again (under another profile): the earlier one is released.
-        if (device) device->Release(), device = nullptr;
-        if (d3d) d3d->Release(), d3d = nullptr;
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp{};

@@ -299,6 +299,8 @@ TEST_F(TextureFormatsTest, ShaderOutputStaysUnclampedOnWideTargets) {
     D3D9CapabilityProfile shaders;
     D3D9ApplyShaderProfile(&shaders, D3D9ShaderProfile::kSm3);
     D3D9SetCapabilityProfile(shaders);
+    device->Release(), device = nullptr;  // the fixture's device, made without shaders
+    d3d->Release(), d3d = nullptr;
     MakeDevice(8, 8);
     Tokens program = Program(kPs30);
     Define(program, 0, {2.5f, -0.5f, 4.0f, 0.25f});
